@@ -1,0 +1,28 @@
+#pragma once
+
+// A recursive mutual-exclusion lock: the thread holding it may take it again.
+class RecursiveLock {
+public:
+    RecursiveLock();
+    ~RecursiveLock();
+    RecursiveLock(const RecursiveLock&) = delete;
+    RecursiveLock& operator=(const RecursiveLock&) = delete;
+
+    void Lock();
+    void Unlock();
+
+private:
+    alignas(8) unsigned char storage[64];
+};
+
+// Holds a lock for the lifetime of a scope.
+template <class L> class ScopedLock {
+public:
+    explicit ScopedLock(L& l) : lock(l) { lock.Lock(); }
+    ~ScopedLock() { lock.Unlock(); }
+    ScopedLock(const ScopedLock&) = delete;
+    ScopedLock& operator=(const ScopedLock&) = delete;
+
+private:
+    L& lock;
+};

@@ -1,0 +1,19 @@
+#include "Lock.h"
+
+#include <pthread.h>
+
+static_assert(sizeof(pthread_mutex_t) <= 64, "lock storage too small");
+
+static pthread_mutex_t* Mutex(unsigned char* storage) { return reinterpret_cast<pthread_mutex_t*>(storage); }
+
+RecursiveLock::RecursiveLock() {
+    pthread_mutexattr_t attr;
+    pthread_mutexattr_init(&attr);
+    pthread_mutexattr_settype(&attr, PTHREAD_MUTEX_RECURSIVE);
+    pthread_mutex_init(Mutex(storage), &attr);
+    pthread_mutexattr_destroy(&attr);
+}
+
+RecursiveLock::~RecursiveLock() { pthread_mutex_destroy(Mutex(storage)); }
+void RecursiveLock::Lock() { pthread_mutex_lock(Mutex(storage)); }
+void RecursiveLock::Unlock() { pthread_mutex_unlock(Mutex(storage)); }

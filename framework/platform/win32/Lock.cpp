@@ -1,0 +1,15 @@
+#include "Lock.h"
+
+#include <windows.h>
+
+static_assert(sizeof(CRITICAL_SECTION) <= 64, "lock storage too small");
+
+static CRITICAL_SECTION* Section(unsigned char* storage) {
+    return reinterpret_cast<CRITICAL_SECTION*>(storage);
+}
+
+// Critical sections are recursive for the owning thread.
+RecursiveLock::RecursiveLock() { InitializeCriticalSection(Section(storage)); }
+RecursiveLock::~RecursiveLock() { DeleteCriticalSection(Section(storage)); }
+void RecursiveLock::Lock() { EnterCriticalSection(Section(storage)); }
+void RecursiveLock::Unlock() { LeaveCriticalSection(Section(storage)); }

@@ -1,0 +1,187 @@
+#pragma once
+
+#include "IEditorLink.h"
+#include "IParameter.h"
+#include "Lock.h"
+#include "ProgramSlot.h"
+#include "StateChunk.h"
+
+#include <cstdint>
+#include <vector>
+
+using PluginLock = RecursiveLock;
+
+// One MIDI message: delta frames within the block, status and two data bytes.
+struct MidiMessage {
+    int offset = 0;
+    uint8_t status = 0;
+    uint8_t data1 = 0;
+    uint8_t data2 = 0;
+};
+
+struct TransportInfo {
+    double samplePosition = -1.0;
+    double musicalPosition = -1.0;
+    double tempo = 120.0;
+    double barStart = -1.0;
+    double cycleStart = -1.0;
+    double cycleEnd = -1.0;
+    int numerator = 4;
+    int denominator = 4;
+    bool playing = false;
+    bool cycleActive = false;
+};
+
+struct IPluginConfig {
+    int paramCount;
+    const char* channelConfig;
+    int programCount;
+    const char* effectName;
+    const char* productName;
+    const char* vendorName;
+    int version;
+    int32_t uniqueId;
+    int32_t manufacturerId;
+    int latency;
+    bool receivesMidi;
+    bool stateInChunks;
+    bool isInstrument;
+};
+
+// The host-independent half of the plug-in: parameters, programs, channels and
+// their buffers, identity, and the plug-in's lock. Host formats derive from it.
+class IPluginBase {
+public:
+    struct ChannelConfig {
+        int inputs;
+        int outputs;
+    };
+
+    explicit IPluginBase(const IPluginConfig& config);
+    virtual ~IPluginBase();
+    IPluginBase(const IPluginBase&) = delete;
+    IPluginBase& operator=(const IPluginBase&) = delete;
+
+    IParameter* ParamAt(int index);
+    const IParameter* ParamAt(int index) const;
+    int ParamCount() const { return static_cast<int>(params.size()); }
+
+    void SetParameterFromGUI(int index, double normalizedValue);
+    void SetHost(const char* hostProductName, int hostVersion);
+    bool LegalIO(int inputs, int outputs) const;
+    int GetPluginVersion(bool decimal) const;
+    void SetSampleRate(double rate) { sampleRate = rate; }
+    double GetSampleRate() const { return sampleRate; }
+    int GetBlockSize() const { return blockSize; }
+    int HostId() const { return hostId; }
+    int HostVersion() const { return hostVersion; }
+    int InputCount() const { return static_cast<int>(inputChannels.size()); }
+    int OutputCount() const { return static_cast<int>(outputChannels.size()); }
+    bool IsInputConnected(int index) const;
+    bool IsOutputConnected(int index) const;
+    const char* EffectName() const { return effectName; }
+    const char* ProductName() const { return productName; }
+    const char* VendorName() const { return vendorName; }
+    int32_t UniqueId() const { return uniqueId; }
+    int Latency() const { return latency; }
+    bool StateInChunks() const { return stateInChunks; }
+    bool IsInstrument() const { return isInstrument; }
+    IEditorLink* Editor() const { return editor; }
+    PluginLock& Lock() { return pluginLock; }
+
+    void PushParamsToEditor();
+    void SetInputConnections(int first, int count, bool connected);
+    void SetOutputConnections(int first, int count, bool connected);
+    void BindInputs(int first, int count, double** buffers);
+    void BindInputs(int first, int count, float** buffers, int frames);
+    void BindOutputs(int first, int count, double** buffers);
+    void BindOutputs(int first, int count, float** buffers);
+    void RunProcessDouble(int frames);
+    void RunProcessFloatReplacing(int frames);
+    void RunProcessFloatAccumulating(int frames);
+
+    // Parameters and programs held as state chunks.
+    bool SerializeParams(StateChunk& chunk);
+    int UnserializeParams(const StateChunk& chunk, int position);
+    int ProgramCount() const { return static_cast<int>(programs.size()); }
+    int CurrentProgram() const { return currentProgram; }
+    const char* GetProgramName(int index) const;
+    void MakeDefaultPrograms(const char* name, int count);
+    void EnsureProgram();
+    void StoreCurrentProgram(const char* name);
+    bool RecallProgram(int index);
+    void MakeUserProgramName(char* outName, int size) const;
+
+    // Virtual slots, in this order.
+    virtual void Reset();
+    virtual void ParameterChanged(int index);
+    virtual void ProcessBlock(double** inputs, double** outputs, int frames);
+    virtual void OnEditorOpen() {}
+    virtual void OnEditorClose() {}
+    virtual void OnIdleHook() {}
+    virtual void OnActivate(bool active);
+    virtual void ProcessMidi(const MidiMessage& message) = 0;
+    virtual bool GetMidiNoteName(int note, char* outText);
+    virtual bool SerializeState(StateChunk& chunk);
+    virtual int UnserializeState(const StateChunk& chunk, int position);
+    virtual void WriteProgramFromArgs(StateChunk& chunk, const double* values);
+    virtual void BeginEdit(int index) = 0;
+    virtual void AutomateHost(int index, double normalizedValue) = 0;
+    virtual void EndEdit(int index) = 0;
+    virtual int GetSamplePosition() = 0;
+    virtual double GetTempo() = 0;
+    virtual void GetTimeSignature(int& outNumerator, int& outDenominator) = 0;
+    virtual void GetTransport(TransportInfo& out) = 0;
+    virtual int IdentifyHost();
+    virtual void ResizeEditor(int width, int height) = 0;
+    virtual void OnIntHook(int) {}
+    virtual void OnOpen() = 0;
+    virtual void AttachEditor(IEditorLink* newEditor);
+    virtual void SetBlockSize(int frames);
+    virtual void SetLatency(int samples) { latency = samples; }
+    virtual bool SendMidi(const MidiMessage& message) = 0;
+    virtual bool SendMidiList(const std::vector<MidiMessage>& messages) = 0;
+    virtual void WriteProgramFromNamedArgs(StateChunk& chunk, int count, const int* indices, const double* values);
+    virtual bool SerializePrograms(StateChunk& chunk);
+    virtual int UnserializePrograms(const StateChunk& chunk, int position);
+
+protected:
+    struct InputChannel {
+        bool connected = false;
+        double** slot = nullptr;
+        std::vector<double> scratch;
+    };
+    struct OutputChannel {
+        bool connected = false;
+        double** slot = nullptr;
+        float* floatDestination = nullptr;
+        std::vector<double> scratch;
+    };
+
+    // Used by host adapters that must re-shape the channels for a host.
+    void ConfigureChannels(int inputs, int outputs);
+
+    std::vector<IParameter> params;
+    std::vector<ProgramSlot> programs;
+    std::vector<ChannelConfig> channelConfigs;
+    char effectName[128] = {};
+    char productName[128] = {};
+    char vendorName[128] = {};
+    int32_t uniqueId = 0;
+    int32_t manufacturerId = 0;
+    int pluginVersion = 0;
+    int hostId = -1;
+    int hostVersion = 0;
+    bool stateInChunks = false;
+    bool isInstrument = false;
+    double sampleRate = 44100.0;
+    int blockSize = 0;
+    int latency = 0;
+    IEditorLink* editor = nullptr;
+    int currentProgram = 0;
+    std::vector<double*> inputData;
+    std::vector<double*> outputData;
+    std::vector<InputChannel> inputChannels;
+    std::vector<OutputChannel> outputChannels;
+    PluginLock pluginLock;
+};
