@@ -6,12 +6,13 @@
 #include <cstdio>
 #include <cstring>
 
-void IParameter::DeclareDouble(const char* newName, double defaultValue, double newMinimum, double newMaximum,
+void IParameter::DeclareDouble(const char* newName, double newDefault, double newMinimum, double newMaximum,
                                double newStep, const char* newLabel) {
     if (type == kTypeNone) type = kTypeDouble;
     CopyText(name, sizeof(name), newName);
     CopyText(label, sizeof(label), newLabel);
-    value = defaultValue;
+    value = newDefault;
+    defaultValue = newDefault;
     minimum = newMinimum;
     maximum = newMaximum > newMinimum + newStep ? newMaximum : newMinimum + newStep;
     step = newStep;

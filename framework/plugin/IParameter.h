@@ -22,6 +22,7 @@ public:
     const char* Label() const { return label; }
     int GetType() const { return type; }
     double Value() const { return value; }
+    double DefaultValue() const { return defaultValue; }
     void SetValue(double v) { value = v; }
     double Minimum() const { return minimum; }
     double Maximum() const { return maximum; }
@@ -49,6 +50,7 @@ private:
 
     int type = kTypeNone;
     double value = 0.0;
+    double defaultValue = 0.0;
     double minimum = 0.0;
     double maximum = 1.0;
     double step = 1.0;

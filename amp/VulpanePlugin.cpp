@@ -1,0 +1,76 @@
+#include "VulpanePlugin.h"
+
+#include "VstEntry.h"
+
+#include <new>
+
+namespace {
+constexpr int32_t FourCC(char a, char b, char c, char d) {
+    return static_cast<int32_t>(static_cast<uint32_t>(a) << 24 | static_cast<uint32_t>(b) << 16 |
+                                static_cast<uint32_t>(c) << 8 | static_cast<uint32_t>(d));
+}
+
+IPluginConfig VulpaneConfig() {
+    IPluginConfig config{};
+    config.paramCount = kNumParams;
+    config.channelConfig = "1-1 2-2";
+    config.programCount = 1;
+    config.effectName = "Vulpane";
+    config.productName = "";
+    config.vendorName = "kestrovanic";
+    config.version = 0x20500;
+    config.uniqueId = FourCC('v', 'z', 'p', '2');
+    config.manufacturerId = FourCC('Q', 'e', 'l', 't');
+    config.latency = 0;
+    config.receivesMidi = true;
+    config.stateInChunks = true;
+    config.isInstrument = false;
+    return config;
+}
+} // namespace
+
+IVstAdapter* CreateVstPlugin(audioMasterCallback hostCallback) {
+    return new (std::nothrow) VulpanePlugin(hostCallback);
+}
+
+VulpanePlugin::VulpanePlugin(audioMasterCallback hostCallback) : IVstAdapter(hostCallback, VulpaneConfig()) {
+    DeclareParameters();
+    MakeDefaultPrograms("Default", 1);
+}
+
+VulpanePlugin::~VulpanePlugin() = default;
+
+void VulpanePlugin::Reset() { ScopedLock<PluginLock> hold(pluginLock); }
+
+void VulpanePlugin::ProcessBlock(double** inputs, double** outputs, int frames) {
+    IPluginBase::ProcessBlock(inputs, outputs, frames);
+}
+
+bool VulpanePlugin::SerializeState(StateChunk& chunk) {
+    ScopedLock<PluginLock> hold(pluginLock);
+    chunk.PutString(impulsePath.c_str());
+    if (chunk.Size() == 0) return false;
+    return SerializeParams(chunk);
+}
+
+int VulpanePlugin::UnserializeState(const StateChunk& chunk, int position) {
+    ScopedLock<PluginLock> hold(pluginLock);
+    // The stored impulse path is shown, not reloaded: the file may no longer be there.
+    std::string path;
+    const int next = chunk.GetString(path, position);
+    impulsePath = path;
+    return UnserializeParams(chunk, next);
+}
+
+void VulpanePlugin::MoveParameter(int index, double normalizedValue) {
+    if (editor)
+        editor->MoveParameterControls(index, normalizedValue);
+    else
+        SetParameterFromGUI(index, normalizedValue);
+}
+
+void VulpanePlugin::ReportToHost(int index, double normalizedValue) {
+    BeginEdit(index);
+    AutomateHost(index, normalizedValue);
+    EndEdit(index);
+}

@@ -1,0 +1,146 @@
+#include "IVstAdapter.h"
+
+#include "TextUtil.h"
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+IVstAdapter* ObjectOf(AEffect* effect) { return effect ? static_cast<IVstAdapter*>(effect->object) : nullptr; }
+
+intptr_t VST_CALL VSTDispatcher(AEffect* effect, int32_t opcode, int32_t index, intptr_t value, void* ptr,
+                                float opt) {
+    IVstAdapter* plugin = ObjectOf(effect);
+    return plugin ? plugin->Dispatch(opcode, index, value, ptr, opt) : 0;
+}
+
+float VST_CALL VSTGetParameter(AEffect* effect, int32_t index) {
+    IVstAdapter* plugin = ObjectOf(effect);
+    return plugin ? plugin->GetParameterNormalized(index) : 0.0f;
+}
+
+void VST_CALL VSTSetParameter(AEffect* effect, int32_t index, float value) {
+    if (IVstAdapter* plugin = ObjectOf(effect)) plugin->SetParameterNormalized(index, value);
+}
+
+void VST_CALL ProcessAccumulating(AEffect* effect, float** inputs, float** outputs, int32_t frames) {
+    if (IVstAdapter* plugin = ObjectOf(effect)) plugin->Process(inputs, outputs, frames, true);
+}
+
+void VST_CALL ProcessReplacingFloat(AEffect* effect, float** inputs, float** outputs, int32_t frames) {
+    if (IVstAdapter* plugin = ObjectOf(effect)) plugin->Process(inputs, outputs, frames, false);
+}
+
+void VST_CALL ProcessReplacingDouble(AEffect* effect, double** inputs, double** outputs, int32_t frames) {
+    if (IVstAdapter* plugin = ObjectOf(effect)) plugin->Process(inputs, outputs, frames, false);
+}
+
+int32_t ArrangementType(int channels) {
+    switch (channels) {
+    case 0:
+        return kSpeakerArrEmpty;
+    case 1:
+        return kSpeakerArrMono;
+    case 2:
+        return kSpeakerArrStereo;
+    default:
+        return kSpeakerArrUserDefined;
+    }
+}
+
+// The most channels a host block is split over; more are never declared here.
+constexpr int kMaxChannels = 32;
+} // namespace
+
+IVstAdapter::IVstAdapter(audioMasterCallback hostCallback, const IPluginConfig& config)
+    : IPluginBase(config), host(hostCallback), receivesMidi(config.receivesMidi) {
+    effect.magic = kEffectMagic;
+    effect.dispatcher = VSTDispatcher;
+    effect.process = ProcessAccumulating;
+    effect.setParameter = VSTSetParameter;
+    effect.getParameter = VSTGetParameter;
+    effect.numPrograms = ProgramCount();
+    effect.numParams = ParamCount();
+    effect.numInputs = InputCount();
+    effect.numOutputs = OutputCount();
+    effect.initialDelay = latency;
+    effect.ioRatio = 1.0f;
+    effect.object = this;
+    effect.uniqueID = uniqueId;
+    effect.version = GetPluginVersion(true);
+    effect.processReplacing = ProcessReplacingFloat;
+    effect.processDoubleReplacing = ProcessReplacingDouble;
+
+    int32_t flags = effFlagsCanReplacing | effFlagsCanDoubleReplacing;
+    if (stateInChunks) flags |= effFlagsProgramChunks;
+    if (LegalIO(1, -1)) flags |= effFlagsCanMono;
+    if (isInstrument) flags |= effFlagsIsSynth;
+    effect.flags = flags;
+
+    inputArrangement.numChannels = InputCount();
+    inputArrangement.type = ArrangementType(InputCount());
+    outputArrangement.numChannels = OutputCount();
+    outputArrangement.type = ArrangementType(OutputCount());
+
+    SetInputConnections(0, InputCount(), true);
+    SetOutputConnections(0, OutputCount(), true);
+    SetBlockSize(1024);
+}
+
+IVstAdapter::~IVstAdapter() { effect.object = nullptr; }
+
+IVstAdapter* IVstAdapter::FromEffect(AEffect* e) { return ObjectOf(e); }
+
+intptr_t IVstAdapter::CallHost(int32_t opcode, int32_t index, intptr_t value, void* ptr, float opt) {
+    return host ? host(&effect, opcode, index, value, ptr, opt) : 0;
+}
+
+float IVstAdapter::GetParameterNormalized(int32_t index) {
+    ScopedLock<PluginLock> hold(pluginLock);
+    const IParameter* param = ParamAt(index);
+    return param ? static_cast<float>(param->Normalized()) : 0.0f;
+}
+
+void IVstAdapter::SetParameterNormalized(int32_t index, float value) {
+    ScopedLock<PluginLock> hold(pluginLock);
+    IParameter* param = ParamAt(index);
+    // Hosts can send values outside 0..1 or non-numbers; never let them into a parameter.
+    if (!param || std::isnan(value)) return;
+    double v = value < 0.0f ? 0.0 : (value > 1.0f ? 1.0 : static_cast<double>(value));
+    if (editor) editor->PushParameterValue(index, v, true);
+    param->SetFromNormalized(v);
+    ParameterChanged(index);
+}
+
+template <class Sample> void IVstAdapter::Process(Sample** inputs, Sample** outputs, int32_t frames, bool accumulate) {
+    ScopedLock<PluginLock> hold(pluginLock);
+    if (receivesMidi) CallHost(audioMasterWantMidi, 0, 0, nullptr, 0.0f);
+    if (frames <= 0 || blockSize <= 0) return;
+    const int ins = InputCount() < kMaxChannels ? InputCount() : kMaxChannels;
+    const int outs = OutputCount() < kMaxChannels ? OutputCount() : kMaxChannels;
+    Sample* in[kMaxChannels];
+    Sample* out[kMaxChannels];
+    // A host may send more frames than it announced; run such a block in pieces
+    // that fit the scratch buffers.
+    for (int32_t done = 0; done < frames; done += blockSize) {
+        const int32_t n = frames - done < blockSize ? frames - done : blockSize;
+        for (int i = 0; i < ins; ++i) in[i] = inputs && inputs[i] ? inputs[i] + done : nullptr;
+        for (int i = 0; i < outs; ++i) out[i] = outputs && outputs[i] ? outputs[i] + done : nullptr;
+        if constexpr (sizeof(Sample) == sizeof(double)) {
+            BindInputs(0, ins, in);
+            BindOutputs(0, outs, out);
+            RunProcessDouble(n);
+        } else {
+            BindInputs(0, ins, in, n);
+            BindOutputs(0, outs, out);
+            if (accumulate)
+                RunProcessFloatAccumulating(n);
+            else
+                RunProcessFloatReplacing(n);
+        }
+    }
+}
+
+template void IVstAdapter::Process<float>(float**, float**, int32_t, bool);
+template void IVstAdapter::Process<double>(double**, double**, int32_t, bool);

@@ -1,0 +1,62 @@
+#pragma once
+
+#include "IPluginBase.h"
+#include "VstAbi.h"
+
+// Adapts the plug-in base to the VST 2.4 interface: owns the effect record the
+// host sees, answers the dispatcher and talks to the host through its callback.
+class IVstAdapter : public IPluginBase {
+public:
+    IVstAdapter(audioMasterCallback hostCallback, const IPluginConfig& config);
+    ~IVstAdapter() override;
+
+    AEffect* Effect() { return &effect; }
+    static IVstAdapter* FromEffect(AEffect* effect);
+
+    intptr_t Dispatch(int32_t opcode, int32_t index, intptr_t value, void* ptr, float opt);
+    float GetParameterNormalized(int32_t index);
+    void SetParameterNormalized(int32_t index, float value);
+    template <class Sample> void Process(Sample** inputs, Sample** outputs, int32_t frames, bool accumulate);
+
+    void ProcessMidi(const MidiMessage& message) override;
+    void BeginEdit(int index) override;
+    void AutomateHost(int index, double normalizedValue) override;
+    void EndEdit(int index) override;
+    int GetSamplePosition() override;
+    double GetTempo() override;
+    void GetTimeSignature(int& outNumerator, int& outDenominator) override;
+    void GetTransport(TransportInfo& out) override;
+    int IdentifyHost() override;
+    void ResizeEditor(int width, int height) override;
+    void OnOpen() override;
+    void AttachEditor(IEditorLink* newEditor) override;
+    void SetLatency(int samples) override;
+    bool SendMidi(const MidiMessage& message) override;
+    bool SendMidiList(const std::vector<MidiMessage>& messages) override;
+
+    int HostExtensions() const { return hostExtensions; }
+
+protected:
+    intptr_t CallHost(int32_t opcode, int32_t index, intptr_t value, void* ptr, float opt);
+
+private:
+    intptr_t GetChunk(int32_t index, void* ptr);
+    intptr_t SetChunk(int32_t index, intptr_t size, const void* ptr);
+    intptr_t ProcessEvents(const VstEvents* events);
+    intptr_t PinProperties(int32_t index, void* ptr, bool input);
+    intptr_t CanDo(const char* text);
+    VstTimeInfo* GetTimeInfo(intptr_t flags);
+    void SetEditorRect();
+    void UpdateChannelCounts();
+
+    ERect editorRect{};
+    audioMasterCallback host;
+    VstSpeakerArrangement inputArrangement{};
+    VstSpeakerArrangement outputArrangement{};
+    bool hostIdentified = false;
+    bool receivesMidi = false;
+    int hostExtensions = 0;
+    StateChunk programChunk;
+    StateChunk bankChunk;
+    AEffect effect{};
+};

@@ -1,0 +1,277 @@
+// The dispatcher of the VST 2.4 adapter: one answer per opcode.
+#include "IVstAdapter.h"
+
+#include "TextUtil.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+constexpr intptr_t kIdentifyAnswer = 0x4E764566; // 'NvEf'
+constexpr intptr_t kVendorSpecificAnswer = 0xBEEF;
+constexpr intptr_t kCockosAnswer = static_cast<intptr_t>(0xBEEF0000u);
+// Hosts size their parameter text buffers differently; 32 bytes is what every host we know gives.
+constexpr size_t kParamTextSize = 32;
+} // namespace
+
+intptr_t IVstAdapter::Dispatch(int32_t opcode, int32_t index, intptr_t value, void* ptr, float opt) {
+    pluginLock.Lock();
+    if (opcode == effClose) {
+        pluginLock.Unlock();
+        delete this;
+        return 0;
+    }
+    intptr_t result = 0;
+    char* text = static_cast<char*>(ptr);
+    switch (opcode) {
+    case effOpen:
+        OnOpen();
+        for (int i = 0; i < ParamCount(); ++i) ParameterChanged(i);
+        break;
+    case effSetProgram:
+        StoreCurrentProgram(nullptr);
+        RecallProgram(static_cast<int>(value));
+        break;
+    case effGetProgram:
+        result = currentProgram;
+        break;
+    case effSetProgramName:
+        if (text) StoreCurrentProgram(text);
+        break;
+    case effGetProgramName:
+        if (text) CopyText(text, kVstMaxProgNameLen, GetProgramName(currentProgram));
+        break;
+    case effGetParamLabel:
+        if (text && ParamAt(index)) CopyText(text, kParamTextSize, ParamAt(index)->Label());
+        break;
+    case effGetParamDisplay:
+        if (text && ParamAt(index)) ParamAt(index)->FormatForHost(ParamAt(index)->Value(), false, text);
+        break;
+    case effGetParamName:
+        if (text && ParamAt(index)) CopyText(text, kParamTextSize, ParamAt(index)->Name());
+        break;
+    case effSetSampleRate:
+        // Ignore rates no host can mean; the plug-in keeps its last good rate.
+        if (opt > 0.0f && opt < 1.0e7f) {
+            SetSampleRate(opt);
+            Reset();
+        }
+        break;
+    case effSetBlockSize:
+        if (value > 0 && value <= (1 << 20)) {
+            SetBlockSize(static_cast<int>(value));
+            Reset();
+        }
+        break;
+    case effMainsChanged:
+        if (value == 0) {
+            OnActivate(false);
+            Reset();
+        } else {
+            OnActivate(true);
+        }
+        break;
+    case effEditGetRect:
+        if (ptr && editor) {
+            *static_cast<ERect**>(ptr) = &editorRect;
+            result = 1;
+        }
+        break;
+    case effEditOpen:
+        if (editor && editor->CreateEditorWindow(ptr) != 0) {
+            OnEditorOpen();
+            result = 1;
+        }
+        break;
+    case effEditClose:
+        if (editor) {
+            OnEditorClose();
+            editor->DestroyEditorWindow();
+            result = 1;
+        }
+        break;
+    case effEditIdle:
+        // Linux hosts pump the editor's window events through this call.
+        if (editor) editor->Idle();
+        break;
+    case effIdentify:
+        result = kIdentifyAnswer;
+        break;
+    case effGetChunk:
+        result = GetChunk(index, ptr);
+        break;
+    case effSetChunk:
+        result = SetChunk(index, value, ptr);
+        break;
+    case effProcessEvents:
+        result = ProcessEvents(static_cast<const VstEvents*>(ptr));
+        break;
+    case effCanBeAutomated:
+        result = 1;
+        break;
+    case effGetProgramNameIndexed:
+        if (text) {
+            CopyText(text, kVstMaxProgNameLen, GetProgramName(index));
+            result = text[0] != '\0' ? 1 : 0;
+        }
+        break;
+    case effGetInputProperties:
+        result = PinProperties(index, ptr, true);
+        break;
+    case effGetOutputProperties:
+        result = PinProperties(index, ptr, false);
+        break;
+    case effGetPlugCategory:
+        result = isInstrument ? kPlugCategSynth : kPlugCategEffect;
+        break;
+    case effSetSpeakerArrangement: {
+        const auto* in = reinterpret_cast<const VstSpeakerArrangement*>(value);
+        const auto* out = static_cast<const VstSpeakerArrangement*>(ptr);
+        if (in) {
+            const int n = in->numChannels;
+            SetInputConnections(0, n, true);
+            SetInputConnections(n, InputCount() - n, false);
+        }
+        if (out) {
+            const int n = out->numChannels;
+            SetOutputConnections(0, n, true);
+            SetOutputConnections(n, OutputCount() - n, false);
+        }
+        result = 1;
+        break;
+    }
+    case effGetEffectName:
+        if (text) {
+            CopyText(text, kVstMaxEffectNameLen, effectName);
+            result = 1;
+        }
+        break;
+    case effGetVendorString:
+        if (text) {
+            CopyText(text, kVstMaxVendorStrLen, vendorName);
+            result = 1;
+        }
+        break;
+    case effGetProductString:
+        if (text) {
+            CopyText(text, kVstMaxVendorStrLen, productName);
+            result = 1;
+        }
+        break;
+    case effVendorSpecific:
+        if (index == 7 && text) {
+            if (value >= 0 && value < ParamCount()) ParamAt(static_cast<int>(value))->FormatForHost(opt, true, text);
+            result = kVendorSpecificAnswer;
+        }
+        break;
+    case effCanDo:
+        result = CanDo(text);
+        break;
+    case effGetVstVersion:
+        result = 2400;
+        break;
+    case effGetMidiKeyName:
+        // The key-name record: int32 this channel, int32 key number, char name[64].
+        if (ptr) {
+            auto* fields = static_cast<int32_t*>(ptr);
+            char* keyName = reinterpret_cast<char*>(fields + 2);
+            keyName[0] = '\0';
+            result = GetMidiNoteName(fields[1], keyName) ? 1 : 0;
+        }
+        break;
+    case effGetSpeakerArrangement:
+        if (value) *reinterpret_cast<VstSpeakerArrangement**>(value) = &inputArrangement;
+        if (ptr) *static_cast<VstSpeakerArrangement**>(ptr) = &outputArrangement;
+        result = 1;
+        break;
+    default:
+        break;
+    }
+    pluginLock.Unlock();
+    return result;
+}
+
+intptr_t IVstAdapter::PinProperties(int32_t index, void* ptr, bool input) {
+    const int count = input ? InputCount() : OutputCount();
+    if (!ptr || index < 0 || index >= count) return 0;
+    auto* pin = static_cast<VstPinProperties*>(ptr);
+    pin->flags = kVstPinIsActive;
+    if (index % 2 == 0 && index < count - 1) pin->flags |= kVstPinIsStereo;
+    std::snprintf(pin->label, sizeof(pin->label), input ? "Input %d" : "Output %d", index + 1);
+    return 1;
+}
+
+intptr_t IVstAdapter::CanDo(const char* text) {
+    if (!text) return 0;
+    if (std::strcmp(text, "receiveVstTimeInfo") == 0) return 1;
+    if (receivesMidi) {
+        static const char* const kMidi[] = {"sendVstEvents", "sendVstMidiEvent", "receiveVstEvents",
+                                            "receiveVstMidiEvent"};
+        for (const char* m : kMidi)
+            if (std::strcmp(text, m) == 0) return 1;
+    }
+    if (std::strcmp(text, "hasCockosExtensions") == 0) {
+        hostExtensions |= 1;
+        return kCockosAnswer;
+    }
+    if (std::strcmp(text, "hasCockosViewAsConfig") == 0) {
+        hostExtensions |= 2;
+        return kCockosAnswer;
+    }
+    return 0;
+}
+
+intptr_t IVstAdapter::ProcessEvents(const VstEvents* events) {
+    if (!events) return 0;
+    for (int32_t i = 0; i < events->numEvents; ++i) {
+        VstEvent* event = events->events[i];
+        if (!event) continue;
+        if (event->type == kVstMidiType) {
+            // LMMS sends byteSize 24: read the fields, never reject on the size.
+            const auto* midi = reinterpret_cast<const VstMidiEvent*>(event);
+            MidiMessage message;
+            message.offset = midi->deltaFrames;
+            message.status = static_cast<uint8_t>(midi->midiData[0]);
+            message.data1 = static_cast<uint8_t>(midi->midiData[1]);
+            message.data2 = static_cast<uint8_t>(midi->midiData[2]);
+            ProcessMidi(message);
+        } else {
+            VstEvents single{};
+            single.numEvents = 1;
+            single.events[0] = event;
+            CallHost(audioMasterProcessEvents, 0, 0, &single, 0.0f);
+        }
+    }
+    return 1;
+}
+
+intptr_t IVstAdapter::GetChunk(int32_t index, void* ptr) {
+    if (!ptr) return 0;
+    StateChunk& chunk = index == 0 ? bankChunk : programChunk;
+    StateChunk::WriteHeader(chunk);
+    if (index == 0) {
+        StoreCurrentProgram(nullptr);
+        SerializePrograms(chunk);
+    }
+    if (!SerializeState(chunk)) return 0;
+    *static_cast<void**>(ptr) = chunk.Data();
+    return chunk.Size();
+}
+
+intptr_t IVstAdapter::SetChunk(int32_t index, intptr_t size, const void* ptr) {
+    if (!ptr || size < 0 || size > 0x7fffffff) return 0;
+    StateChunk& chunk = index == 0 ? bankChunk : programChunk;
+    chunk.Assign(ptr, static_cast<int>(size));
+    int position = 0;
+    const int version = StateChunk::ReadHeader(chunk, position);
+    if (index == 0 && version >= StateChunk::kVersion) {
+        position = UnserializePrograms(chunk, position);
+        position = UnserializeState(chunk, position);
+    } else {
+        position = UnserializeState(chunk, position);
+        StoreCurrentProgram(nullptr);
+    }
+    if (position < 0) return 0;
+    PushParamsToEditor();
+    return 1;
+}
