@@ -1,0 +1,234 @@
+#pragma once
+
+#include <memory>
+
+// Slot-addressed DSP primitives of one plug-in instance.
+//
+// Design routines (DesignBiquad, SetOnePoleA, SetEnvelopeFollower, ...) run between blocks: they
+// write coefficients into a numbered slot and never touch that slot's filter state. Per-sample
+// routines (ProcessBiquad, ProcessCascade, OnePoleA, TrackEnvelope, FeedbackComb, ...) run a slot
+// from the audio path: they allocate nothing, take no lock and do no division.
+//
+// Slot owners: biquads 0..19 the cabinet, 64..117 the amp models and tone stack, 68, 69, 70, 73,
+// 74 the post EQ; follower 0 the gate, follower 1 the tuner meter; the envelope generator the gate.
+
+enum BiquadType {
+    kLowPass = 0,
+    kHighPass = 1,
+    kBandPass = 2,
+    kNotch = 3,
+    kPeak = 4,
+    kLowShelf = 5,
+    kHighShelf = 6,
+    kSoftLowShelf = 7,
+};
+
+// Normalised by a0: H(z) = (b0 + b1 z^-1 + b2 z^-2) / (1 + a1 z^-1 + a2 z^-2).
+struct BiquadCoefficients {
+    double b0 = 1.0;
+    double b1 = 0.0;
+    double b2 = 0.0;
+    double a1 = 0.0;
+    double a2 = 0.0;
+};
+
+// Audio-EQ-cookbook section in bandwidth form. freqHz below 10 is designed at 10 Hz; a type
+// outside 0..7 designs kLowPass. Gain matters to types 4..7 only, bandwidth not to 5 and 6.
+BiquadCoefficients DesignBiquadCoefficients(double freqHz, double bandwidthOct, double gainDb,
+                                            double sampleRate, int type);
+
+// Feedback p = exp(-2 pi f / rate) of a one-pole low-pass y = (1 - p) x + p y.
+double OnePoleFeedback(double freqHz, double sampleRate);
+
+// Envelope-follower coefficient exp(-2 / (ms * 0.001 * rate)); ms below 0.001 counts as 0.001.
+double FollowerCoefficient(double timeMs, double sampleRate);
+
+// Envelope-generator time 2^(10 v - 6.666666) seconds for a normalised knob value v.
+double EnvelopeSeconds(double v);
+
+// Parabolic saturation: level * 10 d (1 - |d| / 0.4) for |d| = |x drive| < 0.2, else +-level.
+double SoftClip(double x, double level, double drive);
+
+class DspBank {
+public:
+    static constexpr int kBiquadSlots = 128;
+    static constexpr int kOnePoleSlots = 32;
+    static constexpr int kFollowerSlots = 8;
+    static constexpr int kDelayLines = 32;
+    static constexpr int kModDelays = 2;
+    static constexpr int kMaxCascade = 20;
+
+    // Structure-of-arrays storage: a slot is one index into every array of its group.
+    struct BiquadArrays {
+        double b0[kBiquadSlots];
+        double b1[kBiquadSlots];
+        double b2[kBiquadSlots];
+        double a1[kBiquadSlots];
+        double a2[kBiquadSlots];
+        double x1[kBiquadSlots];
+        double x2[kBiquadSlots];
+        double y1[kBiquadSlots];
+        double y2[kBiquadSlots];
+    };
+    struct OnePoleArrays {
+        double g[kOnePoleSlots]; // input gain 1 - p
+        double c[kOnePoleSlots]; // -p, subtracted: y = g x - c y
+        double y[kOnePoleSlots];
+    };
+    struct FollowerArrays {
+        double attack[kFollowerSlots];
+        double release[kFollowerSlots];
+        double envelope[kFollowerSlots];
+        double attackMs[kFollowerSlots]; // the clamped times last designed
+        double releaseMs[kFollowerSlots];
+    };
+    struct EnvelopeGenerator {
+        double attackStep;
+        double decayStep;
+        double sustainLevel;
+        double releaseStep;
+        double peak;
+        double level;
+        double lastInput;
+        double triggerMemory;
+        int stage; // 0 attack, 1 decay, 2 sustain, 3 release
+        bool active;
+    };
+    // Recirculating comb storage: one second of samples; runs positions 0..lastIndex.
+    struct DelayLine {
+        std::unique_ptr<double[]> buffer;
+        int size = 0;
+        int lastIndex = 0;
+        int position = 0;
+    };
+    struct ModDelayLine {
+        std::unique_ptr<double[]> buffer;
+        int length = 0;
+        int position = 0;
+        int readOffset = 0;
+        double readFraction = 0.0;
+    };
+
+    DspBank();
+
+    // Zeroes coefficients and state of biquads, one-poles, followers and the envelope generator,
+    // and sets an empty cascade with gain 1. Delay lines are kept.
+    void ResetBank();
+
+    // --- second-order sections ---
+    // Bad slot numbers are ignored by every design and state routine.
+    void DesignBiquad(double freqHz, double bandwidthOct, double gainDb, double sampleRate, int type,
+                      int slot);
+    void SetBiquadCoefficients(int slot, const BiquadCoefficients& c);
+    BiquadCoefficients GetBiquadCoefficients(int slot) const;
+    void ClearBiquadState(int slot);
+
+    // Direct form I: y = b1 x1 + b0 x + b2 x2 - a1 y1 - a2 y2.
+    double ProcessBiquad(double x, int slot);
+    // In place over n samples; bit-identical to n calls of ProcessBiquad.
+    void ProcessBiquadBlock(double* samples, int n, int slot);
+
+    // --- the cabinet cascade: slots 0..count-1 in series, then the gain ---
+    // count is clamped into 0..kMaxCascade.
+    void SetCascade(int count, double gain);
+    int CascadeCount() const { return cascadeCount; }
+    double CascadeGain() const { return cascadeGain; }
+    double ProcessCascade(double x);
+    // In place over n samples; bit-identical to n calls of ProcessCascade, but runs the sections
+    // of a block interleaved so that independent sections overlap.
+    void ProcessCascadeBlock(double* samples, int n);
+
+    // --- one-pole low-passes (families A and B share the formula) ---
+    void SetOnePoleA(double freqHz, double sampleRate, int slot);
+    void SetOnePoleB(double freqHz, double sampleRate, int slot);
+    double OnePoleA(double x, int slot);
+    double OnePoleB(double x, int slot);
+
+    // --- peak envelope followers ---
+    void SetEnvelopeFollower(double attackMs, double releaseMs, double sampleRate, int slot);
+    double TrackEnvelope(double x, int slot);
+
+    // --- attack/decay/sustain/release generator; attack, decay, release are knob values 0..1 ---
+    void SetEnvelopeTimes(double attack, double decay, double sustain, double release, double peak,
+                          double sampleRate);
+    double StepEnvelope(double gate);
+
+    // --- delay lines ---
+    // Allocates (or keeps, when big enough) a one-second buffer, zeroes it, position 0, and a delay
+    // of trunc(seconds * rate - 1) + 1 samples, limited to the buffer.
+    void AllocDelayLine(double seconds, double sampleRate, int slot);
+    // Same without allocating when the buffer already holds one second at this rate.
+    void SetDelayLength(double seconds, double sampleRate, int slot);
+    // buf[pos] = buf[pos] * feedback + input; advance pos through 0..lastIndex; return buf[pos].
+    double FeedbackComb(int slot, double feedback, double input);
+
+    void AllocModDelay(double depth, double sampleRate, int slot);
+
+    BiquadArrays biquad;
+    OnePoleArrays onePoleA;
+    OnePoleArrays onePoleB;
+    FollowerArrays follower;
+    EnvelopeGenerator envelope;
+    DelayLine delayLine[kDelayLines];
+    ModDelayLine modDelay[kModDelays];
+
+private:
+    int cascadeCount = 0;
+    double cascadeGain = 1.0;
+};
+
+// ---- per-sample routines, inline for the audio loop ----
+
+inline double DspBank::ProcessBiquad(double x, int slot) {
+    BiquadArrays& q = biquad;
+    const double y = q.b1[slot] * q.x1[slot] + q.b0[slot] * x + q.b2[slot] * q.x2[slot] -
+                     q.a1[slot] * q.y1[slot] - q.a2[slot] * q.y2[slot];
+    q.x2[slot] = q.x1[slot];
+    q.x1[slot] = x;
+    q.y2[slot] = q.y1[slot];
+    q.y1[slot] = y;
+    return y;
+}
+
+inline double DspBank::ProcessCascade(double x) {
+    BiquadArrays& q = biquad;
+    double v = x;
+    for (int i = 0; i < cascadeCount; ++i) {
+        const double y =
+            v * q.b0[i] + q.b1[i] * q.x1[i] + q.b2[i] * q.x2[i] - q.a1[i] * q.y1[i] - q.a2[i] * q.y2[i];
+        q.x2[i] = q.x1[i];
+        q.x1[i] = v;
+        q.y2[i] = q.y1[i];
+        q.y1[i] = y;
+        v = y;
+    }
+    return v * cascadeGain;
+}
+
+inline double DspBank::OnePoleA(double x, int slot) {
+    onePoleA.y[slot] = onePoleA.g[slot] * x - onePoleA.c[slot] * onePoleA.y[slot];
+    return onePoleA.y[slot];
+}
+
+inline double DspBank::OnePoleB(double x, int slot) {
+    onePoleB.y[slot] = onePoleB.g[slot] * x - onePoleB.c[slot] * onePoleB.y[slot];
+    return onePoleB.y[slot];
+}
+
+inline double DspBank::TrackEnvelope(double x, int slot) {
+    const double r = x < 0.0 ? -x : x;
+    double& env = follower.envelope[slot];
+    env = r + (env - r) * (r > env ? follower.attack[slot] : follower.release[slot]);
+    return env;
+}
+
+inline double DspBank::FeedbackComb(int slot, double feedback, double input) {
+    DelayLine& d = delayLine[slot];
+    double* buf = d.buffer.get();
+    int pos = d.position;
+    buf[pos] = buf[pos] * feedback + input;
+    if (pos >= d.lastIndex) pos = -1;
+    ++pos;
+    d.position = pos;
+    return buf[pos];
+}

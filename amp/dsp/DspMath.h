@@ -1,0 +1,10 @@
+#pragma once
+
+// Elementary functions used by the filter designs. They go through one place so that every
+// platform designs bit-identical coefficients from the same inputs.
+double DspSin(double x);
+double DspCos(double x);
+double DspExp(double x);
+double DspSinh(double x);
+double DspPow(double base, double exponent);
+double DspSqrt(double x);
