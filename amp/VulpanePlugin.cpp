@@ -65,8 +65,8 @@ int VulpanePlugin::UnserializeState(const StateChunk& chunk, int position) {
 void VulpanePlugin::MoveParameter(int index, double normalizedValue) {
     if (editor)
         editor->MoveParameterControls(index, normalizedValue);
-    else
-        SetParameterFromGUI(index, normalizedValue);
+    else if (ParamAt(index)->Normalized() != normalizedValue)
+        SetParameterFromGUI(index, normalizedValue); // as a control does: only a change is sent
 }
 
 void VulpanePlugin::ReportToHost(int index, double normalizedValue) {
