@@ -216,11 +216,6 @@ void DspBank::SetCascade(int count, double gain) {
     cascadeGain = gain;
 }
 
-void DspBank::ProcessCascadeBlock(double* samples, int n) {
-    for (int i = 0; i < n; ++i)
-        samples[i] = ProcessCascade(samples[i]);
-}
-
 void DspBank::SetOnePoleA(double freqHz, double sampleRate, int slot) {
     WriteOnePole(onePoleA, freqHz, sampleRate, slot);
 }

@@ -1,0 +1,35 @@
+#pragma once
+
+class DspBank;
+
+// The post EQ after the cabinet: a low band (shelf 68 with band pass 73 mixed in), a high shelf
+// (69), a loudness low cut (shelf 70 with band pass 74 mixed in), then the output volume.
+class PostEq {
+public:
+    static constexpr int kLowShelfSlot = 68;
+    static constexpr int kHighShelfSlot = 69;
+    static constexpr int kLoudnessShelfSlot = 70;
+    static constexpr int kLowBandSlot = 73;
+    static constexpr int kLoudnessBandSlot = 74;
+
+    // v is the parameter's raw value 0..1.
+    void SetEqLow(DspBank& bank, double v, double sampleRate);
+    void SetEqHigh(DspBank& bank, double v, double sampleRate);
+    void SetLoudness(DspBank& bank, double v, double sampleRate);
+    void SetVolume(double v) { volume = v; }
+
+    double EqLowMix() const { return eqLowMix; }
+    double LoudnessMix() const { return loudnessMix; }
+    double Volume() const { return volume; }
+
+    // One sample of the cascade output through the five sections and the given volume.
+    double Process(DspBank& bank, double x, double volumeNow) const;
+    double Process(DspBank& bank, double x) const { return Process(bank, x, volume); }
+    // In place over n samples with the given volume; bit-identical to n calls of Process.
+    void ProcessBlock(DspBank& bank, double* samples, int n, double volumeNow) const;
+
+private:
+    double eqLowMix = 0.0;
+    double loudnessMix = 0.0;
+    double volume = 1.0;
+};

@@ -1,0 +1,318 @@
+#include "SignalChain.h"
+
+#include "Cabinet.h"
+#include "DspMath.h"
+
+#include <cstdint>
+#include <cstring>
+
+#if defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2)
+#include <pmmintrin.h>
+#include <xmmintrin.h>
+#define VULPANE_HAS_MXCSR 1
+#endif
+
+namespace {
+
+// Output at or below this (about -180 dB) counts as decayed for the silence detector.
+constexpr double kQuietLevel = 1.0e-9;
+// Zero input must have lasted this long, with decayed output, before processing stops: longer
+// than the amp models' comb and pitch-shifter delays, so a tail that recirculates is never cut.
+constexpr double kQuietSeconds = 0.5;
+
+constexpr double kMinRate = 1.0;
+constexpr double kMaxRate = 1536000.0;
+
+// Comb rows of the amp models at start-up: rows 0..7 alternate 5.1 ms and 0.31 ms, rows 8..11
+// 2 ms and 0.27 ms, rows 12 and 13 3.2 ms.
+constexpr double kCombSeconds[SignalChain::kCombRows] = {0.0051,  0.00031, 0.0051,  0.00031, 0.0051,
+                                                         0.00031, 0.0051,  0.00031, 0.002,   0.00027,
+                                                         0.002,   0.00027, 0.0032,  0.0032};
+
+// Flush-to-zero and denormals-are-zero for the duration of a block; the caller's mode returns.
+class FloatModeScope {
+public:
+#if VULPANE_HAS_MXCSR
+    FloatModeScope() : saved(_mm_getcsr()) {
+        _mm_setcsr(saved | _MM_FLUSH_ZERO_ON | _MM_DENORMALS_ZERO_ON);
+    }
+    ~FloatModeScope() {
+        _mm_setcsr(saved);
+    }
+
+private:
+    unsigned int saved;
+#endif
+};
+
+// Clamps a raw parameter value into 0..1; false for NaN.
+bool Normalised(double& v) {
+    if (!(v == v)) return false;
+    if (v < 0.0) v = 0.0;
+    if (v > 1.0) v = 1.0;
+    return true;
+}
+
+int FirstNonZero(const double* a, const double* b, int n) {
+    for (int i = 0; i < n; ++i)
+        if (a[i] != 0.0 || b[i] != 0.0) return i;
+    return n;
+}
+
+void Zero(double* out, int n) {
+    if (n > 0) std::memset(out, 0, sizeof(double) * static_cast<size_t>(n));
+}
+
+} // namespace
+
+SignalChain::SignalChain() : antiDenormal(kAntiDenormalSize, 0.0) {
+    Initialise(44100.0);
+}
+
+void SignalChain::FillAntiDenormalTable() {
+    // Tiny positive offsets (2^-67 .. 2^-66 per step, summed in single precision) that keep the
+    // signal after the gate away from denormal numbers. Each instance starts from the same seed
+    // so that equal input always renders equal output.
+    uint32_t state = 1;
+    float sum = 0.0f;
+    for (int k = 0; k < kAntiDenormalSize; ++k) {
+        state = state * 1234567u + 890123u;
+        const uint32_t bits = (state & 0x7f0000u) | 0x1e000000u;
+        float value;
+        std::memcpy(&value, &bits, sizeof value);
+        sum += value;
+        antiDenormal[static_cast<size_t>(k)] = sum;
+    }
+    antiDenormalIndex = 0;
+}
+
+void SignalChain::Initialise(double rate) {
+    FillAntiDenormalTable();
+    sampleRate = (rate >= kMinRate && rate <= kMaxRate) ? rate : 44100.0;
+    bank.ResetBank();
+    gateReleaseSet = false;
+    DesignRateDependent();
+    for (int row = 0; row < kCombRows; ++row)
+        bank.AllocDelayLine(kCombSeconds[row], sampleRate, row);
+    amp.Initialise(bank, sampleRate);
+    SetGateThreshold(0.5);
+    SetCabPreset(0);
+    SetEqLow(0.5);
+    SetEqHigh(0.5);
+    SetLoudness(0.5);
+    SetMasterVolume(0.5);
+    quiet = false;
+    silentRun = 0;
+}
+
+void SignalChain::Reset(double rate) {
+    if (!(rate >= kMinRate && rate <= kMaxRate) || rate == sampleRate) return;
+    sampleRate = rate;
+    DesignRateDependent();
+    for (int row = 0; row < kCombRows; ++row)
+        bank.AllocDelayLine(kCombSeconds[row], sampleRate, row);
+    // Everything else the old rate shaped: the cabinet, the post EQ, the model's own settings.
+    DesignCabPreset(bank, cabPreset, sampleRate);
+    postEq.SetEqLow(bank, eqLow, sampleRate);
+    postEq.SetEqHigh(bank, eqHigh, sampleRate);
+    postEq.SetLoudness(bank, loudness, sampleRate);
+    amp.SampleRateChanged(sampleRate);
+}
+
+void SignalChain::DesignRateDependent() {
+    bank.SetEnvelopeFollower(8.0, 7.0, sampleRate, 0);
+    bank.SetEnvelopeFollower(10.0, 10.0, static_cast<double>(static_cast<int>(sampleRate / 25.0)), 1);
+    if (gateReleaseSet)
+        bank.SetEnvelopeTimes(0.0, 1.0, 1.0, gateRelease, 1.0, sampleRate);
+    else
+        bank.SetEnvelopeTimes(1.0, 1.0, 0.5, 1.0, 1.0, sampleRate);
+    quietAfter = static_cast<long long>(kQuietSeconds * sampleRate);
+}
+
+void SignalChain::SetGateThreshold(double v) {
+    if (Normalised(v)) gateThreshold = DspPow(10.0, (100.0 * v - 100.0) * 0.05);
+}
+
+void SignalChain::SetGateRelease(double v) {
+    if (!Normalised(v)) return;
+    gateRelease = v;
+    gateReleaseSet = true;
+    bank.SetEnvelopeTimes(0.0, 1.0, 1.0, v, 1.0, sampleRate);
+}
+
+void SignalChain::SetCabPreset(int preset) {
+    cabPreset = preset;
+    DesignCabPreset(bank, preset, sampleRate);
+}
+
+void SignalChain::SetEqLow(double v) {
+    if (!Normalised(v)) return;
+    eqLow = v;
+    postEq.SetEqLow(bank, v, sampleRate);
+}
+
+void SignalChain::SetEqHigh(double v) {
+    if (!Normalised(v)) return;
+    eqHigh = v;
+    postEq.SetEqHigh(bank, v, sampleRate);
+}
+
+void SignalChain::SetLoudness(double v) {
+    if (!Normalised(v)) return;
+    loudness = v;
+    postEq.SetLoudness(bank, v, sampleRate);
+}
+
+void SignalChain::SetMasterVolume(double v) {
+    if (!Normalised(v)) return;
+    masterVolume = v;
+    postEq.SetVolume(v);
+}
+
+void SignalChain::ProcessBlock(const double* in0, const double* in1, double* out0, double* out1, int frames) {
+    Process(in0, in1, out0, out1, frames, Mode::kBlockwise);
+}
+
+void SignalChain::ProcessBlockSampleBySample(const double* in0, const double* in1, double* out0, double* out1,
+                                             int frames) {
+    Process(in0, in1, out0, out1, frames, Mode::kSampleBySample);
+}
+
+void SignalChain::Process(const double* in0, const double* in1, double* out0, double* out1, int frames,
+                          Mode mode) {
+    if (frames <= 0 || !out0 || !out1) return;
+    if (!in0 || !in1) {
+        Zero(out0, frames);
+        Zero(out1, frames);
+        return;
+    }
+    FloatModeScope floatMode;
+
+    // While quiet nothing runs until the first non-zero input sample, which is processed.
+    int start = 0;
+    if (quiet) {
+        start = FirstNonZero(in0, in1, frames);
+        if (start == frames) {
+            Zero(out0, frames);
+            Zero(out1, frames);
+            return;
+        }
+        quiet = false;
+        silentRun = 0;
+    }
+    // Read before the outputs, which may be the input buffers, are written.
+    const bool inputSilent = start == 0 && FirstNonZero(in0, in1, frames) == frames;
+    Zero(out0, start);
+    Zero(out1, start);
+
+    if (tunerView) {
+        FeedTuner(in0 + start, frames - start);
+        if (out0 != in0)
+            std::memmove(out0 + start, in0 + start, sizeof(double) * static_cast<size_t>(frames - start));
+        if (out1 != in1)
+            std::memmove(out1 + start, in1 + start, sizeof(double) * static_cast<size_t>(frames - start));
+    } else {
+        RunChain(in0, in1, out0, out1, start, frames, mode);
+        if (convolutionEnabled) ProcessConvolution(out0, out1, frames);
+    }
+    RecoverFromNonFinite(out0, out1, frames);
+    UpdateQuietState(inputSilent, out0, out1, frames);
+}
+
+void SignalChain::RunChain(const double* in0, const double* in1, double* out0, double* out1, int begin,
+                           int end, Mode mode) {
+    const bool gateOn = gateEnabled;
+    const bool ampOn = ampEnabled;
+    const double volume = masterVolume;
+    double* x = scratch;
+    for (int c = begin; c < end; c += kChunk) {
+        const int n = end - c < kChunk ? end - c : kChunk;
+        for (int i = 0; i < n; ++i)
+            x[i] = in0[c + i] + in1[c + i];
+        if (gateOn) RunGate(x, n);
+        if (mode == Mode::kBlockwise) {
+            if (ampOn) amp.ProcessBlock(x, n);
+            bank.ProcessCascadeBlock(x, n);
+            postEq.ProcessBlock(bank, x, n, volume);
+        } else {
+            for (int i = 0; i < n; ++i) {
+                double a = x[i];
+                if (ampOn) a = amp.Process(a);
+                const double s = bank.ProcessCascade(a);
+                x[i] = postEq.Process(bank, s, volume);
+            }
+        }
+        for (int i = 0; i < n; ++i) {
+            out0[c + i] = x[i];
+            out1[c + i] = x[i];
+        }
+    }
+}
+
+void SignalChain::RunGate(double* x, int n) {
+    const double threshold = gateThreshold;
+    const double* table = antiDenormal.data();
+    int index = antiDenormalIndex;
+    for (int i = 0; i < n; ++i) {
+        const double level = bank.TrackEnvelope(x[i], 0);
+        const double e = bank.StepEnvelope(level > threshold ? 1.0 : 0.0);
+        index = index == kAntiDenormalSize - 1 ? 0 : index + 1;
+        x[i] = x[i] * e + table[index];
+    }
+    antiDenormalIndex = index;
+}
+
+void SignalChain::UpdateQuietState(bool inputSilent, const double* out0, const double* out1, int frames) {
+    if (!inputSilent) {
+        silentRun = 0;
+        return;
+    }
+    double peak = 0.0;
+    for (int i = 0; i < frames; ++i) {
+        const double a = out0[i] < 0.0 ? -out0[i] : out0[i];
+        const double b = out1[i] < 0.0 ? -out1[i] : out1[i];
+        peak = a > peak ? a : peak;
+        peak = b > peak ? b : peak;
+    }
+    if (peak > kQuietLevel) {
+        silentRun = 0;
+        return;
+    }
+    silentRun += frames;
+    if (silentRun >= quietAfter) quiet = true;
+}
+
+void SignalChain::RecoverFromNonFinite(double* out0, double* out1, int frames) {
+    // x - x is 0 for every finite x and NaN otherwise, so one sum tells whether the block blew up.
+    double check = 0.0;
+    for (int i = 0; i < frames; ++i)
+        check += (out0[i] - out0[i]) + (out1[i] - out1[i]);
+    if (check == 0.0) return;
+    // A NaN or infinity would stay in every recursive state for good: clear them and mute.
+    DspBank::BiquadArrays& q = bank.biquad;
+    std::memset(q.x1, 0, sizeof q.x1);
+    std::memset(q.x2, 0, sizeof q.x2);
+    std::memset(q.y1, 0, sizeof q.y1);
+    std::memset(q.y2, 0, sizeof q.y2);
+    std::memset(bank.onePoleA.y, 0, sizeof bank.onePoleA.y);
+    std::memset(bank.onePoleB.y, 0, sizeof bank.onePoleB.y);
+    std::memset(bank.follower.envelope, 0, sizeof bank.follower.envelope);
+    bank.envelope.level = 0.0;
+    for (DspBank::DelayLine& d : bank.delayLine)
+        Zero(d.buffer.get(), d.size);
+    for (DspBank::ModDelayLine& m : bank.modDelay)
+        Zero(m.buffer.get(), m.length);
+    Zero(out0, frames);
+    Zero(out1, frames);
+}
+
+void SignalChain::ProcessConvolution(double* out0, double* out1, int frames) {
+    (void)out0;
+    (void)out1;
+    (void)frames;
+}
+
+void SignalChain::FeedTuner(const double* in0, int frames) {
+    (void)in0;
+    (void)frames;
+}

@@ -1,0 +1,116 @@
+#pragma once
+
+#include "AmpModels.h"
+#include "DspBank.h"
+#include "PostEq.h"
+
+#include <vector>
+
+// The plug-in's audio path: mono sum, noise gate, amp model, cabinet cascade, post EQ and
+// volume, written to both outputs; the silence detector; the sample-rate dependent set-up.
+//
+// Real-time contract: ProcessBlock allocates nothing, takes no lock and does no I/O. Setters and
+// Reset design coefficients and may allocate; the caller serialises them with ProcessBlock
+// (the plug-in holds its lock around both).
+class SignalChain {
+public:
+    static constexpr int kAntiDenormalSize = 44100;
+    static constexpr int kCombRows = 14;
+
+    SignalChain();
+
+    // Start-up initialisation at the host's rate: clears the bank, designs the gate detector and
+    // envelope, allocates the comb rows, fills the anti-denormal table, and designs the cabinet
+    // and post EQ for the parameter defaults so the chain is usable before any change arrives.
+    void Initialise(double sampleRate);
+
+    // A new host rate (ignored when equal, not finite, or outside 1 Hz .. 1.536 MHz): redesigns
+    // everything designed for the old rate with the values last set.
+    void Reset(double sampleRate);
+    double SampleRate() const { return sampleRate; }
+
+    // Fills `frames` samples of both outputs. Inputs and outputs may be the same buffers.
+    void ProcessBlock(const double* in0, const double* in1, double* out0, double* out1, int frames);
+    // The same chain run one sample at a time through every stage: the plain baseline that
+    // ProcessBlock must match bit for bit.
+    void ProcessBlockSampleBySample(const double* in0, const double* in1, double* out0, double* out1,
+                                    int frames);
+
+    // Parameter setters; v is the parameter's raw value, clamped into 0..1 (NaN is ignored).
+    void SetGateEnabled(bool on) { gateEnabled = on; }
+    void SetGateThreshold(double v);
+    void SetGateRelease(double v);
+    void SetAmpEnabled(bool on) { ampEnabled = on; }
+    // The integer value of kCabPreset; stored always, designed only when in 0..38.
+    void SetCabPreset(int preset);
+    void SetEqLow(double v);
+    void SetEqHigh(double v);
+    void SetLoudness(double v);
+    void SetMasterVolume(double v);
+    void SetTunerView(bool on) { tunerView = on; }
+
+    bool GateEnabled() const { return gateEnabled; }
+    double GateThreshold() const { return gateThreshold; }
+    bool AmpEnabled() const { return ampEnabled; }
+    int CabPreset() const { return cabPreset; }
+    bool TunerView() const { return tunerView; }
+    const PostEq& GetPostEq() const { return postEq; }
+    // True while digital silence has switched processing off.
+    bool IsQuiet() const { return quiet; }
+
+    DspBank& Bank() { return bank; }
+    const DspBank& Bank() const { return bank; }
+    AmpModels& Amp() { return amp; }
+
+private:
+    enum class Mode { kBlockwise, kSampleBySample };
+
+    void Process(const double* in0, const double* in1, double* out0, double* out1, int frames, Mode mode);
+    void RunChain(const double* in0, const double* in1, double* out0, double* out1, int begin, int end,
+                  Mode mode);
+    void RunGate(double* x, int n);
+    void UpdateQuietState(bool inputSilent, const double* out0, const double* out1, int frames);
+    void RecoverFromNonFinite(double* out0, double* out1, int frames);
+    void DesignRateDependent();
+    void FillAntiDenormalTable();
+
+    // Convolution stage, run after the block when the impulse is on: mixes the convolved block
+    // into both outputs. Left empty until the convolution engine is attached.
+    void ProcessConvolution(double* out0, double* out1, int frames);
+    // Tuner view: hands input channel 0 to the tuner's analysis. Left empty until the tuner is
+    // attached.
+    void FeedTuner(const double* in0, int frames);
+
+    static constexpr int kChunk = 256;
+
+    DspBank bank;
+    AmpModels amp;
+    PostEq postEq;
+    double sampleRate = 44100.0;
+
+    // Block-start snapshot of the flags and gains.
+    bool gateEnabled = false;
+    bool ampEnabled = false;
+    bool convolutionEnabled = false;
+    bool tunerView = false;
+    double gateThreshold = 0.0;
+    double gateRelease = 0.5;
+    bool gateReleaseSet = false;
+
+    int cabPreset = 0;
+    double eqLow = 0.5;
+    double eqHigh = 0.5;
+    double loudness = 0.5;
+    double masterVolume = 0.5;
+
+    // Silence detector: quiet after quietAfter samples of whole all-zero input blocks whose
+    // output stayed at or below kQuietLevel; woken by the first non-zero input sample.
+    bool quiet = false;
+    long long silentRun = 0;
+    long long quietAfter = 0;
+
+    std::vector<double> antiDenormal;
+    int antiDenormalIndex = 0;
+
+    double scratch[kChunk];
+};
