@@ -1,0 +1,317 @@
+#include "Fft.h"
+
+#include <cmath>
+#include <emmintrin.h>
+#include <vector>
+
+// Radix-4 decimation in frequency (forward) and its exact mirror in time (inverse), with one
+// radix-2 pass at the small end when log2(size) is odd. Each radix-4 pass is two radix-2 passes
+// fused, so the output lands in plain bit-reversed order.
+
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+constexpr int kMaxLog2 = 15;
+
+struct FftTables {
+    // Per span N (index log2 N, N >= 8): for k in 0..N/4-1 the twiddles W^k, W^2k, W^3k of
+    // W = exp(-2 pi i / N), each as (wr, wr, -wi, wi) for the two-multiply complex product.
+    std::vector<double> radix4[kMaxLog2 + 1];
+    // Per complex size m (index log2 m): for position p, (cos, -sin) of 2 pi BitReverse(p) / (2 m),
+    // used to split and join the packed real transform.
+    std::vector<double> realSplit[kMaxLog2 + 1];
+
+    FftTables() {
+        for (int lg = 3; lg <= kMaxLog2; ++lg) {
+            const int n = 1 << lg;
+            std::vector<double>& t = radix4[lg];
+            t.resize(static_cast<size_t>(n / 4) * 12);
+            for (int k = 0; k < n / 4; ++k) {
+                for (int j = 1; j <= 3; ++j) {
+                    const double a = -2.0 * kPi * j * k / n;
+                    double* w = &t[static_cast<size_t>(k) * 12 + (j - 1) * 4];
+                    w[0] = w[1] = std::cos(a);
+                    w[2] = -std::sin(a);
+                    w[3] = std::sin(a);
+                }
+            }
+        }
+        for (int lg = 1; lg <= kMaxLog2; ++lg) {
+            const int m = 1 << lg;
+            std::vector<double>& t = realSplit[lg];
+            t.resize(static_cast<size_t>(m) * 2);
+            for (int p = 0; p < m; ++p) {
+                const double a = -2.0 * kPi * FftBinAtPosition(p, m) / (2.0 * m);
+                t[2 * p] = std::cos(a);
+                t[2 * p + 1] = std::sin(a);
+            }
+        }
+    }
+};
+
+const FftTables& Tables() {
+    // Function-local statics are initialised once, also when threads race for them.
+    static const FftTables tables;
+    return tables;
+}
+
+int Log2OfSize(int size, int minSize, int maxSize) {
+    if (size < minSize || size > maxSize || (size & (size - 1)) != 0) return -1;
+    int lg = 0;
+    while ((1 << lg) < size)
+        ++lg;
+    return lg;
+}
+
+inline __m128d Swap(__m128d a) {
+    return _mm_shuffle_pd(a, a, 1);
+}
+
+// a * w with w stored as (wr, wr, -wi, wi).
+inline __m128d Mul(__m128d a, const double* w) {
+    return _mm_add_pd(_mm_mul_pd(a, _mm_loadu_pd(w)), _mm_mul_pd(Swap(a), _mm_loadu_pd(w + 2)));
+}
+
+// a * conj(w).
+inline __m128d MulConj(__m128d a, const double* w) {
+    return _mm_sub_pd(_mm_mul_pd(a, _mm_loadu_pd(w)), _mm_mul_pd(Swap(a), _mm_loadu_pd(w + 2)));
+}
+
+// a * -i = (ai, -ar) and a * i = (-ai, ar).
+inline __m128d MulMinusI(__m128d a) {
+    return _mm_xor_pd(Swap(a), _mm_set_pd(-0.0, 0.0));
+}
+inline __m128d MulPlusI(__m128d a) {
+    return _mm_xor_pd(Swap(a), _mm_set_pd(0.0, -0.0));
+}
+
+inline __m128d Conj(__m128d a) {
+    return _mm_xor_pd(a, _mm_set_pd(-0.0, 0.0));
+}
+
+void ForwardRadix4(double* data, int size, int span, const double* tw, bool upperHalfZero) {
+    const int q = span / 4;
+    for (int base = 0; base < size; base += span) {
+        double* x0 = data + 2 * base;
+        double* x1 = x0 + 2 * q;
+        double* x2 = x1 + 2 * q;
+        double* x3 = x2 + 2 * q;
+        const double* w = tw;
+        if (upperHalfZero) {
+            for (int k = 0; k < q; ++k, w += 12) {
+                const __m128d a0 = _mm_loadu_pd(x0 + 2 * k);
+                const __m128d a1 = _mm_loadu_pd(x1 + 2 * k);
+                const __m128d ja1 = MulMinusI(a1);
+                _mm_storeu_pd(x0 + 2 * k, _mm_add_pd(a0, a1));
+                _mm_storeu_pd(x1 + 2 * k, Mul(_mm_sub_pd(a0, a1), w + 4));
+                _mm_storeu_pd(x2 + 2 * k, Mul(_mm_add_pd(a0, ja1), w));
+                _mm_storeu_pd(x3 + 2 * k, Mul(_mm_sub_pd(a0, ja1), w + 8));
+            }
+            continue;
+        }
+        for (int k = 0; k < q; ++k, w += 12) {
+            const __m128d a0 = _mm_loadu_pd(x0 + 2 * k);
+            const __m128d a1 = _mm_loadu_pd(x1 + 2 * k);
+            const __m128d a2 = _mm_loadu_pd(x2 + 2 * k);
+            const __m128d a3 = _mm_loadu_pd(x3 + 2 * k);
+            const __m128d s = _mm_add_pd(a0, a2);
+            const __m128d p = _mm_sub_pd(a0, a2);
+            const __m128d u = _mm_add_pd(a1, a3);
+            const __m128d jd = MulMinusI(_mm_sub_pd(a1, a3));
+            _mm_storeu_pd(x0 + 2 * k, _mm_add_pd(s, u));
+            _mm_storeu_pd(x1 + 2 * k, Mul(_mm_sub_pd(s, u), w + 4));
+            _mm_storeu_pd(x2 + 2 * k, Mul(_mm_add_pd(p, jd), w));
+            _mm_storeu_pd(x3 + 2 * k, Mul(_mm_sub_pd(p, jd), w + 8));
+        }
+    }
+}
+
+void InverseRadix4(double* data, int size, int span, const double* tw) {
+    const int q = span / 4;
+    for (int base = 0; base < size; base += span) {
+        double* x0 = data + 2 * base;
+        double* x1 = x0 + 2 * q;
+        double* x2 = x1 + 2 * q;
+        double* x3 = x2 + 2 * q;
+        const double* w = tw;
+        for (int k = 0; k < q; ++k, w += 12) {
+            const __m128d c0 = _mm_loadu_pd(x0 + 2 * k);
+            const __m128d t1 = MulConj(_mm_loadu_pd(x1 + 2 * k), w + 4);
+            const __m128d t2 = MulConj(_mm_loadu_pd(x2 + 2 * k), w);
+            const __m128d t3 = MulConj(_mm_loadu_pd(x3 + 2 * k), w + 8);
+            const __m128d s = _mm_add_pd(c0, t1);
+            const __m128d d = _mm_sub_pd(c0, t1);
+            const __m128d e = _mm_add_pd(t2, t3);
+            const __m128d jf = MulPlusI(_mm_sub_pd(t2, t3));
+            _mm_storeu_pd(x0 + 2 * k, _mm_add_pd(s, e));
+            _mm_storeu_pd(x2 + 2 * k, _mm_sub_pd(s, e));
+            _mm_storeu_pd(x1 + 2 * k, _mm_add_pd(d, jf));
+            _mm_storeu_pd(x3 + 2 * k, _mm_sub_pd(d, jf));
+        }
+    }
+}
+
+// The span-4 radix-4 pass has only unit twiddles; the same butterfly serves both directions
+// except for the sign of the i rotation.
+template <bool kForward> void Radix4Span4(double* data, int size) {
+    for (int base = 0; base < size; base += 4) {
+        double* x = data + 2 * base;
+        const __m128d a0 = _mm_loadu_pd(x);
+        const __m128d a1 = _mm_loadu_pd(x + 2);
+        const __m128d a2 = _mm_loadu_pd(x + 4);
+        const __m128d a3 = _mm_loadu_pd(x + 6);
+        if (kForward) {
+            const __m128d s = _mm_add_pd(a0, a2);
+            const __m128d p = _mm_sub_pd(a0, a2);
+            const __m128d u = _mm_add_pd(a1, a3);
+            const __m128d jd = MulMinusI(_mm_sub_pd(a1, a3));
+            _mm_storeu_pd(x, _mm_add_pd(s, u));
+            _mm_storeu_pd(x + 2, _mm_sub_pd(s, u));
+            _mm_storeu_pd(x + 4, _mm_add_pd(p, jd));
+            _mm_storeu_pd(x + 6, _mm_sub_pd(p, jd));
+        } else {
+            const __m128d s = _mm_add_pd(a0, a1);
+            const __m128d d = _mm_sub_pd(a0, a1);
+            const __m128d e = _mm_add_pd(a2, a3);
+            const __m128d jf = MulPlusI(_mm_sub_pd(a2, a3));
+            _mm_storeu_pd(x, _mm_add_pd(s, e));
+            _mm_storeu_pd(x + 4, _mm_sub_pd(s, e));
+            _mm_storeu_pd(x + 2, _mm_add_pd(d, jf));
+            _mm_storeu_pd(x + 6, _mm_sub_pd(d, jf));
+        }
+    }
+}
+
+void Radix2Span2(double* data, int size) {
+    for (int base = 0; base < size; base += 2) {
+        double* x = data + 2 * base;
+        const __m128d a0 = _mm_loadu_pd(x);
+        const __m128d a1 = _mm_loadu_pd(x + 2);
+        _mm_storeu_pd(x, _mm_add_pd(a0, a1));
+        _mm_storeu_pd(x + 2, _mm_sub_pd(a0, a1));
+    }
+}
+
+void Forward(double* data, int lg, bool upperHalfZero) {
+    const FftTables& t = Tables();
+    const int size = 1 << lg;
+    int span = size;
+    for (; span >= 8; span /= 4) {
+        int spanLog = 0;
+        while ((1 << spanLog) < span)
+            ++spanLog;
+        ForwardRadix4(data, size, span, t.radix4[spanLog].data(), upperHalfZero && span == size);
+    }
+    if (span == 4)
+        Radix4Span4<true>(data, size);
+    else
+        Radix2Span2(data, size);
+}
+
+void Inverse(double* data, int lg) {
+    const FftTables& t = Tables();
+    const int size = 1 << lg;
+    int span = (lg % 2 == 0) ? 4 : 2;
+    if (span == 4)
+        Radix4Span4<false>(data, size);
+    else
+        Radix2Span2(data, size);
+    for (span *= 4; span <= size; span *= 4) {
+        int spanLog = 0;
+        while ((1 << spanLog) < span)
+            ++spanLog;
+        InverseRadix4(data, size, span, t.radix4[spanLog].data());
+    }
+}
+
+} // namespace
+
+void InitFftTables() {
+    Tables();
+}
+
+int FftBinAtPosition(int position, int size) {
+    int bin = 0;
+    for (int bit = 1; bit < size; bit <<= 1) {
+        bin <<= 1;
+        if (position & bit) bin |= 1;
+    }
+    return bin;
+}
+
+void FftForward(double* data, int size) {
+    const int lg = Log2OfSize(size, kFftMinSize, kFftMaxSize);
+    if (lg < 0) return;
+    InitFftTables();
+    Forward(data, lg, false);
+}
+
+void FftInverse(double* data, int size) {
+    const int lg = Log2OfSize(size, kFftMinSize, kFftMaxSize);
+    if (lg < 0) return;
+    InitFftTables();
+    Inverse(data, lg);
+}
+
+// The n reals are read as n/2 complex values z[j] = x[2j] + i x[2j+1]. With Z = FFT(z), bin k of
+// the real transform is E + W^k O, where E = Z[k] + conj(Z[m-k]) and O = -i (Z[k] - conj(Z[m-k])).
+// In bit-reversed order, the partner m-k of the bin at position p (p in [2^j, 2^(j+1))) sits at
+// 3 * 2^j - 1 - p, so each pair is split and joined in one step.
+void RealFftForward(double* samples, double* re, double* im, int n, bool upperHalfZero) {
+    const int lg = Log2OfSize(n, kRealFftMinSize, kRealFftMaxSize) - 1;
+    if (lg < 0) return;
+    InitFftTables();
+    const int m = n / 2;
+    Forward(samples, lg, upperHalfZero && m >= 4);
+    const double* z = samples;
+    re[0] = 2.0 * (z[0] + z[1]);
+    im[0] = 2.0 * (z[0] - z[1]);
+    re[1] = 2.0 * z[2];
+    im[1] = -2.0 * z[3];
+    const double* tw = Tables().realSplit[lg].data();
+    for (int lo = 2; lo < m; lo *= 2) {
+        for (int p = lo, q = 2 * lo - 1; p < lo + lo / 2; ++p, --q) {
+            const double ar = z[2 * p], ai = z[2 * p + 1];
+            const double br = z[2 * q], bi = z[2 * q + 1];
+            const double er = ar + br, ei = ai - bi;
+            // O = -i * (A - conj(B))
+            const double orr = ai + bi, oi = br - ar;
+            const double wr = tw[2 * p], wi = tw[2 * p + 1];
+            const double tr = wr * orr - wi * oi, ti = wr * oi + wi * orr;
+            re[p] = er + tr;
+            im[p] = ei + ti;
+            re[q] = er - tr;
+            im[q] = ti - ei;
+        }
+    }
+}
+
+void RealFftInverse(const double* re, const double* im, double* samples, int n) {
+    const int lg = Log2OfSize(n, kRealFftMinSize, kRealFftMaxSize) - 1;
+    if (lg < 0) return;
+    InitFftTables();
+    const int m = n / 2;
+    double* z = samples;
+    z[0] = re[0] + im[0];
+    z[1] = re[0] - im[0];
+    z[2] = 2.0 * re[1];
+    z[3] = -2.0 * im[1];
+    const double* tw = Tables().realSplit[lg].data();
+    for (int lo = 2; lo < m; lo *= 2) {
+        for (int p = lo, q = 2 * lo - 1; p < lo + lo / 2; ++p, --q) {
+            const double pr = re[p], pi = im[p];
+            const double qr = re[q], qi = im[q];
+            // E = P + conj(Q), O = conj(W) (P - conj(Q))
+            const double er = pr + qr, ei = pi - qi;
+            const double dr = pr - qr, di = pi + qi;
+            const double wr = tw[2 * p], wi = tw[2 * p + 1];
+            const double orr = wr * dr + wi * di, oi = wr * di - wi * dr;
+            // A = E + i O, B = conj(E - i O)
+            z[2 * p] = er - oi;
+            z[2 * p + 1] = ei + orr;
+            z[2 * q] = er + oi;
+            z[2 * q + 1] = orr - ei;
+        }
+    }
+    Inverse(samples, lg);
+}

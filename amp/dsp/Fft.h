@@ -1,0 +1,37 @@
+#pragma once
+
+// Power-of-two FFTs for the convolution engine.
+//
+// The complex transforms work in place on interleaved (re, im) doubles. The forward transform
+// leaves bin k at position BitReverse(k); the inverse takes that order and returns the signal in
+// natural order. Nothing reorders in between, because the convolution only multiplies spectra
+// bin by bin. Neither direction scales: FftInverse(FftForward(x)) = size * x.
+//
+// The real transforms turn n real samples into n/2 packed bins (the real-valued DC and Nyquist
+// bins share position 0 as (X[0], X[n/2])) stored as separate real and imaginary arrays in the
+// same permuted order; RealFftInverse(RealFftForward(x)) = 2 n * x. A product of two such spectra
+// multiplies position 0 component-wise and every other position as complex numbers.
+//
+// Tables are built once by InitFftTables (thread-safe, idempotent; it allocates, so call it
+// before the audio path first needs a transform). The transforms themselves allocate nothing.
+
+constexpr int kFftMinSize = 2;
+constexpr int kFftMaxSize = 32768;
+constexpr int kRealFftMinSize = 4;
+constexpr int kRealFftMaxSize = 2 * kFftMaxSize;
+
+void InitFftTables();
+
+// size: power of two in kFftMinSize..kFftMaxSize. Other sizes leave the data untouched.
+void FftForward(double* data, int size);
+void FftInverse(double* data, int size);
+
+// The frequency bin held at a position of a forward transform of the given size.
+int FftBinAtPosition(int position, int size);
+
+// samples: n reals (n a power of two in kRealFftMinSize..kRealFftMaxSize), used as scratch and
+// overwritten. re, im: n/2 values each. When upperHalfZero is set the caller promises that the
+// last n/2 samples are zero, which saves work in the first pass.
+void RealFftForward(double* samples, double* re, double* im, int n, bool upperHalfZero = false);
+// re, im: n/2 packed bins each (left untouched); samples receives 2 n * the real signal.
+void RealFftInverse(const double* re, const double* im, double* samples, int n);
