@@ -31,11 +31,40 @@ void VulpanePlugin::ParameterChanged(int index) {
     if (!param) return;
     const double v = param->Value();
     switch (index) {
+    case kGate:
+        chain.SetGateEnabled(v >= 0.5);
+        MoveParameter(kGateLed, v >= 0.5 ? 1.0 : 0.0);
+        break;
+    case kGateThreshold:
+        chain.SetGateThreshold(v);
+        break;
+    case kGateRelease:
+        chain.SetGateRelease(v);
+        break;
+    case kAmpOn:
+        chain.SetAmpEnabled(v >= 0.5);
+        break;
+    case kEqLow:
+        chain.SetEqLow(v);
+        break;
+    case kEqHigh:
+        chain.SetEqHigh(v);
+        break;
+    case kLoudness:
+        chain.SetLoudness(v);
+        break;
+    case kMasterVolume:
+        chain.SetMasterVolume(v);
+        break;
+    case kTunerToggle:
+        if (v > 0.5) chain.SetTunerView(!chain.TunerView());
+        break;
     case kAmpModel:
         currentModel = Clamp(static_cast<int>(v), 0, kNumModels - 1);
         break;
     case kCabPreset:
         currentCabinet = Clamp(static_cast<int>(v), 0, kNumCabinets - 1);
+        chain.SetCabPreset(currentCabinet);
         break;
     case kModelPrev:
     case kModelNext:

@@ -36,14 +36,18 @@ IVstAdapter* CreateVstPlugin(audioMasterCallback hostCallback) {
 VulpanePlugin::VulpanePlugin(audioMasterCallback hostCallback) : IVstAdapter(hostCallback, VulpaneConfig()) {
     DeclareParameters();
     MakeDefaultPrograms("Default", 1);
+    chain.Initialise(GetSampleRate());
 }
 
 VulpanePlugin::~VulpanePlugin() = default;
 
-void VulpanePlugin::Reset() { ScopedLock<PluginLock> hold(pluginLock); }
+void VulpanePlugin::Reset() {
+    ScopedLock<PluginLock> hold(pluginLock);
+    chain.Reset(GetSampleRate());
+}
 
 void VulpanePlugin::ProcessBlock(double** inputs, double** outputs, int frames) {
-    IPluginBase::ProcessBlock(inputs, outputs, frames);
+    chain.ProcessBlock(inputs[0], inputs[1], outputs[0], outputs[1], frames);
 }
 
 bool VulpanePlugin::SerializeState(StateChunk& chunk) {

@@ -2,6 +2,7 @@
 
 #include "IVstAdapter.h"
 #include "ParameterIds.h"
+#include "SignalChain.h"
 
 #include <string>
 
@@ -30,6 +31,7 @@ private:
     void ReportToHost(int index, double normalizedValue);
     void ChangeModelCopy(int index);
 
+    SignalChain chain;
     int currentModel = 0;
     int currentCabinet = 0;
     std::string impulsePath;

@@ -132,7 +132,10 @@ void IPluginBase::SetInputConnections(int first, int count, bool connected) {
     for (int i = first < 0 ? 0 : first; i < end; ++i) {
         InputChannel& ch = inputChannels[static_cast<size_t>(i)];
         ch.connected = connected;
-        if (!connected) *ch.slot = ch.scratch.empty() ? nullptr : ch.scratch.data();
+        if (connected) continue;
+        // An unconnected input reads silence from its own buffer.
+        std::fill(ch.scratch.begin(), ch.scratch.end(), 0.0);
+        *ch.slot = ch.scratch.empty() ? nullptr : ch.scratch.data();
     }
 }
 
