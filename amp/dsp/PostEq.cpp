@@ -7,8 +7,10 @@ namespace {
 // One section's coefficients and state held in locals while a block runs.
 struct Section {
     double b0, b1, b2, a1, a2, x1, x2, y1, y2;
+    bool flat;
 
-    void Load(const DspBank::BiquadArrays& q, int slot) {
+    void Load(const DspBank::BiquadArrays& q, int slot, bool isFlat = false) {
+        flat = isFlat;
         b0 = q.b0[slot];
         b1 = q.b1[slot];
         b2 = q.b2[slot];
@@ -25,9 +27,9 @@ struct Section {
         q.y1[slot] = y1;
         q.y2[slot] = y2;
     }
-    // The same arithmetic, in the same order, as DspBank::ProcessBiquad.
+    // The same arithmetic, in the same order, as DspBank::ProcessBiquad (or PassFlat).
     double Run(double x) {
-        const double y = b1 * x1 + b0 * x + b2 * x2 - a1 * y1 - a2 * y2;
+        const double y = flat ? x : b1 * x1 + b0 * x + b2 * x2 - a1 * y1 - a2 * y2;
         x2 = x1;
         x1 = x;
         y2 = y1;
@@ -60,6 +62,22 @@ struct PostEqSections {
     }
 };
 
+// A 0 dB shelf has b = a, an identity in exact arithmetic; rounding in the difference equation
+// would still move the last bit, so such a section passes the sample on exactly (keeping its state
+// as the identity would).
+double PassFlat(DspBank& bank, double x, int slot) {
+    DspBank::BiquadArrays& q = bank.biquad;
+    q.x2[slot] = q.x1[slot];
+    q.x1[slot] = x;
+    q.y2[slot] = q.y1[slot];
+    q.y1[slot] = x;
+    return x;
+}
+
+double Shelf(DspBank& bank, double x, int slot, bool flat) {
+    return flat ? PassFlat(bank, x, slot) : bank.ProcessBiquad(x, slot);
+}
+
 int Max(int a, int b) {
     return a > b ? a : b;
 }
@@ -72,27 +90,31 @@ int Min(int a, int b) {
 void PostEq::SetEqLow(DspBank& bank, double v, double sampleRate) {
     const double g = 24.0 * v - 12.0;
     bank.DesignBiquad(500.0, 1.0, g, sampleRate, kLowShelf, kLowShelfSlot);
+    lowFlat = g == 0.0;
     bank.DesignBiquad(12.0 * g + 500.0, 1.9, 0.0, sampleRate, kBandPass, kLowBandSlot);
     eqLowMix = -0.08 / (v + 1.0) * g;
 }
 
 void PostEq::SetEqHigh(DspBank& bank, double v, double sampleRate) {
-    bank.DesignBiquad(3000.0, 1.0, 24.0 * v - 12.0, sampleRate, kHighShelf, kHighShelfSlot);
+    const double g = 24.0 * v - 12.0;
+    bank.DesignBiquad(3000.0, 1.0, g, sampleRate, kHighShelf, kHighShelfSlot);
+    highFlat = g == 0.0;
 }
 
 void PostEq::SetLoudness(DspBank& bank, double v, double sampleRate) {
     const double g = -30.0 * v;
     bank.DesignBiquad(200.0, 1.0, g, sampleRate, kLowShelf, kLoudnessShelfSlot);
+    loudFlat = g == 0.0;
     bank.DesignBiquad(3.83 * g + 200.0, 1.9, 0.0, sampleRate, kBandPass, kLoudnessBandSlot);
     loudnessMix = g * -0.145 * v;
 }
 
 double PostEq::Process(DspBank& bank, double x, double volumeNow) const {
-    double a = bank.ProcessBiquad(x, kLowShelfSlot);
+    double a = Shelf(bank, x, kLowShelfSlot, lowFlat);
     double b = bank.ProcessBiquad(a, kLowBandSlot);
     a = eqLowMix * b + a;
-    const double c = bank.ProcessBiquad(a, kHighShelfSlot);
-    a = bank.ProcessBiquad(c, kLoudnessShelfSlot);
+    const double c = Shelf(bank, a, kHighShelfSlot, highFlat);
+    a = Shelf(bank, c, kLoudnessShelfSlot, loudFlat);
     b = bank.ProcessBiquad(a, kLoudnessBandSlot);
     return (loudnessMix * b + a) * volumeNow;
 }
@@ -100,10 +122,10 @@ double PostEq::Process(DspBank& bank, double x, double volumeNow) const {
 void PostEq::ProcessBlock(DspBank& bank, double* samples, int n, double volumeNow) const {
     if (n <= 0) return;
     PostEqSections p;
-    p.low.Load(bank.biquad, kLowShelfSlot);
+    p.low.Load(bank.biquad, kLowShelfSlot, lowFlat);
     p.lowBand.Load(bank.biquad, kLowBandSlot);
-    p.high.Load(bank.biquad, kHighShelfSlot);
-    p.loud.Load(bank.biquad, kLoudnessShelfSlot);
+    p.high.Load(bank.biquad, kHighShelfSlot, highFlat);
+    p.loud.Load(bank.biquad, kLoudnessShelfSlot, loudFlat);
     p.loudBand.Load(bank.biquad, kLoudnessBandSlot);
     p.lowMix = eqLowMix;
     p.loudMix = loudnessMix;

@@ -32,4 +32,8 @@ private:
     double eqLowMix = 0.0;
     double loudnessMix = 0.0;
     double volume = 1.0;
+    // Shelves designed at exactly 0 dB, passed through exactly.
+    bool lowFlat = false;
+    bool highFlat = false;
+    bool loudFlat = false;
 };
