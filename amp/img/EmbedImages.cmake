@@ -1,0 +1,40 @@
+# Writes the C++ table of the editor images listed in images.rc.
+#   cmake -DRC=<images.rc> -DOUT=<table.cpp> -DWITH_DATA=<ON|OFF> -P EmbedImages.cmake
+# With WITH_DATA the PNG bytes are embedded as string literals (Linux); without, only the
+# id -> name table is written (Windows keeps the bytes as PNG resources).
+file(STRINGS "${RC}" lines REGEX "^[0-9]+ PNG \"[^\"]+\"")
+get_filename_component(dir "${RC}" DIRECTORY)
+
+set(arrays "")
+set(entries "")
+set(count 0)
+foreach(line IN LISTS lines)
+  string(REGEX MATCH "^([0-9]+) PNG \"([^\"]+)\"" matched "${line}")
+  set(id "${CMAKE_MATCH_1}")
+  set(file "${CMAKE_MATCH_2}")
+  if(WITH_DATA)
+    file(READ "${dir}/${file}" hex HEX)
+    string(LENGTH "${hex}" digits)
+    math(EXPR bytes "${digits} / 2")
+    # 256 bytes per source line keeps the generated file readable for tools.
+    string(REGEX REPLACE "(................................................................................................................................................................................................................................................................................................................................................................................................................................................................................................................................)" "\\1\"\n    \"" hex "${hex}")
+    string(REGEX REPLACE "([0-9a-f][0-9a-f])" "\\\\x\\1" escaped "${hex}")
+    string(APPEND arrays "const unsigned char kImage${id}[] =\n    \"${escaped}\";\n")
+    string(APPEND entries "    {${id}, \"img/${file}\", kImage${id}, ${bytes}},\n")
+  else()
+    string(APPEND entries "    {${id}, \"img/${file}\", nullptr, 0},\n")
+  endif()
+  math(EXPR count "${count} + 1")
+endforeach()
+if(count EQUAL 0)
+  message(FATAL_ERROR "EmbedImages: no images listed in ${RC}")
+endif()
+
+set(text "// Generated from amp/img/images.rc by EmbedImages.cmake; edit the images, not this file.\n")
+string(APPEND text "#include \"ImageResourceTable.h\"\n\n")
+string(APPEND text "namespace {\n${arrays}} // namespace\n\n")
+string(APPEND text "const EmbeddedImage kEmbeddedImages[] = {\n${entries}};\n")
+string(APPEND text "const int kEmbeddedImageCount = ${count};\n")
+file(WRITE "${OUT}.tmp" "${text}")
+file(COPY_FILE "${OUT}.tmp" "${OUT}" ONLY_IF_DIFFERENT)
+file(REMOVE "${OUT}.tmp")
