@@ -22,7 +22,7 @@ double AmpModels::RunModel(double u) {
     case 2:
         return S(66, S(65, S(64, CleanThree(1.5 * u))));
     case 3:
-        return S(66, S(65, S(64, CleanFour(0.8 * u))));
+        return S(66, S(65, S(64, CleanFour(1.1 * u))));
     case 4:
         return S(66, S(65, S(64, Piezo(u))));
     case 5:
@@ -119,8 +119,8 @@ double AmpModels::CleanThree(double u) {
 }
 
 // Clean 4: the clean-three body (broad 1.1 kHz lift in series, the 17 kHz air peak in parallel)
-// with a 12 ms comb pair for a roomy low end. The gain knob raises the slot 115 high pass up to
-// 425 Hz and crossfades to a clipped copy of the high-passed body, so more gain stays tight.
+// beside a 12 ms comb pair for a roomy low end. The gain knob raises the slot 115 high pass over
+// the whole mix up to 425 Hz and crossfades to a soft-clipped copy, so more gain is also tighter.
 double AmpModels::CleanFour(double u) {
     const double l108 = S(108, u);
     const double c8 = COMB(8, 0.73, S(109, l108));
@@ -132,10 +132,10 @@ double AmpModels::CleanFour(double u) {
     const double e = u - B(4, u);
     const double q1 = S(113, S(112, e));
     const double q2 = S(114, q1);
-    const double s = q1 + q2;
+    const double h = S(115, q1 + q2 + (c10 + r + c8) * 0.5);
     const double gain = knobs.gain;
-    const double o = SoftClip(S(115, s), 0.5, 1.0 + 2.0 * gain);
-    return ((1.0 - gain) * s + gain * o + (c10 + r + c8) * 0.5) * 0.5;
+    const double o = SoftClip(h, 0.5, 0.2 + 0.8 * gain);
+    return ((1.0 - gain) * h + gain * o) * 0.5;
 }
 
 double AmpModels::Piezo(double u) {
