@@ -10,6 +10,7 @@ namespace {
 constexpr double kTwoPi = 6.283185307179586;
 constexpr double kHalfLn2 = 0.34657359027997264;
 constexpr double kSoftShelfScale = 0.4099999964237213; // the float 0.41f
+constexpr double kHighestFraction = 0.45;              // of the sample rate
 
 bool BiquadSlotValid(int slot) {
     return slot >= 0 && slot < DspBank::kBiquadSlots;
@@ -40,7 +41,10 @@ int DelayLastIndex(double seconds, double sampleRate, int size) {
 
 BiquadCoefficients DesignBiquadCoefficients(double freqHz, double bandwidthOct, double gainDb,
                                             double sampleRate, int type) {
+    if (!(sampleRate > 0.0) || !std::isfinite(sampleRate)) return BiquadCoefficients{};
     if (!(freqHz >= 10.0)) freqHz = 10.0;
+    // At and above half the rate the formulas give unstable or undefined sections; stop short of it.
+    if (freqHz > kHighestFraction * sampleRate) freqHz = kHighestFraction * sampleRate;
     const double A = DspPow(10.0, gainDb / 40.0);
     const double w0 = kTwoPi * freqHz / sampleRate;
     const double s = DspSin(w0);
@@ -119,6 +123,10 @@ BiquadCoefficients DesignBiquadCoefficients(double freqHz, double bandwidthOct, 
     k.b2 = b2 / a0;
     k.a1 = a1 / a0;
     k.a2 = a2 / a0;
+    // A non-finite gain or bandwidth designs a pass-through rather than poisoning the slot.
+    if (!std::isfinite(k.b0) || !std::isfinite(k.b1) || !std::isfinite(k.b2) || !std::isfinite(k.a1) ||
+        !std::isfinite(k.a2))
+        return BiquadCoefficients{};
     return k;
 }
 

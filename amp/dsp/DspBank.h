@@ -32,8 +32,10 @@ struct BiquadCoefficients {
     double a2 = 0.0;
 };
 
-// Audio-EQ-cookbook section in bandwidth form. freqHz below 10 is designed at 10 Hz; a type
+// Audio-EQ-cookbook section in bandwidth form. freqHz below 10 is designed at 10 Hz and above
+// 0.45 * sampleRate at that limit (the formulas turn unstable towards half the rate); a type
 // outside 0..7 designs kLowPass. Gain matters to types 4..7 only, bandwidth not to 5 and 6.
+// A rate that is not positive, or inputs that give non-finite coefficients, give a pass-through.
 BiquadCoefficients DesignBiquadCoefficients(double freqHz, double bandwidthOct, double gainDb,
                                             double sampleRate, int type);
 
