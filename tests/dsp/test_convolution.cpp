@@ -1,0 +1,271 @@
+#include "ConvolutionEngine.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <random>
+#include <vector>
+
+namespace {
+
+std::vector<double> Noise(int count, unsigned seed, double level = 1.0) {
+    std::mt19937 rng(seed);
+    std::uniform_real_distribution<double> dist(-level, level);
+    std::vector<double> v(count);
+    for (double& x : v)
+        x = dist(rng);
+    return v;
+}
+
+// A decaying noise impulse, the shape of a measured cabinet or room.
+std::vector<double> TestImpulse(int length, unsigned seed) {
+    std::vector<double> h = Noise(length, seed);
+    for (int i = 0; i < length; ++i)
+        h[i] *= std::exp(-2.0 * i / std::max(1, length));
+    return h;
+}
+
+// Brute-force linear convolution in double precision, the first `count` output samples.
+std::vector<double> DirectConvolution(const std::vector<double>& x, const std::vector<double>& h, int count) {
+    std::vector<double> y(count, 0.0);
+    for (int i = 0; i < std::min<int>(count, x.size()); ++i) {
+        if (x[i] == 0.0) continue;
+        const int taps = std::min<int>(h.size(), count - i);
+        for (int k = 0; k < taps; ++k)
+            y[i + k] += x[i] * h[k];
+    }
+    return y;
+}
+
+// Runs the engine the way the audio path does, block by block; every block must come back
+// complete (zero latency). blockSize 0 picks random sizes in 1..4096.
+std::vector<double> RunEngine(ConvolutionEngine& engine, const std::vector<double>& x, int blockSize,
+                              unsigned seed = 1) {
+    std::mt19937 rng(seed);
+    std::uniform_int_distribution<int> sizes(1, 4096);
+    std::vector<double> y;
+    y.reserve(x.size());
+    for (size_t pos = 0; pos < x.size();) {
+        const int n = std::min<int>(blockSize > 0 ? blockSize : sizes(rng), x.size() - pos);
+        const double* in[1] = {x.data() + pos};
+        engine.FeedInput(in, n);
+        int ready = engine.ProduceOutput(n);
+        if (ready < n) ready = engine.ProduceOutput(n);
+        EXPECT_EQ(ready, n) << "block at " << pos << " came back short";
+        if (ready < n) return y;
+        const double* c = engine.OutputChannels()[0];
+        y.insert(y.end(), c, c + ready);
+        engine.ConsumeOutput(ready);
+        pos += n;
+    }
+    return y;
+}
+
+double Peak(const std::vector<double>& v) {
+    double p = 0.0;
+    for (double s : v)
+        p = std::max(p, std::abs(s));
+    return p;
+}
+
+void ExpectClose(const std::vector<double>& got, const std::vector<double>& want, double tolerance,
+                 const char* what) {
+    ASSERT_EQ(got.size(), want.size()) << what;
+    for (size_t i = 0; i < got.size(); ++i)
+        ASSERT_NEAR(got[i], want[i], tolerance) << what << ": sample " << i;
+}
+
+TEST(ConvolutionPlan, PiecesTileTheImpulseAndHideEveryBlockDelay) {
+    for (int length :
+         {1, 63, 64, 65, 100, 191, 192, 500, 1000, 4097, 20000, 100000, 163840, 163841, 960000}) {
+        const std::vector<ConvolutionEngine::Piece> plan = ConvolutionEngine::Plan(length);
+        int next = 0;
+        for (const ConvolutionEngine::Piece& p : plan) {
+            EXPECT_EQ(p.offset, next) << "length " << length;
+            EXPECT_GT(p.length, 0);
+            if (p.offset == 0) {
+                EXPECT_EQ(p.fftSize, 0) << "the head is direct, length " << length;
+                EXPECT_LE(p.length, 64);
+            } else {
+                EXPECT_GT(p.fftSize, 0) << "length " << length;
+                EXPECT_LE(p.fftSize / 2, p.offset) << "block longer than its offset, length " << length;
+                EXPECT_LE(p.fftSize, 65536);
+            }
+            next += p.length;
+        }
+        EXPECT_EQ(next, length);
+    }
+    const std::vector<ConvolutionEngine::Piece> p500 = ConvolutionEngine::Plan(500);
+    ASSERT_EQ(p500.size(), 2u);
+    EXPECT_EQ(p500[1].offset, 64);
+    EXPECT_EQ(p500[1].fftSize, 128);
+    const std::vector<ConvolutionEngine::Piece> p100 = ConvolutionEngine::Plan(100);
+    ASSERT_EQ(p100.size(), 2u);
+    EXPECT_EQ(p100[0].length, 64);
+    EXPECT_EQ(p100[1].length, 36);
+    const std::vector<ConvolutionEngine::Piece> pLong = ConvolutionEngine::Plan(163841);
+    EXPECT_EQ(pLong.back().offset, 65536);
+    EXPECT_EQ(pLong.back().fftSize, 65536);
+}
+
+TEST(ConvolutionEngine, MatchesDirectConvolutionWithRandomBlocksFromTheFirstSample) {
+    for (int length : {1, 63, 64, 65, 100, 191, 192, 500, 1000, 4097, 20000, 100000}) {
+        const std::vector<double> h = TestImpulse(length, length);
+        // Long impulses get a short burst of noise followed by silence to ring out in.
+        const int signal = length > 20000 ? 3000 : 3 * length + 9000;
+        std::vector<double> x = Noise(signal, 7 + length);
+        x.resize(signal + length + 5000, 0.0);
+        ConvolutionEngine engine;
+        engine.LoadImpulse(h.data(), length);
+        const std::vector<double> want = DirectConvolution(x, h, x.size());
+        const std::vector<double> got = RunEngine(engine, x, 0, length);
+        ExpectClose(got, want, 1e-6 * Peak(want), ("impulse length " + std::to_string(length)).c_str());
+    }
+}
+
+TEST(ConvolutionEngine, UnitImpulseAtZeroReproducesTheInputExactly) {
+    for (int length : {1, 5000}) {
+        std::vector<double> h(length, 0.0);
+        h[0] = 1.0;
+        ConvolutionEngine engine;
+        engine.LoadImpulse(h.data(), length);
+        const std::vector<double> x = Noise(20000, 3);
+        EXPECT_EQ(RunEngine(engine, x, 0), x) << "length " << length;
+    }
+}
+
+TEST(ConvolutionEngine, UnitImpulseAtThousandDelaysByThousand) {
+    std::vector<double> h(1001, 0.0);
+    h[1000] = 1.0;
+    ConvolutionEngine engine;
+    engine.LoadImpulse(h.data(), static_cast<int>(h.size()));
+    const std::vector<double> x = Noise(12000, 4);
+    const std::vector<double> y = RunEngine(engine, x, 0);
+    ASSERT_EQ(y.size(), x.size());
+    for (int i = 0; i < 1000; ++i)
+        ASSERT_NEAR(y[i], 0.0, 1e-6) << i;
+    for (size_t i = 1000; i < y.size(); ++i)
+        ASSERT_NEAR(y[i], x[i - 1000], 1e-6) << i;
+    // Only the stage whose piece holds position 1000 multiplies anything: the others transform
+    // no input and run no inverse.
+    for (int s = 0; s < engine.StageCount(); ++s) {
+        const ConvolutionEngineStage& st = engine.Stage(s);
+        const bool holds = st.Offset() <= 1000 && 1000 < st.Offset() + st.Length();
+        EXPECT_EQ(st.Transforms() > 0, holds && !st.IsDirect()) << "stage at " << st.Offset();
+    }
+}
+
+TEST(ConvolutionEngine, SilentImpulseGivesSilenceWithoutTransforms) {
+    std::vector<double> h(30000, 1e-17);
+    ConvolutionEngine engine;
+    engine.LoadImpulse(h.data(), static_cast<int>(h.size()));
+    const std::vector<double> y = RunEngine(engine, Noise(50000, 5), 0);
+    // The direct head convolves whatever it is given; the FFT stages skip everything.
+    EXPECT_LT(Peak(y), 1e-15);
+    EXPECT_EQ(engine.TransformCount(), 0);
+}
+
+TEST(ConvolutionEngine, SilenceAfterSignalRingsOutThenStops) {
+    const int length = 4097;
+    const std::vector<double> h = TestImpulse(length, 9);
+    std::vector<double> x = Noise(6000, 10);
+    // Below the silence threshold of an input block, so whole blocks of it count as silent.
+    for (int i = 0; i < 40000; ++i)
+        x.push_back(i % 2 ? 1e-7 : -1e-7);
+    ConvolutionEngine engine;
+    engine.LoadImpulse(h.data(), length);
+    std::vector<double> signalPart(x.begin(), x.begin() + 6000);
+    const std::vector<double> want = DirectConvolution(signalPart, h, 6000 + length);
+    const std::vector<double> y = RunEngine(engine, x, 64);
+    // The tail rings out (the direct head keeps convolving the tiny residue)...
+    for (int i = 0; i < 6000 + length; ++i)
+        ASSERT_NEAR(y[i], want[i], 1e-6 * Peak(want)) << i;
+    // ...and then only the head's response to the residue remains.
+    for (size_t i = 6000 + length + 8192; i < y.size(); ++i)
+        ASSERT_LT(std::abs(y[i]), 1e-5) << i;
+    // Once the tails are out the FFT stages transform nothing more.
+    const long long before = engine.TransformCount();
+    RunEngine(engine, std::vector<double>(20000, 1e-7), 512);
+    EXPECT_EQ(engine.TransformCount(), before);
+}
+
+TEST(ConvolutionEngine, BlockSizesOneAnd4096GiveIdenticalStreams) {
+    for (int length : {65, 192, 5000, 40000}) {
+        const std::vector<double> h = TestImpulse(length, 20 + length);
+        const std::vector<double> x = Noise(3 * 4096 + length, 21);
+        ConvolutionEngine a, b;
+        a.LoadImpulse(h.data(), length);
+        b.LoadImpulse(h.data(), length);
+        EXPECT_EQ(RunEngine(a, x, 1), RunEngine(b, x, 4096)) << "length " << length;
+    }
+}
+
+TEST(ConvolutionEngine, BlocksLargerThanTheReserveStillComeBackWhole) {
+    const int length = 3000;
+    const std::vector<double> h = TestImpulse(length, 30);
+    const std::vector<double> x = Noise(50000, 31);
+    ConvolutionEngine engine;
+    engine.LoadImpulse(h.data(), length);
+    const std::vector<double> want = DirectConvolution(x, h, x.size());
+    ExpectClose(RunEngine(engine, x, 10000), want, 1e-6 * Peak(want), "10000-sample blocks");
+}
+
+TEST(ConvolutionEngine, TenSecondImpulseAt96kHz) {
+    const int length = 960000;
+    const std::vector<double> h = TestImpulse(length, 40);
+    std::vector<double> x = Noise(20000, 41);
+    x.resize(length + 30000, 0.0);
+    ConvolutionEngine engine;
+    engine.LoadImpulse(h.data(), length);
+    EXPECT_EQ(engine.Stage(engine.StageCount() - 1).FftSize(), 65536);
+    const std::vector<double> y = RunEngine(engine, x, 0);
+    ASSERT_EQ(y.size(), x.size());
+    double peak = 0.0;
+    std::vector<std::pair<int, double>> checks;
+    for (int i = 0; i < static_cast<int>(x.size()); i += 1999) {
+        double s = 0.0;
+        for (int k = std::max(0, i - length + 1); k <= std::min(i, 19999); ++k)
+            s += x[k] * h[i - k];
+        checks.push_back({i, s});
+        peak = std::max(peak, std::abs(s));
+    }
+    for (const auto& c : checks)
+        ASSERT_NEAR(y[c.first], c.second, 1e-6 * peak) << c.first;
+}
+
+TEST(ConvolutionEngine, EmptyImpulseAndOutputBookkeeping) {
+    ConvolutionEngine engine;
+    EXPECT_EQ(engine.OutputChannels()[0], nullptr);
+    engine.LoadImpulse(ImpulseBuffer{});
+    EXPECT_EQ(engine.StageCount(), 1);
+    const std::vector<double> x = Noise(100, 50);
+    const double* in[1] = {x.data()};
+    engine.FeedInput(in, 100);
+    EXPECT_EQ(engine.OutputChannelCount(), 1);
+    EXPECT_EQ(engine.ProduceOutput(60), 60);
+    EXPECT_EQ(engine.ProduceOutput(100), 100); // 60 unread + 40 more
+    for (int i = 0; i < 100; ++i)
+        ASSERT_EQ(engine.OutputChannels()[0][i], 0.0);
+    engine.ConsumeOutput(30);
+    EXPECT_EQ(engine.ProduceOutput(100), 70);
+    engine.ConsumeOutput(1000);
+    EXPECT_EQ(engine.OutputChannels()[0], nullptr);
+    EXPECT_EQ(engine.ProduceOutput(10), 0);
+}
+
+TEST(ConvolutionEngine, ImpulseBufferUsesChannelZero) {
+    ImpulseBuffer buffer;
+    buffer.Resize(2, 300);
+    EXPECT_EQ(buffer.Length(), 300);
+    buffer.channels[0][7] = 0.5;
+    buffer.channels[1][3] = 1.0;
+    ConvolutionEngine engine;
+    engine.LoadImpulse(buffer);
+    std::vector<double> x = Noise(2000, 60);
+    const std::vector<double> y = RunEngine(engine, x, 0);
+    for (size_t i = 7; i < x.size(); ++i)
+        ASSERT_NEAR(y[i], 0.5 * x[i - 7], 1e-7) << i;
+}
+
+} // namespace
