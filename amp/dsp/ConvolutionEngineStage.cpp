@@ -15,33 +15,48 @@ constexpr int kTileBins = 512;
 constexpr double kSilentInput = 1e-6;
 constexpr double kSilentImpulse = 1e-14;
 
-// y += x * h over [begin, end) (complex, h in single precision); with `write`, y = x * h.
-template <bool kWrite>
-void MultiplySpectra(double* __restrict yr, double* __restrict yi, const double* __restrict xr,
-                     const double* __restrict xi, const float* __restrict hr, const float* __restrict hi,
-                     int begin, int end) {
-    int p = begin;
-    for (; p + 2 <= end; p += 2) {
-        const __m128d ar = _mm_loadu_pd(xr + p);
-        const __m128d ai = _mm_loadu_pd(xi + p);
-        const __m128d br =
-            _mm_cvtps_pd(_mm_castsi128_ps(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(hr + p))));
-        const __m128d bi =
-            _mm_cvtps_pd(_mm_castsi128_ps(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(hi + p))));
-        __m128d re = _mm_sub_pd(_mm_mul_pd(ar, br), _mm_mul_pd(ai, bi));
-        __m128d im = _mm_add_pd(_mm_mul_pd(ar, bi), _mm_mul_pd(ai, br));
-        if (!kWrite) {
-            re = _mm_add_pd(re, _mm_loadu_pd(yr + p));
-            im = _mm_add_pd(im, _mm_loadu_pd(yi + p));
+// y (+)= sum over kCount terms of x * h for the bins [begin, end): complex products, x in
+// double and h in single precision, each stored as `bins` real parts followed by `bins`
+// imaginary parts. With kWrite the sum replaces y.
+template <int kCount, bool kWrite>
+void MultiplySpectra(double* __restrict yr, double* __restrict yi, const ConvolutionEngineStage::Term* terms,
+                     int bins, int begin, int end) {
+    for (int p = begin; p < end; p += 2) {
+        __m128d re = kWrite ? _mm_setzero_pd() : _mm_loadu_pd(yr + p);
+        __m128d im = kWrite ? _mm_setzero_pd() : _mm_loadu_pd(yi + p);
+        for (int t = 0; t < kCount; ++t) {
+            const double* x = terms[t].x;
+            const float* h = terms[t].h;
+            const __m128d ar = _mm_loadu_pd(x + p);
+            const __m128d ai = _mm_loadu_pd(x + bins + p);
+            const __m128d br =
+                _mm_cvtps_pd(_mm_castsi128_ps(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(h + p))));
+            const __m128d bi = _mm_cvtps_pd(
+                _mm_castsi128_ps(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(h + bins + p))));
+            re = _mm_add_pd(re, _mm_sub_pd(_mm_mul_pd(ar, br), _mm_mul_pd(ai, bi)));
+            im = _mm_add_pd(im, _mm_add_pd(_mm_mul_pd(ar, bi), _mm_mul_pd(ai, br)));
         }
         _mm_storeu_pd(yr + p, re);
         _mm_storeu_pd(yi + p, im);
     }
-    for (; p < end; ++p) {
-        const double re = xr[p] * hr[p] - xi[p] * hi[p];
-        const double im = xr[p] * hi[p] + xi[p] * hr[p];
-        yr[p] = kWrite ? re : yr[p] + re;
-        yi[p] = kWrite ? im : yi[p] + im;
+}
+
+template <bool kWrite>
+void MultiplyGroup(double* yr, double* yi, const ConvolutionEngineStage::Term* terms, int count, int bins,
+                   int begin, int end) {
+    switch (count) {
+    case 1:
+        MultiplySpectra<1, kWrite>(yr, yi, terms, bins, begin, end);
+        break;
+    case 2:
+        MultiplySpectra<2, kWrite>(yr, yi, terms, bins, begin, end);
+        break;
+    case 3:
+        MultiplySpectra<3, kWrite>(yr, yi, terms, bins, begin, end);
+        break;
+    default:
+        MultiplySpectra<4, kWrite>(yr, yi, terms, bins, begin, end);
+        break;
     }
 }
 
@@ -104,6 +119,7 @@ ConvolutionEngineStage::ConvolutionEngineStage(const double* impulse, int impuls
     const double scale = 1.0 / (4.0 * fftSize);
     impulseSpectra.assign(static_cast<size_t>(partitions) * 2 * bins, 0.0f);
     partitionActive.assign(partitions, 0);
+    terms.assign(partitions, Term{nullptr, nullptr});
     work.assign(fftSize, 0.0);
     std::vector<double> re(bins), im(bins);
     for (int j = 0; j < partitions; ++j) {
@@ -215,9 +231,7 @@ void ConvolutionEngineStage::ProcessFftBlock() {
         ++transforms;
     }
 
-    bool any = false;
-    for (int begin = 0; begin < bins; begin += kTileBins)
-        Accumulate(begin, std::min(bins, begin + kTileBins), newestInput, any);
+    const bool any = Accumulate(newestInput);
 
     double* dst = ReserveOutput(block);
     outWrite += block;
@@ -239,35 +253,37 @@ void ConvolutionEngineStage::ProcessFftBlock() {
     tailSilent = false;
 }
 
-// Sum over the partitions j of X(newest - j) * H(j) for the bins [begin, end), skipping terms
-// whose input block or impulse partition is silent. Position 0 holds the real DC and Nyquist
-// bins, which multiply component-wise.
-void ConvolutionEngineStage::Accumulate(int begin, int end, int newest, bool& any) {
+// Sum over the partitions j of X(newest - j) * H(j), skipping terms whose input block or
+// impulse partition is silent; false when no term is left. Terms go four at a time over tiles
+// of bins, so the running sum stays in the first-level cache and is stored once per group.
+// Position 0 holds the real DC and Nyquist bins, which multiply component-wise.
+bool ConvolutionEngineStage::Accumulate(int newest) {
     const int bins = fftSize / 2;
-    double* yr = sum.data();
-    double* yi = yr + bins;
-    bool first = true;
+    int count = 0;
+    double dc = 0.0, nyquist = 0.0;
     for (int j = 0; j < partitions; ++j) {
         const int slot = (newest - j + partitions) % partitions;
         if (!inputActive[slot] || !partitionActive[j]) continue;
-        const double* xr = &inputSpectra[static_cast<size_t>(slot) * 2 * bins];
-        const double* xi = xr + bins;
-        const float* hr = &impulseSpectra[static_cast<size_t>(j) * 2 * bins];
-        const float* hi = hr + bins;
-        double dc = 0.0, nyquist = 0.0;
-        if (begin == 0) {
-            dc = (first ? 0.0 : yr[0]) + xr[0] * hr[0];
-            nyquist = (first ? 0.0 : yi[0]) + xi[0] * hi[0];
-        }
-        if (first)
-            MultiplySpectra<true>(yr, yi, xr, xi, hr, hi, begin, end);
-        else
-            MultiplySpectra<false>(yr, yi, xr, xi, hr, hi, begin, end);
-        if (begin == 0) {
-            yr[0] = dc;
-            yi[0] = nyquist;
-        }
-        first = false;
+        const Term t = {&inputSpectra[static_cast<size_t>(slot) * 2 * bins],
+                        &impulseSpectra[static_cast<size_t>(j) * 2 * bins]};
+        dc += t.x[0] * t.h[0];
+        nyquist += t.x[bins] * t.h[bins];
+        terms[count++] = t;
     }
-    any = !first;
+    if (count == 0) return false;
+    double* yr = sum.data();
+    double* yi = yr + bins;
+    for (int begin = 0; begin < bins; begin += kTileBins) {
+        const int end = std::min(bins, begin + kTileBins);
+        for (int g = 0; g < count; g += 4) {
+            const int n = std::min(4, count - g);
+            if (g == 0)
+                MultiplyGroup<true>(yr, yi, &terms[g], n, bins, begin, end);
+            else
+                MultiplyGroup<false>(yr, yi, &terms[g], n, bins, begin, end);
+        }
+    }
+    yr[0] = dc;
+    yi[0] = nyquist;
+    return true;
 }

@@ -38,11 +38,17 @@ public:
     // Forward and inverse transforms run since construction.
     long long Transforms() const { return transforms; }
 
+    // One product term of a block: an input spectrum and an impulse spectrum.
+    struct Term {
+        const double* x;
+        const float* h;
+    };
+
 private:
     void FeedDirect(const double* input, int count);
     void FeedFft(const double* input, int count);
     void ProcessFftBlock();
-    void Accumulate(int begin, int end, int newest, bool& any);
+    bool Accumulate(int newest);
     double* ReserveOutput(int count);
 
     int offset;
@@ -66,6 +72,7 @@ private:
     std::vector<double> inputSpectra; // ring of the last `partitions` input spectra
     std::vector<uint8_t> inputActive; // 0 when that input block was silent
     int newestInput = 0;
+    std::vector<Term> terms;  // the non-silent products of the current block
     std::vector<double> sum;  // accumulated product spectrum
     std::vector<double> work; // fftSize reals for the transforms
     std::vector<double> queue;

@@ -17,8 +17,8 @@ struct FftTables {
     // Per span N (index log2 N, N >= 8): for k in 0..N/4-1 the twiddles W^k, W^2k, W^3k of
     // W = exp(-2 pi i / N), each as (wr, wr, -wi, wi) for the two-multiply complex product.
     std::vector<double> radix4[kMaxLog2 + 1];
-    // Per complex size m (index log2 m): for position p, (cos, -sin) of 2 pi BitReverse(p) / (2 m),
-    // used to split and join the packed real transform.
+    // Per complex size m (index log2 m): m cosines then m sines of -2 pi BitReverse(p) / (2 m) for
+    // position p, used to split and join the packed real transform.
     std::vector<double> realSplit[kMaxLog2 + 1];
 
     FftTables() {
@@ -42,8 +42,8 @@ struct FftTables {
             t.resize(static_cast<size_t>(m) * 2);
             for (int p = 0; p < m; ++p) {
                 const double a = -2.0 * kPi * FftBinAtPosition(p, m) / (2.0 * m);
-                t[2 * p] = std::cos(a);
-                t[2 * p + 1] = std::sin(a);
+                t[p] = std::cos(a);
+                t[m + p] = std::sin(a);
             }
         }
     }
@@ -268,20 +268,36 @@ void RealFftForward(double* samples, double* re, double* im, int n, bool upperHa
     im[0] = 2.0 * (z[0] - z[1]);
     re[1] = 2.0 * z[2];
     im[1] = -2.0 * z[3];
-    const double* tw = Tables().realSplit[lg].data();
-    for (int lo = 2; lo < m; lo *= 2) {
-        for (int p = lo, q = 2 * lo - 1; p < lo + lo / 2; ++p, --q) {
-            const double ar = z[2 * p], ai = z[2 * p + 1];
-            const double br = z[2 * q], bi = z[2 * q + 1];
-            const double er = ar + br, ei = ai - bi;
+    if (m < 4) return;
+    const double* wr = Tables().realSplit[lg].data();
+    const double* wi = wr + m;
+    {
+        // The block [2, 4) holds the single pair (2, 3).
+        const double ar = z[4], ai = z[5], br = z[6], bi = z[7];
+        const double er = ar + br, ei = ai - bi, orr = ai + bi, oi = br - ar;
+        const double tr = wr[2] * orr - wi[2] * oi, ti = wr[2] * oi + wi[2] * orr;
+        re[2] = er + tr;
+        im[2] = ei + ti;
+        re[3] = er - tr;
+        im[3] = ti - ei;
+    }
+    // Two pairs at a time: positions p, p+1 against their partners q, q-1.
+    for (int lo = 4; lo < m; lo *= 2) {
+        for (int p = lo, q = 2 * lo - 1; p < lo + lo / 2; p += 2, q -= 2) {
+            const __m128d a0 = _mm_loadu_pd(z + 2 * p), a1 = _mm_loadu_pd(z + 2 * p + 2);
+            const __m128d b0 = _mm_loadu_pd(z + 2 * q), b1 = _mm_loadu_pd(z + 2 * q - 2);
+            const __m128d ar = _mm_unpacklo_pd(a0, a1), ai = _mm_unpackhi_pd(a0, a1);
+            const __m128d br = _mm_unpacklo_pd(b0, b1), bi = _mm_unpackhi_pd(b0, b1);
+            const __m128d er = _mm_add_pd(ar, br), ei = _mm_sub_pd(ai, bi);
             // O = -i * (A - conj(B))
-            const double orr = ai + bi, oi = br - ar;
-            const double wr = tw[2 * p], wi = tw[2 * p + 1];
-            const double tr = wr * orr - wi * oi, ti = wr * oi + wi * orr;
-            re[p] = er + tr;
-            im[p] = ei + ti;
-            re[q] = er - tr;
-            im[q] = ti - ei;
+            const __m128d orr = _mm_add_pd(ai, bi), oi = _mm_sub_pd(br, ar);
+            const __m128d cr = _mm_loadu_pd(wr + p), ci = _mm_loadu_pd(wi + p);
+            const __m128d tr = _mm_sub_pd(_mm_mul_pd(cr, orr), _mm_mul_pd(ci, oi));
+            const __m128d ti = _mm_add_pd(_mm_mul_pd(cr, oi), _mm_mul_pd(ci, orr));
+            _mm_storeu_pd(re + p, _mm_add_pd(er, tr));
+            _mm_storeu_pd(im + p, _mm_add_pd(ei, ti));
+            _mm_storeu_pd(re + q - 1, Swap(_mm_sub_pd(er, tr)));
+            _mm_storeu_pd(im + q - 1, Swap(_mm_sub_pd(ti, ei)));
         }
     }
 }
@@ -296,21 +312,34 @@ void RealFftInverse(const double* re, const double* im, double* samples, int n) 
     z[1] = re[0] - im[0];
     z[2] = 2.0 * re[1];
     z[3] = -2.0 * im[1];
-    const double* tw = Tables().realSplit[lg].data();
-    for (int lo = 2; lo < m; lo *= 2) {
-        for (int p = lo, q = 2 * lo - 1; p < lo + lo / 2; ++p, --q) {
-            const double pr = re[p], pi = im[p];
-            const double qr = re[q], qi = im[q];
+    const double* wr = Tables().realSplit[lg].data();
+    const double* wi = wr + m;
+    if (m >= 4) {
+        const double pr = re[2], pi = im[2], qr = re[3], qi = im[3];
+        const double er = pr + qr, ei = pi - qi, dr = pr - qr, di = pi + qi;
+        const double orr = wr[2] * dr + wi[2] * di, oi = wr[2] * di - wi[2] * dr;
+        z[4] = er - oi;
+        z[5] = ei + orr;
+        z[6] = er + oi;
+        z[7] = orr - ei;
+    }
+    for (int lo = 4; lo < m; lo *= 2) {
+        for (int p = lo, q = 2 * lo - 1; p < lo + lo / 2; p += 2, q -= 2) {
+            const __m128d pr = _mm_loadu_pd(re + p), pi = _mm_loadu_pd(im + p);
+            const __m128d qr = Swap(_mm_loadu_pd(re + q - 1)), qi = Swap(_mm_loadu_pd(im + q - 1));
             // E = P + conj(Q), O = conj(W) (P - conj(Q))
-            const double er = pr + qr, ei = pi - qi;
-            const double dr = pr - qr, di = pi + qi;
-            const double wr = tw[2 * p], wi = tw[2 * p + 1];
-            const double orr = wr * dr + wi * di, oi = wr * di - wi * dr;
+            const __m128d er = _mm_add_pd(pr, qr), ei = _mm_sub_pd(pi, qi);
+            const __m128d dr = _mm_sub_pd(pr, qr), di = _mm_add_pd(pi, qi);
+            const __m128d cr = _mm_loadu_pd(wr + p), ci = _mm_loadu_pd(wi + p);
+            const __m128d orr = _mm_add_pd(_mm_mul_pd(cr, dr), _mm_mul_pd(ci, di));
+            const __m128d oi = _mm_sub_pd(_mm_mul_pd(cr, di), _mm_mul_pd(ci, dr));
             // A = E + i O, B = conj(E - i O)
-            z[2 * p] = er - oi;
-            z[2 * p + 1] = ei + orr;
-            z[2 * q] = er + oi;
-            z[2 * q + 1] = orr - ei;
+            const __m128d ar = _mm_sub_pd(er, oi), ai = _mm_add_pd(ei, orr);
+            const __m128d br = _mm_add_pd(er, oi), bi = _mm_sub_pd(orr, ei);
+            _mm_storeu_pd(z + 2 * p, _mm_unpacklo_pd(ar, ai));
+            _mm_storeu_pd(z + 2 * p + 2, _mm_unpackhi_pd(ar, ai));
+            _mm_storeu_pd(z + 2 * q, _mm_unpacklo_pd(br, bi));
+            _mm_storeu_pd(z + 2 * q - 2, _mm_unpackhi_pd(br, bi));
         }
     }
     Inverse(samples, lg);
