@@ -61,6 +61,28 @@ void VulpanePlugin::ParameterChanged(int index) {
         break;
     case kAmpModel:
         currentModel = Clamp(static_cast<int>(v), 0, kNumModels - 1);
+        chain.Amp().SelectModel(currentModel);
+        break;
+    case kAmpVolume:
+        chain.Amp().SetVolume(v);
+        break;
+    case kAmpGain:
+        chain.Amp().SetGain(v);
+        break;
+    case kToneFreq:
+        chain.Amp().SetToneFreq(v);
+        break;
+    case kToneResonance:
+        chain.Amp().SetToneResonance(v);
+        break;
+    case kAmpBass:
+        chain.Amp().SetBass(v);
+        break;
+    case kAmpMiddle:
+        chain.Amp().SetMiddle(v);
+        break;
+    case kAmpTreble:
+        chain.Amp().SetTreble(v);
         break;
     case kCabPreset:
         currentCabinet = Clamp(static_cast<int>(v), 0, kNumCabinets - 1);
