@@ -1,0 +1,63 @@
+#include "IBitmapControls.h"
+#include "IEditorGraphics.h"
+
+IBitmapControl::IBitmapControl(IPluginBase* owner, int x, int y, int param, const IBitmapStrip& s,
+                               int blendMethod)
+    : IControl(owner, IRect(x, y, x + s.width, y + s.FrameHeight()), param, blendMethod), strip(s) {}
+
+bool IBitmapControl::Draw(IEditorGraphics* graphics) {
+    graphics->DrawFrame(strip, rect, FrameForValue(strip.frames, value), &blend);
+    return true;
+}
+
+void ISwitchControl::OnMouseDown(int, int, const IMouseKeys& mods) {
+    if (mods.right) {
+        AskParameterValue();
+    } else {
+        value += strip.frames < 2 ? 1.0 : 1.0 / (strip.frames - 1);
+    }
+    if (value > 1.001) value = 0.0;
+    MarkDirty(true);
+}
+
+void IContactControl::OnMouseUp(int, int, const IMouseKeys&) {
+    value = 0.0;
+    MarkDirty(true);
+}
+
+IBitmapOverlayControl::IBitmapOverlayControl(IPluginBase* owner, int x, int y, int param,
+                                             const IBitmapStrip& s, const IRect& off, int blendMethod)
+    : ISwitchControl(owner, x, y, param, s, blendMethod), offTarget(off) {
+    UpdateTarget();
+}
+
+void IBitmapOverlayControl::UpdateTarget() {
+    targetRect = value < 0.5 ? offTarget : rect;
+}
+
+bool IBitmapOverlayControl::Draw(IEditorGraphics* graphics) {
+    UpdateTarget();
+    if (value < 0.5) return true;
+    return IBitmapControl::Draw(graphics);
+}
+
+void IBitmapOverlayControl::MarkDirty(bool pushToPlug) {
+    ISwitchControl::MarkDirty(pushToPlug);
+    UpdateTarget();
+}
+
+void IButtonSwitchControl::OnMouseDown(int, int, const IMouseKeys&) {
+    pressed = true;
+    MarkDirty(true);
+}
+
+void IButtonSwitchControl::OnMouseUp(int, int, const IMouseKeys&) {
+    pressed = false;
+    value = value < 0.5 ? 1.0 : 0.0;
+    MarkDirty(true);
+}
+
+bool IButtonSwitchControl::Draw(IEditorGraphics* graphics) {
+    graphics->DrawFrame(strip, rect, pressed ? 2 : 1, &blend);
+    return true;
+}

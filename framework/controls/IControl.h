@@ -1,0 +1,88 @@
+#pragma once
+
+#include "IGraphicsTypes.h"
+#include "ISubject.h"
+
+class IEditorGraphics;
+class IParameter;
+class IPluginBase;
+
+// A widget of the editor: a rectangle it draws into, an optional bound parameter with its
+// normalised value, and the mouse handlers. Owned by the graphics object once attached.
+class IControl : public ISubject {
+public:
+    IControl(IPluginBase* plugin, const IRect& rect, int paramIdx = -1, int blendMethod = IBlendSpec::kNone);
+    ~IControl() override;
+
+    // Virtual slots, in this order.
+    virtual void OnMouseDown(int x, int y, const IMouseKeys& mods);
+    virtual void OnMouseUp(int x, int y, const IMouseKeys& mods) {}
+    virtual void OnMouseDrag(int x, int y, int dX, int dY, const IMouseKeys& mods) {}
+    virtual void OnMouseDblClick(int x, int y, const IMouseKeys& mods);
+    virtual void OnMouseWheel(int x, int y, const IMouseKeys& mods, int notches);
+    virtual void OnKeyDown(int x, int y, int key) {}
+    virtual void OnMouseOver(int x, int y, const IMouseKeys& mods) {}
+    virtual void OnMouseOut() {}
+    virtual bool Draw(IEditorGraphics* graphics) = 0;
+    virtual void AskParameterValue();
+    virtual void ApplyPluginValue(double newValue);
+    virtual void Hide(bool hide);
+    virtual void SetDimmed(bool dim);
+    virtual void MoveTo(int x, int y);
+    virtual bool HitTest(int x, int y);
+    virtual void MarkDirty(bool pushToPlug);
+    virtual void MarkClean();
+    virtual bool NeedsRedraw();
+    virtual void Hook() {}
+
+    // A value from the user (text entry, linked parameters): stored and sent when it differs.
+    void ApplyUserValue(double newValue);
+
+    IPluginBase* Plugin() const { return plugin; }
+    // The plug-in's graphics object, or null while it has none.
+    IEditorGraphics* Graphics() const;
+    // The bound parameter, or null when unbound or out of the plug-in's range.
+    IParameter* BoundParameter() const;
+
+    const IRect& Rect() const { return rect; }
+    const IRect& TargetRect() const { return targetRect; }
+    void SetTargetRect(const IRect& r) { targetRect = r; }
+    int ParamIdx() const { return paramIdx; }
+    double Value() const { return value; }
+    void SetValue(double v) { value = v; }
+    double DefaultValue() const { return defaultValue; }
+    void SetDefaultValue(double v) { defaultValue = v; }
+    void SetClamp(double low, double high) {
+        clampLow = low;
+        clampHigh = high;
+    }
+    bool IsDirty() const { return dirty; }
+    bool IsHidden() const { return hidden; }
+    bool IsGrayed() const { return grayed; }
+    bool RedrawAgain() const { return redrawAgain; }
+    bool PromptDisabled() const { return promptDisabled; }
+    void DisablePrompt(bool disable) { promptDisabled = disable; }
+    bool DblClickAsSingle() const { return dblClickAsSingle; }
+    void SetDblClickAsSingle(bool single) { dblClickAsSingle = single; }
+    const IBlendSpec& Blend() const { return blend; }
+
+protected:
+    IPluginBase* plugin;
+    IRect rect;
+    IRect targetRect;
+    int paramIdx;
+    double value = 0.0;
+    double defaultValue = -1.0;
+    double clampLow = 0.0;
+    double clampHigh = 1.0;
+    bool dirty = true;
+    bool hidden = false;
+    bool grayed = false;
+    bool redrawAgain = false;
+    bool promptDisabled = false;
+    bool dblClickAsSingle = false;
+    IBlendSpec blend;
+};
+
+// Frame shown for value v of an N-frame strip: 1 + int((N - 1) v + 0.5), capped at N.
+int FrameForValue(int frames, double v);

@@ -1,0 +1,119 @@
+#include "ITextControls.h"
+#include "IEditorGraphics.h"
+#include "IParameter.h"
+
+#include <cstring>
+
+namespace {
+class SpinGuard {
+public:
+    explicit SpinGuard(std::atomic_flag& f) : flag(f) {
+        while (flag.test_and_set(std::memory_order_acquire)) {
+        }
+    }
+    ~SpinGuard() { flag.clear(std::memory_order_release); }
+
+private:
+    std::atomic_flag& flag;
+};
+} // namespace
+
+ITextControl::ITextControl(IPluginBase* owner, const IRect& r, const ITextStyle& s, const char* initial)
+    : IControl(owner, r, -1), style(s) {
+    StoreText(initial);
+}
+
+bool ITextControl::StoreText(const char* newText) {
+    if (!newText) newText = "";
+    SpinGuard guard(busy);
+    if (std::strncmp(text, newText, kMaxText - 1) == 0) return false;
+    std::strncpy(text, newText, kMaxText - 1);
+    text[kMaxText - 1] = 0;
+    return true;
+}
+
+void ITextControl::ApplyPluginText(const char* newText) {
+    if (StoreText(newText)) MarkDirty(false);
+}
+
+void ITextControl::GetText(char* out, int size) const {
+    if (!out || size <= 0) return;
+    SpinGuard guard(busy);
+    std::strncpy(out, text, static_cast<size_t>(size) - 1);
+    out[size - 1] = 0;
+}
+
+std::string ITextControl::Text() const {
+    char copy[kMaxText];
+    GetText(copy, kMaxText);
+    return copy;
+}
+
+bool ITextControl::Draw(IEditorGraphics* graphics) {
+    char copy[kMaxText];
+    GetText(copy, kMaxText);
+    if (copy[0]) graphics->DrawText(style, copy, rect);
+    return true;
+}
+
+IParamTextControl::IParamTextControl(IPluginBase* owner, const IRect& r, int param, const ITextStyle& s,
+                                     IParameter* own, bool value, bool label, int dir, double gear)
+    : ITextControl(owner, r, s), ownParam(own), showValue(value), showLabel(label), direction(dir),
+      gearing(gear) {
+    paramIdx = param;
+}
+
+IParameter* IParamTextControl::ShownParameter() const {
+    return ownParam ? ownParam : BoundParameter();
+}
+
+bool IParamTextControl::Draw(IEditorGraphics* graphics) {
+    if (ownParam) ownParam->SetFromNormalized(value);
+    IParameter* param = ShownParameter();
+    if (showValue && param) {
+        char shown[kMaxText];
+        param->FormatForHost(param->Value(), false, shown);
+        if (showLabel) {
+            std::strncat(shown, " ", kMaxText - std::strlen(shown) - 1);
+            std::strncat(shown, param->Label(), kMaxText - std::strlen(shown) - 1);
+        }
+        StoreText(shown);
+    }
+    return ITextControl::Draw(graphics);
+}
+
+void IParamTextControl::OnMouseDrag(int, int, int dX, int dY, const IMouseKeys&) {
+    if (gearing == 0.0) return;
+    if (direction == 0) {
+        if (rect.top == rect.bottom) return;
+        value += static_cast<double>(dY) / (rect.top - rect.bottom) / gearing;
+    } else {
+        if (rect.right == rect.left) return;
+        value += static_cast<double>(dX) / (rect.right - rect.left) / gearing;
+    }
+    MarkDirty(true);
+}
+
+void IParamTextControl::OnMouseWheel(int, int, const IMouseKeys& mods, int notches) {
+    IParameter* param = ShownParameter();
+    if (!param) return;
+    const double range = param->Maximum() - param->Minimum();
+    const double stepShare = range != 0.0 ? param->Step() / range : 0.0;
+    if (param->GetType() != IParameter::kTypeDouble && stepShare != 0.0) {
+        value += notches * stepShare;
+    } else {
+        value += notches * (mods.shift || mods.control ? 0.001 : 0.01);
+    }
+    if (value < 0.0) value = 0.0;
+    if (value > 1.0) value = 1.0;
+    MarkDirty(true);
+}
+
+void IParamTextControl::AskParameterValue() {
+    if (PromptDisabled()) return;
+    IParameter* param = ShownParameter();
+    IEditorGraphics* graphics = Graphics();
+    if (!param || !graphics) return;
+    graphics->AskParameterValue(this, param);
+    redrawAgain = true;
+}

@@ -1,0 +1,197 @@
+#include "IEditorGraphics.h"
+#include "IBitmapControls.h"
+#include "IControl.h"
+#include "IPluginBase.h"
+#include "ImageCache.h"
+
+IEditorGraphics::IEditorGraphics(IPluginBase* owner, int w, int h, int fps)
+    : plugin(owner), drawRect(0, 0, w, h), width(w), height(h), frameRate(fps <= 0 ? 24 : fps) {}
+
+IEditorGraphics::~IEditorGraphics() {
+    DeleteControls();
+}
+
+void IEditorGraphics::DeleteControls() {
+    for (IControl* control : controls)
+        delete control;
+    controls.clear();
+}
+
+int IEditorGraphics::AddControl(IControl* control) {
+    if (!control) return -1;
+    if (controls.size() == controls.capacity())
+        controls.reserve(controls.capacity() + 4096 / sizeof(IControl*));
+    controls.push_back(control);
+    return static_cast<int>(controls.size()) - 1;
+}
+
+IControl* IEditorGraphics::ControlAt(int index) const {
+    return index >= 0 && index < ControlCount() ? controls[static_cast<size_t>(index)] : nullptr;
+}
+
+void IEditorGraphics::SetBackground(int resourceId, const char* resourceName) {
+    const IBitmapStrip strip = LoadImageResource(resourceId, resourceName, 1);
+    controls.insert(controls.begin(), new IBitmapControl(plugin, 0, 0, -1, strip, IBlendSpec::kClobber));
+    if (captureIdx >= 0) ++captureIdx;
+    if (hoverIdx >= 0) ++hoverIdx;
+}
+
+void IEditorGraphics::CacheImage(const IBitmapStrip& strip) {
+    ImageCache::Add(-1, strip.image);
+}
+
+void IEditorGraphics::UncacheImage(const IBitmapStrip& strip) {
+    ImageCache::Remove(strip.image);
+}
+
+void IEditorGraphics::Resize(int newWidth, int newHeight) {
+    width = newWidth;
+    height = newHeight;
+    captureIdx = -1;
+    hoverIdx = -1;
+    DeleteControls();
+    if (plugin) plugin->ResizeEditor(newWidth, newHeight);
+}
+
+void IEditorGraphics::DrawFrame(const IBitmapStrip& strip, const IRect& dest, int frame,
+                                const IBlendSpec* blend) {
+    DrawBitmap(strip, dest, 0, strip.FrameTop(frame), blend);
+}
+
+void IEditorGraphics::PushParameterValue(int paramIdx, double value, bool isNormalized) {
+    if (!isNormalized) {
+        const IParameter* param = plugin && paramIdx >= 0 ? plugin->ParamAt(paramIdx) : nullptr;
+        if (!param) return;
+        value = param->ToNormalized(value);
+    }
+    for (IControl* control : controls)
+        if (control->ParamIdx() == paramIdx) control->ApplyPluginValue(value);
+}
+
+void IEditorGraphics::PushControlValue(int controlIdx, double normalizedValue) {
+    if (IControl* control = ControlAt(controlIdx)) control->ApplyPluginValue(normalizedValue);
+}
+
+void IEditorGraphics::MoveParameterControls(int paramIdx, double normalizedValue) {
+    for (IControl* control : controls)
+        if (control->ParamIdx() == paramIdx) control->ApplyUserValue(normalizedValue);
+}
+
+void IEditorGraphics::MarkAllDirty() {
+    for (IControl* control : controls)
+        control->MarkDirty(false);
+}
+
+void IEditorGraphics::HideParam(int paramIdx, bool hide) {
+    for (IControl* control : controls)
+        if (control->ParamIdx() == paramIdx) control->Hide(hide);
+}
+
+bool IEditorGraphics::NeedsRedraw(IRect& outRect) {
+    outRect = IRect();
+    bool any = false;
+    for (IControl* control : controls) {
+        control->NotifyObservers();
+        if (control->NeedsRedraw()) {
+            outRect = outRect.Union(control->Rect());
+            any = true;
+        }
+    }
+    return any;
+}
+
+bool IEditorGraphics::Draw(const IRect& rect) {
+    if (controls.empty()) return true;
+    drawRect = rect;
+    for (IControl* control : controls) {
+        if (!control->IsHidden() && rect.Intersects(control->Rect())) control->Draw(this);
+        control->MarkClean();
+    }
+    return PresentRect(rect);
+}
+
+int IEditorGraphics::FindControlAt(int x, int y) const {
+    if (captureIdx >= 0 && captureIdx < ControlCount()) return captureIdx;
+    for (int i = ControlCount() - 1; i >= 0; --i) {
+        IControl* control = controls[static_cast<size_t>(i)];
+        if (!control->IsHidden() && !control->IsGrayed() && control->HitTest(x, y)) return i;
+    }
+    return -1;
+}
+
+void IEditorGraphics::OnMouseDown(int x, int y, const IMouseKeys& mods) {
+    captureIdx = -1;
+    lastX = lastY = -1;
+    const int index = FindControlAt(x, y);
+    if (index < 0) return;
+    IControl* control = controls[static_cast<size_t>(index)];
+    captureIdx = index;
+    lastX = x;
+    lastY = y;
+    control->OnMouseDown(x, y, mods);
+    if (control->ParamIdx() >= 0 && plugin) plugin->BeginEdit(control->ParamIdx());
+}
+
+void IEditorGraphics::OnMouseUp(int x, int y, const IMouseKeys& mods) {
+    const int index = FindControlAt(x, y);
+    captureIdx = -1;
+    lastX = lastY = -1;
+    if (index < 0) return;
+    IControl* control = controls[static_cast<size_t>(index)];
+    control->OnMouseUp(x, y, mods);
+    if (control->ParamIdx() >= 0 && plugin) plugin->EndEdit(control->ParamIdx());
+}
+
+void IEditorGraphics::OnMouseDrag(int x, int y, const IMouseKeys& mods) {
+    IControl* control = ControlAt(captureIdx);
+    if (!control) return;
+    if (x == lastX && y == lastY) return;
+    const int dX = x - lastX, dY = y - lastY;
+    lastX = x;
+    lastY = y;
+    control->OnMouseDrag(x, y, dX, dY, mods);
+}
+
+bool IEditorGraphics::OnMouseDblClick(int x, int y, const IMouseKeys& mods) {
+    captureIdx = -1;
+    lastX = lastY = -1;
+    const int index = FindControlAt(x, y);
+    if (index < 0) return false;
+    IControl* control = controls[static_cast<size_t>(index)];
+    if (!control->DblClickAsSingle()) {
+        control->OnMouseDblClick(x, y, mods);
+        return false;
+    }
+    captureIdx = index;
+    lastX = x;
+    lastY = y;
+    control->OnMouseDown(x, y, mods);
+    return true;
+}
+
+void IEditorGraphics::OnMouseWheel(int x, int y, const IMouseKeys& mods, int notches) {
+    if (IControl* control = ControlAt(FindControlAt(x, y))) control->OnMouseWheel(x, y, mods, notches);
+}
+
+void IEditorGraphics::OnKeyDown(int x, int y, int key) {
+    if (IControl* control = ControlAt(FindControlAt(x, y))) control->OnKeyDown(x, y, key);
+}
+
+bool IEditorGraphics::OnMouseOver(int x, int y, const IMouseKeys& mods) {
+    if (!hoverTracking) return false;
+    const int index = FindControlAt(x, y);
+    if (index < 0) return true;
+    lastX = x;
+    lastY = y;
+    controls[static_cast<size_t>(index)]->OnMouseOver(x, y, mods);
+    if (hoverIdx >= 0 && hoverIdx != index && hoverIdx < ControlCount())
+        controls[static_cast<size_t>(hoverIdx)]->OnMouseOut();
+    hoverIdx = index;
+    return true;
+}
+
+void IEditorGraphics::OnMouseOut() {
+    for (IControl* control : controls)
+        control->OnMouseOut();
+    hoverIdx = -1;
+}

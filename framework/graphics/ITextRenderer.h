@@ -1,0 +1,19 @@
+#pragma once
+
+#include "IGraphicsTypes.h"
+
+#include <memory>
+
+class IRaster;
+
+// Draws a text into a bitmap with the system's font engine: aligned horizontally in rect,
+// from its top, not clipped to rect but to clip.
+class ITextRenderer {
+public:
+    virtual ~ITextRenderer() = default;
+    virtual bool DrawText(IRaster* target, const IRect& clip, const ITextStyle& style, const char* text,
+                          const IRect& rect) = 0;
+};
+
+// FreeType and fontconfig on Linux; GDI on Windows.
+std::unique_ptr<ITextRenderer> NewSystemTextRenderer();
