@@ -3,6 +3,8 @@
 #include "Cabinet.h"
 #include "DspMath.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 
@@ -306,10 +308,56 @@ void SignalChain::RecoverFromNonFinite(double* out0, double* out1, int frames) {
     Zero(out1, frames);
 }
 
+void SignalChain::SetDryGain(double v) {
+    if (!Normalised(v)) return;
+    const double db = v < 0.5 ? 96.0 * v - 48.0 : 48.0 * v - 24.0;
+    dryGain = db <= -48.0 ? 0.0 : std::pow(10.0, db / 20.0);
+}
+
+void SignalChain::SetWetGain(double v) {
+    if (!Normalised(v)) return;
+    wetGain = std::pow(10.0, (48.0 * v - 24.0) / 20.0);
+}
+
+void SignalChain::LoadImpulse(const ImpulseBuffer& impulse, double norm) {
+    convolution.LoadImpulse(impulse);
+    irNorm = std::isfinite(norm) ? norm : 1.0;
+}
+
+void SignalChain::LoadImpulse(const double* samples, int length, double norm) {
+    convolution.LoadImpulse(samples, length);
+    irNorm = std::isfinite(norm) ? norm : 1.0;
+}
+
+// Mixes the convolved block into both outputs, in pieces the engine holds without growing. A
+// block that is not finite stays out of the engine, where it would linger for the impulse's
+// length; RecoverFromNonFinite mutes it.
 void SignalChain::ProcessConvolution(double* out0, double* out1, int frames) {
-    (void)out0;
-    (void)out1;
-    (void)frames;
+    double check = 0.0;
+    for (int i = 0; i < frames; ++i)
+        check += out0[i] - out0[i];
+    if (check != 0.0) return;
+    const double wet = wetGain * irNorm;
+    const double dry = dryGain;
+    for (int done = 0; done < frames;) {
+        const int n = std::min(frames - done, ConvolutionEngine::kReserveBlock);
+        double* o0 = out0 + done;
+        double* o1 = out1 + done;
+        const double* in[1] = {o0};
+        convolution.FeedInput(in, n);
+        int ready = convolution.ProduceOutput(n);
+        if (ready < n) ready = convolution.ProduceOutput(n);
+        if (ready > 0) {
+            const double* c = convolution.OutputChannels()[0];
+            for (int i = 0; i < ready; ++i) {
+                const double y = c[i] * wet + o0[i] * dry;
+                o0[i] = y;
+                o1[i] = y;
+            }
+            convolution.ConsumeOutput(ready);
+        }
+        done += n;
+    }
 }
 
 void SignalChain::FeedTuner(const double* in0, int frames) {

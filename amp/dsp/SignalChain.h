@@ -1,6 +1,7 @@
 #pragma once
 
 #include "AmpModels.h"
+#include "ConvolutionEngine.h"
 #include "DspBank.h"
 #include "PostEq.h"
 
@@ -48,12 +49,27 @@ public:
     void SetLoudness(double v);
     void SetMasterVolume(double v);
     void SetTunerView(bool on) { tunerView = on; }
+    // Impulse convolution mixed after the block: on/off (kIrOn), the direct gain from kIrDry
+    // (-48..0 dB over 0..0.5, then 0..+24 dB; silent at 0) and the convolved gain from kIrWet
+    // (-24..+24 dB).
+    void SetConvolutionEnabled(bool on) { convolutionEnabled = on; }
+    void SetDryGain(double v);
+    void SetWetGain(double v);
+    // Installs an impulse and the gain applied to the convolved signal (a factor that is not
+    // finite counts as 1). Allocates: call it outside the audio path.
+    void LoadImpulse(const ImpulseBuffer& impulse, double norm);
+    void LoadImpulse(const double* samples, int length, double norm);
 
     bool GateEnabled() const { return gateEnabled; }
     double GateThreshold() const { return gateThreshold; }
     bool AmpEnabled() const { return ampEnabled; }
     int CabPreset() const { return cabPreset; }
     bool TunerView() const { return tunerView; }
+    bool ConvolutionEnabled() const { return convolutionEnabled; }
+    double DryGain() const { return dryGain; }
+    double WetGain() const { return wetGain; }
+    double IrNorm() const { return irNorm; }
+    const ConvolutionEngine& Convolution() const { return convolution; }
     const PostEq& GetPostEq() const { return postEq; }
     // True while digital silence has switched processing off.
     bool IsQuiet() const { return quiet; }
@@ -102,6 +118,11 @@ private:
     double eqHigh = 0.5;
     double loudness = 0.5;
     double masterVolume = 0.5;
+
+    ConvolutionEngine convolution;
+    double irNorm = 1.0;
+    double dryGain = 0.0;
+    double wetGain = 1.0;
 
     // Silence detector: quiet after quietAfter samples of whole all-zero input blocks whose
     // output stayed at or below kQuietLevel; woken by the first non-zero input sample.
