@@ -79,8 +79,9 @@ private:
     void DesignToneFilters();
     void ResetShifter();
 
-    // Audio (AmpModels.cpp): the per-sample chains.
+    // Audio (AmpModelStages.h): the per-sample stages.
     double RunModel(double u);
+    void RunChunk(double* x, int n); // AmpModelsBlock.cpp
     double Tail(double w);
     double CleanOne(double u);
     double CleanTwo(double u);
@@ -98,6 +99,7 @@ private:
     double DirtyOne(double u);
     double DirtyTwo(double u);
     double Darktorsion(double u);
+    double DarkBody(double j);
     double Bat(double u);
     double Poltergeist(double u);
     double Soldier(double u);
