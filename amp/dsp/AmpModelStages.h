@@ -232,6 +232,10 @@ inline double AmpModels::Poltergeist(double u) {
 }
 
 inline double AmpModels::Soldier(double u) {
+    return S(84, SoldierBody(u));
+}
+
+inline double AmpModels::SoldierBody(double u) {
     const double h1 = u - B(0, u);
     const double c1 = ClipSoft(A(0, h1), 0.5, drive);
     const double d = A(2, A(1, c1));
@@ -239,7 +243,7 @@ inline double AmpModels::Soldier(double u) {
     const double h2 = u - B(1, u);
     const double c2 = ClipSoft(A(3, h2), 0.5, drive);
     const double y = A(4, S(85, c2));
-    return S(84, 2.0 * y + x1);
+    return 2.0 * y + x1;
 }
 
 inline double AmpModels::PitchShifter(double a) {

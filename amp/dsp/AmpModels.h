@@ -103,6 +103,7 @@ private:
     double Bat(double u);
     double Poltergeist(double u);
     double Soldier(double u);
+    double SoldierBody(double u);
     double PitchShifter(double a);
 
     DspBank* bank = nullptr;
