@@ -5,15 +5,24 @@
 #define VULPANE_CASCADE_SSE2 1
 #endif
 
-// Block processing of the cabinet cascade. A single section is bound by the latency of its own
-// recursion; independent sections are not, so a block runs several sections at once as a
-// wavefront: at step t, section j of a group processes sample t - j, taking as input the
-// output section j - 1 produced one step earlier (its y1). Each section still sees every
-// sample in order with exactly the arithmetic of DspBank::ProcessCascade.
+// Block processing of the cabinet cascade.
+//
+// A section run sample by sample is bound by the latency of its recursion and of the chain into
+// the next section. Sections of a block are therefore run in groups as a wavefront: at step t,
+// section k of a group processes sample t - 2k. Its input, the output of section k - 1 for the
+// same sample, was produced two steps earlier and sits in that section's y2 (or in its y1 once
+// the predecessor has run out of samples). The two-step lag halves the latency each step must
+// wait for, and the sections of a step are independent, so neighbouring pairs share one SSE2
+// register. Every section still sees its samples in order with exactly the arithmetic of
+// DspBank::ProcessCascade, so the result is bit-identical to it.
 
 namespace {
 
 using Arrays = DspBank::BiquadArrays;
+
+constexpr int kMinWavefrontBlock = 8;
+constexpr int kSkew = 2;     // steps between a section and the next one in its group
+constexpr int kMaxPairs = 2; // pairs of sections per group; more gain nothing once throughput-bound
 
 inline double RunSection(Arrays& q, int i, double v) {
     const double y =
@@ -25,29 +34,20 @@ inline double RunSection(Arrays& q, int i, double v) {
     return y;
 }
 
-// One wavefront step over the sections first + lo .. first + hi of a group of `size`, in
-// descending order so that each reads its predecessor's output before it moves.
-inline void ScalarStep(Arrays& q, double* s, int t, int first, int size, int lo, int hi) {
-    for (int k = hi; k >= lo; --k) {
-        const int i = first + k;
-        const double u = k == 0 ? s[t] : q.y1[i - 1];
-        const double y = RunSection(q, i, u);
-        if (k == size - 1) s[t - k] = y;
-    }
-}
-
-int Max(int a, int b) {
-    return a > b ? a : b;
-}
-int Min(int a, int b) {
-    return a < b ? a : b;
-}
-
 #if VULPANE_CASCADE_SSE2
 
-// Steady state of a group of P pairs (2P sections) with every section busy: the pairs hold two
-// neighbouring sections in the two lanes of an SSE2 register; all state stays in registers.
-template <int P> void PairSteady(Arrays& q, double* s, int first, int tBegin, int tEnd) {
+// Takes the new value in the lanes whose section ran this step and keeps the old one elsewhere.
+inline __m128d Commit(__m128d old, __m128d next, bool lo, bool hi) {
+    if (lo && hi) return next;
+    if (lo) return _mm_move_sd(old, next);
+    if (hi) return _mm_move_sd(next, old);
+    return old;
+}
+
+// The whole block for a group of P pairs in SSE2 registers and, when Odd, one more section in
+// scalar registers at its end. While the group fills and drains, some sections have no sample
+// at a step: they are computed anyway and their state is left as it was.
+template <int P, bool Odd> void RunGroupPairs(Arrays& q, double* s, int n, int first) {
     __m128d b0[P], b1[P], b2[P], a1[P], a2[P], x1[P], x2[P], y1[P], y2[P];
     for (int p = 0; p < P; ++p) {
         const int i = first + 2 * p;
@@ -61,12 +61,67 @@ template <int P> void PairSteady(Arrays& q, double* s, int first, int tBegin, in
         y1[p] = _mm_loadu_pd(q.y1 + i);
         y2[p] = _mm_loadu_pd(q.y2 + i);
     }
-    const int last = 2 * P - 1;
-    for (int t = tBegin; t < tEnd; ++t) {
+    const int e = first + 2 * P; // the odd section, when there is one
+    double eb0 = 0, eb1 = 0, eb2 = 0, ea1 = 0, ea2 = 0, ex1 = 0, ex2 = 0, ey1 = 0, ey2 = 0;
+    if (Odd) {
+        eb0 = q.b0[e], eb1 = q.b1[e], eb2 = q.b2[e], ea1 = q.a1[e], ea2 = q.a2[e];
+        ex1 = q.x1[e], ex2 = q.x2[e], ey1 = q.y1[e], ey2 = q.y2[e];
+    }
+    const int lag = kSkew * (2 * P - (Odd ? 0 : 1));
+    const int steps = n + lag;
+
+    // While filling or draining, a section's input is its predecessor's output of two steps
+    // before, kept here whether or not that step changed the predecessor's state.
+    __m128d h1[P], h2[P];
+    for (int p = 0; p < P; ++p)
+        h1[p] = y1[p], h2[p] = y2[p];
+
+    auto partialStep = [&](int t) {
         __m128d u[P];
-        u[0] = _mm_unpacklo_pd(_mm_load_sd(s + t), y1[0]);
+        u[0] = _mm_unpacklo_pd(_mm_set_sd(t < n ? s[t] : 0.0), h2[0]);
         for (int p = 1; p < P; ++p)
-            u[p] = _mm_shuffle_pd(y1[p - 1], y1[p], 1);
+            u[p] = _mm_shuffle_pd(h2[p - 1], h2[p], 1);
+        const double eu = _mm_cvtsd_f64(_mm_unpackhi_pd(h2[P - 1], h2[P - 1]));
+        for (int p = 0; p < P; ++p) {
+            const unsigned mLo = static_cast<unsigned>(t - kSkew * 2 * p);
+            const unsigned mHi = static_cast<unsigned>(t - kSkew * (2 * p + 1));
+            const bool lo = mLo < static_cast<unsigned>(n);
+            const bool hi = mHi < static_cast<unsigned>(n);
+            h2[p] = h1[p];
+            if (!lo && !hi) continue;
+            __m128d y = _mm_mul_pd(u[p], b0[p]);
+            y = _mm_add_pd(y, _mm_mul_pd(b1[p], x1[p]));
+            y = _mm_add_pd(y, _mm_mul_pd(b2[p], x2[p]));
+            y = _mm_sub_pd(y, _mm_mul_pd(a1[p], y1[p]));
+            y = _mm_sub_pd(y, _mm_mul_pd(a2[p], y2[p]));
+            h1[p] = y;
+            x2[p] = Commit(x2[p], x1[p], lo, hi);
+            x1[p] = Commit(x1[p], u[p], lo, hi);
+            y2[p] = Commit(y2[p], y1[p], lo, hi);
+            y1[p] = Commit(y1[p], y, lo, hi);
+            if (!Odd && p == P - 1 && hi) _mm_storeh_pd(s + t - lag, y);
+        }
+        if (Odd && static_cast<unsigned>(t - lag) < static_cast<unsigned>(n)) {
+            const double y = eu * eb0 + eb1 * ex1 + eb2 * ex2 - ea1 * ey1 - ea2 * ey2;
+            ex2 = ex1;
+            ex1 = eu;
+            ey2 = ey1;
+            ey1 = y;
+            s[t - lag] = y;
+        }
+    };
+
+    int t = 0;
+    for (; t < lag && t < steps; ++t)
+        partialStep(t);
+    // Every section busy: the predecessor's output of two steps before is its y2.
+    for (; t < n; ++t) {
+        __m128d u[P];
+        u[0] = _mm_unpacklo_pd(_mm_load_sd(s + t), y2[0]);
+        for (int p = 1; p < P; ++p)
+            u[p] = _mm_shuffle_pd(y2[p - 1], y2[p], 1);
+        double eu = 0.0;
+        if (Odd) eu = _mm_cvtsd_f64(_mm_unpackhi_pd(y2[P - 1], y2[P - 1]));
         for (int p = 0; p < P; ++p) {
             __m128d y = _mm_mul_pd(u[p], b0[p]);
             y = _mm_add_pd(y, _mm_mul_pd(b1[p], x1[p]));
@@ -78,8 +133,23 @@ template <int P> void PairSteady(Arrays& q, double* s, int first, int tBegin, in
             y2[p] = y1[p];
             y1[p] = y;
         }
-        _mm_storeh_pd(s + t - last, y1[P - 1]);
+        if (Odd) {
+            const double y = eu * eb0 + eb1 * ex1 + eb2 * ex2 - ea1 * ey1 - ea2 * ey2;
+            ex2 = ex1;
+            ex1 = eu;
+            ey2 = ey1;
+            ey1 = y;
+            s[t - lag] = y;
+        } else {
+            _mm_storeh_pd(s + t - lag, y1[P - 1]);
+        }
+        if (t + 1 == n)
+            for (int p = 0; p < P; ++p)
+                h1[p] = y1[p], h2[p] = y2[p];
     }
+    for (; t < steps; ++t)
+        partialStep(t);
+
     for (int p = 0; p < P; ++p) {
         const int i = first + 2 * p;
         _mm_storeu_pd(q.x1 + i, x1[p]);
@@ -87,68 +157,81 @@ template <int P> void PairSteady(Arrays& q, double* s, int first, int tBegin, in
         _mm_storeu_pd(q.y1 + i, y1[p]);
         _mm_storeu_pd(q.y2 + i, y2[p]);
     }
+    if (Odd) q.x1[e] = ex1, q.x2[e] = ex2, q.y1[e] = ey1, q.y2[e] = ey2;
+}
+
+template <int P> void RunPairs(Arrays& q, double* s, int n, int first, bool odd) {
+    if (odd)
+        RunGroupPairs<P, true>(q, s, n, first);
+    else
+        RunGroupPairs<P, false>(q, s, n, first);
+}
+
+// Sections first .. first + size - 1 over the block, in place.
+void RunGroup(Arrays& q, double* s, int n, int first, int size) {
+    const bool odd = size % 2 != 0;
+    switch (size / 2) {
+    case 0:
+        for (int t = 0; t < n; ++t)
+            s[t] = RunSection(q, first, s[t]);
+        break;
+    case 1:
+        RunPairs<1>(q, s, n, first, odd);
+        break;
+    default:
+        RunPairs<kMaxPairs>(q, s, n, first, odd);
+        break;
+    }
 }
 
 #else
 
-template <int P> void PairSteady(Arrays& q, double* s, int first, int tBegin, int tEnd) {
-    for (int t = tBegin; t < tEnd; ++t)
-        ScalarStep(q, s, t, first, 2 * P, 0, 2 * P - 1);
+// One wavefront step for the group sections first .. first + size - 1 that have a sample at step
+// t, in descending order so that each reads its predecessor's state before that moves.
+void ScalarStep(Arrays& q, double* s, int n, int t, int first, int size) {
+    for (int k = size - 1; k >= 0; --k) {
+        const int m = t - kSkew * k;
+        if (m < 0 || m >= n) continue;
+        const int i = first + k;
+        // The predecessor's output for sample m: in y2 while it went on to sample m + 1.
+        const double u = k == 0 ? s[t] : (m + 1 < n ? q.y2[i - 1] : q.y1[i - 1]);
+        const double y = RunSection(q, i, u);
+        if (k == size - 1) s[m] = y;
+    }
+}
+
+// Sections first .. first + size - 1 over the block, in place.
+void RunGroup(Arrays& q, double* s, int n, int first, int size) {
+    const int steps = n + kSkew * (size - 1);
+    for (int t = 0; t < steps; ++t)
+        ScalarStep(q, s, n, t, first, size);
 }
 
 #endif
 
-// Sections first .. first + 2 pairs - 1 over the block, in place.
-void RunCascadeGroup(Arrays& q, double* s, int n, int first, int pairs) {
-    const int size = 2 * pairs;
-    const int steps = n + size - 1;
-    int t = 0;
-    // Filling: sections start one step after their predecessor.
-    for (; t < Min(size - 1, steps); ++t)
-        ScalarStep(q, s, t, first, size, Max(0, t - n + 1), Min(size - 1, t));
-    // Full: every section busy.
-    if (t < n) {
-        switch (pairs) {
-        case 1:
-            PairSteady<1>(q, s, first, t, n);
-            break;
-        case 2:
-            PairSteady<2>(q, s, first, t, n);
-            break;
-        default:
-            PairSteady<3>(q, s, first, t, n);
-            break;
-        }
-        t = n;
-    }
-    // Draining: sections stop one step after their predecessor.
-    for (; t < steps; ++t)
-        ScalarStep(q, s, t, first, size, Max(0, t - n + 1), size - 1);
-}
-
-// One section over the block, in place.
-void ProcessCascadeSectionBlock(Arrays& q, double* s, int n, int i) {
-    for (int t = 0; t < n; ++t)
-        s[t] = RunSection(q, i, s[t]);
-}
-
 } // namespace
 
 void DspBank::ProcessCascadeBlock(double* samples, int n) {
-    if (n <= 0) return;
-    // Sections run in groups of up to six; within a group the sections form a wavefront (section
-    // j works on sample t - j) so that their recursions overlap. Every section still sees its
-    // samples in order with the same arithmetic as ProcessCascade.
+    // Short blocks cost more to fill and drain than the overlap wins.
+    if (n < kMinWavefrontBlock) {
+        for (int i = 0; i < n; ++i)
+            samples[i] = ProcessCascade(samples[i]);
+        return;
+    }
+    // Balanced groups of up to kMaxPairs pairs; an odd section joins the last group.
+    const int pairsTotal = cascadeCount / 2;
+    const bool odd = cascadeCount % 2 != 0;
+    int groups = (pairsTotal + kMaxPairs - 1) / kMaxPairs;
+    if (groups == 0 && odd) groups = 1;
     int first = 0;
-    int pairsLeft = cascadeCount / 2;
-    while (pairsLeft > 0) {
-        const int groups = (pairsLeft + 2) / 3;
-        const int pairs = (pairsLeft + groups - 1) / groups;
-        RunCascadeGroup(biquad, samples, n, first, pairs);
-        first += 2 * pairs;
+    int pairsLeft = pairsTotal;
+    for (int g = 0; g < groups; ++g) {
+        const int pairs = (pairsLeft + (groups - g) - 1) / (groups - g);
+        const int size = 2 * pairs + (g == groups - 1 && odd ? 1 : 0);
+        RunGroup(biquad, samples, n, first, size);
+        first += size;
         pairsLeft -= pairs;
     }
-    if (first < cascadeCount) ProcessCascadeSectionBlock(biquad, samples, n, first);
     const double gain = cascadeGain;
     for (int i = 0; i < n; ++i)
         samples[i] *= gain;

