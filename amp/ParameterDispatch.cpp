@@ -1,5 +1,9 @@
-// What every parameter change does: DSP designs, linked parameters, step buttons.
+// What every parameter change does: DSP designs, linked parameters, step buttons and the
+// editor's feedback. Runs under the plug-in lock; nested changes re-enter on the same thread.
+#include "EditorIndices.h"
 #include "VulpanePlugin.h"
+
+#include <cmath>
 
 namespace {
 // The shared parameter each per-model block feeds.
@@ -22,7 +26,31 @@ int SharedIndexOfBlock(int blockStart) {
     }
 }
 
+// The name-strip frame a per-model knob shows; some models label their knobs differently.
+int StripOfModelKnob(int blockStart, int model) {
+    switch (blockStart) {
+    case kModelSwitch:
+        return kStripAmpSwitch;
+    case kModelVolume:
+        return kStripVolume;
+    case kModelGain:
+        return (model == 7 || model == 8 || model == 9 || model == 11 || model == 12 || model == 15) ? kStripDrive
+                                                                                                       : kStripGain;
+    case kModelBass:
+        return model == 6 ? kStripFuzzBass : (model == 7 ? kStripCharterBass : kStripBass);
+    case kModelMiddle:
+        return model == 7 ? kStripCharterMiddle
+                          : (model == 13 ? kStripBatMiddle : (model == 14 ? kStripPoltergeistMiddle : kStripMiddle));
+    case kModelTreble:
+        return model == 7 ? kStripCharterTreble : (model == 14 ? kStripPoltergeistTreble : kStripTreble);
+    default:
+        return 0;
+    }
+}
+
 int Clamp(int v, int lo, int hi) { return v < lo ? lo : (v > hi ? hi : v); }
+
+const char* OnOff(bool on) { return on ? "ON" : "OFF"; }
 } // namespace
 
 void VulpanePlugin::ParameterChanged(int index) {
@@ -34,34 +62,24 @@ void VulpanePlugin::ParameterChanged(int index) {
     case kGate:
         chain.SetGateEnabled(v >= 0.5);
         MoveParameter(kGateLed, v >= 0.5 ? 1.0 : 0.0);
+        ShowFeedback(kStripGate, v, OnOff(v >= 0.5));
         break;
     case kGateThreshold:
         chain.SetGateThreshold(v);
+        ShowFeedbackFormat(kStripGateThreshold, v, "%.0f dB", 100.0 * v - 100.0);
         break;
     case kGateRelease:
         chain.SetGateRelease(v);
+        ShowFeedbackFormat(kStripGateRelease, v, "%.2f", 10.0 * v);
         break;
     case kAmpOn:
         chain.SetAmpEnabled(v >= 0.5);
-        break;
-    case kEqLow:
-        chain.SetEqLow(v);
-        break;
-    case kEqHigh:
-        chain.SetEqHigh(v);
-        break;
-    case kLoudness:
-        chain.SetLoudness(v);
-        break;
-    case kMasterVolume:
-        chain.SetMasterVolume(v);
-        break;
-    case kTunerToggle:
-        if (v > 0.5) chain.SetTunerView(!chain.TunerView());
+        ShowText(OnOff(v >= 0.5));
         break;
     case kAmpModel:
         currentModel = Clamp(static_cast<int>(v), 0, kNumModels - 1);
         chain.Amp().SelectModel(currentModel);
+        SwitchPanel(currentModel);
         break;
     case kAmpVolume:
         chain.Amp().SetVolume(v);
@@ -71,9 +89,11 @@ void VulpanePlugin::ParameterChanged(int index) {
         break;
     case kToneFreq:
         chain.Amp().SetToneFreq(v);
+        ShowFeedbackFormat(kStripToneFreq, v, "%.2f", 10.0 * v);
         break;
     case kToneResonance:
         chain.Amp().SetToneResonance(v);
+        ShowFeedbackFormat(kStripResonance, v, "%.2f", 10.0 * v);
         break;
     case kAmpBass:
         chain.Amp().SetBass(v);
@@ -88,12 +108,54 @@ void VulpanePlugin::ParameterChanged(int index) {
         currentCabinet = Clamp(static_cast<int>(v), 0, kNumCabinets - 1);
         chain.SetCabPreset(currentCabinet);
         break;
+    case kEqLow:
+        chain.SetEqLow(v);
+        ShowFeedbackFormat(kStripEqLow, v, "%.1f dB", 24.0 * v - 12.0);
+        break;
+    case kEqHigh:
+        chain.SetEqHigh(v);
+        ShowFeedbackFormat(kStripEqHigh, v, "%.1f dB", 24.0 * v - 12.0);
+        break;
+    case kLoudness:
+        chain.SetLoudness(v);
+        ShowFeedbackFormat(kStripLoudness, 1.0 - v, "%.2f", (1.0 - v) * 10.0);
+        break;
+    case kMasterVolume:
+        chain.SetMasterVolume(v);
+        ShowFeedbackFormat(kStripMaster, v, "%.2f", 10.0 * v);
+        break;
+    case kIrOn:
+        chain.SetConvolutionEnabled(v != 0.0);
+        break;
+    case kIrToggle:
+        if (v > 0.5) {
+            const bool on = !chain.ConvolutionEnabled();
+            chain.SetConvolutionEnabled(on);
+            MoveParameter(kIrOn, on ? 1.0 : 0.0);
+            ShowFeedback(kStripIrToggle, on ? 1.0 : 0.0, OnOff(on));
+        }
+        break;
+    case kIrDry: {
+        chain.SetDryGain(v);
+        const double g = v >= 0.5 ? 48.0 * v - 24.0 : 96.0 * v - 48.0;
+        if (g == -48.0)
+            ShowFeedback(kStripIrDry, v, "-inf dB");
+        else
+            ShowFeedbackFormat(kStripIrDry, v, "%.1f dB", g);
+        break;
+    }
+    case kIrWet:
+        chain.SetWetGain(v);
+        ShowFeedbackFormat(kStripIrWet, v, "%.1f dB", 48.0 * v - 24.0);
+        break;
     case kModelPrev:
     case kModelNext:
-        if (v > 0.5)
+        if (v > 0.5) {
             currentModel = Clamp(currentModel + (index == kModelNext ? 1 : -1), 0, kNumModels - 1);
-        else if (v < 0.5)
+        } else if (v < 0.5) {
+            SwitchPanel(currentModel);
             MoveParameter(kAmpModel, currentModel / 15.0);
+        }
         break;
     case kCabPrev:
     case kCabNext:
@@ -101,6 +163,19 @@ void VulpanePlugin::ParameterChanged(int index) {
             currentCabinet = Clamp(currentCabinet + (index == kCabNext ? 1 : -1), 0, kNumCabinets - 1);
         else if (v < 0.5)
             MoveParameter(kCabPreset, currentCabinet / 38.0);
+        break;
+    case kTunerToggle:
+        if (v > 0.5)
+            chain.SetTunerView(!chain.TunerView());
+        else if (v < 0.5)
+            ShowTunerView(chain.TunerView());
+        break;
+    case kIrPanel:
+        if (v > 0.5) {
+            impulsePanelShown = !impulsePanelShown;
+            MoveParameter(kIrPanelLed, impulsePanelShown ? 1.0 : 0.0);
+        }
+        ShowImpulsePanel(impulsePanelShown);
         break;
     default:
         if (index >= kModelSwitch && index < kModelTreble + kNumModels) ChangeModelCopy(index);
@@ -117,4 +192,18 @@ void VulpanePlugin::ChangeModelCopy(int index) {
     const double normalized = ParamAt(index)->Normalized();
     MoveParameter(shared, normalized);
     if (blockStart == kModelSwitch) MoveParameter(kModelLed + m, normalized);
+    const double value = Value(shared);
+    const int strip = StripOfModelKnob(blockStart, m);
+    switch (blockStart) {
+    case kModelSwitch:
+        ShowFeedback(strip, value, nullptr);
+        break;
+    case kModelVolume:
+    case kModelGain:
+        ShowFeedbackFormat(strip, value, "%.2f", 10.0 * value);
+        break;
+    default:
+        ShowFeedbackFormat(strip, value, "%.2f", 10.0 * value - 5.0);
+        break;
+    }
 }

@@ -6,6 +6,8 @@
 
 #include <string>
 
+class IEditorGraphics;
+
 // The amp simulator: its parameter table, change handler, MIDI map and state.
 class VulpanePlugin : public IVstAdapter {
 public:
@@ -25,13 +27,27 @@ public:
 
 private:
     void DeclareParameters();
+    // Creates the graphics object and attaches every editor control (EditorLayout.cpp).
+    void BuildEditor();
     double Value(int index) const { return params[static_cast<size_t>(index)].Value(); }
     // Moves a parameter as its editor control would, so its change handler runs.
     void MoveParameter(int index, double normalizedValue);
     void ReportToHost(int index, double normalizedValue);
     void ChangeModelCopy(int index);
 
+    // Editor feedback; each does nothing while no editor is attached.
+    IEditorGraphics* Graphics() const;
+    void ShowText(const char* text);
+    void ShowFeedback(int stripFrame, double bar, const char* text);
+    void ShowFeedbackFormat(int stripFrame, double bar, const char* format, double value);
+    void ShowControl(int controlIndex, bool show);
+    void SwitchPanel(int model);
+    void ShowTunerView(bool tuner);
+    void ShowImpulsePanel(bool shown);
+
     SignalChain chain;
+    IEditorGraphics* graphics = nullptr;
+    bool impulsePanelShown = false;
     int currentModel = 0;
     int currentCabinet = 0;
     std::string impulsePath;
