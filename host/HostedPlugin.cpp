@@ -5,8 +5,6 @@
 #include <cstring>
 
 namespace {
-using EntryPoint = AEffect*(VST_CALL*)(audioMasterCallback);
-
 // The plug-in may call the host while its entry point runs, before we know its effect record.
 thread_local HostedPlugin* loading = nullptr;
 
@@ -28,21 +26,35 @@ std::unique_ptr<HostedPlugin> HostedPlugin::Load(const std::string& path, std::s
         error = "no VSTPluginMain or main in " + path;
         return nullptr;
     }
-    plugin->timeInfo.sampleRate = plugin->sampleRate;
-    plugin->timeInfo.tempo = 120.0;
-    plugin->timeInfo.timeSigNumerator = 4;
-    plugin->timeInfo.timeSigDenominator = 4;
-    plugin->timeInfo.flags = kVstTempoValid | kVstTimeSigValid;
-    loading = plugin.get();
-    plugin->effect = entry(&HostedPlugin::Callback);
-    loading = nullptr;
-    if (!plugin->effect || plugin->effect->magic != kEffectMagic) {
-        error = "the entry point of " + path + " returned no effect";
-        plugin->effect = nullptr;
+    if (!plugin->Construct(entry, path, error)) return nullptr;
+    return plugin;
+}
+
+std::unique_ptr<HostedPlugin> HostedPlugin::FromEntry(EntryPoint entry, std::string& error) {
+    std::unique_ptr<HostedPlugin> plugin(new HostedPlugin());
+    if (!entry || !plugin->Construct(entry, "the built-in plug-in", error)) {
+        if (error.empty()) error = "no entry point";
         return nullptr;
     }
-    plugin->effect->resvd1 = reinterpret_cast<intptr_t>(plugin.get());
     return plugin;
+}
+
+bool HostedPlugin::Construct(EntryPoint entry, const std::string& what, std::string& error) {
+    timeInfo.sampleRate = sampleRate;
+    timeInfo.tempo = 120.0;
+    timeInfo.timeSigNumerator = 4;
+    timeInfo.timeSigDenominator = 4;
+    timeInfo.flags = kVstTempoValid | kVstTimeSigValid;
+    loading = this;
+    effect = entry(&HostedPlugin::Callback);
+    loading = nullptr;
+    if (!effect || effect->magic != kEffectMagic) {
+        error = "the entry point of " + what + " returned no effect";
+        effect = nullptr;
+        return false;
+    }
+    effect->resvd1 = reinterpret_cast<intptr_t>(this);
+    return true;
 }
 
 HostedPlugin::~HostedPlugin() {

@@ -27,6 +27,9 @@ public:
 
     // Loads the binary and calls its entry point; null with a message on failure.
     static std::unique_ptr<HostedPlugin> Load(const std::string& path, std::string& error);
+    using EntryPoint = AEffect*(VST_CALL*)(audioMasterCallback);
+    // Hosts a plug-in compiled into this program, through its entry function.
+    static std::unique_ptr<HostedPlugin> FromEntry(EntryPoint entry, std::string& error);
     ~HostedPlugin();
     HostedPlugin(const HostedPlugin&) = delete;
     HostedPlugin& operator=(const HostedPlugin&) = delete;
@@ -73,6 +76,7 @@ private:
     static intptr_t VST_CALL Callback(AEffect* effect, int32_t opcode, int32_t index, intptr_t value, void* ptr,
                                       float opt);
     intptr_t Answer(int32_t opcode, int32_t index, intptr_t value, void* ptr, float opt);
+    bool Construct(EntryPoint entry, const std::string& what, std::string& error);
 
     void* library = nullptr;
     AEffect* effect = nullptr;
