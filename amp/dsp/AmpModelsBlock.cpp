@@ -26,7 +26,6 @@ namespace {
 
 // The sections after each model's last non-linear stage, ending in the tone stack's shelf (72)
 // and band pass (71).
-const int kTone[] = {72, 71};
 const int kEqTone[] = {64, 65, 66, 72, 71};
 const int kMidTone[] = {65, 66, 72, 71};
 
@@ -37,84 +36,84 @@ void AmpModels::RunChunk(double* x, int n) {
     double t2[kChunk];
     const int* post = kEqTone;
     int postCount = 5;
-    switch (model) {
-    case 0:
-        EACH t1[i] = CleanOne(3.9 * x[i]);
-        break;
-    case 1:
-        EACH t1[i] = CleanTwo(2.0 * x[i]);
-        break;
-    case 2:
-        EACH t1[i] = CleanThree(1.5 * x[i]);
-        break;
-    case 3:
-        EACH t1[i] = CleanFour(1.1 * x[i]);
-        break;
-    case 4:
-        EACH t1[i] = Piezo(x[i]);
-        break;
-    case 5:
-        EACH t1[i] = Creamer(x[i]);
-        break;
-    case 6:
-        EACH t1[i] = AsymClip(S(64, x[i]), 0.3, drive);
-        post = kMidTone, postCount = 4;
-        break;
-    case 7: {
-        static const int kShape[] = {81, 82, 83};
-        EACH t1[i] = 0.5 * ClipSoft(S(64, S(80, x[i])), 0.5, drive);
-        RunSectionChain(*bank, kShape, 3, t1, n);
-        post = kMidTone, postCount = 4;
-        break;
-    }
-    case 8:
-        EACH t1[i] = MachineOne(x[i]);
-        EACH t2[i] = MachineTwo(x[i]);
-        EACH t1[i] = t1[i] + t2[i];
-        break;
-    case 9:
-        EACH t1[i] = StyleOne(x[i]);
-        EACH t2[i] = StyleTwo(x[i]);
-        EACH t1[i] = t1[i] + t2[i] + Creamer(x[i]);
-        EACH t1[i] = StyleFour(t1[i]);
-        post = kMidTone, postCount = 4;
-        break;
-    case 10:
-        EACH t1[i] = Jgm(x[i]);
-        EACH t1[i] = MachineThree(t1[i]);
-        break;
-    case 11:
-        EACH t1[i] = DirtyOne(x[i]);
-        EACH t2[i] = DirtyTwo(x[i]);
-        EACH t1[i] = t1[i] + t2[i];
-        break;
-    case 12:
-        EACH t1[i] = Jgm(x[i]);
-        EACH t1[i] = DarkBody(t1[i]);
-        break;
-    case 13: {
-        static const int kBat[] = {81, 64, 82, 72, 71};
-        EACH t1[i] = ClipSoft(x[i] - B(0, x[i]), 0.5, drive);
-        post = kBat, postCount = 5;
-        break;
-    }
-    case 14: {
-        static const int kPolter[] = {82, 83, 84, 85, 72, 71};
-        EACH {
-            double a = S(81, x[i]);
-            if (modulationOn) a = 0.75 * PitchShifter(a) + a;
-            t1[i] = ClipSoft(a, 0.5, drive);
+    if (!RunNetwork(x, t1, n, post, postCount)) switch (model) {
+        case 0:
+            EACH t1[i] = CleanOne(3.9 * x[i]);
+            break;
+        case 1:
+            EACH t1[i] = CleanTwo(2.0 * x[i]);
+            break;
+        case 2:
+            EACH t1[i] = CleanThree(1.5 * x[i]);
+            break;
+        case 3:
+            EACH t1[i] = CleanFour(1.1 * x[i]);
+            break;
+        case 4:
+            EACH t1[i] = Piezo(x[i]);
+            break;
+        case 5:
+            EACH t1[i] = Creamer(x[i]);
+            break;
+        case 6:
+            EACH t1[i] = AsymClip(S(64, x[i]), 0.3, drive);
+            post = kMidTone, postCount = 4;
+            break;
+        case 7: {
+            static const int kShape[] = {81, 82, 83};
+            EACH t1[i] = 0.5 * ClipSoft(S(64, S(80, x[i])), 0.5, drive);
+            RunSectionChain(*bank, kShape, 3, t1, n);
+            post = kMidTone, postCount = 4;
+            break;
         }
-        post = kPolter, postCount = 6;
-        break;
-    }
-    default: {
-        static const int kSoldier[] = {84, 72, 71};
-        EACH t1[i] = SoldierBody(x[i]);
-        post = kSoldier, postCount = 3;
-        break;
-    }
-    }
+        case 8:
+            EACH t1[i] = MachineOne(x[i]);
+            EACH t2[i] = MachineTwo(x[i]);
+            EACH t1[i] = t1[i] + t2[i];
+            break;
+        case 9:
+            EACH t1[i] = StyleOne(x[i]);
+            EACH t2[i] = StyleTwo(x[i]);
+            EACH t1[i] = t1[i] + t2[i] + Creamer(x[i]);
+            EACH t1[i] = StyleFour(t1[i]);
+            post = kMidTone, postCount = 4;
+            break;
+        case 10:
+            EACH t1[i] = Jgm(x[i]);
+            EACH t1[i] = MachineThree(t1[i]);
+            break;
+        case 11:
+            EACH t1[i] = DirtyOne(x[i]);
+            EACH t2[i] = DirtyTwo(x[i]);
+            EACH t1[i] = t1[i] + t2[i];
+            break;
+        case 12:
+            EACH t1[i] = Jgm(x[i]);
+            EACH t1[i] = DarkBody(t1[i]);
+            break;
+        case 13: {
+            static const int kBat[] = {81, 64, 82, 72, 71};
+            EACH t1[i] = ClipSoft(x[i] - B(0, x[i]), 0.5, drive);
+            post = kBat, postCount = 5;
+            break;
+        }
+        case 14: {
+            static const int kPolter[] = {82, 83, 84, 85, 72, 71};
+            EACH {
+                double a = S(81, x[i]);
+                if (modulationOn) a = 0.75 * PitchShifter(a) + a;
+                t1[i] = ClipSoft(a, 0.5, drive);
+            }
+            post = kPolter, postCount = 6;
+            break;
+        }
+        default: {
+            static const int kSoldier[] = {84, 72, 71};
+            EACH t1[i] = SoldierBody(x[i]);
+            post = kSoldier, postCount = 3;
+            break;
+        }
+        }
     // The chain leaves the shelf output (t1 of the tail) in t2 and the band pass output in t1.
     RunSectionChain(*bank, post, postCount, t1, n, t2);
     const double k = resonanceMix;
