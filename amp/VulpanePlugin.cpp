@@ -36,6 +36,7 @@ IVstAdapter* CreateVstPlugin(audioMasterCallback hostCallback) {
 VulpanePlugin::VulpanePlugin(audioMasterCallback hostCallback) : IVstAdapter(hostCallback, VulpaneConfig()) {
     DeclareParameters();
     MakeDefaultPrograms("Default", 1);
+    BuildEditor();
     chain.Initialise(GetSampleRate());
 }
 

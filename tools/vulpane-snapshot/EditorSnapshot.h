@@ -1,0 +1,13 @@
+#pragma once
+
+#include "VstAbi.h"
+
+#include <string>
+
+// Draws the whole editor of an in-process plug-in (every control marked dirty, one headless
+// draw pass) and writes it as an opaque PNG. False with a message when the effect has no
+// editor or the file cannot be written.
+bool WriteEditorSnapshot(AEffect* effect, const std::string& fileName, std::string& error);
+
+// The plug-in's entry point for HostedPlugin::FromEntry: constructs Vulpane in this process.
+AEffect* VST_CALL VulpaneInProcess(audioMasterCallback hostCallback);

@@ -1,0 +1,36 @@
+// vulpane-snapshot OUT.png [--set NAME=VALUE ...] [--fxp FILE] [--chunk FILE]
+// Draws Vulpane's editor as it looks after the given settings and writes it as a PNG.
+#include "EditorSnapshot.h"
+#include "HostedPlugin.h"
+#include "Options.h"
+
+#include <cstdio>
+#include <vector>
+
+int main(int argc, char** argv) {
+    // Reuse the host's option parser: the picture file stands where its files go.
+    std::vector<char*> args{argv[0], const_cast<char*>("snapshot")};
+    args.insert(args.end(), argv + 1, argv + argc);
+    Options options;
+    std::string error;
+    if (!ParseOptions(static_cast<int>(args.size()), args.data(), options, error) ||
+        options.files.size() != 1) {
+        std::fprintf(
+            stderr,
+            "%s\nusage: vulpane-snapshot OUT.png [--set NAME=VALUE ...] [--fxp FILE] [--chunk FILE]\n",
+            error.empty() ? "one output file is needed" : error.c_str());
+        return 2;
+    }
+    std::unique_ptr<HostedPlugin> plugin = HostedPlugin::FromEntry(&VulpaneInProcess, error);
+    if (!plugin) {
+        std::fprintf(stderr, "%s\n", error.c_str());
+        return 1;
+    }
+    plugin->Start(44100.0, 512);
+    if (!ApplySettings(*plugin, options, error) ||
+        !WriteEditorSnapshot(plugin->Effect(), options.files[0], error)) {
+        std::fprintf(stderr, "%s\n", error.c_str());
+        return 1;
+    }
+    return 0;
+}
