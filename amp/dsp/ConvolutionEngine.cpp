@@ -9,6 +9,10 @@ namespace {
 
 constexpr int kHeadTaps = ConvolutionEngineStage::kMaxDirectTaps;
 constexpr int kLargestFft = kRealFftMaxSize;
+// The stage with 32768-point transforms keeps the whole rest up to 32 partitions: below that
+// the extra partitions cost less per sample than a stage of 65536-point transforms (whose
+// products move half the memory per sample but whose transforms cost more).
+constexpr int kLongTail = 32 * (kLargestFft / 4);
 
 } // namespace
 
@@ -29,7 +33,7 @@ std::vector<ConvolutionEngine::Piece> ConvolutionEngine::Plan(int length) {
             // stage behind it rather than one FFT stage with nothing to hide its delay.
             piece = std::min(rest, kHeadTaps);
         } else if (size < kLargestFft) {
-            piece = rest < 3 * nominal ? rest : nominal;
+            piece = rest < 3 * nominal || (size == kLargestFft / 2 && rest <= kLongTail) ? rest : nominal;
         } else {
             size = kLargestFft;
             piece = rest;

@@ -13,9 +13,10 @@
 // piece by an FFT stage whose block length equals the piece's offset, so every stage's block
 // delay hides behind the part of the impulse before it. The pieces are [0, 64), [64, 256),
 // [256, 1024), ... growing fourfold, each stage taking the whole rest when less than three times
-// its nominal length remains; from offset 65536 on one stage with 65536-point transforms takes
-// the rest. Every sample fed is matched by one output sample in the same call, for any impulse
-// length and any block size.
+// its nominal length remains. The stage at offset 16384 (32768-point transforms) also takes
+// the rest while that is at most 524288 samples; longer impulses get [16384, 65536) there and
+// one stage with 65536-point transforms from offset 65536 on for the rest, whatever its length. Every sample
+// fed is matched by one output sample in the same call, for any impulse length and any block size.
 //
 // Real-time contract: only LoadImpulse allocates (stage set-up, impulse transforms, buffers for
 // blocks of up to kReserveBlock samples). FeedInput, ProduceOutput, OutputChannels and

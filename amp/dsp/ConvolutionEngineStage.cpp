@@ -1,6 +1,7 @@
 #include "ConvolutionEngineStage.h"
 
 #include "Fft.h"
+#include "FftKernels.h"
 
 #include <algorithm>
 #include <cmath>
@@ -44,6 +45,16 @@ void MultiplySpectra(double* __restrict yr, double* __restrict yi, const Convolu
 template <bool kWrite>
 void MultiplyGroup(double* yr, double* yi, const ConvolutionEngineStage::Term* terms, int count, int bins,
                    int begin, int end) {
+    if (UseWideVectors()) {
+        const double* xs[4];
+        const float* hs[4];
+        for (int t = 0; t < count; ++t) {
+            xs[t] = terms[t].x;
+            hs[t] = terms[t].h;
+        }
+        MultiplySpectraWide(yr, yi, xs, hs, count, bins, begin, end, kWrite);
+        return;
+    }
     switch (count) {
     case 1:
         MultiplySpectra<1, kWrite>(yr, yi, terms, bins, begin, end);
@@ -193,7 +204,10 @@ void ConvolutionEngineStage::FeedDirect(const double* input, int count) {
     for (int done = 0; done < count;) {
         const int n = std::min(kDirectChunk, count - done);
         std::memcpy(&history[keep], input + done, sizeof(double) * n);
-        DirectConvolve(reversedTaps.data(), taps, history.data(), ReserveOutput(n), n);
+        if (UseWideVectors())
+            DirectConvolveWide(reversedTaps.data(), taps, history.data(), ReserveOutput(n), n);
+        else
+            DirectConvolve(reversedTaps.data(), taps, history.data(), ReserveOutput(n), n);
         outWrite += n;
         std::memmove(history.data(), &history[n], sizeof(double) * keep);
         done += n;

@@ -1,5 +1,7 @@
 #include "Fft.h"
 
+#include "FftKernels.h"
+
 #include <cmath>
 #include <emmintrin.h>
 #include <vector>
@@ -17,6 +19,9 @@ struct FftTables {
     // Per span N (index log2 N, N >= 8): for k in 0..N/4-1 the twiddles W^k, W^2k, W^3k of
     // W = exp(-2 pi i / N), each as (wr, wr, -wi, wi) for the two-multiply complex product.
     std::vector<double> radix4[kMaxLog2 + 1];
+    // The same twiddles for the wide kernels: per pair of butterflies k, k+1, for j = 1..3 the
+    // real parts (wr_k, wr_k, wr_k+1, wr_k+1) then the imaginary parts likewise.
+    std::vector<double> radix4Wide[kMaxLog2 + 1];
     // Per complex size m (index log2 m): m cosines then m sines of -2 pi BitReverse(p) / (2 m) for
     // position p, used to split and join the packed real transform.
     std::vector<double> realSplit[kMaxLog2 + 1];
@@ -33,6 +38,17 @@ struct FftTables {
                     w[0] = w[1] = std::cos(a);
                     w[2] = -std::sin(a);
                     w[3] = std::sin(a);
+                }
+            }
+            if (!WideVectorsAvailable()) continue;
+            std::vector<double>& v = radix4Wide[lg];
+            v.resize(static_cast<size_t>(n / 8) * 24);
+            for (int k = 0; k < n / 4; ++k) {
+                for (int j = 1; j <= 3; ++j) {
+                    const double a = -2.0 * kPi * j * k / n;
+                    double* w = &v[static_cast<size_t>(k / 2) * 24 + (j - 1) * 8 + 2 * (k % 2)];
+                    w[0] = w[1] = std::cos(a);
+                    w[4] = w[5] = std::sin(a);
                 }
             }
         }
@@ -194,13 +210,17 @@ void Radix2Span2(double* data, int size) {
 
 void Forward(double* data, int lg, bool upperHalfZero) {
     const FftTables& t = Tables();
+    const bool wide = UseWideVectors();
     const int size = 1 << lg;
     int span = size;
     for (; span >= 8; span /= 4) {
         int spanLog = 0;
         while ((1 << spanLog) < span)
             ++spanLog;
-        ForwardRadix4(data, size, span, t.radix4[spanLog].data(), upperHalfZero && span == size);
+        if (wide)
+            ForwardRadix4Wide(data, size, span, t.radix4Wide[spanLog].data(), upperHalfZero && span == size);
+        else
+            ForwardRadix4(data, size, span, t.radix4[spanLog].data(), upperHalfZero && span == size);
     }
     if (span == 4)
         Radix4Span4<true>(data, size);
@@ -210,6 +230,7 @@ void Forward(double* data, int lg, bool upperHalfZero) {
 
 void Inverse(double* data, int lg) {
     const FftTables& t = Tables();
+    const bool wide = UseWideVectors();
     const int size = 1 << lg;
     int span = (lg % 2 == 0) ? 4 : 2;
     if (span == 4)
@@ -220,11 +241,25 @@ void Inverse(double* data, int lg) {
         int spanLog = 0;
         while ((1 << spanLog) < span)
             ++spanLog;
-        InverseRadix4(data, size, span, t.radix4[spanLog].data());
+        if (wide)
+            InverseRadix4Wide(data, size, span, t.radix4Wide[spanLog].data());
+        else
+            InverseRadix4(data, size, span, t.radix4[spanLog].data());
     }
 }
 
+bool gWideAllowed = true;
+
 } // namespace
+
+bool UseWideVectors() {
+    static const bool available = WideVectorsAvailable();
+    return available && gWideAllowed;
+}
+
+void AllowWideVectors(bool allowed) {
+    gWideAllowed = allowed;
+}
 
 void InitFftTables() {
     Tables();

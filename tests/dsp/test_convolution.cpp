@@ -1,4 +1,5 @@
 #include "ConvolutionEngine.h"
+#include "FftKernels.h"
 
 #include <gtest/gtest.h>
 
@@ -104,7 +105,15 @@ TEST(ConvolutionPlan, PiecesTileTheImpulseAndHideEveryBlockDelay) {
     ASSERT_EQ(p100.size(), 2u);
     EXPECT_EQ(p100[0].length, 64);
     EXPECT_EQ(p100[1].length, 36);
-    const std::vector<ConvolutionEngine::Piece> pLong = ConvolutionEngine::Plan(163841);
+    // Up to 16384 + 524288 samples the 32768-point stage takes the whole rest; beyond, one
+    // 65536-point stage from offset 65536 on does.
+    const std::vector<ConvolutionEngine::Piece> pMid = ConvolutionEngine::Plan(16384 + 524288);
+    EXPECT_EQ(pMid.back().offset, 16384);
+    EXPECT_EQ(pMid.back().fftSize, 32768);
+    const std::vector<ConvolutionEngine::Piece> pLong = ConvolutionEngine::Plan(16384 + 524289);
+    ASSERT_EQ(pLong.size(), 7u);
+    EXPECT_EQ(pLong[5].offset, 16384);
+    EXPECT_EQ(pLong[5].length, 49152);
     EXPECT_EQ(pLong.back().offset, 65536);
     EXPECT_EQ(pLong.back().fftSize, 65536);
 }
@@ -121,6 +130,28 @@ TEST(ConvolutionEngine, MatchesDirectConvolutionWithRandomBlocksFromTheFirstSamp
         const std::vector<double> want = DirectConvolution(x, h, x.size());
         const std::vector<double> got = RunEngine(engine, x, 0, length);
         ExpectClose(got, want, 1e-6 * Peak(want), ("impulse length " + std::to_string(length)).c_str());
+    }
+}
+
+// The plain SSE2 kernels (what 32-bit Windows and older processors run) against the same
+// brute force, whichever kernels this machine would choose.
+TEST(ConvolutionEngine, PlainKernelsMatchDirectConvolution) {
+    struct PlainKernels {
+        PlainKernels() { AllowWideVectors(false); }
+        ~PlainKernels() { AllowWideVectors(true); }
+    } plain;
+    for (int length : {65, 1000, 12000}) {
+        const std::vector<double> h = TestImpulse(length, 70 + length);
+        std::vector<double> x = Noise(length + 9000, 71);
+        x.resize(2 * length + 9000, 0.0);
+        ConvolutionEngine engine;
+        engine.LoadImpulse(h.data(), length);
+        const std::vector<double> want = DirectConvolution(x, h, x.size());
+        ExpectClose(RunEngine(engine, x, 0, 72), want, 1e-6 * Peak(want), "plain kernels");
+        ConvolutionEngine a, b;
+        a.LoadImpulse(h.data(), length);
+        b.LoadImpulse(h.data(), length);
+        EXPECT_EQ(RunEngine(a, x, 1), RunEngine(b, x, 4096)) << "length " << length;
     }
 }
 

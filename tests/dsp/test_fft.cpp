@@ -1,4 +1,5 @@
 #include "Fft.h"
+#include "FftKernels.h"
 
 #include <gtest/gtest.h>
 
@@ -56,6 +57,27 @@ TEST(Fft, MatchesDirectDftInBitReversedOrder) {
             ASSERT_NEAR(got.real(), want.real(), tol) << "size " << size << " position " << p;
             ASSERT_NEAR(got.imag(), want.imag(), tol) << "size " << size << " position " << p;
         }
+    }
+}
+
+TEST(Fft, PlainAndWideKernelsAgree) {
+    for (int size = 8; size <= kFftMaxSize; size *= 2) {
+        const std::vector<double> raw = RandomSignal(2 * size, 30 + size);
+        std::vector<double> wide = raw, plain = raw;
+        FftForward(wide.data(), size);
+        AllowWideVectors(false);
+        FftForward(plain.data(), size);
+        AllowWideVectors(true);
+        for (int i = 0; i < 2 * size; ++i)
+            ASSERT_NEAR(wide[i], plain[i], 1e-9 * size) << "size " << size;
+        FftInverse(wide.data(), size);
+        AllowWideVectors(false);
+        FftInverse(plain.data(), size);
+        AllowWideVectors(true);
+        for (int i = 0; i < 2 * size; ++i)
+            ASSERT_NEAR(wide[i] / size, raw[i], 1e-12) << "size " << size;
+        for (int i = 0; i < 2 * size; ++i)
+            ASSERT_NEAR(plain[i] / size, raw[i], 1e-12) << "size " << size;
     }
 }
 
