@@ -81,7 +81,8 @@ private:
 
     // Audio (AmpModelStages.h): the per-sample stages.
     double RunModel(double u);
-    void RunChunk(double* x, int n); // AmpModelsBlock.cpp
+    static constexpr int kChunk = 64; // samples per pass of the block path
+    void RunChunk(double* x, int n);  // AmpModelsBlock.cpp
     // The heavier models as section networks (AmpModelsNetworks.cpp): writes the model output
     // before its post sections to w and names those sections; false for the other models.
     bool RunNetwork(const double* x, double* w, int n, const int*& post, int& postCount);

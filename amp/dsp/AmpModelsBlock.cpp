@@ -1,17 +1,11 @@
 // Block path of the amp models. One sample through a whole model is a long chain of dependent
 // sections, so sample-by-sample the processor waits on it. Here each model runs as a few stage
-// loops over a short chunk: each loop carries only its own sections' recursions from sample to
-// sample, so consecutive samples overlap. Every stage owns its slots, rows and poles alone and
-// runs the same per-sample arithmetic (AmpModelStages.h), so the output is bit-identical to
-// Process.
+// loops over a short chunk (the heavier ones as section networks, AmpModelsNetworks.cpp): each
+// loop carries only its own recursions from sample to sample, so consecutive samples overlap.
+// Every stage owns its slots, rows and poles alone and runs the same per-sample arithmetic
+// (AmpModelStages.h), so the output is bit-identical to Process.
 #include "AmpModelStages.h"
 #include "AmpSectionChain.h"
-
-namespace {
-
-constexpr int kChunk = 64;
-
-} // namespace
 
 void AmpModels::ProcessBlock(double* samples, int n) {
     for (int at = 0; at < n; at += kChunk) {
@@ -36,19 +30,8 @@ void AmpModels::RunChunk(double* x, int n) {
     double t2[kChunk];
     const int* post = kEqTone;
     int postCount = 5;
-    if (!RunNetwork(x, t1, n, post, postCount)) switch (model) {
-        case 0:
-            EACH t1[i] = CleanOne(3.9 * x[i]);
-            break;
-        case 1:
-            EACH t1[i] = CleanTwo(2.0 * x[i]);
-            break;
-        case 2:
-            EACH t1[i] = CleanThree(1.5 * x[i]);
-            break;
-        case 3:
-            EACH t1[i] = CleanFour(1.1 * x[i]);
-            break;
+    if (!RunNetwork(x, t1, n, post, postCount)) {
+        switch (model) {
         case 4:
             EACH t1[i] = Piezo(x[i]);
             break;
@@ -66,35 +49,10 @@ void AmpModels::RunChunk(double* x, int n) {
             post = kMidTone, postCount = 4;
             break;
         }
-        case 8:
-            EACH t1[i] = MachineOne(x[i]);
-            EACH t2[i] = MachineTwo(x[i]);
-            EACH t1[i] = t1[i] + t2[i];
-            break;
-        case 9:
-            EACH t1[i] = StyleOne(x[i]);
-            EACH t2[i] = StyleTwo(x[i]);
-            EACH t1[i] = t1[i] + t2[i] + Creamer(x[i]);
-            EACH t1[i] = StyleFour(t1[i]);
-            post = kMidTone, postCount = 4;
-            break;
-        case 10:
-            EACH t1[i] = Jgm(x[i]);
-            EACH t1[i] = MachineThree(t1[i]);
-            break;
-        case 11:
-            EACH t1[i] = DirtyOne(x[i]);
-            EACH t2[i] = DirtyTwo(x[i]);
-            EACH t1[i] = t1[i] + t2[i];
-            break;
-        case 12:
-            EACH t1[i] = Jgm(x[i]);
-            EACH t1[i] = DarkBody(t1[i]);
-            break;
         case 13: {
             static const int kBat[] = {81, 64, 82, 72, 71};
             EACH t1[i] = ClipSoft(x[i] - B(0, x[i]), 0.5, drive);
-            post = kBat, postCount = 5;
+            post = kBat;
             break;
         }
         case 14: {
@@ -114,7 +72,9 @@ void AmpModels::RunChunk(double* x, int n) {
             break;
         }
         }
-    // The chain leaves the shelf output (t1 of the tail) in t2 and the band pass output in t1.
+    }
+    // The post sections end in the tone stack: the shelf (72) output lands in t2, the band pass
+    // (71) output in t1.
     RunSectionChain(*bank, post, postCount, t1, n, t2);
     const double k = resonanceMix;
     const double v = volume;

@@ -9,8 +9,6 @@
 
 namespace {
 
-constexpr int kMax = 64; // the chunk of AmpModelsBlock.cpp
-
 const int kEqTone[] = {64, 65, 66, 72, 71};
 const int kMidTone[] = {65, 66, 72, 71};
 const int kCleanOnePost[] = {116, 64, 65, 66, 72, 71};
@@ -30,7 +28,7 @@ static void CombAndBodyLanes(DspBank& bank, const double* u, const double* e, do
 }
 
 bool AmpModels::RunNetwork(const double* x, double* w, int n, const int*& post, int& postCount) {
-    double u[kMax], e[kMax], a[kMax], b[kMax], c[kMax], d[kMax], f[kMax], g[kMax], p[kMax];
+    double u[kChunk], e[kChunk], a[kChunk], b[kChunk], c[kChunk], d[kChunk], f[kChunk], g[kChunk], p[kChunk];
     post = kEqTone;
     postCount = 5;
     const double gain = knobs.gain;
