@@ -1,0 +1,219 @@
+// What parameter changes do to the editor: the visible model panel, linked knobs, value texts,
+// the name strip, state restores, and host automation and MIDI reaching the sound.
+#include "EditorFixture.h"
+#include "ITextControls.h"
+
+namespace {
+using EditorDispatch = EditorFixture;
+
+int ModelOf(int param) {
+    return (param - kModelSwitch) % kNumModels;
+}
+bool IsPanelParam(int param) {
+    return param >= kModelSwitch && param < kModelTreble + kNumModels;
+}
+
+// Every control bound to a per-model parameter is shown exactly when its model is `shown`
+// (-1: none is).
+void ExpectPanelShown(IEditorGraphics* graphics, int shown) {
+    for (int i = 0; i < graphics->ControlCount(); ++i) {
+        const IControl* control = graphics->ControlAt(i);
+        if (!IsPanelParam(control->ParamIdx())) continue;
+        EXPECT_EQ(control->IsHidden(), ModelOf(control->ParamIdx()) != shown)
+            << "control " << i << " of model " << ModelOf(control->ParamIdx());
+    }
+}
+
+std::string ValueText(IEditorGraphics* graphics) {
+    return static_cast<ITextControl*>(graphics->ControlAt(kControlValueText))->Text();
+}
+
+TEST_F(EditorDispatch, OpeningShowsOnlyTheFirstModelsPanel) {
+    ExpectPanelShown(graphics, 0);
+}
+
+TEST_F(EditorDispatch, SelectingAModelShowsOnlyItsPanel) {
+    for (int m : {7, 14, 4, 13, 0, 15}) {
+        SelectModel(m);
+        ASSERT_EQ(plugin->CurrentModel(), m);
+        SCOPED_TRACE("model " + std::to_string(m));
+        ExpectPanelShown(graphics, m);
+    }
+}
+
+TEST_F(EditorDispatch, ImpulsePanelHidesEveryModelPanelUntilToggledBack) {
+    SelectModel(9);
+    Click(kIrPanel);
+    ExpectPanelShown(graphics, -1);
+    for (int i : {167, 170, 168, 169})
+        EXPECT_FALSE(At(i)->IsHidden()) << i;
+    EXPECT_EQ(plugin->ParamAt(kIrPanelLed)->Value(), 1.0);
+    // A model change selects its sound but shows no panel while the impulse panel is up.
+    SelectModel(3);
+    EXPECT_EQ(plugin->CurrentModel(), 3);
+    ExpectPanelShown(graphics, -1);
+    Click(kIrPanel);
+    ExpectPanelShown(graphics, 3);
+    for (int i : {167, 170, 168, 169})
+        EXPECT_TRUE(At(i)->IsHidden()) << i;
+}
+
+TEST_F(EditorDispatch, PanelKnobOfTheSelectedModelMovesTheSharedKnob) {
+    SelectModel(5);
+    host->SetParameter(kModelVolume + 2, 0.9f); // model 2 is not selected
+    EXPECT_DOUBLE_EQ(plugin->ParamAt(kAmpVolume)->Value(), 0.5);
+    EXPECT_DOUBLE_EQ(At(2)->Value(), 0.5);
+    host->SetParameter(kModelVolume + 5, 0.25f);
+    EXPECT_DOUBLE_EQ(plugin->ParamAt(kAmpVolume)->Value(), 0.25);
+    EXPECT_DOUBLE_EQ(At(2)->Value(), 0.25); // the hidden needle of index 5
+    EXPECT_EQ(ValueText(graphics), "2.50");
+}
+
+TEST_F(EditorDispatch, NewPanelTakesTheSharedValues) {
+    SelectModel(5);
+    host->SetParameter(kModelGain + 5, 0.75f);
+    SelectModel(11);
+    EXPECT_DOUBLE_EQ(plugin->ParamAt(kModelGain + 11)->Value(), 0.75);
+    // Dirty Box's gain knob is control 96 (panel image at 94, volume at 95).
+    EXPECT_EQ(At(96)->ParamIdx(), kModelGain + 11);
+    EXPECT_DOUBLE_EQ(At(96)->Value(), 0.75);
+}
+
+TEST_F(EditorDispatch, ModelSteppersClampAtTheEnds) {
+    SelectModel(15);
+    Click(kModelNext);
+    EXPECT_EQ(plugin->CurrentModel(), 15);
+    EXPECT_DOUBLE_EQ(plugin->ParamAt(kAmpModel)->Value(), 15.0);
+    ExpectPanelShown(graphics, 15);
+    Click(kModelPrev);
+    EXPECT_EQ(plugin->CurrentModel(), 14);
+    EXPECT_DOUBLE_EQ(plugin->ParamAt(kAmpModel)->Value(), 14.0);
+    ExpectPanelShown(graphics, 14);
+    SelectModel(0);
+    Click(kModelPrev);
+    EXPECT_EQ(plugin->CurrentModel(), 0);
+    ExpectPanelShown(graphics, 0);
+}
+
+TEST_F(EditorDispatch, ValueTextsShowTheUnits) {
+    struct Case {
+        int param;
+        float value;
+        const char* text;
+    } cases[] = {
+        {kIrDry, 0.0f, "-inf dB"},        {kIrDry, 0.5f, "0.0 dB"},   {kIrDry, 0.25f, "-24.0 dB"},
+        {kGateThreshold, 0.5f, "-50 dB"}, {kGate, 1.0f, "ON"},        {kGate, 0.0f, "OFF"},
+        {kIrWet, 1.0f, "24.0 dB"},        {kEqLow, 0.25f, "-6.0 dB"}, {kLoudness, 0.25f, "7.50"},
+        {kMasterVolume, 0.75f, "7.50"},   {kAmpOn, 1.0f, "ON"},
+    };
+    for (const Case& c : cases) {
+        host->SetParameter(c.param, c.value);
+        EXPECT_EQ(ValueText(graphics), c.text) << "parameter " << c.param << " at " << c.value;
+    }
+}
+
+TEST_F(EditorDispatch, NameStripShowsTheTouchedParameter) {
+    struct Case {
+        int model;
+        int param;
+        int frame;
+    } cases[] = {
+        {0, kGate, 1},          {0, kGateThreshold, 2}, {0, kGateRelease, 3},   {0, kToneFreq, 7},
+        {0, kToneResonance, 8}, {0, kEqLow, 12},        {0, kEqHigh, 13},       {0, kMasterVolume, 14},
+        {0, kLoudness, 15},     {0, kIrDry, 26},        {0, kIrWet, 27},        {0, kModelSwitch, 4},
+        {0, kModelVolume, 5},   {0, kModelGain, 6},     {0, kModelBass, 9},     {0, kModelMiddle, 10},
+        {0, kModelTreble, 11},  {6, kModelBass, 17},    {7, kModelGain, 18},    {7, kModelBass, 19},
+        {7, kModelMiddle, 20},  {7, kModelTreble, 21},  {13, kModelMiddle, 22}, {14, kModelMiddle, 23},
+        {14, kModelTreble, 24}, {12, kModelGain, 18},   {15, kModelGain, 18},   {10, kModelGain, 6},
+    };
+    float value = 0.2f;
+    for (const Case& c : cases) {
+        SelectModel(c.model);
+        const int param = IsPanelParam(c.param) ? c.param + c.model : c.param;
+        value = value > 0.5f ? 0.2f : value + 0.1f;
+        host->SetParameter(param, value);
+        EXPECT_NEAR(StripFrame(), c.frame, 1e-9) << "parameter " << param;
+    }
+    // The convolution switch shows its new state on the bar.
+    Click(kIrToggle);
+    EXPECT_NEAR(StripFrame(), 25, 1e-9);
+    EXPECT_EQ(At(kControlValueBar)->Value(), 1.0);
+    EXPECT_EQ(ValueText(graphics), "ON");
+    EXPECT_EQ(plugin->ParamAt(kIrOn)->Value(), 1.0);
+    // The loudness bar runs backwards.
+    host->SetParameter(kLoudness, 0.25f);
+    EXPECT_DOUBLE_EQ(At(kControlValueBar)->Value(), 0.75);
+}
+
+TEST_F(EditorDispatch, StateRestoreEndsOnTheRestoredPanelWithItsValues) {
+    SelectModel(7);
+    host->SetParameter(kModelSwitch + 7, 1.0f);
+    host->SetParameter(kModelVolume + 7, 0.25f);
+    host->SetParameter(kModelTreble + 7, 0.75f);
+    const std::vector<char> chunk = host->GetChunk(true);
+    const std::vector<double> sound = Render();
+
+    std::unique_ptr<HostedPlugin> other;
+    VulpanePlugin* restored = nullptr;
+    IEditorGraphics* restoredGraphics = nullptr;
+    Make(other, restored, restoredGraphics);
+    ASSERT_EQ(other->SetChunk(true, chunk), 1);
+    EXPECT_EQ(restored->CurrentModel(), 7);
+    ExpectPanelShown(restoredGraphics, 7);
+    EXPECT_DOUBLE_EQ(restoredGraphics->ControlAt(63)->Value(), 0.25); // Metal Charter's volume knob
+    EXPECT_DOUBLE_EQ(restoredGraphics->ControlAt(67)->Value(), 0.75); // and its treble knob
+    EXPECT_DOUBLE_EQ(restoredGraphics->ControlAt(68)->Value(), 1.0);  // its switch
+    EXPECT_DOUBLE_EQ(restored->ParamAt(kAmpVolume)->Value(), 0.25);
+    EXPECT_DOUBLE_EQ(restored->ParamAt(kAmpTreble)->Value(), 0.75);
+    // Dispatched in index order: the last feedback comes from model 7's treble (index 133).
+    EXPECT_NEAR(restoredGraphics->ControlAt(kControlNameStrip)->Value() * 31.0, 21, 1e-9);
+    EXPECT_EQ(ValueText(restoredGraphics), "2.50");
+    EXPECT_EQ(MaxDifference(Render(*other), sound), 0.0);
+}
+
+class EditorSound : public EditorFixture {
+protected:
+    // Both instances: model 5 selected and its amp switched on.
+    void SetUp() override {
+        EditorFixture::SetUp();
+        Make(referenceHost, reference, referenceGraphics);
+        for (HostedPlugin* h : {host.get(), referenceHost.get()}) {
+            h->SetParameter(kAmpModel, static_cast<float>(5 / 15.0));
+            h->SetParameter(kModelSwitch + 5, 1.0f);
+        }
+        ASSERT_EQ(MaxDifference(Render(), Render(*referenceHost)), 0.0);
+    }
+    std::unique_ptr<HostedPlugin> referenceHost;
+    VulpanePlugin* reference = nullptr;
+    IEditorGraphics* referenceGraphics = nullptr;
+};
+
+TEST_F(EditorSound, KnobOfAnotherModelChangesNothingAudible) {
+    host->SetParameter(kModelGain + 6, 0.95f);
+    host->SetParameter(kModelVolume + 6, 0.05f);
+    EXPECT_EQ(MaxDifference(Render(), Render(*referenceHost)), 0.0);
+}
+
+TEST_F(EditorSound, HostAutomationOfTheSelectedModelsKnobReachesTheSound) {
+    host->SetParameter(kModelGain + 5, 0.95f);
+    EXPECT_FLOAT_EQ(static_cast<float>(plugin->ParamAt(kAmpGain)->Value()), 0.95f);
+    EXPECT_GT(MaxDifference(Render(), Render(*referenceHost)), 1e-3);
+}
+
+TEST_F(EditorSound, ControllerTwentyMovesTheSelectedModelsVolume) {
+    VstMidiEvent midi{};
+    midi.type = kVstMidiType;
+    midi.byteSize = sizeof(midi);
+    midi.midiData[0] = static_cast<char>(0xB0);
+    midi.midiData[1] = 20;
+    midi.midiData[2] = 20;
+    VstEvents list{};
+    list.numEvents = 1;
+    list.events[0] = reinterpret_cast<VstEvent*>(&midi);
+    host->Dispatch(effProcessEvents, 0, 0, &list);
+    EXPECT_DOUBLE_EQ(plugin->ParamAt(kModelVolume + 5)->Value(), 20.0 / 127.0);
+    EXPECT_DOUBLE_EQ(plugin->ParamAt(kAmpVolume)->Value(), 20.0 / 127.0);
+    EXPECT_DOUBLE_EQ(At(47)->Value(), 20.0 / 127.0);
+    EXPECT_GT(MaxDifference(Render(), Render(*referenceHost)), 1e-3);
+}
+} // namespace

@@ -1,0 +1,79 @@
+// The drawn editor: deterministic, and equal to the checked-in picture of the default state.
+#include "EditorFixture.h"
+#include "ImageDecode.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+
+namespace {
+using Snapshot = EditorFixture;
+
+std::vector<char> ReadBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<char>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// CTest gives the source folder; run by hand, the test looks from the working folder.
+std::string SourceDir() {
+    if (const char* dir = std::getenv("VULPANE_SOURCE_DIR")) return dir;
+    return std::ifstream("tests/amp/data/default-editor.png").good() ? "." : "..";
+}
+
+std::string TempPng(const char* name) {
+    return ::testing::TempDir() + name + ".png";
+}
+
+TEST_F(Snapshot, DrawingTwiceGivesTheSameBytes) {
+    std::string error;
+    const std::string first = TempPng("vulpane-first"), second = TempPng("vulpane-second");
+    ASSERT_TRUE(WriteEditorSnapshot(host->Effect(), first, error)) << error;
+    ASSERT_TRUE(WriteEditorSnapshot(host->Effect(), second, error)) << error;
+    const std::vector<char> a = ReadBytes(first), b = ReadBytes(second);
+    EXPECT_GT(a.size(), 1000u);
+    EXPECT_EQ(a, b);
+    std::remove(first.c_str());
+    std::remove(second.c_str());
+}
+
+// Regenerate the expected picture with: vulpane-snapshot tests/amp/data/default-editor.png
+TEST_F(Snapshot, DefaultEditorMatchesTheCheckedInPicture) {
+    std::string error;
+    const std::string drawn = TempPng("vulpane-default");
+    ASSERT_TRUE(WriteEditorSnapshot(host->Effect(), drawn, error)) << error;
+    std::unique_ptr<IRaster> actual(DecodePng(drawn.c_str()));
+    std::unique_ptr<IRaster> expected(
+        DecodePng((SourceDir() + "/tests/amp/data/default-editor.png").c_str()));
+    ASSERT_TRUE(actual);
+    ASSERT_TRUE(expected) << "missing tests/amp/data/default-editor.png";
+    ASSERT_EQ(actual->Width(), expected->Width());
+    ASSERT_EQ(actual->Height(), expected->Height());
+    // Only text could differ between machines (font hinting); allow a few glyph pixels to
+    // move by a little, nothing more.
+    int differing = 0, worst = 0;
+    for (int y = 0; y < actual->Height(); ++y)
+        for (int x = 0; x < actual->Width(); ++x) {
+            const uint32_t p = actual->Row(y)[x], q = expected->Row(y)[x];
+            int d = 0;
+            for (int shift = 0; shift < 24; shift += 8)
+                d = std::max(
+                    d, std::abs(static_cast<int>((p >> shift) & 255) - static_cast<int>((q >> shift) & 255)));
+            if (d > 0) ++differing;
+            worst = std::max(worst, d);
+        }
+    EXPECT_LE(differing, 50) << "largest channel difference " << worst;
+    std::remove(drawn.c_str());
+}
+
+TEST_F(Snapshot, PanelImagesChangeWithTheModel) {
+    std::string error;
+    const std::string clean = TempPng("vulpane-clean"), metal = TempPng("vulpane-metal");
+    ASSERT_TRUE(WriteEditorSnapshot(host->Effect(), clean, error)) << error;
+    SelectModel(7);
+    ASSERT_TRUE(WriteEditorSnapshot(host->Effect(), metal, error)) << error;
+    EXPECT_NE(ReadBytes(clean), ReadBytes(metal));
+    std::remove(clean.c_str());
+    std::remove(metal.c_str());
+}
+} // namespace
