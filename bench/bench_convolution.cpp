@@ -3,17 +3,19 @@
 //   Engine/<impulse length>/<host block>    the zero-latency engine, ns per sample
 //   Uniform/<impulse length>/<host block>   uniformly partitioned FFT convolution, 64-sample
 //                                           partitions (64 samples of latency), ns per sample
-//   Fft/<size>, Radix2/<size>               the complex FFT family against a textbook radix-2
+//   EnginePlain/...                         the engine on its plain SSE2 kernels
+//   Fft/<size>, FftPlain/<size>, Radix2/<size>  the complex FFT family (wide and plain kernels,
+//                                           forward + inverse) against a textbook radix-2
 //   RealFft/<size>                          a real transform of the same size, for scale
 #include "ConvolutionEngine.h"
 #include "Fft.h"
+#include "FftKernels.h"
 #include "ImpulseBuffer.h"
 
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
 #include <cmath>
-#include <complex>
 #include <random>
 #include <vector>
 
@@ -39,13 +41,15 @@ std::vector<double> DecayingImpulse(int length) {
     return h;
 }
 
-// Textbook iterative radix-2 FFT: bit-reversal permutation, then log2 n butterfly passes with
-// twiddles from one table of size n/2.
+// Textbook iterative radix-2 FFT on interleaved doubles: bit-reversal permutation, then
+// log2 n butterfly passes with twiddles from one table of size n/2.
 class Radix2Fft {
 public:
-    explicit Radix2Fft(int n) : n(n), tw(n / 2), rev(n) {
-        for (int k = 0; k < n / 2; ++k)
-            tw[k] = std::polar(1.0, -2.0 * kPi * k / n);
+    explicit Radix2Fft(int n) : n(n), cosTable(n / 2), sinTable(n / 2), rev(n) {
+        for (int k = 0; k < n / 2; ++k) {
+            cosTable[k] = std::cos(2.0 * kPi * k / n);
+            sinTable[k] = -std::sin(2.0 * kPi * k / n);
+        }
         int bits = 0;
         while ((1 << bits) < n)
             ++bits;
@@ -56,20 +60,25 @@ public:
             rev[i] = r;
         }
     }
-    void Forward(std::complex<double>* x) const {
+    void Forward(double* x) const {
         for (int i = 0; i < n; ++i)
-            if (i < rev[i]) std::swap(x[i], x[rev[i]]);
+            if (i < rev[i]) {
+                std::swap(x[2 * i], x[2 * rev[i]]);
+                std::swap(x[2 * i + 1], x[2 * rev[i] + 1]);
+            }
         for (int len = 2; len <= n; len *= 2) {
             const int half = len / 2, step = n / len;
             for (int base = 0; base < n; base += len) {
                 for (int k = 0; k < half; ++k) {
-                    const std::complex<double> w = tw[k * step];
-                    const std::complex<double> a = x[base + k];
-                    const std::complex<double> b = x[base + k + half];
-                    const std::complex<double> t(w.real() * b.real() - w.imag() * b.imag(),
-                                                 w.real() * b.imag() + w.imag() * b.real());
-                    x[base + k] = a + t;
-                    x[base + k + half] = a - t;
+                    const double wr = cosTable[k * step], wi = sinTable[k * step];
+                    double* a = x + 2 * (base + k);
+                    double* b = a + 2 * half;
+                    const double tr = wr * b[0] - wi * b[1];
+                    const double ti = wr * b[1] + wi * b[0];
+                    b[0] = a[0] - tr;
+                    b[1] = a[1] - ti;
+                    a[0] += tr;
+                    a[1] += ti;
                 }
             }
         }
@@ -77,7 +86,7 @@ public:
 
 private:
     int n;
-    std::vector<std::complex<double>> tw;
+    std::vector<double> cosTable, sinTable;
     std::vector<int> rev;
 };
 
@@ -88,26 +97,30 @@ void BM_Fft(benchmark::State& state) {
     for (auto _ : state) {
         FftForward(data.data(), n);
         FftInverse(data.data(), n);
-        for (int i = 0; i < 8; ++i)
-            data[i] *= 1.0 / n;
+        // Keeps the data at its level (each round trip scales it).
+        for (double& v : data)
+            v *= 1.0 / n;
         benchmark::DoNotOptimize(data.data());
     }
     state.SetItemsProcessed(state.iterations() * 2);
 }
 
+void BM_FftPlain(benchmark::State& state) {
+    AllowWideVectors(false);
+    BM_Fft(state);
+    AllowWideVectors(true);
+}
+
 void BM_Radix2(benchmark::State& state) {
     const int n = static_cast<int>(state.range(0));
     Radix2Fft fft(n);
-    std::vector<std::complex<double>> data(n);
-    const std::vector<double> noise = Noise(2 * n, 1);
-    for (int i = 0; i < n; ++i)
-        data[i] = {noise[2 * i], noise[2 * i + 1]};
+    std::vector<double> data = Noise(2 * n, 1);
     for (auto _ : state) {
-        // Forward twice stands in for forward + inverse (same work).
+        // Forward twice stands in for forward + inverse (the same work).
         fft.Forward(data.data());
         fft.Forward(data.data());
-        for (int i = 0; i < 8; ++i)
-            data[i] *= 1.0 / n;
+        for (double& v : data)
+            v *= 1.0 / n;
         benchmark::DoNotOptimize(data.data());
     }
     state.SetItemsProcessed(state.iterations() * 2);
@@ -120,8 +133,8 @@ void BM_RealFft(benchmark::State& state) {
     for (auto _ : state) {
         RealFftForward(data.data(), re.data(), im.data(), n);
         RealFftInverse(re.data(), im.data(), data.data(), n);
-        for (int i = 0; i < 8; ++i)
-            data[i] *= 1.0 / n;
+        for (double& v : data)
+            v *= 0.5 / n;
         benchmark::DoNotOptimize(data.data());
     }
     state.SetItemsProcessed(state.iterations() * 2);
@@ -244,6 +257,13 @@ void BM_Engine(benchmark::State& state) {
     SetPerSample(state, samples);
 }
 
+// The same engine on the plain SSE2 kernels, as 32-bit Windows and older processors run it.
+void BM_EnginePlain(benchmark::State& state) {
+    AllowWideVectors(false);
+    BM_Engine(state);
+    AllowWideVectors(true);
+}
+
 void BM_Uniform(benchmark::State& state) {
     const int length = static_cast<int>(state.range(0));
     const int block = static_cast<int>(state.range(1));
@@ -273,9 +293,11 @@ void BlocksAtOneSecond(benchmark::internal::Benchmark* b) {
 
 BENCHMARK(BM_Engine)->Apply(LengthsAt64)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_Uniform)->Apply(LengthsAt64)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_EnginePlain)->Apply(LengthsAt64)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_Engine)->Apply(BlocksAtOneSecond)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_Uniform)->Apply(BlocksAtOneSecond)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_Fft)->RangeMultiplier(4)->Range(64, 32768)->Arg(128)->Arg(512)->Arg(2048)->Arg(8192);
+BENCHMARK(BM_FftPlain)->RangeMultiplier(4)->Range(64, 32768)->Arg(128)->Arg(512)->Arg(2048)->Arg(8192);
 BENCHMARK(BM_Radix2)->RangeMultiplier(4)->Range(64, 32768)->Arg(128)->Arg(512)->Arg(2048)->Arg(8192);
 BENCHMARK(BM_RealFft)->RangeMultiplier(2)->Range(128, 65536);
 

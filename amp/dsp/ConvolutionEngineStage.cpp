@@ -111,6 +111,8 @@ ConvolutionEngineStage::ConvolutionEngineStage(const double* impulse, int impuls
     : offset(offsetIn), length(std::max(0, std::min(lengthIn, impulseLength - offsetIn))),
       fftSize(fftSizeIn) {
     const double* piece = impulse + offset;
+    // Settles the choice of kernels here rather than on the first block.
+    UseWideVectors();
     if (fftSize == 0) {
         // Taps padded to a multiple of four with zeros in front of the reversed piece.
         taps = std::max(4, (std::min(length, kMaxDirectTaps) + 3) / 4 * 4);
