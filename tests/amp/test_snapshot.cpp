@@ -1,5 +1,6 @@
 // The drawn editor: deterministic, and equal to the checked-in picture of the default state.
 #include "EditorFixture.h"
+#include "ITextControls.h"
 #include "ImageDecode.h"
 
 #include <cstdio>
@@ -37,6 +38,28 @@ TEST_F(Snapshot, DrawingTwiceGivesTheSameBytes) {
     std::remove(second.c_str());
 }
 
+// Text is drawn by the system's font engine: FreeType with the Liberation fonts here, GDI on
+// Windows. The Linux picture must match but for a few pixels (a different FreeType build may
+// hint a glyph differently); on Windows the text areas are left out and the images must match
+// within rounding.
+#ifdef _WIN32
+constexpr bool kSystemTextDiffers = true;
+constexpr int kChannelTolerance = 2;
+#else
+constexpr bool kSystemTextDiffers = false;
+constexpr int kChannelTolerance = 0;
+#endif
+
+bool InTextArea(IEditorGraphics* graphics, int x, int y) {
+    for (int i = 0; i < graphics->ControlCount(); ++i) {
+        const IControl* control = graphics->ControlAt(i);
+        if (control->IsHidden() || !dynamic_cast<const ITextControl*>(control)) continue;
+        const IRect& r = control->Rect();
+        if (x >= r.left - 4 && x < r.right + 4 && y >= r.top - 4 && y < r.bottom + 4) return true;
+    }
+    return false;
+}
+
 // Regenerate the expected picture with: vulpane-snapshot tests/amp/data/default-editor.png
 TEST_F(Snapshot, DefaultEditorMatchesTheCheckedInPicture) {
     std::string error;
@@ -49,17 +72,16 @@ TEST_F(Snapshot, DefaultEditorMatchesTheCheckedInPicture) {
     ASSERT_TRUE(expected) << "missing tests/amp/data/default-editor.png";
     ASSERT_EQ(actual->Width(), expected->Width());
     ASSERT_EQ(actual->Height(), expected->Height());
-    // Only text could differ between machines (font hinting); allow a few glyph pixels to
-    // move by a little, nothing more.
     int differing = 0, worst = 0;
     for (int y = 0; y < actual->Height(); ++y)
         for (int x = 0; x < actual->Width(); ++x) {
+            if (kSystemTextDiffers && InTextArea(graphics, x, y)) continue;
             const uint32_t p = actual->Row(y)[x], q = expected->Row(y)[x];
             int d = 0;
             for (int shift = 0; shift < 24; shift += 8)
                 d = std::max(
                     d, std::abs(static_cast<int>((p >> shift) & 255) - static_cast<int>((q >> shift) & 255)));
-            if (d > 0) ++differing;
+            if (d > kChannelTolerance) ++differing;
             worst = std::max(worst, d);
         }
     EXPECT_LE(differing, 50) << "largest channel difference " << worst;
