@@ -1,4 +1,6 @@
 #include "ITextControls.h"
+
+#include "TextUtil.h"
 #include "IEditorGraphics.h"
 #include "IParameter.h"
 
@@ -39,8 +41,7 @@ void ITextControl::ApplyPluginText(const char* newText) {
 void ITextControl::GetText(char* out, int size) const {
     if (!out || size <= 0) return;
     SpinGuard guard(busy);
-    std::strncpy(out, text, static_cast<size_t>(size) - 1);
-    out[size - 1] = 0;
+    CopyText(out, static_cast<size_t>(size), text);
 }
 
 std::string ITextControl::Text() const {

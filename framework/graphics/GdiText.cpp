@@ -2,8 +2,11 @@
 
 #include "IRaster.h"
 #include "ITextRenderer.h"
+#include "TextUtil.h"
 
 #include <windows.h>
+// windows.h renames DrawText to DrawTextA; our interface keeps its own name.
+#undef DrawText
 
 #include <cstring>
 #include <vector>
@@ -60,7 +63,7 @@ private:
                         DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, s.face);
         if (!handle) return nullptr;
         Font f = {};
-        std::strncpy(f.face, s.face, sizeof f.face - 1);
+        CopyText(f.face, sizeof f.face, s.face);
         f.size = s.size;
         f.style = s.style;
         f.orientation = s.orientation;
