@@ -199,8 +199,9 @@ inline double AmpModels::DirtyTwo(double u) {
 
 // Darktorsion: the JGM input voicing (rows 4..7, slots 108..115), a tight 800 Hz..4.2 kHz band
 // into the main clip, then the style-four body (rows 0..3, slots 88..94) on the clipped signal.
-// The low-passed comb pair carries most of the level and the bright branch is halved and rolled
-// off by slot 85, so the distortion is dark and the lows stay tight.
+// The 800 Hz high pass keeps the low strings from smearing the clip; after it the low-passed combs
+// rebuild the body, the resonant 0.99 pair at a quarter, and the bright branch (2.4 kHz lift) is
+// rolled off by slot 85, so the distortion has mids but little fizz above 4 kHz.
 inline double AmpModels::Darktorsion(double u) {
     return DarkBody(Jgm(u));
 }
@@ -215,7 +216,7 @@ inline double AmpModels::DarkBody(double j) {
     const double c2 = COMB(2, 0.73, S(91, l90));
     const double c3 = COMB(3, 0.99, l90);
     const double p = S(85, S(94, S(93, S(92, c - B(3, c)))));
-    return ((c1 + c3) * 0.5 + c2 + c0 + 0.5 * p) * 0.25;
+    return ((c1 + c3) * 0.25 + c2 + c0 + p) * 0.25;
 }
 
 inline double AmpModels::Bat(double u) {

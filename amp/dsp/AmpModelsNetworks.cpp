@@ -167,7 +167,7 @@ bool AmpModels::RunNetwork(const double* x, double* w, int n, const int*& post, 
             const double c1 = COMB(1, 0.99, a[i]);
             const double c2 = COMB(2, 0.73, d[i]);
             const double c3 = COMB(3, 0.99, c[i]);
-            w[i] = ((c1 + c3) * 0.5 + c2 + c0 + 0.5 * p[i]) * 0.25;
+            w[i] = ((c1 + c3) * 0.25 + c2 + c0 + p[i]) * 0.25;
         }
         return true;
     }
