@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 
 namespace {
 
@@ -53,27 +54,32 @@ ConvolutionEngine::ConvolutionEngine() {
 
 ConvolutionEngine::~ConvolutionEngine() = default;
 
-void ConvolutionEngine::LoadImpulse(const ImpulseBuffer& impulse) {
-    if (impulse.channelCount < 1 || impulse.channels.empty()) {
-        LoadImpulse(nullptr, 0);
-        return;
-    }
+bool ConvolutionEngine::LoadImpulse(const ImpulseBuffer& impulse) {
+    if (impulse.channelCount < 1 || impulse.channels.empty()) return LoadImpulse(nullptr, 0);
     const std::vector<double>& c = impulse.channels[0];
-    LoadImpulse(c.data(), static_cast<int>(c.size()));
+    return LoadImpulse(c.data(), static_cast<int>(std::min<size_t>(c.size(), kMaxImpulseLength)));
 }
 
-void ConvolutionEngine::LoadImpulse(const double* samples, int length) {
+bool ConvolutionEngine::LoadImpulse(const double* samples, int length) {
     if (!samples) length = 0;
-    length = std::max(0, length);
+    length = std::max(0, std::min(length, kMaxImpulseLength));
+    bool loaded = true;
     stages.clear();
-    for (const Piece& p : Plan(length))
-        stages.push_back(std::make_unique<ConvolutionEngineStage>(samples, length, p.offset, p.length,
-                                                                  p.fftSize, kReserveBlock));
+    try {
+        for (const Piece& p : Plan(length))
+            stages.push_back(std::make_unique<ConvolutionEngineStage>(samples, length, p.offset, p.length,
+                                                                      p.fftSize, kReserveBlock));
+    } catch (const std::bad_alloc&) {
+        stages.clear();
+        stages.push_back(std::make_unique<ConvolutionEngineStage>(nullptr, 0, 0, 0, 0, kReserveBlock));
+        loaded = false;
+    }
     output.assign(2 * static_cast<size_t>(kReserveBlock), 0.0);
     outputRead = outputSize = 0;
     outputChannelCount = 0;
     outputPointers[0] = nullptr;
     feedIn = true;
+    return loaded;
 }
 
 void ConvolutionEngine::FeedInput(const double* const* inputs, int count) {

@@ -39,10 +39,15 @@ public:
     ConvolutionEngine();
     ~ConvolutionEngine();
 
+    // Longer impulses are cut to this length (87 s at 96 kHz, about 200 MB of spectra).
+    static constexpr int kMaxImpulseLength = 1 << 23;
+
     // Replaces the impulse (channel 0 of the buffer; an empty buffer convolves to silence) and
-    // clears all signal state. The next FeedInput aligns the stages.
-    void LoadImpulse(const ImpulseBuffer& impulse);
-    void LoadImpulse(const double* samples, int length);
+    // clears all signal state; samples that are not finite count as 0. The next FeedInput aligns
+    // the stages. False when the memory for the impulse could not be had: the engine then
+    // convolves to silence.
+    bool LoadImpulse(const ImpulseBuffer& impulse);
+    bool LoadImpulse(const double* samples, int length);
 
     // Convolves count samples of inputs[0].
     void FeedInput(const double* const* inputs, int count);

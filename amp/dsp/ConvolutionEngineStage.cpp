@@ -104,6 +104,11 @@ void DirectConvolve(const double* __restrict h, int taps, const double* __restri
     }
 }
 
+// A sample that is not finite would poison every output from then on; it counts as silence.
+double Finite(double v) {
+    return std::isfinite(v) ? v : 0.0;
+}
+
 } // namespace
 
 ConvolutionEngineStage::ConvolutionEngineStage(const double* impulse, int impulseLength, int offsetIn,
@@ -118,7 +123,7 @@ ConvolutionEngineStage::ConvolutionEngineStage(const double* impulse, int impuls
         taps = std::max(4, (std::min(length, kMaxDirectTaps) + 3) / 4 * 4);
         reversedTaps.assign(taps, 0.0);
         for (int k = 0; k < std::min(length, kMaxDirectTaps); ++k)
-            reversedTaps[taps - 1 - k] = static_cast<float>(piece[k]);
+            reversedTaps[taps - 1 - k] = static_cast<float>(Finite(piece[k]));
         history.assign(taps - 1 + kDirectChunk, 0.0);
         out.assign(2 * static_cast<size_t>(reserveBlock) + kDirectChunk, 0.0);
         return;
@@ -141,8 +146,9 @@ ConvolutionEngineStage::ConvolutionEngineStage(const double* impulse, int impuls
         double peak = 0.0;
         std::fill(work.begin(), work.end(), 0.0);
         for (int i = 0; i < count; ++i) {
-            work[i] = piece[begin + i] * scale;
-            peak = std::max(peak, std::abs(piece[begin + i]));
+            const double v = Finite(piece[begin + i]);
+            work[i] = v * scale;
+            peak = std::max(peak, std::abs(v));
         }
         if (peak / fftSize <= kSilentImpulse) continue;
         partitionActive[j] = 1;

@@ -327,14 +327,14 @@ void SignalChain::SetWetGain(double v) {
     wetGain = std::pow(10.0, (48.0 * v - 24.0) / 20.0);
 }
 
-void SignalChain::LoadImpulse(const ImpulseBuffer& impulse, double norm) {
-    convolution.LoadImpulse(impulse);
+bool SignalChain::LoadImpulse(const ImpulseBuffer& impulse, double norm) {
     irNorm = std::isfinite(norm) ? norm : 1.0;
+    return convolution.LoadImpulse(impulse);
 }
 
-void SignalChain::LoadImpulse(const double* samples, int length, double norm) {
-    convolution.LoadImpulse(samples, length);
+bool SignalChain::LoadImpulse(const double* samples, int length, double norm) {
     irNorm = std::isfinite(norm) ? norm : 1.0;
+    return convolution.LoadImpulse(samples, length);
 }
 
 // Mixes the convolved block into both outputs, in pieces the engine holds without growing. A

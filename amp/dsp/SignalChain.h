@@ -56,9 +56,10 @@ public:
     void SetDryGain(double v);
     void SetWetGain(double v);
     // Installs an impulse and the gain applied to the convolved signal (a factor that is not
-    // finite counts as 1). Allocates: call it outside the audio path.
-    void LoadImpulse(const ImpulseBuffer& impulse, double norm);
-    void LoadImpulse(const double* samples, int length, double norm);
+    // finite counts as 1). Allocates: call it outside the audio path. False when the memory
+    // for the impulse could not be had (the convolved part is then silent).
+    bool LoadImpulse(const ImpulseBuffer& impulse, double norm);
+    bool LoadImpulse(const double* samples, int length, double norm);
 
     bool GateEnabled() const { return gateEnabled; }
     double GateThreshold() const { return gateThreshold; }

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <random>
 #include <vector>
 
@@ -283,6 +284,19 @@ TEST(ConvolutionEngine, EmptyImpulseAndOutputBookkeeping) {
     engine.ConsumeOutput(1000);
     EXPECT_EQ(engine.OutputChannels()[0], nullptr);
     EXPECT_EQ(engine.ProduceOutput(10), 0);
+}
+
+TEST(ConvolutionEngine, NonFiniteImpulseSamplesCountAsSilence) {
+    std::vector<double> h = TestImpulse(3000, 80);
+    std::vector<double> clean = h;
+    h[5] = std::nan("");
+    h[2000] = std::numeric_limits<double>::infinity();
+    clean[5] = clean[2000] = 0.0;
+    ConvolutionEngine engine;
+    EXPECT_TRUE(engine.LoadImpulse(h.data(), static_cast<int>(h.size())));
+    const std::vector<double> x = Noise(8000, 81);
+    const std::vector<double> want = DirectConvolution(x, clean, x.size());
+    ExpectClose(RunEngine(engine, x, 0), want, 1e-6 * Peak(want), "non-finite samples");
 }
 
 TEST(ConvolutionEngine, ImpulseBufferUsesChannelZero) {
