@@ -58,6 +58,26 @@ template <bool kBlockwise> void BM_Chain(benchmark::State& state) {
     state.SetLabel(preset == 0 ? "Cabinet Off" : (preset == 2 ? "10 sections" : "20 sections"));
 }
 
+// Digital silence after the tail has died away: the chain is quiet and only scans its input.
+void BM_Quiet(benchmark::State& state) {
+    const int frames = static_cast<int>(state.range(0));
+    auto chain = std::make_unique<SignalChain>();
+    chain->Initialise(kRate);
+    chain->SetCabPreset(1);
+    const std::vector<double> zero(static_cast<size_t>(frames), 0.0);
+    std::vector<double> out0(static_cast<size_t>(frames)), out1(static_cast<size_t>(frames));
+    while (!chain->IsQuiet())
+        chain->ProcessBlock(zero.data(), zero.data(), out0.data(), out1.data(), frames);
+    for (auto _ : state) {
+        chain->ProcessBlock(zero.data(), zero.data(), out0.data(), out1.data(), frames);
+        benchmark::DoNotOptimize(out0.data());
+    }
+    state.counters["sec_per_sample"] =
+        benchmark::Counter(static_cast<double>(frames),
+                           benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+    state.SetLabel("quiet, 20 sections");
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -67,6 +87,7 @@ int main(int argc, char** argv) {
             benchmark::RegisterBenchmark("SampleBySample", BM_Chain<false>)->Args({preset, frames});
             benchmark::RegisterBenchmark("Blockwise", BM_Chain<true>)->Args({preset, frames});
         }
+    benchmark::RegisterBenchmark("Quiet", BM_Quiet)->Arg(64)->Arg(512);
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     benchmark::RunSpecifiedBenchmarks();

@@ -57,11 +57,16 @@ bool Normalised(double& v) {
 
 int FirstNonZero(const double* a, const double* b, int n) {
     int i = 0;
-    // Eight at a time without a branch per sample, so that silence is cheap to scan.
+    // Eight at a time without a branch per sample, so that silence is cheap to scan: the bits of
+    // +0 and -0 are all zero once the sign is shifted out.
     for (; i + 8 <= n; i += 8) {
-        bool any = false;
-        for (int k = 0; k < 8; ++k)
-            any |= (a[i + k] != 0.0) | (b[i + k] != 0.0);
+        uint64_t any = 0;
+        for (int k = 0; k < 8; ++k) {
+            uint64_t x, y;
+            std::memcpy(&x, a + i + k, sizeof x);
+            std::memcpy(&y, b + i + k, sizeof y);
+            any |= (x | y) << 1;
+        }
         if (any) break;
     }
     for (; i < n; ++i)

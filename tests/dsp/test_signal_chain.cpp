@@ -324,6 +324,11 @@ TEST(SilenceDetector, GoesQuietAfterDecayedSilenceAndWakesAtTheFirstSample) {
     EXPECT_EQ(Peak(o0, 0, block), 0.0);
     EXPECT_EQ(chain->Bank().biquad.y1[0], state);
 
+    // Negative zeros are silence too.
+    std::vector<double> negativeZero(block, -0.0);
+    chain->ProcessBlock(negativeZero.data(), zero.data(), o0.data(), o1.data(), block);
+    EXPECT_TRUE(chain->IsQuiet());
+
     // The first non-zero sample wakes it and is processed in the same block.
     Flat(*chain);
     std::vector<double> wake(block, 0.0);
