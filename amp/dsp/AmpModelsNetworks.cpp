@@ -1,7 +1,8 @@
 // Block forms of the heavier models: their parallel and serial sections run together as one
 // section network per stage (RunSectionLanes), with the combs, one-poles and clips in plain loops
-// between them. Each value is computed with the same arithmetic as the per-sample stages in
-// AmpModelStages.h, so the output is bit-identical to Process.
+// between them. A lane fed by another runs two steps behind it (delays 0, 2, 4, ...), so that
+// no lane waits on a result of the step just before. Each value is computed with the same arithmetic as the
+// per-sample stages in AmpModelStages.h, so the output is bit-identical to Process.
 #include "AmpModelStages.h"
 #include "AmpSectionChain.h"
 
@@ -21,8 +22,8 @@ const int kCleanThreePost[] = {117, 64, 65, 66, 72, 71};
 static void CombAndBodyLanes(DspBank& bank, const double* u, const double* e, double* l108, double* s109,
                              double* l110, double* s111, double* q1, double* p, int n) {
     const SectionLane lanes[] = {
-        {108, u, l108, 0}, {109, l108, s109, 1}, {110, u, l110, 0}, {111, l110, s111, 1},
-        {112, e, q1, 0},   {113, q1, q1, 1},     {114, q1, p, 2},
+        {108, u, l108, 0}, {109, l108, s109, 2}, {110, u, l110, 0}, {111, l110, s111, 2},
+        {112, e, q1, 0},   {113, q1, q1, 2},     {114, q1, p, 4},
     };
     RunSectionLanes(bank, lanes, 7, n);
 }
@@ -87,7 +88,7 @@ bool AmpModels::RunNetwork(const double* x, double* w, int n, const int*& post, 
         return true;
     }
     case 8: {
-        const SectionLane front[] = {{83, x, a, 0}, {84, a, a, 1}, {95, x, b, 0}, {96, b, b, 1}};
+        const SectionLane front[] = {{83, x, a, 0}, {84, a, a, 2}, {95, x, b, 0}, {96, b, b, 2}};
         RunSectionLanes(*bank, front, 4, n);
         EACH {
             e[i] = A(3, ClipSoft(a[i], 0.5, drive));
@@ -104,7 +105,7 @@ bool AmpModels::RunNetwork(const double* x, double* w, int n, const int*& post, 
     case 9: {
         const double bass = knobs.bass;
         EACH u[i] = bass * x[i];
-        const SectionLane front[] = {{83, x, a, 0}, {84, a, a, 1}, {106, a, a, 2}, {81, u, b, 0}};
+        const SectionLane front[] = {{83, x, a, 0}, {84, a, a, 2}, {106, a, a, 4}, {81, u, b, 0}};
         RunSectionLanes(*bank, front, 4, n);
         EACH {
             e[i] = A(3, ClipSoft(a[i], 0.5, drive));
@@ -121,8 +122,8 @@ bool AmpModels::RunNetwork(const double* x, double* w, int n, const int*& post, 
             u[i] = v;
             e[i] = v - B(3, v);
         }
-        const SectionLane body[] = {{88, u, a, 0}, {89, a, b, 1}, {90, u, c, 0}, {91, c, d, 1},
-                                    {92, e, p, 0}, {93, p, p, 1}, {94, p, p, 2}};
+        const SectionLane body[] = {{88, u, a, 0}, {89, a, b, 2}, {90, u, c, 0}, {91, c, d, 2},
+                                    {92, e, p, 0}, {93, p, p, 2}, {94, p, p, 4}};
         RunSectionLanes(*bank, body, 7, n);
         EACH {
             const double c0 = COMB(0, 0.73, b[i]);
@@ -149,7 +150,7 @@ bool AmpModels::RunNetwork(const double* x, double* w, int n, const int*& post, 
         RunSectionChain(*bank, kFront, 3, u, n);
         if (model == 10) {
             EACH e[i] = A(3, ClipSoft(u[i], 0.5, drive));
-            const SectionLane back[] = {{85, e, a, 0}, {86, e, b, 0}, {107, b, b, 1}, {87, e, c, 0}};
+            const SectionLane back[] = {{85, e, a, 0}, {86, e, b, 0}, {107, b, b, 2}, {87, e, c, 0}};
             RunSectionLanes(*bank, back, 4, n);
             EACH w[i] = (b[i] * 11.0 + a[i] * 8.3f + c[i] * 2.4f) * 0.24;
             return true;
@@ -159,8 +160,8 @@ bool AmpModels::RunNetwork(const double* x, double* w, int n, const int*& post, 
             u[i] = clipped;
             e[i] = clipped - B(3, clipped);
         }
-        const SectionLane body[] = {{88, u, a, 0}, {89, a, b, 1}, {90, u, c, 0}, {91, c, d, 1},
-                                    {92, e, p, 0}, {93, p, p, 1}, {94, p, p, 2}, {85, p, p, 3}};
+        const SectionLane body[] = {{88, u, a, 0}, {89, a, b, 2}, {90, u, c, 0}, {91, c, d, 2},
+                                    {92, e, p, 0}, {93, p, p, 2}, {94, p, p, 4}, {85, p, p, 6}};
         RunSectionLanes(*bank, body, 8, n);
         EACH {
             const double c0 = COMB(0, 0.73, b[i]);
@@ -172,14 +173,14 @@ bool AmpModels::RunNetwork(const double* x, double* w, int n, const int*& post, 
         return true;
     }
     case 11: {
-        const SectionLane front[] = {{98, x, a, 0}, {99, a, a, 1}, {103, a, a, 2},
-                                     {95, x, b, 0}, {96, b, b, 1}, {104, b, b, 2}};
+        const SectionLane front[] = {{98, x, a, 0}, {99, a, a, 2}, {103, a, a, 4},
+                                     {95, x, b, 0}, {96, b, b, 2}, {104, b, b, 4}};
         RunSectionLanes(*bank, front, 6, n);
         EACH {
             e[i] = A(4, ClipSoft(a[i], 0.5, drive));
             f[i] = A(5, ClipSoft(b[i], 0.5, drive));
         }
-        const SectionLane back[] = {{100, e, a, 0}, {101, e, b, 0}, {97, f, c, 0}, {105, c, c, 1}};
+        const SectionLane back[] = {{100, e, a, 0}, {101, e, b, 0}, {97, f, c, 0}, {105, c, c, 2}};
         RunSectionLanes(*bank, back, 4, n);
         EACH {
             const double one = (a[i] * 5.15f + S(102, 1.65 * b[i]) * 9.55f) * 0.1;

@@ -152,7 +152,7 @@ void RunSectionChain(DspBank& bank, const int* slots, int count, double* s, int 
     for (int j = 0; j < count; ++j) {
         const bool fromTap = tap && j == count - 1;
         const bool toTap = tap && j == count - 2;
-        lanes[j] = SectionLane{slots[j], fromTap ? tap : s, toTap ? tap : s, j};
+        lanes[j] = SectionLane{slots[j], fromTap ? tap : s, toTap ? tap : s, 2 * j};
     }
     RunSectionLanes(bank, lanes, count, n);
 }

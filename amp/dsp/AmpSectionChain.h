@@ -5,9 +5,9 @@
 // Block kernels for networks of biquad slots, bit-identical to running ProcessBiquad on every
 // slot sample after sample (y = b1 x1 + b0 x + b2 x2 - a1 y1 - a2 y2).
 
-// One slot of a network: reads in[i - delay]... precisely, at step t it takes sample
-// m = t - delay from in[m] and writes its output to out[m]. A lane fed by another lane of the same
-// call needs a larger delay than its producer (one more for a direct successor); in and out may
+// One slot of a network: at step t it takes sample m = t - delay from in[m] and writes its output
+// to out[m]. A lane fed by another lane of the same call needs a larger delay than its producer;
+// two more than the producer keeps the pair from waiting on the step just before. in and out may
 // be the same buffer.
 struct SectionLane {
     int slot;
@@ -17,7 +17,7 @@ struct SectionLane {
 };
 
 constexpr int kMaxLanes = 8;
-constexpr int kMaxDelay = 8;
+constexpr int kMaxDelay = 16;
 
 // Runs the lanes (at most kMaxLanes, delays 0..kMaxDelay) over samples 0..n-1. Independent lanes
 // overlap their recursions, and pairs of lanes share the two halves of an SSE2 register.
