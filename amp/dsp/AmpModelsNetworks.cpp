@@ -6,6 +6,12 @@
 #include "AmpModelStages.h"
 #include "AmpSectionChain.h"
 
+#if defined(__GNUC__) && !defined(__clang__)
+// Each chunk buffer is filled by the loop before the network that reads it; some GCC versions
+// cannot see that through the lanes' const input pointers.
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
+
 #define EACH for (int i = 0; i < n; ++i)
 
 namespace {

@@ -67,11 +67,11 @@ template <int P> void PairSteps(Lanes& l, int t0, int t1) {
     for (int j = 0; j < 2 * P; ++j)
         in[j] = l.in[j], out[j] = l.out[j], d[j] = l.delay[j];
     for (int p = 0; p < P; ++p) {
-        b0[p] = _mm_load_pd(l.b0 + 2 * p), b1[p] = _mm_load_pd(l.b1 + 2 * p);
-        b2[p] = _mm_load_pd(l.b2 + 2 * p), a1[p] = _mm_load_pd(l.a1 + 2 * p);
-        a2[p] = _mm_load_pd(l.a2 + 2 * p);
-        x1[p] = _mm_load_pd(l.x1 + 2 * p), x2[p] = _mm_load_pd(l.x2 + 2 * p);
-        y1[p] = _mm_load_pd(l.y1 + 2 * p), y2[p] = _mm_load_pd(l.y2 + 2 * p);
+        b0[p] = _mm_loadu_pd(l.b0 + 2 * p), b1[p] = _mm_loadu_pd(l.b1 + 2 * p);
+        b2[p] = _mm_loadu_pd(l.b2 + 2 * p), a1[p] = _mm_loadu_pd(l.a1 + 2 * p);
+        a2[p] = _mm_loadu_pd(l.a2 + 2 * p);
+        x1[p] = _mm_loadu_pd(l.x1 + 2 * p), x2[p] = _mm_loadu_pd(l.x2 + 2 * p);
+        y1[p] = _mm_loadu_pd(l.y1 + 2 * p), y2[p] = _mm_loadu_pd(l.y2 + 2 * p);
     }
     for (int t = t0; t < t1; ++t) {
         for (int p = 0; p < P; ++p) {
@@ -90,8 +90,8 @@ template <int P> void PairSteps(Lanes& l, int t0, int t1) {
         }
     }
     for (int p = 0; p < P; ++p) {
-        _mm_store_pd(l.x1 + 2 * p, x1[p]), _mm_store_pd(l.x2 + 2 * p, x2[p]);
-        _mm_store_pd(l.y1 + 2 * p, y1[p]), _mm_store_pd(l.y2 + 2 * p, y2[p]);
+        _mm_storeu_pd(l.x1 + 2 * p, x1[p]), _mm_storeu_pd(l.x2 + 2 * p, x2[p]);
+        _mm_storeu_pd(l.y1 + 2 * p, y1[p]), _mm_storeu_pd(l.y2 + 2 * p, y2[p]);
     }
 }
 

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
+#include <random>
 #include <vector>
 
 TEST(ModelShapers, SoftClipValuesAndCeiling) {
@@ -23,6 +25,17 @@ TEST(ModelShapers, SoftClipValuesAndCeiling) {
     }
     // Continuous at the knee.
     EXPECT_NEAR(SoftClip(0.1999999, 0.5, 1.0), 0.5, 1e-6);
+}
+
+TEST(ModelShapers, InlineClipIsTheBanksSoftClipBitForBit) {
+    std::mt19937 rng(5);
+    std::uniform_real_distribution<double> x(-1.0, 1.0), level(0.0, 2.0), drive(0.0, 2000.0);
+    for (int i = 0; i < 200000; ++i) {
+        const double u = x(rng) * (i % 3 == 0 ? 0.001 : 1.0), b = level(rng),
+                     c = drive(rng) * (i % 2 ? 0.001 : 1.0);
+        const double a = ClipSoft(u, b, c), e = SoftClip(u, b, c);
+        ASSERT_EQ(std::memcmp(&a, &e, sizeof a), 0) << u << " " << b << " " << c;
+    }
 }
 
 TEST(ModelShapers, AsymClipStaysBetweenMinusHalfAndCeiling) {
