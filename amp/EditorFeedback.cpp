@@ -13,6 +13,13 @@ constexpr int kStripFrames = 31;
 
 IEditorGraphics* VulpanePlugin::Graphics() const { return graphics; }
 
+bool VulpanePlugin::HasControlFor(int paramIndex) const {
+    if (!graphics) return false;
+    for (int i = 0; i < graphics->ControlCount(); ++i)
+        if (graphics->ControlAt(i)->ParamIdx() == paramIndex) return true;
+    return false;
+}
+
 void VulpanePlugin::ShowText(const char* text) {
     if (!graphics) return;
     if (auto* control = dynamic_cast<ITextControl*>(graphics->ControlAt(kControlValueText)))

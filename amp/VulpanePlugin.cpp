@@ -68,7 +68,7 @@ int VulpanePlugin::UnserializeState(const StateChunk& chunk, int position) {
 }
 
 void VulpanePlugin::MoveParameter(int index, double normalizedValue) {
-    if (editor)
+    if (editor && HasControlFor(index))
         editor->MoveParameterControls(index, normalizedValue);
     else if (ParamAt(index)->Normalized() != normalizedValue)
         SetParameterFromGUI(index, normalizedValue); // as a control does: only a change is sent

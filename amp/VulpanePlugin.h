@@ -37,6 +37,8 @@ private:
 
     // Editor feedback; each does nothing while no editor is attached.
     IEditorGraphics* Graphics() const;
+    // Whether some editor control is bound to the parameter (panels lack some knobs).
+    bool HasControlFor(int paramIndex) const;
     void ShowText(const char* text);
     void ShowFeedback(int stripFrame, double bar, const char* text);
     void ShowFeedbackFormat(int stripFrame, double bar, const char* format, double value);

@@ -217,3 +217,21 @@ TEST_F(EditorSound, ControllerTwentyMovesTheSelectedModelsVolume) {
     EXPECT_GT(MaxDifference(Render(), Render(*referenceHost)), 1e-3);
 }
 } // namespace
+
+namespace {
+TEST_F(EditorSound, ControllerForAKnobThePanelLacksStillMovesTheParameter) {
+    host->SetParameter(kAmpModel, 13.0f / 15.0f); // "Bat" has no bass knob on its panel
+    VstMidiEvent midi{};
+    midi.type = kVstMidiType;
+    midi.byteSize = sizeof(midi);
+    midi.midiData[0] = static_cast<char>(0xB0);
+    midi.midiData[1] = 24;
+    midi.midiData[2] = 127;
+    VstEvents list{};
+    list.numEvents = 1;
+    list.events[0] = reinterpret_cast<VstEvent*>(&midi);
+    host->Dispatch(effProcessEvents, 0, 0, &list);
+    EXPECT_DOUBLE_EQ(plugin->ParamAt(kModelBass + 13)->Value(), 1.0);
+    EXPECT_DOUBLE_EQ(plugin->ParamAt(kAmpBass)->Value(), 1.0);
+}
+} // namespace
