@@ -35,14 +35,16 @@ constexpr double kCombSeconds[SignalChain::kCombRows] = {0.0051,  0.00031, 0.005
 class FloatModeScope {
 public:
 #if VULPANE_HAS_MXCSR
+    // Writing the control register is slow; many hosts already run with both flags set.
     FloatModeScope() : saved(_mm_getcsr()) {
-        _mm_setcsr(saved | _MM_FLUSH_ZERO_ON | _MM_DENORMALS_ZERO_ON);
+        if ((saved & kFlags) != kFlags) _mm_setcsr(saved | kFlags);
     }
     ~FloatModeScope() {
-        _mm_setcsr(saved);
+        if ((saved & kFlags) != kFlags) _mm_setcsr(saved);
     }
 
 private:
+    static constexpr unsigned int kFlags = _MM_FLUSH_ZERO_ON | _MM_DENORMALS_ZERO_ON;
     unsigned int saved;
 #endif
 };

@@ -361,5 +361,12 @@ TEST(SignalChain, FlushesDenormalsInsideABlockAndRestoresTheCallersMode) {
     EXPECT_EQ(_mm_getcsr() & ~0x3fu, before);
     volatile double tiny = 1e-310;
     EXPECT_NE(tiny + 0.0, 0.0) << "and outside it denormals are back";
+
+    // A caller that runs with both flags already keeps them.
+    const unsigned int original = _mm_getcsr();
+    _mm_setcsr(original | 0x8040u);
+    chain->ProcessBlock(in0.data(), zero.data(), o0.data(), o1.data(), 8);
+    EXPECT_EQ(_mm_getcsr() & 0x8040u, 0x8040u);
+    _mm_setcsr(original);
 }
 #endif
