@@ -118,7 +118,8 @@ public:
     void ResetBank();
 
     // --- second-order sections ---
-    // Bad slot numbers are ignored by every design and state routine.
+    // Bad slot numbers are ignored by every design and state routine; the per-sample routines
+    // do not check them (their slots are fixed by the code that calls them).
     void DesignBiquad(double freqHz, double bandwidthOct, double gainDb, double sampleRate, int type,
                       int slot);
     void SetBiquadCoefficients(int slot, const BiquadCoefficients& c);
