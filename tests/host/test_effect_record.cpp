@@ -29,11 +29,10 @@ TEST(EffectRecord, FieldsAfterConstruction) {
     for (char c : e->future) EXPECT_EQ(c, 0);
 }
 
-TEST(EffectRecord, FlagsSayReplacingDoubleChunksAndMono) {
+TEST(EffectRecord, FlagsSayEditorReplacingDoubleChunksAndMono) {
     std::unique_ptr<HostedPlugin> plugin = LoadBuiltPlugin();
     ASSERT_TRUE(plugin);
-    const int32_t flags = plugin->Effect()->flags & ~effFlagsHasEditor;
-    EXPECT_EQ(flags, 0x1038);
+    EXPECT_EQ(plugin->Effect()->flags, 0x1039);
 }
 
 TEST(EffectRecord, HostFieldsAreLeftAlone) {
@@ -149,12 +148,15 @@ TEST_F(Dispatcher, SpeakerArrangements) {
     EXPECT_EQ(plugin->Dispatch(effSetSpeakerArrangement, 0, reinterpret_cast<intptr_t>(&mono), &mono), 1);
 }
 
-TEST_F(Dispatcher, NoEditorMeansNoRectangle) {
-    if (effect->flags & effFlagsHasEditor) GTEST_SKIP() << "this build has an editor";
+TEST_F(Dispatcher, EditorRectangleIsAnsweredBeforeAnyWindow) {
     ERect* rect = nullptr;
-    EXPECT_EQ(plugin->Dispatch(effEditGetRect, 0, 0, &rect), 0);
-    EXPECT_EQ(plugin->Dispatch(effEditOpen), 0);
-    EXPECT_EQ(plugin->Dispatch(effEditClose), 0);
+    EXPECT_EQ(plugin->Dispatch(effEditGetRect, 0, 0, nullptr), 0);
+    ASSERT_EQ(plugin->Dispatch(effEditGetRect, 0, 0, &rect), 1);
+    ASSERT_NE(rect, nullptr);
+    EXPECT_EQ(rect->top, 0);
+    EXPECT_EQ(rect->left, 0);
+    EXPECT_EQ(rect->bottom, 440);
+    EXPECT_EQ(rect->right, 630);
 }
 
 TEST(HostIdentification, EmptyProductIsNotAskedForItsVersion) {
