@@ -233,6 +233,7 @@ void DspBank::ProcessCascadeBlock(double* samples, int n) {
         pairsLeft -= pairs;
     }
     const double gain = cascadeGain;
+    if (gain == 1.0) return; // x * 1 is x
     for (int i = 0; i < n; ++i)
         samples[i] *= gain;
 }
