@@ -128,8 +128,10 @@ void IEditorGraphics::OnMouseDown(int x, int y, const IMouseKeys& mods) {
     captureIdx = index;
     lastX = x;
     lastY = y;
-    control->OnMouseDown(x, y, mods);
+    // The edit begins before the control reacts: a switch sends its new value on the press,
+    // and the host must see that value inside the gesture.
     if (control->ParamIdx() >= 0 && plugin) plugin->BeginEdit(control->ParamIdx());
+    control->OnMouseDown(x, y, mods);
 }
 
 void IEditorGraphics::OnMouseUp(int x, int y, const IMouseKeys& mods) {
