@@ -91,7 +91,13 @@ TEST(PresetFileAcrossProcesses, SavedByTheCommandLineHostLoadedHere) {
     std::remove(file.c_str());
     const std::string command = "\"" + HostProgram() + "\" save-program \"" + BuiltPluginPath() + "\" \"" + file +
                                 "\" --quiet --set kMasterVolume=0.25 --set kAmpModel=\"Metal Charter\" --set 100=0.125";
-    ASSERT_EQ(std::system(command.c_str()), 0) << command;
+#if defined(_WIN32)
+    // cmd.exe drops the first and last quote of a line that starts with one.
+    const std::string line = "\"" + command + "\"";
+#else
+    const std::string& line = command;
+#endif
+    ASSERT_EQ(std::system(line.c_str()), 0) << line;
     std::vector<char> bytes;
     std::string error;
     ASSERT_TRUE(ReadFileBytes(file, bytes, error)) << error;
