@@ -59,6 +59,7 @@ inline uint32_t AveragePixel(uint32_t d, uint32_t s) {
 inline uint32_t SourceAlphaPixel(uint32_t d, uint32_t s, int w) {
     const int a = Ch(s, 24);
     if (a == 0) return d;
+    if (a == 255 && w >= 256) return s; // s = 256: the source replaces the destination
     const int k = (a + 1) * w / 256;
     uint32_t out = 0;
     for (int shift = 0; shift < 24; shift += 8)
