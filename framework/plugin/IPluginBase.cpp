@@ -214,35 +214,32 @@ void IPluginBase::RunProcessDouble(int frames) {
 
 void IPluginBase::RunProcessFloatReplacing(int frames) {
     RunProcessDouble(frames);
-    for (OutputChannel& ch : outputChannels) {
-        if (!ch.connected || !ch.floatDestination) continue;
-        const double* source = ch.scratch.data();
-        float* dest = ch.floatDestination;
-        int k = 0;
-        for (; k + 4 <= frames; k += 4) {
-            dest[k] = static_cast<float>(source[k]);
-            dest[k + 1] = static_cast<float>(source[k + 1]);
-            dest[k + 2] = static_cast<float>(source[k + 2]);
-            dest[k + 3] = static_cast<float>(source[k + 3]);
-        }
-        for (; k < frames; ++k) dest[k] = static_cast<float>(source[k]);
-    }
+    WriteFloatOutputs(frames, false);
 }
 
 void IPluginBase::RunProcessFloatAccumulating(int frames) {
     RunProcessDouble(frames);
+    WriteFloatOutputs(frames, true);
+}
+
+void IPluginBase::WriteFloatOutputs(int frames, bool accumulate) {
     for (OutputChannel& ch : outputChannels) {
         if (!ch.connected || !ch.floatDestination) continue;
         const double* source = ch.scratch.data();
         float* dest = ch.floatDestination;
+        // Four at a time, then the rest; the same result as one at a time.
+        auto put = [&](int k) {
+            const float v = static_cast<float>(source[k]);
+            dest[k] = accumulate ? dest[k] + v : v;
+        };
         int k = 0;
         for (; k + 4 <= frames; k += 4) {
-            dest[k] += static_cast<float>(source[k]);
-            dest[k + 1] += static_cast<float>(source[k + 1]);
-            dest[k + 2] += static_cast<float>(source[k + 2]);
-            dest[k + 3] += static_cast<float>(source[k + 3]);
+            put(k);
+            put(k + 1);
+            put(k + 2);
+            put(k + 3);
         }
-        for (; k < frames; ++k) dest[k] += static_cast<float>(source[k]);
+        for (; k < frames; ++k) put(k);
     }
 }
 

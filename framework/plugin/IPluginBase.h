@@ -158,6 +158,7 @@ protected:
         std::vector<double> scratch;
     };
 
+    void WriteFloatOutputs(int frames, bool accumulate);
     // Used by host adapters that must re-shape the channels for a host.
     void ConfigureChannels(int inputs, int outputs);
 
