@@ -3,6 +3,7 @@
 #include "EditorLayout.h"
 
 #include "EditorIndices.h"
+#include "EditorWindow.h"
 #include "IBitmapControls.h"
 #include "IFileSelectorControl.h"
 #include "IFreqResponseControl.h"
@@ -16,8 +17,7 @@
 #include <cstdio>
 
 std::unique_ptr<IEditorWindow> NewEditorWindow() {
-    // Linux and Windows windows are not there yet; the editor stays headless.
-    return nullptr;
+    return NewSystemEditorWindow();
 }
 
 namespace {

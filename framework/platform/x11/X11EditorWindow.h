@@ -1,0 +1,53 @@
+#pragma once
+
+#include "IEditorWindow.h"
+#include "X11Input.h"
+
+struct _XDisplay;
+struct _XGC;
+union _XEvent;
+
+// The editor as an X11 child window of the host's window. It keeps its own display
+// connection and does all its work when the host calls idle (every 40-50 ms): it pumps its
+// events, then runs the dirty scan and copies what was drawn to the window. X errors on its
+// own connection are swallowed, so a host that destroys its window first does not die.
+// There is no text-entry popup, file dialog or colour chooser on X11: they answer nothing.
+class X11EditorWindow : public IEditorWindow {
+public:
+    X11EditorWindow() = default;
+    ~X11EditorWindow() override;
+    X11EditorWindow(const X11EditorWindow&) = delete;
+    X11EditorWindow& operator=(const X11EditorWindow&) = delete;
+
+    // parent is the host's X window id. Null when there is no parent, no display or the
+    // parent is not a window.
+    void* Open(IPlatformGraphics* graphics, void* parent) override;
+    void Close() override;
+    void* Handle() const override;
+    void Present(IRaster* drawBitmap, const IRect& rect) override;
+    void Resized(int oldWidth, int oldHeight, int newWidth, int newHeight) override;
+    void AskParameterValue(IControl*, IParameter*) override {}
+    void OpenTextEditor(ITextControl*) override {}
+    void AskForFile(std::string& outFileName, int action, const char* folder,
+                    const char* extensions) override;
+    bool AskForColour(IColorARGB&, const char*) override { return false; }
+    bool OpenWebPage(const char*, const char*, const char*, const char*) override { return false; }
+    void HostFolder(std::string& out) override;
+    void ModuleFolder(std::string& out) override;
+    void Idle() override;
+
+private:
+    void OnEvent(_XEvent& event);
+    void ReleaseWindow();
+    void PutPixels(IRaster* bitmap, const IRect& area);
+
+    _XDisplay* display = nullptr;
+    unsigned long window = 0;
+    _XGC* gc = nullptr;
+    IPlatformGraphics* graphics = nullptr;
+    IRect exposed;
+    IClickTimer clicks;
+    bool captured = false;
+    bool trackingLeave = false;
+    bool directImage = false; // the visual takes our 32-bit pixels as they are
+};
