@@ -1,8 +1,8 @@
 #include "ITextControls.h"
 
-#include "TextUtil.h"
 #include "IEditorGraphics.h"
 #include "IParameter.h"
+#include "TextUtil.h"
 
 #include <cstring>
 
