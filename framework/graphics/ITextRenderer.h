@@ -1,5 +1,10 @@
 #pragma once
 
+// windows.h maps DrawText to DrawTextA; the graphics object keeps its own name.
+#ifdef DrawText
+#undef DrawText
+#endif
+
 #include "IGraphicsTypes.h"
 
 #include <memory>
