@@ -1,0 +1,244 @@
+// The editor in a real X11 child window, driven the way Linux hosts drive it: effEditOpen with
+// the parent's window id, effEditIdle every few tens of milliseconds, effEditClose.
+#ifndef _WIN32
+#include "WindowFixture.h"
+#include "X11Input.h"
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/keysym.h>
+
+#include <chrono>
+#include <cstdint>
+#include <cstdlib>
+#include <thread>
+#include <vector>
+
+namespace {
+class X11Window : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const char* name = std::getenv("DISPLAY");
+        if (!name || !*name) GTEST_SKIP() << "no X display (DISPLAY is not set)";
+        display = XOpenDisplay(nullptr);
+        if (!display) GTEST_SKIP() << "cannot open X display " << name;
+        parent = NewParent();
+        ASSERT_TRUE(vulpane.host);
+    }
+    void TearDown() override {
+        if (vulpane.host) vulpane.host->Dispatch(effEditClose);
+        if (display) XCloseDisplay(display);
+    }
+
+    Window NewParent() {
+        const int screen = DefaultScreen(display);
+        Window w = XCreateSimpleWindow(display, RootWindow(display, screen), 0, 0, 700, 500, 0,
+                                       BlackPixel(display, screen), BlackPixel(display, screen));
+        XMapWindow(display, w);
+        XSync(display, False);
+        return w;
+    }
+    intptr_t Open(Window in) {
+        // Ardour's order: the display in value, the parent in ptr, the rectangle asked for later.
+        const intptr_t opened = vulpane.host->Dispatch(effEditOpen, 0, reinterpret_cast<intptr_t>(display),
+                                                       reinterpret_cast<void*>(static_cast<uintptr_t>(in)));
+        ERect* rect = nullptr;
+        vulpane.host->Dispatch(effEditGetRect, 0, 0, &rect);
+        return opened;
+    }
+    std::vector<Window> Children(Window of) {
+        XSync(display, False);
+        Window root = 0, up = 0, *list = nullptr;
+        unsigned n = 0;
+        std::vector<Window> children;
+        if (XQueryTree(display, of, &root, &up, &list, &n)) children.assign(list, list + n);
+        if (list) XFree(list);
+        return children;
+    }
+    Window Editor() {
+        return static_cast<Window>(reinterpret_cast<uintptr_t>(vulpane.graphics->WindowHandle()));
+    }
+    // Host idle calls, a little apart so the server answers in between.
+    void Idle(int calls = 4) {
+        for (int i = 0; i < calls; ++i) {
+            XSync(display, False);
+            vulpane.host->Dispatch(effEditIdle);
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+    }
+    void Send(Window to, XEvent event, long mask) {
+        event.xany.window = to;
+        event.xany.display = display;
+        XSendEvent(display, to, False, mask, &event);
+        XFlush(display);
+    }
+    void Button(Window to, int type, unsigned button, int x, int y, unsigned state, Time time) {
+        XEvent e{};
+        e.type = type;
+        e.xbutton.x = x;
+        e.xbutton.y = y;
+        e.xbutton.button = button;
+        e.xbutton.state = state;
+        e.xbutton.time = time;
+        e.xbutton.same_screen = True;
+        Send(to, e, type == ButtonPress ? ButtonPressMask : ButtonReleaseMask);
+    }
+    void Motion(Window to, int x, int y, unsigned state) {
+        XEvent e{};
+        e.type = MotionNotify;
+        e.xmotion.x = x;
+        e.xmotion.y = y;
+        e.xmotion.state = state;
+        e.xmotion.same_screen = True;
+        Send(to, e, PointerMotionMask);
+    }
+    void Click(Window to, int x, int y, Time time) {
+        Button(to, ButtonPress, Button1, x, y, 0, time);
+        Button(to, ButtonRelease, Button1, x, y, Button1Mask, time + 50);
+    }
+
+    InProcessVulpane vulpane;
+    Display* display = nullptr;
+    Window parent = 0;
+};
+
+TEST_F(X11Window, OpensAChildOfTheHostWindowAtTheOriginWithTheEditorSize) {
+    ASSERT_EQ(Open(parent), 1);
+    const std::vector<Window> children = Children(parent);
+    ASSERT_EQ(children.size(), 1u);
+    EXPECT_EQ(children[0], Editor());
+    XWindowAttributes a{};
+    ASSERT_TRUE(XGetWindowAttributes(display, children[0], &a));
+    EXPECT_EQ(a.x, 0);
+    EXPECT_EQ(a.y, 0);
+    EXPECT_EQ(a.width, 630);
+    EXPECT_EQ(a.height, 440);
+    EXPECT_EQ(a.map_state, IsViewable);
+}
+
+TEST_F(X11Window, IdleCallsPaintTheDrawBitmapIntoTheWindow) {
+    ASSERT_EQ(Open(parent), 1);
+    Idle();
+    XImage* shot = XGetImage(display, Editor(), 0, 0, 630, 440, AllPlanes, ZPixmap);
+    ASSERT_NE(shot, nullptr);
+    const uint32_t* drawn = vulpane.graphics->PixelBuffer();
+    const int kRowPixels = (630 + 3) & ~3; // the draw bitmap pads rows to 4 pixels
+    int differing = 0, lit = 0;
+    for (int y = 0; y < 440; ++y) {
+        for (int x = 0; x < 630; ++x) {
+            const unsigned long onScreen = XGetPixel(shot, x, y) & 0xFFFFFFul;
+            differing += onScreen != (drawn[y * kRowPixels + x] & 0xFFFFFFu);
+            lit += onScreen != 0;
+        }
+    }
+    XDestroyImage(shot);
+    EXPECT_EQ(differing, 0);
+    EXPECT_GT(lit, 630 * 440 / 2); // the background, not a black window
+}
+
+TEST_F(X11Window, ButtonsAndMotionReachTheControls) {
+    ASSERT_EQ(Open(parent), 1);
+    Idle(1);
+    const Window editor = Editor();
+    // Drag the gain knob up by half its height: +0.5 / 4.
+    Button(editor, ButtonPress, Button1, kGainKnobX, kGainKnobY, 0, 1000);
+    Motion(editor, kGainKnobX, kGainKnobY - 25, Button1Mask);
+    Button(editor, ButtonRelease, Button1, kGainKnobX, kGainKnobY - 25, Button1Mask, 1100);
+    Idle(2);
+    EXPECT_DOUBLE_EQ(vulpane.Value(kModelGain), 0.625);
+    // Two quick presses are a double click: the knob returns to its default.
+    Click(editor, kGainKnobX, kGainKnobY, 5000);
+    Click(editor, kGainKnobX, kGainKnobY, 5200);
+    Idle(2);
+    EXPECT_DOUBLE_EQ(vulpane.Value(kModelGain), 0.5);
+    // The wheel (button 4 up) moves it by a hundredth per notch.
+    Button(editor, ButtonPress, Button4, kGainKnobX, kGainKnobY, 0, 9000);
+    Button(editor, ButtonRelease, Button4, kGainKnobX, kGainKnobY, Button4Mask, 9010);
+    Idle(2);
+    EXPECT_NEAR(vulpane.Value(kModelGain), 0.51, 1e-9);
+    // A click on the step button selects the next model.
+    Click(editor, kNextModelX, kNextModelY, 20000);
+    Idle(2);
+    EXPECT_EQ(vulpane.Value(kAmpModel), 1.0);
+}
+
+TEST_F(X11Window, ClosesReopensAndSurvivesTheHostsOrderOfCalls) {
+    for (int round = 0; round < 3; ++round) {
+        ASSERT_EQ(Open(parent), 1) << round;
+        Idle(2);
+        EXPECT_EQ(Children(parent).size(), 1u);
+        vulpane.host->Dispatch(effEditClose);
+        EXPECT_TRUE(Children(parent).empty());
+        EXPECT_EQ(vulpane.graphics->WindowHandle(), nullptr);
+        vulpane.host->Dispatch(effEditIdle); // idle after close does nothing
+    }
+    // Opened twice without a close: still one window, at the old one's place.
+    ASSERT_EQ(Open(parent), 1);
+    Idle(1);
+    XMoveWindow(display, Editor(), 10, 20);
+    XSync(display, False);
+    ASSERT_EQ(Open(parent), 1);
+    const std::vector<Window> children = Children(parent);
+    ASSERT_EQ(children.size(), 1u);
+    XWindowAttributes a{};
+    XGetWindowAttributes(display, children[0], &a);
+    EXPECT_EQ(a.x, 10);
+    EXPECT_EQ(a.y, 20);
+    EXPECT_EQ(a.width, 630);
+}
+
+TEST_F(X11Window, AHostThatDestroysItsWindowFirstDoesNotDie) {
+    ASSERT_EQ(Open(parent), 1);
+    Idle(1);
+    XDestroyWindow(display, parent);
+    XSync(display, False);
+    vulpane.host->Dispatch(effEditIdle);
+    vulpane.graphics->MarkAllDirty();
+    vulpane.host->Dispatch(effEditIdle);
+    vulpane.host->Dispatch(effEditClose);
+    // A fresh parent works again.
+    parent = NewParent();
+    ASSERT_EQ(Open(parent), 1);
+    Idle(1);
+    EXPECT_EQ(Children(parent).size(), 1u);
+}
+
+TEST_F(X11Window, OpeningFailsCleanlyWithoutAWindowOrADisplay) {
+    EXPECT_EQ(Open(0), 0);
+    EXPECT_EQ(Open(0x7ffffff0), 0); // no such window: the X error is not fatal
+    const std::string saved = std::getenv("DISPLAY");
+    setenv("DISPLAY", ":4711", 1);
+    EXPECT_EQ(Open(parent), 0);
+    setenv("DISPLAY", saved.c_str(), 1);
+    EXPECT_EQ(Open(parent), 1);
+}
+
+TEST(X11Input, KeysMapToTheEditorsCodes) {
+    EXPECT_EQ(EditorKeyCode(XK_space), 0);
+    EXPECT_EQ(EditorKeyCode(XK_Up), 1);
+    EXPECT_EQ(EditorKeyCode(XK_Right), 4);
+    EXPECT_EQ(EditorKeyCode(XK_0), 5);
+    EXPECT_EQ(EditorKeyCode(XK_9), 14);
+    EXPECT_EQ(EditorKeyCode(XK_a), 15);
+    EXPECT_EQ(EditorKeyCode(XK_Z), 40);
+    EXPECT_EQ(EditorKeyCode(XK_Return), -1);
+    EXPECT_EQ(EditorKeyCode(XK_F1), -1);
+}
+
+TEST(X11Input, DoubleClicksNeedTheSameButtonSoonAndClose) {
+    IClickTimer t;
+    EXPECT_FALSE(t.Press(1, 1000, 10, 10));
+    EXPECT_TRUE(t.Press(1, 1300, 12, 11));
+    EXPECT_FALSE(t.Press(1, 1400, 12, 11)); // a third press starts again
+    EXPECT_FALSE(t.Press(1, 2000, 10, 10));
+    EXPECT_FALSE(t.Press(1, 2401, 10, 10)); // too late
+    EXPECT_FALSE(t.Press(3, 2500, 10, 10)); // another button
+    EXPECT_FALSE(t.Press(1, 2600, 10, 10));
+    EXPECT_FALSE(t.Press(1, 2700, 20, 10));                 // too far
+    EXPECT_FALSE(t.Press(1, 0x0000000Aul, 20, 10)); // the clock went back: not a double click
+    IClickTimer wrap;
+    EXPECT_FALSE(wrap.Press(1, 0xFFFFFF00ul, 0, 0));
+    EXPECT_TRUE(wrap.Press(1, 0x00000010ul, 0, 0)); // 272 ms later across the wrap
+}
+} // namespace
+#endif
