@@ -31,7 +31,7 @@ inline double AmpModels::CleanOne(double u) {
     const double r = (c11 + c9) * 0.5;
     const double s = c8 + c10 + p;
     const double gain = knobs.gain;
-    const double o = ClipSoft(S(115, s), 0.5, 2.0 * gain);
+    const double o = SoftClip(S(115, s), 0.5, 2.0 * gain);
     return S(116, ((1.0 - gain) * s + gain * o + r) * 0.5);
 }
 
@@ -50,7 +50,7 @@ inline double AmpModels::CleanTwo(double u) {
     const double r = (c11 + c9) * 0.5;
     const double s = c8 + c10 + p;
     const double gain = knobs.gain;
-    const double o = ClipSoft(s, 0.5, 3.0 * gain);
+    const double o = SoftClip(s, 0.5, 3.0 * gain);
     return S(116, ((1.0 - gain) * s + gain * o + r) * 0.5);
 }
 
@@ -67,7 +67,7 @@ inline double AmpModels::CleanThree(double u) {
     const double q2 = S(114, q1);
     const double s = q1 + q2;
     const double gain = knobs.gain;
-    const double o = S(116, S(115, ClipSoft(s, 0.5, gain)));
+    const double o = S(116, S(115, SoftClip(s, 0.5, gain)));
     return S(117, ((1.0 - gain) * s + (3.0 - 2.0 * gain) * o * gain + (c10 + r + c8)) * 0.5);
 }
 
@@ -87,7 +87,7 @@ inline double AmpModels::CleanFour(double u) {
     const double q2 = S(114, q1);
     const double h = S(115, q1 + q2 + (c10 + r + c8) * 0.5);
     const double gain = knobs.gain;
-    const double o = ClipSoft(h, 0.5, 0.2 + 0.8 * gain);
+    const double o = SoftClip(h, 0.5, 0.2 + 0.8 * gain);
     return ((1.0 - gain) * h + gain * o) * 0.5;
 }
 
@@ -107,8 +107,8 @@ inline double AmpModels::Piezo(double u) {
 inline double AmpModels::Creamer(double u) {
     const double a = A(1, u);
     const double b = B(1, a);
-    double t = ClipSoft(a - b, 0.5, drive2);
-    t = ClipSoft(t, 0.5, 1.0);
+    double t = SoftClip(a - b, 0.5, drive2);
+    t = SoftClip(t, 0.5, 1.0);
     const double c = A(2, t);
     const double d = B(2, c);
     return ((c - d) * toneMix + c) * 0.6;
@@ -117,7 +117,7 @@ inline double AmpModels::Creamer(double u) {
 inline double AmpModels::MachineOne(double u) {
     const double a = S(83, u);
     const double b = S(84, a);
-    const double c = ClipSoft(b, 0.5, drive);
+    const double c = SoftClip(b, 0.5, drive);
     const double e = A(3, c);
     const double hp = S(86, e);
     const double lp = S(85, e);
@@ -127,14 +127,14 @@ inline double AmpModels::MachineOne(double u) {
 inline double AmpModels::MachineTwo(double u) {
     const double a = S(95, u);
     const double b = S(96, a);
-    const double c = ClipSoft(b, 0.5, drive);
+    const double c = SoftClip(b, 0.5, drive);
     return S(97, A(5, c)) * 5.0 * 0.1;
 }
 
 inline double AmpModels::MachineThree(double u) {
     const double a = S(83, u);
     const double b = S(84, a);
-    const double c = ClipSoft(b, 0.5, drive);
+    const double c = SoftClip(b, 0.5, drive);
     const double e = A(3, c);
     const double q = S(85, e);
     const double h = S(107, S(86, e));
@@ -144,7 +144,7 @@ inline double AmpModels::MachineThree(double u) {
 inline double AmpModels::StyleOne(double u) {
     const double a = S(83, u);
     const double b = S(84, a);
-    const double c = ClipSoft(S(106, b), 0.5, drive);
+    const double c = SoftClip(S(106, b), 0.5, drive);
     const double e = A(3, c);
     const double hp = S(86, e);
     const double lp = S(85, e);
@@ -154,7 +154,7 @@ inline double AmpModels::StyleOne(double u) {
 inline double AmpModels::StyleTwo(double u) {
     const double a = S(81, knobs.bass * u);
     const double b = B(0, a);
-    const double c = a + ClipSoft(a - b, 0.5, stageDrive);
+    const double c = a + SoftClip(a - b, 0.5, stageDrive);
     return S(82, A(0, c));
 }
 
@@ -183,7 +183,7 @@ inline double AmpModels::Jgm(double u) {
 inline double AmpModels::DirtyOne(double u) {
     const double a = S(98, u);
     const double b = S(99, a);
-    const double c = ClipSoft(S(103, b), 0.5, drive);
+    const double c = SoftClip(S(103, b), 0.5, drive);
     const double e = A(4, c);
     const double lp = S(100, e);
     return (lp * 5.15f + S(102, 1.65 * S(101, e)) * 9.55f) * 0.1;
@@ -192,7 +192,7 @@ inline double AmpModels::DirtyOne(double u) {
 inline double AmpModels::DirtyTwo(double u) {
     const double a = S(95, u);
     const double b = S(104, S(96, a));
-    const double c = ClipSoft(b, 0.5, drive);
+    const double c = SoftClip(b, 0.5, drive);
     const double e = S(97, A(5, c));
     return S(105, e) * 2.65 * 0.25;
 }
@@ -208,7 +208,7 @@ inline double AmpModels::Darktorsion(double u) {
 
 inline double AmpModels::DarkBody(double j) {
     const double a = S(84, S(83, j));
-    const double c = ClipSoft(a, 0.5, drive);
+    const double c = SoftClip(a, 0.5, drive);
     const double l88 = S(88, c);
     const double c0 = COMB(0, 0.73, S(89, l88));
     const double c1 = COMB(1, 0.99, l88);
@@ -221,14 +221,14 @@ inline double AmpModels::DarkBody(double j) {
 
 inline double AmpModels::Bat(double u) {
     const double h = u - B(0, u);
-    const double c = ClipSoft(h, 0.5, drive);
+    const double c = SoftClip(h, 0.5, drive);
     return S(82, S(64, S(81, c)));
 }
 
 inline double AmpModels::Poltergeist(double u) {
     double a = S(81, u);
     if (modulationOn) a = 0.75 * PitchShifter(a) + a;
-    const double c = ClipSoft(a, 0.5, drive);
+    const double c = SoftClip(a, 0.5, drive);
     return S(85, S(84, S(83, S(82, c))));
 }
 
@@ -238,11 +238,11 @@ inline double AmpModels::Soldier(double u) {
 
 inline double AmpModels::SoldierBody(double u) {
     const double h1 = u - B(0, u);
-    const double c1 = ClipSoft(A(0, h1), 0.5, drive);
+    const double c1 = SoftClip(A(0, h1), 0.5, drive);
     const double d = A(2, A(1, c1));
     const double x1 = S(83, S(82, S(81, d)));
     const double h2 = u - B(1, u);
-    const double c2 = ClipSoft(A(3, h2), 0.5, drive);
+    const double c2 = SoftClip(A(3, h2), 0.5, drive);
     const double y = A(4, S(85, c2));
     return 2.0 * y + x1;
 }

@@ -24,7 +24,7 @@ double AmpModels::RunModel(double u) {
         return S(66, S(65, AsymClip(S(64, u), 0.3, drive)));
     case 7: {
         const double a = S(64, S(80, u));
-        const double c = ClipSoft(a, 0.5, drive);
+        const double c = SoftClip(a, 0.5, drive);
         return S(66, S(65, S(83, S(82, S(81, 0.5 * c)))));
     }
     case 8: {

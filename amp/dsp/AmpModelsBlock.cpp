@@ -44,14 +44,14 @@ void AmpModels::RunChunk(double* x, int n) {
             break;
         case 7: {
             static const int kShape[] = {81, 82, 83};
-            EACH t1[i] = 0.5 * ClipSoft(S(64, S(80, x[i])), 0.5, drive);
+            EACH t1[i] = 0.5 * SoftClip(S(64, S(80, x[i])), 0.5, drive);
             RunSectionChain(*bank, kShape, 3, t1, n);
             post = kMidTone, postCount = 4;
             break;
         }
         case 13: {
             static const int kBat[] = {81, 64, 82, 72, 71};
-            EACH t1[i] = ClipSoft(x[i] - B(0, x[i]), 0.5, drive);
+            EACH t1[i] = SoftClip(x[i] - B(0, x[i]), 0.5, drive);
             post = kBat;
             break;
         }
@@ -60,7 +60,7 @@ void AmpModels::RunChunk(double* x, int n) {
             EACH {
                 double a = S(81, x[i]);
                 if (modulationOn) a = 0.75 * PitchShifter(a) + a;
-                t1[i] = ClipSoft(a, 0.5, drive);
+                t1[i] = SoftClip(a, 0.5, drive);
             }
             post = kPolter, postCount = 6;
             break;

@@ -55,7 +55,7 @@ bool AmpModels::RunNetwork(const double* x, double* w, int n, const int*& post, 
             const double c11 = COMB(11, 0.99, c[i]);
             const double r = (c11 + c9) * 0.5;
             const double s = c8 + c10 + p[i];
-            const double o = model == 0 ? ClipSoft(S(115, s), 0.5, 2.0 * gain) : ClipSoft(s, 0.5, 3.0 * gain);
+            const double o = model == 0 ? SoftClip(S(115, s), 0.5, 2.0 * gain) : SoftClip(s, 0.5, 3.0 * gain);
             w[i] = ((1.0 - gain) * s + gain * o + r) * 0.5;
         }
         post = kCleanOnePost, postCount = 6;
@@ -79,10 +79,10 @@ bool AmpModels::RunNetwork(const double* x, double* w, int n, const int*& post, 
                 const double s = f[i] + p[i];
                 u[i] = s;
                 e[i] = c10 + r + c8;
-                g[i] = ClipSoft(s, 0.5, gain);
+                g[i] = SoftClip(s, 0.5, gain);
             } else {
                 const double h = S(115, f[i] + p[i] + (c10 + r + c8) * 0.5);
-                const double o = ClipSoft(h, 0.5, 0.2 + 0.8 * gain);
+                const double o = SoftClip(h, 0.5, 0.2 + 0.8 * gain);
                 w[i] = ((1.0 - gain) * h + gain * o) * 0.5;
             }
         }
@@ -97,8 +97,8 @@ bool AmpModels::RunNetwork(const double* x, double* w, int n, const int*& post, 
         const SectionLane front[] = {{83, x, a, 0}, {84, a, a, 2}, {95, x, b, 0}, {96, b, b, 2}};
         RunSectionLanes(*bank, front, 4, n);
         EACH {
-            e[i] = A(3, ClipSoft(a[i], 0.5, drive));
-            f[i] = A(5, ClipSoft(b[i], 0.5, drive));
+            e[i] = A(3, SoftClip(a[i], 0.5, drive));
+            f[i] = A(5, SoftClip(b[i], 0.5, drive));
         }
         const SectionLane back[] = {{86, e, a, 0}, {85, e, b, 0}, {87, e, c, 0}, {97, f, d, 0}};
         RunSectionLanes(*bank, back, 4, n);
@@ -114,9 +114,9 @@ bool AmpModels::RunNetwork(const double* x, double* w, int n, const int*& post, 
         const SectionLane front[] = {{83, x, a, 0}, {84, a, a, 2}, {106, a, a, 4}, {81, u, b, 0}};
         RunSectionLanes(*bank, front, 4, n);
         EACH {
-            e[i] = A(3, ClipSoft(a[i], 0.5, drive));
+            e[i] = A(3, SoftClip(a[i], 0.5, drive));
             const double lo = B(0, b[i]);
-            const double s = b[i] + ClipSoft(b[i] - lo, 0.5, stageDrive);
+            const double s = b[i] + SoftClip(b[i] - lo, 0.5, stageDrive);
             f[i] = A(0, s);
             g[i] = Creamer(x[i]);
         }
@@ -155,14 +155,14 @@ bool AmpModels::RunNetwork(const double* x, double* w, int n, const int*& post, 
         static const int kFront[] = {115, 83, 84};
         RunSectionChain(*bank, kFront, 3, u, n);
         if (model == 10) {
-            EACH e[i] = A(3, ClipSoft(u[i], 0.5, drive));
+            EACH e[i] = A(3, SoftClip(u[i], 0.5, drive));
             const SectionLane back[] = {{85, e, a, 0}, {86, e, b, 0}, {107, b, b, 2}, {87, e, c, 0}};
             RunSectionLanes(*bank, back, 4, n);
             EACH w[i] = (b[i] * 11.0 + a[i] * 8.3f + c[i] * 2.4f) * 0.24;
             return true;
         }
         EACH {
-            const double clipped = ClipSoft(u[i], 0.5, drive);
+            const double clipped = SoftClip(u[i], 0.5, drive);
             u[i] = clipped;
             e[i] = clipped - B(3, clipped);
         }
@@ -183,8 +183,8 @@ bool AmpModels::RunNetwork(const double* x, double* w, int n, const int*& post, 
                                      {95, x, b, 0}, {96, b, b, 2}, {104, b, b, 4}};
         RunSectionLanes(*bank, front, 6, n);
         EACH {
-            e[i] = A(4, ClipSoft(a[i], 0.5, drive));
-            f[i] = A(5, ClipSoft(b[i], 0.5, drive));
+            e[i] = A(4, SoftClip(a[i], 0.5, drive));
+            f[i] = A(5, SoftClip(b[i], 0.5, drive));
         }
         const SectionLane back[] = {{100, e, a, 0}, {101, e, b, 0}, {97, f, c, 0}, {105, c, c, 2}};
         RunSectionLanes(*bank, back, 4, n);

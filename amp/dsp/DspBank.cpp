@@ -143,13 +143,6 @@ double EnvelopeSeconds(double v) {
     return DspPow(2.0, 10.0 * v - 6.666666);
 }
 
-double SoftClip(double x, double level, double drive) {
-    const double d = x * drive;
-    const double m = d < 0.0 ? -d : d;
-    if (m >= 0.2) return (d >= 0.0 ? 0.1 : -0.1) * level * 10.0;
-    return 10.0 * level * d * (1.0 - m / 0.4);
-}
-
 DspBank::DspBank() {
     ResetBank();
     // Every row owns a buffer from the start, so a comb never runs on a missing one.

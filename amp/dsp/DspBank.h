@@ -49,7 +49,13 @@ double FollowerCoefficient(double timeMs, double sampleRate);
 double EnvelopeSeconds(double v);
 
 // Parabolic saturation: level * 10 d (1 - |d| / 0.4) for |d| = |x drive| < 0.2, else +-level.
-double SoftClip(double x, double level, double drive);
+// Inline, so block loops keep their filter states in registers around it.
+inline double SoftClip(double x, double level, double drive) {
+    const double d = x * drive;
+    const double m = d < 0.0 ? -d : d;
+    if (m >= 0.2) return (d >= 0.0 ? 0.1 : -0.1) * level * 10.0;
+    return 10.0 * level * d * (1.0 - m / 0.4);
+}
 
 class DspBank {
 public:

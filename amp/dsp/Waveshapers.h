@@ -2,19 +2,10 @@
 
 #include "DspBank.h"
 
-// SoftClip of DspBank.h with the same arithmetic, inline so that the models' block loops keep their
-// filter states in registers around it.
-inline double ClipSoft(double x, double level, double drive) {
-    const double d = x * drive;
-    const double m = d < 0.0 ? -d : d;
-    if (m >= 0.2) return (d >= 0.0 ? 0.1 : -0.1) * level * 10.0;
-    return 10.0 * level * d * (1.0 - m / 0.4);
-}
-
 // Soft clip of the positive half with ceiling b; the negative half passes linearly down to -0.5 and
 // is cut there.
 inline double AsymClip(double u, double b, double c) {
-    double y = ClipSoft(u, b, c);
+    double y = SoftClip(u, b, c);
     if (y < 0.0) y = 0.0;
     if (y > 0.5) y = 0.5;
     const double d = u * c;
