@@ -120,6 +120,7 @@ void SignalChain::Initialise(double rate) {
     SetMasterVolume(0.5);
     quiet = false;
     silentRun = 0;
+    tuner.ResetCollection();
 }
 
 void SignalChain::Reset(double rate) {
@@ -139,6 +140,7 @@ void SignalChain::Reset(double rate) {
 void SignalChain::DesignRateDependent() {
     bank.SetEnvelopeFollower(8.0, 7.0, sampleRate, 0);
     bank.SetEnvelopeFollower(10.0, 10.0, static_cast<double>(static_cast<int>(sampleRate / 25.0)), 1);
+    tuner.SetSampleRate(sampleRate);
     if (gateReleaseSet)
         bank.SetEnvelopeTimes(0.0, 1.0, 1.0, gateRelease, 1.0, sampleRate);
     else
@@ -384,6 +386,5 @@ void SignalChain::ProcessConvolution(double* out0, double* out1, int frames) {
 }
 
 void SignalChain::FeedTuner(const double* in0, int frames) {
-    (void)in0;
-    (void)frames;
+    tuner.Feed(in0, frames, bank, tunerDisplay);
 }

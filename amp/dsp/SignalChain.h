@@ -4,6 +4,7 @@
 #include "ConvolutionEngine.h"
 #include "DspBank.h"
 #include "PostEq.h"
+#include "Tuner.h"
 
 #include <vector>
 
@@ -49,6 +50,8 @@ public:
     void SetLoudness(double v);
     void SetMasterVolume(double v);
     void SetTunerView(bool on) { tunerView = on; }
+    // Where the tuner's readings go while the tuner view is on (null: nowhere). Not owned.
+    void SetTunerDisplay(TunerDisplay* display) { tunerDisplay = display; }
     // Impulse convolution mixed after the block: on/off (kIrOn), the direct gain from kIrDry
     // (-48..0 dB over 0..0.5, then 0..+24 dB; silent at 0) and the convolved gain from kIrWet
     // (-24..+24 dB).
@@ -78,6 +81,8 @@ public:
     DspBank& Bank() { return bank; }
     const DspBank& Bank() const { return bank; }
     AmpModels& Amp() { return amp; }
+    Tuner& GetTuner() { return tuner; }
+    const Tuner& GetTuner() const { return tuner; }
 
 private:
     enum class Mode { kBlockwise, kSampleBySample };
@@ -94,8 +99,7 @@ private:
     // Convolution stage, run after the block when the impulse is on: mixes the convolved block
     // into both outputs. Left empty until the convolution engine is attached.
     void ProcessConvolution(double* out0, double* out1, int frames);
-    // Tuner view: hands input channel 0 to the tuner's analysis. Left empty until the tuner is
-    // attached.
+    // Tuner view: hands input channel 0 to the tuner's analysis and display.
     void FeedTuner(const double* in0, int frames);
 
     static constexpr int kChunk = 256;
@@ -119,6 +123,9 @@ private:
     double eqHigh = 0.5;
     double loudness = 0.5;
     double masterVolume = 0.5;
+
+    Tuner tuner;
+    TunerDisplay* tunerDisplay = nullptr;
 
     ConvolutionEngine convolution;
     double irNorm = 1.0;
