@@ -170,6 +170,13 @@ void VulpanePlugin::ParameterChanged(int index) {
         else if (v < 0.5)
             ShowTunerView(chain.TunerView());
         break;
+    case kIrFile:
+        ChooseImpulseFile();
+        break;
+    case kIrPrev:
+    case kIrNext:
+        if (v > 0.5) StepImpulseFile(index == kIrNext ? 1 : -1);
+        break;
     case kIrPanel:
         if (v > 0.5) {
             impulsePanelShown = !impulsePanelShown;

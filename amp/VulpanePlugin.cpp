@@ -45,6 +45,8 @@ VulpanePlugin::~VulpanePlugin() = default;
 void VulpanePlugin::Reset() {
     ScopedLock<PluginLock> hold(pluginLock);
     chain.Reset(GetSampleRate());
+    // The loaded impulse follows the host rate, so the convolved sound does not change with it.
+    if (!impulseFileSamples.empty() && impulseInstalledRate != chain.SampleRate()) InstallImpulse();
 }
 
 void VulpanePlugin::ProcessBlock(double** inputs, double** outputs, int frames) {

@@ -5,6 +5,7 @@
 #include "SignalChain.h"
 
 #include <string>
+#include <vector>
 
 class IEditorGraphics;
 
@@ -24,6 +25,13 @@ public:
     int CurrentModel() const { return currentModel; }
     int CurrentCabinet() const { return currentCabinet; }
     const std::string& ImpulsePath() const { return impulsePath; }
+    // The impulse file's folder listing (ImpulseFiles.cpp): the folder with its trailing
+    // separator, the WAV names without extension, and the entry shown (-1 for none).
+    const std::string& ImpulseFolder() const { return impulseFolder; }
+    const std::vector<std::string>& ImpulseNames() const { return impulseNames; }
+    int ImpulseIndex() const { return impulseIndex; }
+    // The last impulse error shown to the user ("" after a successful load).
+    const std::string& ImpulseError() const { return impulseError; }
 
 private:
     void DeclareParameters();
@@ -47,10 +55,29 @@ private:
     void ShowTunerView(bool tuner);
     void ShowImpulsePanel(bool shown);
 
+    // Impulse files (ImpulseFiles.cpp). A failed load leaves the impulse, the listing and the
+    // stored path as they were.
+    void ChooseImpulseFile();
+    void StepImpulseFile(int step);
+    bool LoadImpulseFile(const std::string& path);
+    // Resamples the loaded file's samples to the chain's rate and installs them.
+    void InstallImpulse();
+    void InstallImpulse(const std::vector<double>& samples, double norm);
+    void ShowError(const std::string& text);
+
     SignalChain chain;
     IEditorGraphics* graphics = nullptr;
     bool impulsePanelShown = false;
     int currentModel = 0;
     int currentCabinet = 0;
     std::string impulsePath;
+    std::string impulseFolder;
+    std::vector<std::string> impulseNames;
+    std::vector<std::string> impulseFiles; // the full file names behind impulseNames
+    std::string impulseError;
+    int impulseIndex = -1;
+    std::string lastChosenFile;
+    std::vector<double> impulseFileSamples; // channel 0 at the file's rate
+    double impulseFileRate = 0.0;
+    double impulseInstalledRate = 0.0;
 };

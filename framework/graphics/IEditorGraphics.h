@@ -70,6 +70,11 @@ public:
     virtual bool AskForColour(IColorARGB& colour, const char* prompt) = 0;
     virtual bool OpenWebPage(const char* url, const char* title, const char* confirmMessage,
                              const char* errorMessage) = 0;
+    // A message box for the user (see IEditorWindow::ShowMessage); nothing without a window service.
+    virtual void ShowMessage(const char* text, const char* caption) {
+        (void)text;
+        (void)caption;
+    }
     virtual int Unused(int, int) { return 0; }
     virtual void* WindowHandle() = 0;
 

@@ -34,6 +34,12 @@ public:
     virtual bool AskForColour(IColorARGB& colour, const char* prompt) = 0;
     virtual bool OpenWebPage(const char* url, const char* title, const char* confirmMessage,
                              const char* errorMessage) = 0;
+    // A message for the user with an OK button (errors use the caption "Error"); shown even
+    // while the window is closed where the platform can.
+    virtual void ShowMessage(const char* text, const char* caption) {
+        (void)text;
+        (void)caption;
+    }
     virtual void HostFolder(std::string& out) = 0;
     virtual void ModuleFolder(std::string& out) = 0;
     // Pumps events for hosts that drive the editor through idle calls.

@@ -63,6 +63,10 @@ bool IPlatformGraphics::OpenWebPage(const char* url, const char* title, const ch
     return window && window->OpenWebPage(url, title, confirmMessage, errorMessage);
 }
 
+void IPlatformGraphics::ShowMessage(const char* text, const char* caption) {
+    if (window) window->ShowMessage(text ? text : "", caption ? caption : "");
+}
+
 int IPlatformGraphics::CreateEditorWindow(void* parent) {
     if (!window) return 0;
     if (!window->Open(this, parent)) return 0;

@@ -29,6 +29,7 @@ public:
     bool AskForColour(IColorARGB& colour, const char* prompt) override;
     bool OpenWebPage(const char* url, const char* title, const char* confirmMessage,
                      const char* errorMessage) override;
+    void ShowMessage(const char* text, const char* caption) override;
     // Marks every control dirty once the window is open, so the first tick paints it all.
     int CreateEditorWindow(void* parent) override;
     void DestroyEditorWindow() override;

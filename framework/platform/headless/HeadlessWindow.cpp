@@ -58,3 +58,7 @@ bool HeadlessWindow::Tick() {
     graphics->Draw(dirty);
     return true;
 }
+
+void HeadlessWindow::ShowMessage(const char* text, const char* caption) {
+    messages.push_back(std::string("message ") + (caption ? caption : "") + ": " + (text ? text : ""));
+}

@@ -33,6 +33,8 @@ public:
     bool AskForColour(IColorARGB& colour, const char* prompt) override;
     bool OpenWebPage(const char* url, const char* title, const char* confirmMessage,
                      const char* errorMessage) override;
+    // Recorded in messages as "message <caption>: <text>".
+    void ShowMessage(const char* text, const char* caption) override;
     void HostFolder(std::string& out) override { out = hostFolder; }
     void ModuleFolder(std::string& out) override { out = moduleFolder; }
 

@@ -277,6 +277,10 @@ bool Win32EditorWindow::OpenWebPage(const char* url, const char* title, const ch
     return false;
 }
 
+void Win32EditorWindow::ShowMessage(const char* text, const char* caption) {
+    MessageBoxA(window, text, caption, MB_OK);
+}
+
 void Win32EditorWindow::HostFolder(std::string& out) {
     out = FolderOf(nullptr);
 }

@@ -26,6 +26,7 @@ public:
     void AskForFile(std::string& outFileName, int action, const char* folder,
                     const char* extensions) override;
     bool AskForColour(IColorARGB& colour, const char* prompt) override;
+    void ShowMessage(const char* text, const char* caption) override;
     bool OpenWebPage(const char* url, const char* title, const char* confirmMessage,
                      const char* errorMessage) override;
     void HostFolder(std::string& out) override;
