@@ -161,6 +161,14 @@ void Tuner::AnalyseTuner() {
     for (int k = kBins - 2; k >= 1; --k)
         if (m[k] > m[best]) best = k;
     const double top = m[best];
+    // A window of digital silence has no peak at all; without this its highest bin would read
+    // as a note near 1.5 kHz.
+    if (!(top > 0.0)) {
+        frequency = 0.0;
+        semitonePosition = 0.0;
+        noteIndex = 0;
+        return;
+    }
 
     // The first bin where a rise above 0.3 of the maximum turns down: the lowest strong peak.
     int peak = best;
