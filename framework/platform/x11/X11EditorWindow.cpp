@@ -3,6 +3,7 @@
 #include "EditorWindow.h"
 #include "IPlatformGraphics.h"
 #include "IRaster.h"
+#include "X11FileDialog.h"
 
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -246,9 +247,10 @@ void X11EditorWindow::Resized(int, int, int newWidth, int newHeight) {
     exposed = IRect(0, 0, newWidth, newHeight);
 }
 
-void X11EditorWindow::AskForFile(std::string& outFileName, int, const char*, const char*) {
-    // No system file dialog on X11 yet: the request is answered as a cancel.
+void X11EditorWindow::AskForFile(std::string& outFileName, int action, const char* folder, const char*) {
     outFileName.clear();
+    if (!window) return;
+    outFileName = RunFileChooser(action, folder);
 }
 
 void X11EditorWindow::HostFolder(std::string& out) {

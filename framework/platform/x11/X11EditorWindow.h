@@ -11,7 +11,8 @@ union _XEvent;
 // connection and does all its work when the host calls idle (every 40-50 ms): it pumps its
 // events, then runs the dirty scan and copies what was drawn to the window. X errors on its
 // own connection are swallowed, so a host that destroys its window first does not die.
-// There is no text-entry popup, file dialog or colour chooser on X11: they answer nothing.
+// The file dialog is the desktop's chooser program; there is no text-entry popup or colour
+// chooser on X11: those answer nothing.
 class X11EditorWindow : public IEditorWindow {
 public:
     X11EditorWindow() = default;
