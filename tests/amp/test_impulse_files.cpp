@@ -1,0 +1,200 @@
+// Impulse files through the plug-in: the file selector's choice, the folder walk, failed loads
+// and the convolved output against a direct convolution.
+#include "EditorFixture.h"
+#include "IFileSelectorControl.h"
+#include "IFreqResponseControl.h"
+#include "ITextControls.h"
+#include "VstAbi.h"
+#include "WavBytes.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sys/stat.h>
+
+namespace {
+// A decaying, sign-alternating impulse of 16-bit samples.
+std::vector<int64_t> ImpulseWords(int length, int seed) {
+    std::vector<int64_t> words;
+    for (int i = 0; i < length; ++i)
+        words.push_back(static_cast<int64_t>(20000.0 * std::exp(-i / 40.0) * std::cos(0.7 * i + seed)));
+    return words;
+}
+
+std::vector<double> Fractions(const std::vector<int64_t>& words) {
+    std::vector<double> out;
+    for (int64_t w : words)
+        out.push_back(static_cast<double>(w) / 32768.0);
+    return out;
+}
+
+// Linear interpolation written out for the check, zero after the last sample.
+std::vector<double> Interpolated(const std::vector<double>& in, double fromRate, double toRate) {
+    const auto n = static_cast<size_t>(std::floor(in.size() * toRate / fromRate));
+    std::vector<double> out(n);
+    for (size_t j = 0; j < n; ++j) {
+        const double t = j * fromRate / toRate;
+        const auto i = static_cast<size_t>(t);
+        const double b = i + 1 < in.size() ? in[i + 1] : 0.0;
+        out[j] = in[i] + (t - i) * (b - in[i]);
+    }
+    return out;
+}
+
+// y = norm * (x * h), norm = 1 / (sqrt 2 * ||h||).
+std::vector<double> DirectConvolution(const std::vector<double>& x, const std::vector<double>& h) {
+    double energy = 0.0;
+    for (double s : h)
+        energy += s * s;
+    const double norm = 1.0 / (std::sqrt(2.0) * std::sqrt(energy));
+    std::vector<double> y(x.size(), 0.0);
+    for (size_t n = 0; n < x.size(); ++n)
+        for (size_t k = 0; k < h.size() && k <= n; ++k)
+            y[n] += h[k] * x[n - k];
+    for (double& s : y)
+        s *= norm;
+    return y;
+}
+
+void WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) {
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+double Peak(const std::vector<double>& v) {
+    double p = 0.0;
+    for (double s : v)
+        p = std::fmax(p, std::fabs(s));
+    return p;
+}
+
+class ImpulseFiles : public EditorFixture {
+protected:
+    void SetUp() override {
+        EditorFixture::SetUp();
+        char pattern[] = "/tmp/vulpane-ir-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        folder = std::string(pattern) + "/";
+        aWords = ImpulseWords(300, 0);
+        bWords = ImpulseWords(700, 2);
+        WriteFile(folder + "a.wav", wavtest::MakeWav16(aWords, 44100));
+        WriteFile(folder + "b.WAV", wavtest::MakeWav16(bWords, 48000));
+        WriteFile(folder + "c.wAv", wavtest::MakeWav16(aWords, 44100));
+        WriteFile(folder + "notes.txt", {'x'});
+        mkdir((folder + "d.wav").c_str(), 0700);
+        // Dry signal off, convolved gain 0 dB: the output is the convolution alone.
+        Configure(*host);
+    }
+    void TearDown() override { std::system(("rm -rf '" + folder + "'").c_str()); }
+
+    static void Configure(HostedPlugin& h) {
+        h.SetParameter(kIrDry, 0.0f);
+        h.SetParameter(kIrWet, 0.5f);
+    }
+
+    void Choose(const std::string& path) {
+        auto* selector = dynamic_cast<IFileSelectorControl*>(At(kControlFileSelector));
+        ASSERT_NE(selector, nullptr);
+        // What the control does after its dialog: store the name, toggle the value.
+        selector->SetSelectedFile(path.c_str());
+        toggle = 1.0f - toggle;
+        host->SetParameter(kIrFile, toggle);
+    }
+
+    std::string NameShown() const { return dynamic_cast<ITextControl*>(At(kControlFileName))->Text(); }
+
+    // The plug-in's direct output (impulse stage off) from a twin at the same rate.
+    std::vector<double> DirectOutput(double rate) {
+        std::unique_ptr<HostedPlugin> twin;
+        VulpanePlugin* p = nullptr;
+        IEditorGraphics* g = nullptr;
+        Make(twin, p, g);
+        if (rate != 44100.0) twin->Dispatch(effSetSampleRate, 0, 0, nullptr, static_cast<float>(rate));
+        Configure(*twin);
+        return Render(*twin);
+    }
+
+    void ExpectConvolved(const std::vector<double>& impulse, double rate) {
+        host->SetParameter(kIrOn, 1.0f);
+        const std::vector<double> out = Render();
+        const std::vector<double> expected = DirectConvolution(DirectOutput(rate), impulse);
+        ASSERT_GT(Peak(expected), 1e-3);
+        EXPECT_LT(MaxDifference(out, expected), 1e-4 * Peak(expected));
+    }
+
+    std::string folder;
+    std::vector<int64_t> aWords, bWords;
+    float toggle = 0.0f;
+};
+
+TEST_F(ImpulseFiles, ChosenFileIsConvolvedAndListedWithItsFolder) {
+    auto* response = dynamic_cast<IFreqResponseControl*>(At(kControlResponse));
+    ASSERT_NE(response, nullptr);
+    const double flatColumn = response->ColumnValue(150);
+    Choose(folder + "a.wav");
+    EXPECT_EQ(plugin->ImpulseError(), "");
+    EXPECT_EQ(plugin->ImpulsePath(), folder + "a");
+    EXPECT_EQ(plugin->ImpulseFolder(), folder);
+    EXPECT_EQ(plugin->ImpulseNames(), (std::vector<std::string>{"a", "b"}));
+    EXPECT_EQ(plugin->ImpulseIndex(), 0);
+    EXPECT_EQ(NameShown(), "a");
+    EXPECT_NE(response->ColumnValue(150), flatColumn);
+    ExpectConvolved(Fractions(aWords), 44100.0);
+    // The path is stored with the state.
+    const std::vector<char> chunk = host->GetChunk(true);
+    const std::string stored = folder + "a";
+    ASSERT_GT(chunk.size(), 12 + stored.size());
+    EXPECT_EQ(std::string(chunk.data() + 12, stored.size()), stored);
+}
+
+TEST_F(ImpulseFiles, PreviousAndNextWalkTheFolderAndStopAtItsEnds) {
+    Choose(folder + "a.wav");
+    Click(kIrNext);
+    EXPECT_EQ(plugin->ImpulseIndex(), 1);
+    EXPECT_EQ(plugin->ImpulsePath(), folder + "b");
+    EXPECT_EQ(NameShown(), "b");
+    EXPECT_EQ(plugin->ImpulseError(), ""); // found under its own extension "WAV"
+    Click(kIrNext);
+    EXPECT_EQ(plugin->ImpulseIndex(), 1);
+    // b.WAV is a 48 kHz file played at 44.1 kHz.
+    ExpectConvolved(Interpolated(Fractions(bWords), 48000.0, 44100.0), 44100.0);
+    Click(kIrPrev);
+    Click(kIrPrev);
+    EXPECT_EQ(plugin->ImpulseIndex(), 0);
+    EXPECT_EQ(plugin->ImpulsePath(), folder + "a");
+}
+
+TEST_F(ImpulseFiles, AFailedLoadKeepsTheImpulseTheListAndThePath) {
+    Choose(folder + "a.wav");
+    std::vector<uint8_t> cut = wavtest::MakeWav16(bWords);
+    cut.resize(cut.size() - 10);
+    WriteFile(folder + "cut.wav", cut);
+    Choose(folder + "cut.wav");
+    EXPECT_EQ(plugin->ImpulseError(), "Truncated WAV file:\n" + folder + "cut.wav");
+    Choose(folder + "missing.wav");
+    EXPECT_EQ(plugin->ImpulseError(), "File not found:\n" + folder + "missing.wav");
+    WriteFile(folder + "text.wav", {'h', 'e', 'l', 'l', 'o'});
+    Choose(folder + "text.wav");
+    EXPECT_EQ(plugin->ImpulseError(), "Not a WAV file:\n" + folder + "text.wav");
+    EXPECT_EQ(plugin->ImpulsePath(), folder + "a");
+    EXPECT_EQ(plugin->ImpulseNames(), (std::vector<std::string>{"a", "b"}));
+    EXPECT_EQ(NameShown(), "a");
+    // The engine still convolves with a.wav.
+    ExpectConvolved(Fractions(aWords), 44100.0);
+}
+
+TEST_F(ImpulseFiles, ARateChangeResamplesTheLoadedImpulse) {
+    Choose(folder + "a.wav");
+    host->Dispatch(effSetSampleRate, 0, 0, nullptr, 48000.0f);
+    ExpectConvolved(Interpolated(Fractions(aWords), 44100.0, 48000.0), 48000.0);
+}
+
+TEST_F(ImpulseFiles, RestoringAStateDoesNotReloadOrComplain) {
+    Choose(folder + "a.wav");
+    const std::vector<char> chunk = host->GetChunk(true);
+    std::remove((folder + "a.wav").c_str());
+    EXPECT_EQ(host->SetChunk(true, chunk), 1);
+    EXPECT_EQ(plugin->ImpulseError(), "");
+    EXPECT_EQ(plugin->ImpulsePath(), folder + "a");
+}
+} // namespace
