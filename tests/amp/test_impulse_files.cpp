@@ -7,10 +7,10 @@
 #include "VstAbi.h"
 #include "WavBytes.h"
 
+#include <chrono>
 #include <cstdio>
-#include <cstdlib>
+#include <filesystem>
 #include <fstream>
-#include <sys/stat.h>
 
 namespace {
 // A decaying, sign-alternating impulse of 16-bit samples.
@@ -72,16 +72,18 @@ class ImpulseFiles : public EditorFixture {
 protected:
     void SetUp() override {
         EditorFixture::SetUp();
-        char pattern[] = "/tmp/vulpane-ir-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        folder = std::string(pattern) + "/";
+        namespace fs = std::filesystem;
+        const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
+        const fs::path dir = fs::temp_directory_path() / ("vulpane-ir-" + std::to_string(stamp));
+        ASSERT_TRUE(fs::create_directory(dir));
+        folder = dir.string() + static_cast<char>(fs::path::preferred_separator);
         aWords = ImpulseWords(300, 0);
         bWords = ImpulseWords(700, 2);
         WriteFile(folder + "a.wav", wavtest::MakeWav16(aWords, 44100));
         WriteFile(folder + "b.WAV", wavtest::MakeWav16(bWords, 48000));
         WriteFile(folder + "c.wAv", wavtest::MakeWav16(aWords, 44100));
         WriteFile(folder + "notes.txt", {'x'});
-        mkdir((folder + "d.wav").c_str(), 0700);
+        std::filesystem::create_directory(folder + "d.wav");
         // Dry signal off, convolved gain 0 dB: the output is the convolution alone.
         Configure(*host);
     }
