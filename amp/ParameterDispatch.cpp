@@ -170,6 +170,12 @@ void VulpanePlugin::ParameterChanged(int index) {
         else if (v < 0.5)
             ShowTunerView(chain.TunerView());
         break;
+    case kTuningNext:
+        PressTuningButton(v);
+        break;
+    case kTuning:
+        SelectTuning(Clamp(static_cast<int>(v), 0, Tuner::kTunings - 1));
+        break;
     case kIrFile:
         ChooseImpulseFile();
         break;

@@ -38,6 +38,7 @@ VulpanePlugin::VulpanePlugin(audioMasterCallback hostCallback) : IVstAdapter(hos
     MakeDefaultPrograms("Default", 1);
     BuildEditor();
     chain.Initialise(GetSampleRate());
+    chain.SetTunerDisplay(this);
 }
 
 VulpanePlugin::~VulpanePlugin() = default;

@@ -3,6 +3,7 @@
 #include "IVstAdapter.h"
 #include "ParameterIds.h"
 #include "SignalChain.h"
+#include "TunerDisplay.h"
 
 #include <string>
 #include <vector>
@@ -10,7 +11,7 @@
 class IEditorGraphics;
 
 // The amp simulator: its parameter table, change handler, MIDI map and state.
-class VulpanePlugin : public IVstAdapter {
+class VulpanePlugin : public IVstAdapter, private TunerDisplay {
 public:
     explicit VulpanePlugin(audioMasterCallback hostCallback);
     ~VulpanePlugin() override;
@@ -54,6 +55,12 @@ private:
     void SwitchPanel(int model);
     void ShowTunerView(bool tuner);
     void ShowImpulsePanel(bool shown);
+
+    // Tuner (TunerView.cpp): the reading from the audio path into the meter, note strip and
+    // text controls; the tuning button; a tuning selected directly.
+    void ShowTunerReading(double meter, double note, const char* text) override;
+    void PressTuningButton(double v);
+    void SelectTuning(int index);
 
     // Impulse files (ImpulseFiles.cpp). A failed load leaves the impulse, the listing and the
     // stored path as they were.
