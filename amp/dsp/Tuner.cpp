@@ -279,9 +279,13 @@ void FormatTenthsHz(double hz, char* out, int size) {
         out[1] = 0;
         return;
     }
-    // t + err is hz * 10 exactly, so the tenths round as the exact decimal value would.
+    // t + err is hz * 10 exactly (Dekker's product: hz split into two 26-bit halves, each of
+    // which times 10 is exact), so the tenths round as the exact decimal value would.
     const double t = hz * 10.0;
-    const double err = std::fma(hz, 10.0, -t);
+    const double split = 134217729.0 * hz;
+    const double high = split - (split - hz);
+    const double low = hz - high;
+    const double err = (high * 10.0 - t) + low * 10.0;
     double whole = std::floor(t);
     const double frac = t - whole;
     if (frac > 0.5 || (frac == 0.5 && (err > 0.0 || (err == 0.0 && std::fmod(whole, 2.0) != 0.0))))

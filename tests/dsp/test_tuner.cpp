@@ -286,6 +286,8 @@ TEST(TunerText, TenthsOfHertzMatchPrintf) {
                                   27.5, 109.95, 110.25, 110.35, 999.95, 1575.0};
     for (int k = 0; k < 3000; ++k)
         values.push_back(3150.0 / 16384.0 * k * 7 / 3.0); // bin frequencies and awkward fractions
+    for (int k = 0; k < 8000; ++k)
+        values.push_back(k * 0.25); // exact ties at every odd quarter
     for (double v : values) {
         char mine[32], expected[32];
         FormatTenthsHz(v, mine, sizeof mine);
