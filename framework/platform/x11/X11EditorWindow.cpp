@@ -266,7 +266,13 @@ void X11EditorWindow::ModuleFolder(std::string& out) {
 }
 
 void X11EditorWindow::Idle() {
-    if (!display || !window || !graphics) return;
+    // A host may call idle again from inside a callback that an event led to.
+    if (!display || !window || !graphics || inIdle) return;
+    inIdle = true;
+    struct Leave {
+        bool& flag;
+        ~Leave() { flag = false; }
+    } leave{inIdle};
     ErrorTrap trap(display);
     while (window && XPending(display) > 0) {
         XEvent event;

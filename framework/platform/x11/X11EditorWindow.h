@@ -50,5 +50,6 @@ private:
     IClickTimer clicks;
     bool captured = false;
     bool trackingLeave = false;
+    bool inIdle = false;
     bool directImage = false; // the visual takes our 32-bit pixels as they are
 };
