@@ -234,7 +234,7 @@ TEST(X11Input, DoubleClicksNeedTheSameButtonSoonAndClose) {
     EXPECT_FALSE(t.Press(1, 2401, 10, 10)); // too late
     EXPECT_FALSE(t.Press(3, 2500, 10, 10)); // another button
     EXPECT_FALSE(t.Press(1, 2600, 10, 10));
-    EXPECT_FALSE(t.Press(1, 2700, 20, 10));                 // too far
+    EXPECT_FALSE(t.Press(1, 2700, 20, 10));         // too far
     EXPECT_FALSE(t.Press(1, 0x0000000Aul, 20, 10)); // the clock went back: not a double click
     IClickTimer wrap;
     EXPECT_FALSE(wrap.Press(1, 0xFFFFFF00ul, 0, 0));
