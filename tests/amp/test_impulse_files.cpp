@@ -87,7 +87,10 @@ protected:
         // Dry signal off, convolved gain 0 dB: the output is the convolution alone.
         Configure(*host);
     }
-    void TearDown() override { std::system(("rm -rf '" + folder + "'").c_str()); }
+    void TearDown() override {
+        std::error_code ignored;
+        std::filesystem::remove_all(folder, ignored);
+    }
 
     static void Configure(HostedPlugin& h) {
         h.SetParameter(kIrDry, 0.0f);
