@@ -47,6 +47,7 @@ TEST_F(TunerView, PressAndReleaseShowsTheTunerAndPassesAudioThrough) {
     for (int c = kControlTunerBackground; c <= kControlTunerButton; ++c)
         EXPECT_FALSE(At(c)->IsHidden()) << c;
     EXPECT_TRUE(At(kControlNameStrip)->IsHidden());
+    EXPECT_EQ(TextOf(kControlTunerTuning), "Chromatic tuner"); // shown since the effect was opened
 
     EXPECT_EQ(Play(110.0, 2.0), 0.0);
     EXPECT_DOUBLE_EQ(At(kControlTunerNote)->Value(), (24 + 0.5) / 72.0);
