@@ -219,6 +219,19 @@ TEST_F(Win32Window, AHostThatDestroysItsWindowFirstOrGivesNoneIsSurvived) {
     Pump(60);
 }
 
+TEST_F(Win32Window, OpensRightAfterLoadingBeforeTheEffectIsStarted) {
+    // LMMS opens the editor before effOpen and before a sample rate is set.
+    std::string error;
+    std::unique_ptr<HostedPlugin> fresh = HostedPlugin::FromEntry(&VulpaneInProcess, error);
+    ASSERT_TRUE(fresh) << error;
+    ASSERT_EQ(fresh->Dispatch(effEditOpen, 0, 0, parent), 1);
+    HWND editor = GetWindow(parent, GW_CHILD);
+    ASSERT_NE(editor, nullptr);
+    Pump(100);
+    fresh.reset(); // effClose with the editor still open closes it
+    EXPECT_FALSE(IsWindow(editor));
+}
+
 TEST(Win32EditorWindowRules, TimerPeriodAndKeys) {
     EXPECT_EQ(Win32EditorWindow::TimerPeriod(24), 41u);
     EXPECT_EQ(Win32EditorWindow::TimerPeriod(0), 41u);

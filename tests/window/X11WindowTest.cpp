@@ -213,6 +213,19 @@ TEST_F(X11Window, OpeningFailsCleanlyWithoutAWindowOrADisplay) {
     EXPECT_EQ(Open(parent), 1);
 }
 
+TEST_F(X11Window, OpensRightAfterLoadingBeforeTheEffectIsStarted) {
+    // LMMS opens the editor before effOpen and before a sample rate is set.
+    std::string error;
+    std::unique_ptr<HostedPlugin> fresh = HostedPlugin::FromEntry(&VulpaneInProcess, error);
+    ASSERT_TRUE(fresh) << error;
+    ASSERT_EQ(fresh->Dispatch(effEditOpen, 0, 0, reinterpret_cast<void*>(static_cast<uintptr_t>(parent))), 1);
+    for (int i = 0; i < 3; ++i)
+        fresh->Dispatch(effEditIdle);
+    EXPECT_EQ(Children(parent).size(), 1u);
+    fresh.reset(); // effClose with the editor still open closes it
+    EXPECT_TRUE(Children(parent).empty());
+}
+
 TEST(X11Input, KeysMapToTheEditorsCodes) {
     EXPECT_EQ(EditorKeyCode(XK_space), 0);
     EXPECT_EQ(EditorKeyCode(XK_Up), 1);
