@@ -62,9 +62,8 @@ void VulpanePlugin::ChooseImpulseFile() {
     if (!selector) return;
     std::string path;
     selector->SelectedFile(path);
-    // The handler also runs for every restored state; only a new choice loads a file.
-    if (path.size() <= 4 || path == lastChosenFile || path == impulsePath) return;
-    lastChosenFile = path;
+    // The handler also runs for every restored state, which names no new file.
+    if (restoringState || path.size() <= 4) return;
     const size_t cut = path.find_last_of("/\\");
     if (cut == std::string::npos) return;
     const std::string folder = path.substr(0, cut + 1);

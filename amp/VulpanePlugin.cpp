@@ -67,7 +67,11 @@ int VulpanePlugin::UnserializeState(const StateChunk& chunk, int position) {
     std::string path;
     const int next = chunk.GetString(path, position);
     impulsePath = path;
-    return UnserializeParams(chunk, next);
+    const bool wasRestoring = restoringState;
+    restoringState = true; // the kIrFile handler must not load the selector's last file
+    const int result = UnserializeParams(chunk, next);
+    restoringState = wasRestoring;
+    return result;
 }
 
 void VulpanePlugin::MoveParameter(int index, double normalizedValue) {

@@ -83,7 +83,7 @@ private:
     std::vector<std::string> impulseFiles; // the full file names behind impulseNames
     std::string impulseError;
     int impulseIndex = -1;
-    std::string lastChosenFile;
+    bool restoringState = false;
     std::vector<double> impulseFileSamples; // channel 0 at the file's rate
     double impulseFileRate = 0.0;
     double impulseInstalledRate = 0.0;

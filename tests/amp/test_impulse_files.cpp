@@ -194,6 +194,13 @@ TEST_F(ImpulseFiles, ARateChangeResamplesTheLoadedImpulse) {
     ExpectConvolved(Interpolated(Fractions(aWords), 44100.0, 48000.0), 48000.0);
 }
 
+TEST_F(ImpulseFiles, ChoosingTheSameFileAgainLoadsItsNewContent) {
+    Choose(folder + "a.wav");
+    WriteFile(folder + "a.wav", wavtest::MakeWav16(bWords, 44100));
+    Choose(folder + "a.wav");
+    ExpectConvolved(Fractions(bWords), 44100.0);
+}
+
 TEST_F(ImpulseFiles, RestoringAStateDoesNotReloadOrComplain) {
     Choose(folder + "a.wav");
     const std::vector<char> chunk = host->GetChunk(true);
