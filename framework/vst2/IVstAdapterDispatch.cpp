@@ -91,8 +91,14 @@ intptr_t IVstAdapter::Dispatch(int32_t opcode, int32_t index, intptr_t value, vo
         }
         break;
     case effEditIdle:
-        // Linux hosts pump the editor's window events through this call.
-        if (editor) editor->Idle();
+        // Linux hosts pump the editor's window events and redraws through this call. Drawing
+        // runs without the lock, as a window's own timer does: it only reads what the plug-in
+        // stored into the controls, and a click takes the lock itself when it changes a value.
+        if (editor) {
+            pluginLock.Unlock();
+            editor->Idle();
+            pluginLock.Lock();
+        }
         break;
     case effIdentify:
         result = kIdentifyAnswer;
