@@ -1,5 +1,9 @@
 #include "VulpanePlugin.h"
 
+#include "EditorIndices.h"
+#include "IEditorGraphics.h"
+#include "IFileSelectorControl.h"
+
 #include "VstEntry.h"
 
 #include <new>
@@ -67,6 +71,9 @@ int VulpanePlugin::UnserializeState(const StateChunk& chunk, int position) {
     std::string path;
     const int next = chunk.GetString(path, position);
     impulsePath = path;
+    if (graphics)
+        if (auto* selector = dynamic_cast<IFileSelectorControl*>(graphics->ControlAt(kControlFileSelector)))
+            selector->SetSelectedFile(path.c_str());
     const bool wasRestoring = restoringState;
     restoringState = true; // the kIrFile handler must not load the selector's last file
     const int result = UnserializeParams(chunk, next);
