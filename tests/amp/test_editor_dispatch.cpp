@@ -1,5 +1,6 @@
 // What parameter changes do to the editor: the visible model panel, linked knobs, value texts,
 // the name strip, state restores, and host automation and MIDI reaching the sound.
+#include "ChunkBytes.h"
 #include "EditorFixture.h"
 #include "IFileSelectorControl.h"
 #include "ITextControls.h"
@@ -176,11 +177,9 @@ TEST_F(EditorDispatch, StateRestoreShowsTheStoredImpulsePathInTheSelector) {
     std::vector<char> chunk = host->GetChunk(true);
     // Replace the empty path (length 0 after the 8-byte header) by a stored one.
     const std::string path = "C:\\impulses\\room";
-    const int32_t length = static_cast<int32_t>(path.size());
-    std::vector<char> withPath(chunk.begin(), chunk.begin() + 8);
-    const char* lengthBytes = reinterpret_cast<const char*>(&length);
-    withPath.insert(withPath.end(), lengthBytes, lengthBytes + 4);
-    withPath.insert(withPath.end(), path.begin(), path.end());
+    ChunkBytes block;
+    block.Header().Text(path);
+    std::vector<char> withPath = block.bytes;
     withPath.insert(withPath.end(), chunk.begin() + 12, chunk.end());
     ASSERT_EQ(host->SetChunk(true, withPath), 1);
     std::string shown;
