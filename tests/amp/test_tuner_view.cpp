@@ -57,6 +57,10 @@ TEST_F(TunerView, PressAndReleaseShowsTheTunerAndPassesAudioThrough) {
     const int frame = Tuner::MeterFrameOf(At(kControlTunerMeter)->Value());
     EXPECT_TRUE(frame == 19 || frame == 20) << frame;
 
+    // Silence clears the text before the silence detector stops processing.
+    Play(0.0, 1.0);
+    EXPECT_EQ(TextOf(kControlTunerText), " ");
+
     // Off again: the chain runs and the tuner's display stays as it was.
     Click(kTunerToggle);
     EXPECT_TRUE(At(kControlTunerText)->IsHidden());
