@@ -30,6 +30,20 @@ std::string ValueText(IEditorGraphics* graphics) {
     return static_cast<ITextControl*>(graphics->ControlAt(kControlValueText))->Text();
 }
 
+// A control change on MIDI channel 1, as a host delivers it.
+void SendController(HostedPlugin& host, int controller, int value) {
+    VstMidiEvent midi{};
+    midi.type = kVstMidiType;
+    midi.byteSize = sizeof(midi);
+    midi.midiData[0] = static_cast<char>(0xB0);
+    midi.midiData[1] = static_cast<char>(controller);
+    midi.midiData[2] = static_cast<char>(value);
+    VstEvents list{};
+    list.numEvents = 1;
+    list.events[0] = reinterpret_cast<VstEvent*>(&midi);
+    host.Dispatch(effProcessEvents, 0, 0, &list);
+}
+
 TEST_F(EditorDispatch, OpeningShowsOnlyTheFirstModelsPanel) {
     ExpectPanelShown(graphics, 0);
 }
@@ -218,16 +232,7 @@ TEST_F(EditorSound, HostAutomationOfTheSelectedModelsKnobReachesTheSound) {
 }
 
 TEST_F(EditorSound, ControllerTwentyMovesTheSelectedModelsVolume) {
-    VstMidiEvent midi{};
-    midi.type = kVstMidiType;
-    midi.byteSize = sizeof(midi);
-    midi.midiData[0] = static_cast<char>(0xB0);
-    midi.midiData[1] = 20;
-    midi.midiData[2] = 20;
-    VstEvents list{};
-    list.numEvents = 1;
-    list.events[0] = reinterpret_cast<VstEvent*>(&midi);
-    host->Dispatch(effProcessEvents, 0, 0, &list);
+    SendController(*host, 20, 20);
     EXPECT_DOUBLE_EQ(plugin->ParamAt(kModelVolume + 5)->Value(), 20.0 / 127.0);
     EXPECT_DOUBLE_EQ(plugin->ParamAt(kAmpVolume)->Value(), 20.0 / 127.0);
     EXPECT_DOUBLE_EQ(At(47)->Value(), 20.0 / 127.0);
@@ -238,16 +243,7 @@ TEST_F(EditorSound, ControllerTwentyMovesTheSelectedModelsVolume) {
 namespace {
 TEST_F(EditorSound, ControllerForAKnobThePanelLacksStillMovesTheParameter) {
     host->SetParameter(kAmpModel, 13.0f / 15.0f); // "Bat" has no bass knob on its panel
-    VstMidiEvent midi{};
-    midi.type = kVstMidiType;
-    midi.byteSize = sizeof(midi);
-    midi.midiData[0] = static_cast<char>(0xB0);
-    midi.midiData[1] = 24;
-    midi.midiData[2] = 127;
-    VstEvents list{};
-    list.numEvents = 1;
-    list.events[0] = reinterpret_cast<VstEvent*>(&midi);
-    host->Dispatch(effProcessEvents, 0, 0, &list);
+    SendController(*host, 24, 127);
     EXPECT_DOUBLE_EQ(plugin->ParamAt(kModelBass + 13)->Value(), 1.0);
     EXPECT_DOUBLE_EQ(plugin->ParamAt(kAmpBass)->Value(), 1.0);
 }
