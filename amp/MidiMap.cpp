@@ -38,10 +38,8 @@ void VulpanePlugin::ProcessMidi(const MidiMessage& message) {
             return;
         }
     } else if (kind == kProgramChange) {
-        // With no preset library the bank is empty: the position goes to its start.
-        const int presetCount = 0;
-        const double v = presetCount >= 2 ? static_cast<double>(message.data1) / (presetCount - 1) : 0.0;
-        MoveParameter(kPresetPosition, v > 1.0 ? 1.0 : v);
-        ReportToHost(kPresetPosition, v > 1.0 ? 1.0 : v);
+        // Loads the preset with that index in the open bank; nothing when the bank is empty.
+        SelectProgram(message.data1);
+        ReportToHost(kPresetPosition, ParamAt(kPresetPosition)->Normalized());
     }
 }

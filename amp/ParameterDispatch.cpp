@@ -164,6 +164,17 @@ void VulpanePlugin::ParameterChanged(int index) {
         else if (v < 0.5)
             MoveParameter(kCabPreset, currentCabinet / 38.0);
         break;
+    case kPresetPosition:
+    case kPresetBrowse:
+    case kPresetListClick:
+    case kPresetPrev:
+    case kPresetNext:
+    case kPresetScroll:
+    case kBankPosition:
+    case kBankListClick:
+    case kBankScroll:
+        ChangePresetBrowser(index, v);
+        break;
     case kTunerToggle:
         if (v > 0.5)
             chain.SetTunerView(!chain.TunerView());

@@ -43,6 +43,8 @@ VulpanePlugin::VulpanePlugin(audioMasterCallback hostCallback) : IVstAdapter(hos
     BuildEditor();
     chain.Initialise(GetSampleRate());
     chain.SetTunerDisplay(this);
+    ScanBanks();
+    ScanPresets();
 }
 
 VulpanePlugin::~VulpanePlugin() = default;

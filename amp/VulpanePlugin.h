@@ -2,6 +2,7 @@
 
 #include "IVstAdapter.h"
 #include "ParameterIds.h"
+#include "PresetLibrary.h"
 #include "SignalChain.h"
 #include "TunerDisplay.h"
 
@@ -33,6 +34,16 @@ public:
     int ImpulseIndex() const { return impulseIndex; }
     // The last impulse error shown to the user ("" after a successful load).
     const std::string& ImpulseError() const { return impulseError; }
+
+    // Preset library (PresetBrowser.cpp): the banks found, the open bank's presets, the
+    // preset the next load reads, and the last preset error shown ("" after a good load).
+    const std::vector<std::string>& BankNames() const { return bankNames; }
+    const std::vector<PresetEntry>& PresetNames() const { return presets; }
+    int CurrentPreset() const { return currentPreset; }
+    const std::string& PresetError() const { return presetError; }
+    // Reads the library from another banks folder (with its trailing separator) and opens
+    // the bank kBankPosition selects; the library beside the plug-in is read at construction.
+    void UsePresetFolder(const std::string& folder);
 
 private:
     void DeclareParameters();
@@ -72,6 +83,19 @@ private:
     void InstallImpulse(const std::vector<double>& samples, double norm);
     void ShowError(const std::string& text);
 
+    // Preset browser (PresetBrowser.cpp).
+    void ScanBanks();
+    void ScanPresets();
+    bool LoadPresetFile();
+    void ChangePresetBrowser(int index, double v);
+    // Moves kPresetPosition and, when that changed nothing, loads the pending preset itself.
+    void SelectPresetPosition(double v);
+    void SelectProgram(int program);
+    void ShowBrowser(bool shown);
+    void FillPresetRows();
+    void FillBankRows();
+    void ShowPresetError(const std::string& text);
+
     SignalChain chain;
     IEditorGraphics* graphics = nullptr;
     bool impulsePanelShown = false;
@@ -87,4 +111,16 @@ private:
     std::vector<double> impulseFileSamples; // channel 0 at the file's rate
     double impulseFileRate = 0.0;
     double impulseInstalledRate = 0.0;
+
+    std::string banksFolder;
+    std::string bankFolder;
+    std::vector<std::string> bankNames;
+    std::vector<PresetEntry> presets;
+    std::string presetTexts[5];
+    std::string presetError;
+    int currentPreset = 0;
+    int firstPresetRow = 0;
+    int firstBankRow = 0;
+    bool loadPending = false;
+    bool browserShown = false;
 };

@@ -1,0 +1,276 @@
+// The read-only preset library: bank and preset scans, loading a preset file by moving the
+// editor's controls, and the browser panel with its two lists.
+#include "EditorIndices.h"
+#include "FileReader.h"
+#include "IEditorGraphics.h"
+#include "IFileSelectorControl.h"
+#include "ITextControls.h"
+#include "LibraryFolder.h"
+#include "VulpanePlugin.h"
+#include "VzpFile.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+namespace {
+constexpr int kListRows = 20;
+constexpr int kControlBrowser = 178;
+constexpr int kControlBankRows = 179;
+constexpr int kControlPresetRows = 199;
+constexpr int kControlBankPick = 219;
+constexpr int kControlPresetPick = 221;
+constexpr int64_t kMaxPresetFileBytes = 1 << 20;
+
+bool Press(double v) {
+    return v > 0.5;
+}
+bool Release(double v) {
+    return v < 0.5;
+}
+
+// The first row shown by a list scrolled to v (1 shows the start of the list).
+int FirstRow(double v, int count) {
+    if (count < kListRows) return 0;
+    return static_cast<int>((1.0 - v) * (count - kListRows));
+}
+
+// The position of kPresetPosition or kBankPosition that selects entry `at` of `count`.
+double PositionOf(int at, int count) {
+    if (count < 2) return 0.0;
+    return std::min(1.0, (at + 0.2) / (count - 1));
+}
+
+// The entry a position selects (0 for an empty list, which the load refuses).
+int EntryAt(double v, int count) {
+    if (count <= 0) return 0;
+    return std::clamp(static_cast<int>(std::floor((count - 1) * v)), 0, count - 1);
+}
+} // namespace
+
+void VulpanePlugin::UsePresetFolder(const std::string& folder) {
+    ScopedLock<PluginLock> hold(pluginLock);
+    banksFolder = folder;
+    ScanBanks();
+    ScanPresets();
+}
+
+void VulpanePlugin::ScanBanks() {
+    if (banksFolder.empty()) {
+        const std::string library = LibraryFolder();
+        const char sep = PathSeparator();
+        if (!library.empty()) banksFolder = library + "Vulpane" + sep + "Presets" + sep;
+    }
+    bankNames = banksFolder.empty() ? std::vector<std::string>() : ListPresetBanks(banksFolder);
+    firstBankRow = 0;
+}
+
+void VulpanePlugin::ScanPresets() {
+    const int bank =
+        bankNames.empty() ? -1 : EntryAt(Value(kBankPosition), static_cast<int>(bankNames.size()));
+    const std::string name = bank >= 0 ? bankNames[static_cast<size_t>(bank)] : std::string();
+    if (graphics)
+        if (auto* text = dynamic_cast<ITextControl*>(graphics->ControlAt(kControlBankName)))
+            text->ApplyPluginText(name.c_str());
+    presets.clear();
+    bankFolder.clear();
+    if (bank >= 0) {
+        bankFolder = banksFolder + name + PathSeparator();
+        presets = ListBankPresets(bankFolder);
+    }
+    if (currentPreset < 0 || currentPreset >= static_cast<int>(presets.size())) currentPreset = 0;
+    firstPresetRow = 0;
+}
+
+void VulpanePlugin::ShowPresetError(const std::string& text) {
+    presetError = text;
+    if (graphics) graphics->ShowMessage(text.c_str(), "Error");
+}
+
+bool VulpanePlugin::LoadPresetFile() {
+    if (currentPreset < 0 || currentPreset >= static_cast<int>(presets.size())) return false;
+    const PresetEntry& entry = presets[static_cast<size_t>(currentPreset)];
+    if (graphics)
+        if (auto* text = dynamic_cast<ITextControl*>(graphics->ControlAt(kControlPresetName)))
+            text->ApplyPluginText(entry.name.c_str());
+    std::vector<unsigned char> bytes;
+    if (!ReadWholeFile((bankFolder + entry.file).c_str(), kMaxPresetFileBytes, bytes)) return false;
+    VzpFile file;
+    const VzpStatus status = ParseVzpFile(bytes.data(), bytes.size(), file);
+    if (status == VzpStatus::kUnknownVersion) {
+        ShowPresetError(kVzpNewerVersionMessage);
+        return false;
+    }
+    if (status != VzpStatus::kOk) {
+        ShowPresetError("This preset file is damaged and cannot be read:\n" + bankFolder + entry.file);
+        return false;
+    }
+    presetError.clear();
+    for (int i = 0; i < 5; ++i)
+        presetTexts[i] = file.texts[i];
+
+    // The impulse is loaded through the file selector so its folder is listed as for a pick.
+    if (file.version == 4 && !file.texts[4].empty() && graphics)
+        if (auto* selector = dynamic_cast<IFileSelectorControl*>(graphics->ControlAt(kControlFileSelector))) {
+            selector->SetSelectedFile(file.texts[4].c_str());
+            ChooseImpulseFile();
+        }
+
+    for (const VzpSetting& setting : VzpSettings(file))
+        MoveParameter(setting.param, setting.value);
+
+    const bool on = VzpImpulseOn(file);
+    chain.SetConvolutionEnabled(on);
+    MoveParameter(kIrOn, on ? 1.0 : 0.0);
+    if (file.version == 4) ShowFeedback(kStripIrToggle, on ? 1.0 : 0.0, on ? "ON" : "OFF");
+    return true;
+}
+
+void VulpanePlugin::SelectPresetPosition(double v) {
+    v = std::clamp(v, 0.0, 1.0);
+    MoveParameter(kPresetPosition, v);
+    if (!loadPending) return;
+    // The position already stood there, so its change handler did not run.
+    currentPreset = EntryAt(v, static_cast<int>(presets.size()));
+    LoadPresetFile();
+    loadPending = false;
+}
+
+void VulpanePlugin::SelectProgram(int program) {
+    const int count = static_cast<int>(presets.size());
+    if (count == 0) return;
+    currentPreset = std::clamp(program, 0, count - 1);
+    loadPending = true;
+    SelectPresetPosition(PositionOf(currentPreset, count));
+}
+
+void VulpanePlugin::FillPresetRows() {
+    if (!graphics) return;
+    char text[128];
+    for (int k = 0; k < kListRows; ++k) {
+        const int at = firstPresetRow + k;
+        if (at < static_cast<int>(presets.size()))
+            std::snprintf(text, sizeof(text), "%3d - %s", at + 1,
+                          presets[static_cast<size_t>(at)].name.c_str());
+        else
+            text[0] = '\0';
+        if (auto* row = dynamic_cast<ITextControl*>(graphics->ControlAt(kControlPresetRows + k)))
+            row->ApplyPluginText(text);
+    }
+}
+
+void VulpanePlugin::FillBankRows() {
+    if (!graphics) return;
+    for (int k = 0; k < kListRows; ++k) {
+        const int at = firstBankRow + k;
+        const char* name =
+            at < static_cast<int>(bankNames.size()) ? bankNames[static_cast<size_t>(at)].c_str() : "";
+        if (auto* row = dynamic_cast<ITextControl*>(graphics->ControlAt(kControlBankRows + k)))
+            row->ApplyPluginText(name);
+    }
+}
+
+void VulpanePlugin::ShowBrowser(bool shown) {
+    browserShown = shown;
+    if (!graphics) return;
+    ShowControl(kControlBrowser, shown);
+    for (int k = 0; k < kListRows; ++k) {
+        ShowControl(kControlBankRows + k, shown);
+        ShowControl(kControlPresetRows + k, shown);
+    }
+    ShowControl(kControlBankPick, shown);
+    ShowControl(kControlPresetPick, shown);
+    graphics->HideParam(kPresetScroll, !shown);
+    graphics->HideParam(kBankScroll, !shown);
+}
+
+void VulpanePlugin::ChangePresetBrowser(int index, double v) {
+    const int count = static_cast<int>(presets.size());
+    const int banks = static_cast<int>(bankNames.size());
+    switch (index) {
+    case kPresetPosition:
+        currentPreset = EntryAt(v, count);
+        if (loadPending) {
+            LoadPresetFile();
+            loadPending = false;
+        }
+        return;
+    case kPresetPrev:
+    case kPresetNext:
+        if (Press(v)) {
+            currentPreset =
+                std::clamp(currentPreset + (index == kPresetNext ? 1 : -1), 0, std::max(count - 1, 0));
+            loadPending = count > 0;
+        } else if (Release(v) && loadPending) {
+            SelectPresetPosition(PositionOf(currentPreset, count));
+        }
+        return;
+    case kBankPosition:
+        ScanPresets();
+        return;
+    case kPresetBrowse:
+        if (!Press(v)) break;
+        if (browserShown) {
+            // A second press closes the browser without loading anything.
+            ShowBrowser(false);
+            loadPending = false;
+            MoveParameter(kPresetBrowse, 0.0);
+            return;
+        }
+        loadPending = true;
+        MoveParameter(kPresetBrowse, 0.0);
+        break;
+    default:
+        break;
+    }
+    if (!loadPending) return;
+
+    switch (index) {
+    case kPresetBrowse:
+        if (browserShown) return;
+        FillBankRows();
+        FillPresetRows();
+        ShowBrowser(true);
+        MoveParameter(kPresetScroll, count > 0 ? 1.0 - static_cast<double>(currentPreset) / count : 1.0);
+        break;
+    case kPresetListClick: {
+        ShowBrowser(false);
+        const int row = firstPresetRow + std::clamp(static_cast<int>(kListRows * v), 0, kListRows - 1);
+        if (row >= count) {
+            loadPending = false; // a click below the last preset loads nothing
+            return;
+        }
+        currentPreset = row;
+        SelectPresetPosition(PositionOf(row, count));
+        break;
+    }
+    case kPresetScroll: {
+        const int first = FirstRow(v, count);
+        if (first != firstPresetRow) {
+            firstPresetRow = first;
+            FillPresetRows();
+        }
+        break;
+    }
+    case kBankListClick: {
+        const int row = firstBankRow + std::clamp(static_cast<int>(kListRows * v), 0, kListRows - 1);
+        if (row >= banks) return;
+        MoveParameter(kBankPosition, PositionOf(row, banks));
+        MoveParameter(kPresetScroll, 1.0);
+        ScanPresets();
+        currentPreset = 0;
+        FillPresetRows();
+        break;
+    }
+    case kBankScroll: {
+        const int first = FirstRow(v, banks);
+        if (first != firstBankRow) {
+            firstBankRow = first;
+            FillBankRows();
+        }
+        break;
+    }
+    default:
+        break;
+    }
+}

@@ -1,0 +1,273 @@
+#include "EditorFixture.h"
+#include "ITextControls.h"
+#include "VzpFile.h"
+#include "WavBytes.h"
+
+#include <chrono>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+
+namespace {
+// A preset file as the library holds it: magic, five texts, little-endian floats.
+std::vector<uint8_t> PresetBytes(const char* magic, const std::vector<float>& values,
+                                 const std::string& impulse = "") {
+    std::vector<uint8_t> b(magic, magic + 6);
+    const std::string texts[5] = {"name", "author", "style", "notes", impulse};
+    for (const std::string& t : texts) {
+        b.insert(b.end(), t.begin(), t.end());
+        b.push_back(0);
+    }
+    for (float f : values) {
+        uint32_t bits;
+        std::memcpy(&bits, &f, 4);
+        for (int k = 0; k < 4; ++k)
+            b.push_back(static_cast<uint8_t>(bits >> (8 * k)));
+    }
+    return b;
+}
+
+// Values i / 100 + 0.1, so each slot is told apart; F4 as given.
+std::vector<float> Values(int count, float model) {
+    std::vector<float> v(static_cast<size_t>(count));
+    for (int i = 0; i < count; ++i)
+        v[static_cast<size_t>(i)] = 0.1f + i / 100.0f;
+    v[4] = model;
+    return v;
+}
+
+void WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) {
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+} // namespace
+
+TEST(VzpFileParse, EveryVersionHoldsItsValueCount) {
+    const struct {
+        const char* magic;
+        int count;
+    } versions[] = {{"kvzp01", 66}, {"kvzp02", 17}, {"kvzp03", 17}, {"kvzp04", 23}};
+    for (const auto& v : versions) {
+        const std::vector<uint8_t> bytes = PresetBytes(v.magic, Values(v.count, 0.5f), "x.wav");
+        VzpFile file;
+        ASSERT_EQ(ParseVzpFile(bytes.data(), bytes.size(), file), VzpStatus::kOk) << v.magic;
+        EXPECT_EQ(file.version, v.magic[5] - '0');
+        ASSERT_EQ(file.values.size(), static_cast<size_t>(v.count));
+        EXPECT_FLOAT_EQ(file.values[7], 0.17f);
+        EXPECT_EQ(file.texts[1], "author");
+        EXPECT_EQ(file.texts[4], "x.wav");
+    }
+}
+
+TEST(VzpFileParse, EveryShorterFileIsRejectedUntouched) {
+    const std::vector<uint8_t> bytes = PresetBytes("kvzp04", Values(23, 0.5f));
+    for (size_t size = 0; size < bytes.size(); ++size) {
+        VzpFile file;
+        file.version = 9;
+        EXPECT_EQ(ParseVzpFile(bytes.data(), size, file), VzpStatus::kTruncated) << size;
+        EXPECT_EQ(file.version, 9);
+    }
+}
+
+TEST(VzpFileParse, UnknownMagicIsANewerVersion) {
+    VzpFile file;
+    for (const char* magic : {"kvzp05", "kvzp00", "xvzp01"}) {
+        const std::vector<uint8_t> bytes = PresetBytes(magic, Values(66, 0.5f));
+        EXPECT_EQ(ParseVzpFile(bytes.data(), bytes.size(), file), VzpStatus::kUnknownVersion) << magic;
+    }
+}
+
+TEST(VzpFileParse, ModelScaleDependsOnVersion) {
+    VzpFile file;
+    std::vector<uint8_t> bytes = PresetBytes("kvzp02", Values(17, 1.0f));
+    ASSERT_EQ(ParseVzpFile(bytes.data(), bytes.size(), file), VzpStatus::kOk);
+    EXPECT_EQ(VzpModel(file), 12);
+    bytes = PresetBytes("kvzp03", Values(17, 1.0f));
+    ASSERT_EQ(ParseVzpFile(bytes.data(), bytes.size(), file), VzpStatus::kOk);
+    EXPECT_EQ(VzpModel(file), 15);
+}
+
+TEST(VzpFileParse, SettingsFollowTheVersionTable) {
+    VzpFile file;
+    const std::vector<uint8_t> bytes = PresetBytes("kvzp01", Values(66, 0.2f));
+    ASSERT_EQ(ParseVzpFile(bytes.data(), bytes.size(), file), VzpStatus::kOk);
+    const std::vector<VzpSetting> settings = VzpSettings(file);
+    ASSERT_FALSE(settings.empty());
+    auto valueOf = [&](int param) {
+        for (const VzpSetting& s : settings)
+            if (s.param == param) return s.value;
+        return -1.0;
+    };
+    // 0.2 * 0.8 * 15 + 0.5 = 2.9: model 2.
+    EXPECT_NEAR(valueOf(kEqLow), 0.73, 1e-6);
+    EXPECT_NEAR(valueOf(kEqHigh), 0.74, 1e-6);
+    EXPECT_NEAR(valueOf(kMasterVolume), 0.75, 1e-6);
+    EXPECT_NEAR(valueOf(kModelVolume + 2), 0.15, 1e-6);
+    EXPECT_NEAR(valueOf(kModelTreble + 2), 0.21, 1e-6);
+    EXPECT_EQ(valueOf(kLoudness), -1.0);
+    EXPECT_EQ(valueOf(kIrDry), -1.0);
+    EXPECT_EQ(settings.back().param, kAmpModel);
+    EXPECT_NEAR(settings.back().value, 0.16, 1e-6);
+}
+
+class PresetLibraryTest : public EditorFixture {
+protected:
+    void SetUp() override {
+        EditorFixture::SetUp();
+        namespace fs = std::filesystem;
+        const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
+        const fs::path dir = fs::temp_directory_path() / ("vulpane-presets-" + std::to_string(stamp));
+        ASSERT_TRUE(fs::create_directory(dir));
+        sep = static_cast<char>(fs::path::preferred_separator);
+        root = dir.string() + sep;
+        fs::create_directory(root + "Zeta");
+        fs::create_directory(root + "Alpha");
+        WriteFile(root + "loose.vzp", PresetBytes("kvzp03", Values(17, 0.5f)));
+    }
+    void TearDown() override {
+        std::error_code ignored;
+        std::filesystem::remove_all(root, ignored);
+    }
+    std::string Bank(const char* name) const { return root + name + sep; }
+    void Program(int n) { plugin->ProcessMidi(MidiMessage{0, 0xC0, static_cast<uint8_t>(n), 0}); }
+    std::string TextAt(int index) const {
+        auto* text = dynamic_cast<ITextControl*>(At(index));
+        return text ? text->Text() : std::string("<not text>");
+    }
+
+    char sep = '/';
+    std::string root;
+};
+
+TEST_F(PresetLibraryTest, BanksAndPresetsAreSortedAndOnlyPresetFilesListed) {
+    WriteFile(Bank("Alpha") + "b.vzp", PresetBytes("kvzp03", Values(17, 0.5f)));
+    WriteFile(Bank("Alpha") + "a.b.vzp", PresetBytes("kvzp03", Values(17, 0.5f)));
+    WriteFile(Bank("Alpha") + "readme.txt", {'x'});
+    plugin->UsePresetFolder(root);
+    ASSERT_EQ(plugin->BankNames(), (std::vector<std::string>{"Alpha", "Zeta"}));
+    ASSERT_EQ(plugin->PresetNames().size(), 2u);
+    EXPECT_EQ(plugin->PresetNames()[0].name, "a.b");
+    EXPECT_EQ(plugin->PresetNames()[1].name, "b");
+    EXPECT_EQ(TextAt(kControlBankName), "Alpha");
+}
+
+TEST_F(PresetLibraryTest, ProgramChangeLoadsThatPresetOntoTheParameters) {
+    WriteFile(Bank("Alpha") + "0 first.vzp", PresetBytes("kvzp02", Values(17, 0.5f)));
+    WriteFile(Bank("Alpha") + "1 second.vzp", PresetBytes("kvzp03", Values(17, 1.0f)));
+    plugin->UsePresetFolder(root);
+    Program(1);
+    EXPECT_EQ(plugin->CurrentPreset(), 1);
+    EXPECT_EQ(plugin->CurrentModel(), 15);
+    EXPECT_NEAR(host->GetParameter(kGateThreshold), 0.11f, 1e-6);
+    EXPECT_NEAR(host->GetParameter(kToneFreq), 0.17f, 1e-6);
+    EXPECT_NEAR(host->GetParameter(kAmpGain), 0.16f, 1e-6);
+    EXPECT_NEAR(host->GetParameter(kModelGain + 15), 0.16f, 1e-6);
+    EXPECT_NEAR(host->GetParameter(kMasterVolume), 0.26f, 1e-6);
+    EXPECT_EQ(TextAt(kControlPresetName), "1 second");
+    EXPECT_EQ(plugin->PresetError(), "");
+    // A program past the end of the bank loads its last preset; the first one loads too.
+    Program(0);
+    EXPECT_EQ(plugin->CurrentPreset(), 0);
+    EXPECT_EQ(plugin->CurrentModel(), 6); // 0.5 * 0.8 * 15 + 0.5 = 6.5
+    Program(40);
+    EXPECT_EQ(plugin->CurrentPreset(), 1);
+    EXPECT_EQ(plugin->CurrentModel(), 15);
+}
+
+TEST_F(PresetLibraryTest, SmallBanksNeverDivideByZero) {
+    plugin->UsePresetFolder(root);
+    const float before = host->GetParameter(kGate);
+    Program(3); // the open bank is empty
+    EXPECT_EQ(host->GetParameter(kGate), before);
+    WriteFile(Bank("Alpha") + "only.vzp", PresetBytes("kvzp03", Values(17, 0.0f)));
+    plugin->UsePresetFolder(root);
+    Program(3);
+    EXPECT_EQ(plugin->CurrentPreset(), 0);
+    EXPECT_NEAR(host->GetParameter(kGate), 0.1f, 1e-6);
+}
+
+TEST_F(PresetLibraryTest, DamagedOrNewerFilesChangeNothing) {
+    std::vector<uint8_t> cut = PresetBytes("kvzp04", Values(23, 1.0f));
+    cut.resize(cut.size() - 3);
+    WriteFile(Bank("Alpha") + "a.vzp", cut);
+    WriteFile(Bank("Alpha") + "b.vzp", PresetBytes("kvzp05", Values(23, 1.0f)));
+    plugin->UsePresetFolder(root);
+    const float gate = host->GetParameter(kGateThreshold);
+    Program(0);
+    EXPECT_EQ(host->GetParameter(kGateThreshold), gate);
+    EXPECT_EQ(plugin->CurrentModel(), 0);
+    EXPECT_NE(plugin->PresetError(), "");
+    Program(1);
+    EXPECT_EQ(host->GetParameter(kGateThreshold), gate);
+    EXPECT_EQ(plugin->PresetError().rfind("This preset was made with a newer version of\n", 0), 0u);
+}
+
+TEST_F(PresetLibraryTest, ImpulseFollowsTheVersion) {
+    std::vector<int64_t> impulse(300, 0);
+    impulse[0] = 20000;
+    WriteFile(Bank("Alpha") + "room.wav", wavtest::MakeWav16(impulse, 44100));
+    std::vector<float> v4 = Values(23, 0.5f);
+    v4[18] = 0.7f;
+    WriteFile(Bank("Alpha") + "a.vzp", PresetBytes("kvzp04", v4, Bank("Alpha") + "room.wav"));
+    WriteFile(Bank("Alpha") + "b.vzp", PresetBytes("kvzp03", Values(17, 0.5f)));
+    plugin->UsePresetFolder(root);
+    Program(0);
+    EXPECT_EQ(host->GetParameter(kIrOn), 1.0f);
+    EXPECT_NEAR(host->GetParameter(kIrWet), 0.32f, 1e-6);
+    EXPECT_EQ(plugin->ImpulseError(), "");
+    EXPECT_NE(plugin->ImpulsePath().find("room"), std::string::npos);
+    Program(1);
+    EXPECT_EQ(host->GetParameter(kIrOn), 0.0f);
+}
+
+TEST_F(PresetLibraryTest, NextAndPreviousStepThroughTheBank) {
+    for (const char* name : {"a", "b", "c"})
+        WriteFile(Bank("Alpha") + name + ".vzp", PresetBytes("kvzp03", Values(17, (name[0] - 'a') / 15.0f)));
+    plugin->UsePresetFolder(root);
+    Click(kPresetNext);
+    EXPECT_EQ(plugin->CurrentPreset(), 1);
+    EXPECT_EQ(plugin->CurrentModel(), 1);
+    Click(kPresetNext);
+    Click(kPresetNext); // past the end stays on the last
+    EXPECT_EQ(plugin->CurrentPreset(), 2);
+    EXPECT_EQ(plugin->CurrentModel(), 2);
+    Click(kPresetPrev);
+    EXPECT_EQ(plugin->CurrentModel(), 1);
+}
+
+TEST_F(PresetLibraryTest, BrowserOpensScrollsAndLoadsAClickedRow) {
+    char name[16];
+    for (int i = 0; i < 25; ++i) {
+        std::snprintf(name, sizeof(name), "p%02d.vzp", i);
+        WriteFile(Bank("Alpha") + name, PresetBytes("kvzp03", Values(17, (i % 16) / 15.0f)));
+    }
+    WriteFile(Bank("Zeta") + "z.vzp", PresetBytes("kvzp03", Values(17, 0.0f)));
+    plugin->UsePresetFolder(root);
+    for (int c : {178, 179, 199, 219, 221})
+        EXPECT_TRUE(At(c)->IsHidden()) << c;
+    Click(kPresetBrowse);
+    for (int c : {178, 179, 198, 199, 218, 219, 220, 221, 222})
+        EXPECT_FALSE(At(c)->IsHidden()) << c;
+    EXPECT_EQ(TextAt(179), "Alpha");
+    EXPECT_EQ(TextAt(180), "Zeta");
+    EXPECT_EQ(TextAt(199), "  1 - p00");
+    host->SetParameter(kPresetScroll, 0.0f);
+    EXPECT_EQ(TextAt(199), "  6 - p05");
+    EXPECT_EQ(TextAt(218), " 25 - p24");
+    // Row 3 of the scrolled list is preset 8.
+    host->SetParameter(kPresetListClick, 3.5f / 20.0f);
+    for (int c : {178, 199, 219, 220, 221, 222})
+        EXPECT_TRUE(At(c)->IsHidden()) << c;
+    EXPECT_EQ(plugin->CurrentPreset(), 8);
+    EXPECT_EQ(plugin->CurrentModel(), 8);
+
+    Click(kPresetBrowse);
+    host->SetParameter(kBankListClick, 1.5f / 20.0f);
+    ASSERT_EQ(plugin->PresetNames().size(), 1u);
+    EXPECT_EQ(TextAt(kControlBankName), "Zeta");
+    EXPECT_EQ(TextAt(199), "  1 - z");
+    EXPECT_EQ(TextAt(200), "");
+    Click(kPresetBrowse); // a second press closes without loading
+    EXPECT_TRUE(At(178)->IsHidden());
+    EXPECT_EQ(plugin->CurrentModel(), 8);
+}
