@@ -46,6 +46,13 @@ int EntryAt(double v, int count) {
     if (count <= 0) return 0;
     return std::clamp(static_cast<int>(std::floor((count - 1) * v)), 0, count - 1);
 }
+
+// The position at / (count - 1), nudged up when rounding would select the entry before.
+double ExactPositionOf(int at, int count) {
+    if (count < 2) return 0.0;
+    const double v = std::min(1.0, static_cast<double>(at) / (count - 1));
+    return EntryAt(v, count) < at ? PositionOf(at, count) : v;
+}
 } // namespace
 
 void VulpanePlugin::UsePresetFolder(const std::string& folder) {
@@ -141,7 +148,7 @@ void VulpanePlugin::SelectProgram(int program) {
     if (count == 0) return;
     currentPreset = std::clamp(program, 0, count - 1);
     loadPending = true;
-    SelectPresetPosition(PositionOf(currentPreset, count));
+    SelectPresetPosition(ExactPositionOf(currentPreset, count));
 }
 
 void VulpanePlugin::FillPresetRows() {
@@ -241,7 +248,7 @@ void VulpanePlugin::ChangePresetBrowser(int index, double v) {
             return;
         }
         currentPreset = row;
-        SelectPresetPosition(PositionOf(row, count));
+        SelectPresetPosition(ExactPositionOf(row, count));
         break;
     }
     case kPresetScroll: {
@@ -255,7 +262,7 @@ void VulpanePlugin::ChangePresetBrowser(int index, double v) {
     case kBankListClick: {
         const int row = firstBankRow + std::clamp(static_cast<int>(kListRows * v), 0, kListRows - 1);
         if (row >= banks) return;
-        MoveParameter(kBankPosition, PositionOf(row, banks));
+        MoveParameter(kBankPosition, ExactPositionOf(row, banks));
         MoveParameter(kPresetScroll, 1.0);
         ScanPresets();
         currentPreset = 0;

@@ -4,9 +4,11 @@
 #include "WavBytes.h"
 
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 
 namespace {
 // A preset file as the library holds it: magic, five texts, little-endian floats.
@@ -270,4 +272,27 @@ TEST_F(PresetLibraryTest, BrowserOpensScrollsAndLoadsAClickedRow) {
     Click(kPresetBrowse); // a second press closes without loading
     EXPECT_TRUE(At(178)->IsHidden());
     EXPECT_EQ(plugin->CurrentModel(), 8);
+}
+
+TEST_F(PresetLibraryTest, EveryFactoryPresetLoadsItsModelAndCabinet) {
+    const char* source = std::getenv("VULPANE_SOURCE_DIR");
+    plugin->UsePresetFolder(std::string(source ? source : "..") + "/presets/Vulpane/Presets/");
+    ASSERT_EQ(plugin->BankNames(), std::vector<std::string>{"Factory"});
+    const struct {
+        const char* name;
+        int model;
+        int cabinet;
+    } expected[] = {{"Blues Crunch", 5, 29},
+                    {"Clean Sparkle", 1, 9},
+                    {"Lead", 10, 16},
+                    {"Metal Rhythm", 8, 4},
+                    {"Poltergeist Swirl", 14, 5}};
+    ASSERT_EQ(plugin->PresetNames().size(), std::size(expected));
+    for (int i = 0; i < static_cast<int>(std::size(expected)); ++i) {
+        plugin->ProcessMidi(MidiMessage{0, 0xC0, static_cast<uint8_t>(i), 0});
+        EXPECT_EQ(plugin->PresetNames()[static_cast<size_t>(i)].name, expected[i].name);
+        EXPECT_EQ(plugin->PresetError(), "") << expected[i].name;
+        EXPECT_EQ(plugin->CurrentModel(), expected[i].model) << expected[i].name;
+        EXPECT_EQ(plugin->CurrentCabinet(), expected[i].cabinet) << expected[i].name;
+    }
 }

@@ -62,6 +62,8 @@ bool InTextArea(IEditorGraphics* graphics, int x, int y) {
 
 // Regenerate the expected picture with: vulpane-snapshot tests/amp/data/default-editor.png
 TEST_F(Snapshot, DefaultEditorMatchesTheCheckedInPicture) {
+    // The picture shows no preset library: the bank name stays empty.
+    plugin->UsePresetFolder(SourceDir() + "/tests/amp/data/no-preset-library/");
     std::string error;
     const std::string drawn = TempPng("vulpane-default");
     ASSERT_TRUE(WriteEditorSnapshot(host->Effect(), drawn, error)) << error;

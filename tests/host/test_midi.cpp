@@ -48,16 +48,20 @@ TEST_F(Midi, ControllersOnAnyChannelAndShortEvents) {
 TEST_F(Midi, PerModelControllerSetsTheSelectedModelsKnob) {
     plugin->SetParameter(4, 3.0f / 15.0f);
     Send(0xB0, 20, 0);
-    EXPECT_EQ(plugin->GetParameter(65), 0.0f);   // model 3's volume
-    EXPECT_EQ(plugin->GetParameter(5), 0.0f);    // and the shared volume
-    EXPECT_EQ(plugin->GetParameter(62), 0.5f);   // model 0's is untouched
+    EXPECT_EQ(plugin->GetParameter(65), 0.0f); // model 3's volume
+    EXPECT_EQ(plugin->GetParameter(5), 0.0f);  // and the shared volume
+    EXPECT_EQ(plugin->GetParameter(62), 0.5f); // model 0's is untouched
     EXPECT_TRUE(Reported(5, 0.0f));
 }
 
-TEST_F(Midi, ProgramChangeWithoutPresetsIsSafe) {
-    Send(0xC0, 5, 0);
+TEST_F(Midi, ProgramChangeSelectsFromTheBankBesideThePlugin) {
+    Send(0xC0, 0, 0);
     EXPECT_EQ(plugin->GetParameter(146), 0.0f);
     EXPECT_TRUE(Reported(146, 0.0f));
+    // The factory bank's first preset, "Blues Crunch", selects "Tube Creamer" (model 5).
+    EXPECT_FLOAT_EQ(plugin->GetParameter(4), 5.0f / 15.0f);
+    Send(0xC0, 127, 0); // past the end of the bank: its last preset, nothing out of range
+    EXPECT_EQ(plugin->GetParameter(146), 1.0f);
 }
 
 TEST_F(Midi, NonMidiEventsGoBackToTheHostUnchanged) {
