@@ -275,8 +275,11 @@ TEST_F(PresetLibraryTest, BrowserOpensScrollsAndLoadsAClickedRow) {
 }
 
 TEST_F(PresetLibraryTest, EveryFactoryPresetLoadsItsModelAndCabinet) {
+    // CTest gives the source folder; run by hand, from the source or the tests folder.
     const char* source = std::getenv("VULPANE_SOURCE_DIR");
-    plugin->UsePresetFolder(std::string(source ? source : "..") + "/presets/Vulpane/Presets/");
+    const std::string dir =
+        source ? source : (std::filesystem::exists("presets/make_presets.py") ? "." : "..");
+    plugin->UsePresetFolder(dir + "/presets/Vulpane/Presets/");
     ASSERT_EQ(plugin->BankNames(), std::vector<std::string>{"Factory"});
     const struct {
         const char* name;
@@ -294,5 +297,19 @@ TEST_F(PresetLibraryTest, EveryFactoryPresetLoadsItsModelAndCabinet) {
         EXPECT_EQ(plugin->PresetError(), "") << expected[i].name;
         EXPECT_EQ(plugin->CurrentModel(), expected[i].model) << expected[i].name;
         EXPECT_EQ(plugin->CurrentCabinet(), expected[i].cabinet) << expected[i].name;
+    }
+}
+
+TEST_F(PresetLibraryTest, EveryProgramOfALargeBankSelectsItsOwnPreset) {
+    char name[16];
+    for (int i = 0; i < 100; ++i) {
+        std::snprintf(name, sizeof(name), "p%03d.vzp", i);
+        WriteFile(Bank("Alpha") + name, PresetBytes("kvzp03", Values(17, (i % 16) / 15.0f)));
+    }
+    plugin->UsePresetFolder(root);
+    for (int i = 0; i < 100; ++i) {
+        Program(i);
+        ASSERT_EQ(plugin->CurrentPreset(), i);
+        ASSERT_EQ(plugin->CurrentModel(), i % 16) << i;
     }
 }
