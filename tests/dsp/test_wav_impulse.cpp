@@ -7,7 +7,7 @@
 
 namespace {
 using wavtest::MakeWav;
-using wavtest::WavSpec;
+using wavtest::WavFormat;
 
 WavImpulse Parse(const std::vector<uint8_t>& bytes, WavStatus expected = WavStatus::kOk) {
     WavImpulse wav;
@@ -26,9 +26,9 @@ TEST(WavParse, SixteenBitSamplesAreExactFractionsOf32768) {
 }
 
 TEST(WavParse, EightBitIsUnsignedAround127) {
-    WavSpec spec;
-    spec.bits = 8;
-    const WavImpulse wav = Parse(MakeWav(spec, {127, 0, 255}));
+    WavFormat format;
+    format.bits = 8;
+    const WavImpulse wav = Parse(MakeWav(format, {127, 0, 255}));
     ASSERT_EQ(wav.samples.size(), 3u);
     EXPECT_EQ(wav.samples[0], 0.0);
     EXPECT_EQ(wav.samples[1], -1.0);
@@ -36,35 +36,35 @@ TEST(WavParse, EightBitIsUnsignedAround127) {
 }
 
 TEST(WavParse, TwentyFourAndThirtyTwoBitAreSignedFullScale) {
-    WavSpec spec;
-    spec.bits = 24;
+    WavFormat format;
+    format.bits = 24;
     const std::vector<int64_t> raw24 = {1, 8388607, -8388608, -1, 4194304};
-    const WavImpulse w24 = Parse(MakeWav(spec, raw24));
+    const WavImpulse w24 = Parse(MakeWav(format, raw24));
     ASSERT_EQ(w24.samples.size(), raw24.size());
     for (size_t i = 0; i < raw24.size(); ++i)
         EXPECT_NEAR(w24.samples[i], static_cast<double>(raw24[i]) / 8388608.0, 2e-7) << i;
-    spec.bits = 32;
+    format.bits = 32;
     const std::vector<int64_t> raw32 = {1, 2147483647, -2147483647 - 1, -1, 1073741824};
-    const WavImpulse w32 = Parse(MakeWav(spec, raw32));
+    const WavImpulse w32 = Parse(MakeWav(format, raw32));
     ASSERT_EQ(w32.samples.size(), raw32.size());
     for (size_t i = 0; i < raw32.size(); ++i)
         EXPECT_NEAR(w32.samples[i], static_cast<double>(raw32[i]) / 2147483648.0, 1e-9) << i;
 }
 
 TEST(WavParse, StereoUsesTheLeftChannelOverAllFrames) {
-    WavSpec spec;
-    spec.channels = 2;
-    const WavImpulse wav = Parse(MakeWav(spec, {100, -5, 200, -5, 300, -5}));
+    WavFormat format;
+    format.channels = 2;
+    const WavImpulse wav = Parse(MakeWav(format, {100, -5, 200, -5, 300, -5}));
     EXPECT_EQ(wav.channelCount, 2);
     ASSERT_EQ(wav.samples.size(), 3u);
     EXPECT_EQ(wav.samples[2], 300.0 / 32768.0);
 }
 
 TEST(WavParse, LongFormatChunksAndChunksBeforeTheDataArePassedOver) {
-    WavSpec spec;
-    spec.formatSize = 18;
-    spec.extraChunkFirst = true;
-    const WavImpulse wav = Parse(MakeWav(spec, {16384, -16384}));
+    WavFormat format;
+    format.formatSize = 18;
+    format.extraChunkFirst = true;
+    const WavImpulse wav = Parse(MakeWav(format, {16384, -16384}));
     ASSERT_EQ(wav.samples.size(), 2u);
     EXPECT_EQ(wav.samples[0], 0.5);
     EXPECT_EQ(wav.samples[1], -0.5);
@@ -92,12 +92,12 @@ TEST(WavParse, BadFilesAreRejectedAndLeaveTheResultUntouched) {
     noData[36] = 'X'; // the "data" id
     Parse(noData, WavStatus::kNoData);
 
-    WavSpec spec;
-    spec.bits = 12;
-    Parse(MakeWav(spec, {}), WavStatus::kUnsupportedFormat);
-    spec.bits = 32;
-    spec.formatTag = 3; // float samples
-    Parse(MakeWav(spec, {0x3F800000}), WavStatus::kUnsupportedFormat);
+    WavFormat format;
+    format.bits = 12;
+    Parse(MakeWav(format, {}), WavStatus::kUnsupportedFormat);
+    format.bits = 32;
+    format.formatTag = 3; // float samples
+    Parse(MakeWav(format, {0x3F800000}), WavStatus::kUnsupportedFormat);
     std::vector<uint8_t> noAlign = good;
     noAlign[32] = noAlign[33] = 0; // block align 0
     Parse(noAlign, WavStatus::kUnsupportedFormat);

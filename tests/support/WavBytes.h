@@ -17,7 +17,7 @@ inline void PutId(std::vector<uint8_t>& b, const char* id) {
         b.push_back(static_cast<uint8_t>(id[i]));
 }
 
-struct WavSpec {
+struct WavFormat {
     int bits = 16;
     int channels = 1;
     uint32_t rate = 44100;
@@ -27,24 +27,24 @@ struct WavSpec {
 };
 
 // raw holds interleaved sample words as stored: 8-bit unsigned, wider ones two's complement.
-inline std::vector<uint8_t> MakeWav(const WavSpec& spec, const std::vector<int64_t>& raw) {
-    const int bytesPer = spec.bits / 8;
+inline std::vector<uint8_t> MakeWav(const WavFormat& format, const std::vector<int64_t>& raw) {
+    const int bytesPer = format.bits / 8;
     const uint32_t dataSize = static_cast<uint32_t>(raw.size()) * static_cast<uint32_t>(bytesPer);
     std::vector<uint8_t> b;
     PutId(b, "RIFF");
     Put(b, 0, 4); // patched below
     PutId(b, "WAVE");
     PutId(b, "fmt ");
-    Put(b, spec.formatSize, 4);
-    Put(b, spec.formatTag, 2);
-    Put(b, static_cast<uint32_t>(spec.channels), 2);
-    Put(b, spec.rate, 4);
-    Put(b, spec.rate * static_cast<uint32_t>(spec.channels * bytesPer), 4);
-    Put(b, static_cast<uint32_t>(spec.channels * bytesPer), 2);
-    Put(b, static_cast<uint32_t>(spec.bits), 2);
-    for (uint32_t i = 16; i < spec.formatSize; ++i)
+    Put(b, format.formatSize, 4);
+    Put(b, format.formatTag, 2);
+    Put(b, static_cast<uint32_t>(format.channels), 2);
+    Put(b, format.rate, 4);
+    Put(b, format.rate * static_cast<uint32_t>(format.channels * bytesPer), 4);
+    Put(b, static_cast<uint32_t>(format.channels * bytesPer), 2);
+    Put(b, static_cast<uint32_t>(format.bits), 2);
+    for (uint32_t i = 16; i < format.formatSize; ++i)
         b.push_back(0);
-    if (spec.extraChunkFirst) {
+    if (format.extraChunkFirst) {
         PutId(b, "LIST");
         Put(b, 3, 4);
         for (char c : {'a', 'b', 'c', '\0'}) // three bytes and the pad byte
@@ -62,9 +62,9 @@ inline std::vector<uint8_t> MakeWav(const WavSpec& spec, const std::vector<int64
 
 // A 16-bit mono file at rate from samples given as 16-bit integers.
 inline std::vector<uint8_t> MakeWav16(const std::vector<int64_t>& samples, uint32_t rate = 44100) {
-    WavSpec spec;
-    spec.rate = rate;
-    return MakeWav(spec, samples);
+    WavFormat format;
+    format.rate = rate;
+    return MakeWav(format, samples);
 }
 
 } // namespace wavtest
