@@ -19,16 +19,23 @@ inline double AmpModels::Tail(double w) {
     return (resonanceMix * t2 + t1) * volume;
 }
 
-inline double AmpModels::CleanOne(double u) {
+// The front the clean models share: slots 108 and 110 each feed a short and a long comb.
+inline AmpModels::CleanCombs AmpModels::RunCleanCombs(double u) {
     const double l108 = S(108, u);
     const double c8 = COMB(8, 0.73, S(109, l108));
     const double c9 = COMB(9, 0.99, l108);
     const double l110 = S(110, u);
     const double c10 = COMB(10, 0.73, S(111, l110));
     const double c11 = COMB(11, 0.99, l110);
+    return {c8, c10, (c11 + c9) * 0.5};
+}
+
+inline double AmpModels::CleanOne(double u) {
+    const CleanCombs combs = RunCleanCombs(u);
+    const double c8 = combs.c8, c10 = combs.c10;
     const double e = u - B(4, u);
     const double p = S(114, S(113, S(112, e)));
-    const double r = (c11 + c9) * 0.5;
+    const double r = combs.room;
     const double s = c8 + c10 + p;
     const double gain = knobs.gain;
     const double o = SoftClip(S(115, s), 0.5, 2.0 * gain);
@@ -39,15 +46,11 @@ inline double AmpModels::CleanOne(double u) {
 // slot 112 and the short combs give a glassy, bright voicing; the gain knob crossfades to a
 // clipped copy driven up to 3.
 inline double AmpModels::CleanTwo(double u) {
-    const double l108 = S(108, u);
-    const double c8 = COMB(8, 0.73, S(109, l108));
-    const double c9 = COMB(9, 0.99, l108);
-    const double l110 = S(110, u);
-    const double c10 = COMB(10, 0.73, S(111, l110));
-    const double c11 = COMB(11, 0.99, l110);
+    const CleanCombs combs = RunCleanCombs(u);
+    const double c8 = combs.c8, c10 = combs.c10;
     const double e = u - B(4, u);
     const double p = S(114, S(113, S(112, e)));
-    const double r = (c11 + c9) * 0.5;
+    const double r = combs.room;
     const double s = c8 + c10 + p;
     const double gain = knobs.gain;
     const double o = SoftClip(s, 0.5, 3.0 * gain);
@@ -55,13 +58,9 @@ inline double AmpModels::CleanTwo(double u) {
 }
 
 inline double AmpModels::CleanThree(double u) {
-    const double l108 = S(108, u);
-    const double c8 = COMB(8, 0.73, S(109, l108));
-    const double c9 = COMB(9, 0.99, l108);
-    const double l110 = S(110, u);
-    const double c10 = COMB(10, 0.73, S(111, l110));
-    const double c11 = COMB(11, 0.99, l110);
-    const double r = (c11 + c9) * 0.5;
+    const CleanCombs combs = RunCleanCombs(u);
+    const double c8 = combs.c8, c10 = combs.c10;
+    const double r = combs.room;
     const double e = u - B(4, u);
     const double q1 = S(113, S(112, e));
     const double q2 = S(114, q1);
@@ -75,13 +74,9 @@ inline double AmpModels::CleanThree(double u) {
 // beside a 12 ms comb pair for a roomy low end. The gain knob raises the slot 115 high pass over
 // the whole mix up to 425 Hz and crossfades to a soft-clipped copy, so more gain is also tighter.
 inline double AmpModels::CleanFour(double u) {
-    const double l108 = S(108, u);
-    const double c8 = COMB(8, 0.73, S(109, l108));
-    const double c9 = COMB(9, 0.99, l108);
-    const double l110 = S(110, u);
-    const double c10 = COMB(10, 0.73, S(111, l110));
-    const double c11 = COMB(11, 0.99, l110);
-    const double r = (c11 + c9) * 0.5;
+    const CleanCombs combs = RunCleanCombs(u);
+    const double c8 = combs.c8, c10 = combs.c10;
+    const double r = combs.room;
     const double e = u - B(4, u);
     const double q1 = S(113, S(112, e));
     const double q2 = S(114, q1);

@@ -87,6 +87,12 @@ private:
     // before its post sections to w and names those sections; false for the other models.
     bool RunNetwork(const double* x, double* w, int n, const int*& post, int& postCount);
     double Tail(double w);
+    struct CleanCombs {
+        double c8;
+        double c10;
+        double room; // the mean of the two long combs
+    };
+    CleanCombs RunCleanCombs(double u);
     double CleanOne(double u);
     double CleanTwo(double u);
     double CleanThree(double u);
