@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <new>
 
 namespace {
 constexpr uint16_t kFormatPcm = 1;
@@ -76,6 +77,12 @@ const char* WavStatusText(WavStatus status) {
         return "Truncated WAV file:\n";
     case WavStatus::kEmpty:
         return "WAV file holds only silence:\n";
+    case WavStatus::kBadRate:
+        return "WAV sample rate out of range:\n";
+    case WavStatus::kTooLong:
+        return "Impulse too long:\n";
+    case WavStatus::kNoMemory:
+        return "Not enough memory for the impulse:\n";
     }
     return "";
 }
@@ -144,4 +151,17 @@ double ImpulseNorm(const std::vector<double>& samples) {
         energy += s * s;
     if (!(energy > 0.0) || !std::isfinite(energy)) return 0.0;
     return 1.0 / (std::sqrt(2.0) * std::sqrt(energy));
+}
+
+WavStatus ResampleImpulse(const std::vector<double>& in, double fromRate, double toRate, size_t maxFrames,
+                          std::vector<double>& out) {
+    if (!(fromRate > 0.0) || !(toRate > 0.0)) return WavStatus::kBadRate;
+    const double frames = std::floor(static_cast<double>(in.size()) * toRate / fromRate);
+    if (!(frames <= static_cast<double>(maxFrames))) return WavStatus::kTooLong;
+    try {
+        out = ResampleLinear(in, fromRate, toRate);
+    } catch (const std::bad_alloc&) {
+        return WavStatus::kNoMemory;
+    }
+    return WavStatus::kOk;
 }

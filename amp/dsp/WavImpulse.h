@@ -15,6 +15,9 @@ enum class WavStatus {
     kNoData,            // no "data" chunk before the end of the file
     kTruncated,         // the data chunk runs past the end of the file
     kEmpty,             // no frames, or only zero samples
+    kBadRate,           // a sample rate outside what an impulse can have
+    kTooLong,           // longer than the convolution engine takes, at the file's or the host's rate
+    kNoMemory,          // the memory for the samples could not be had
 };
 
 // The text shown to the user for a status.
@@ -34,6 +37,12 @@ WavStatus ParseWav(const uint8_t* bytes, size_t size, WavImpulse& out);
 // samples; sample j interpolates the input at j * fromRate / toRate, with zero after the last
 // input sample. Equal rates copy.
 std::vector<double> ResampleLinear(const std::vector<double>& in, double fromRate, double toRate);
+
+// Resamples an impulse from fromRate to toRate into out. The resulting length is checked against
+// maxFrames before anything is allocated (kTooLong), a failed allocation is kNoMemory, and equal
+// rates copy the samples unchanged. On any status but kOk, out is left unchanged.
+WavStatus ResampleImpulse(const std::vector<double>& in, double fromRate, double toRate, size_t maxFrames,
+                          std::vector<double>& out);
 
 // The gain applied to the convolved signal: 1 / (sqrt(2) * sqrt(sum of squares)); 0 when the
 // impulse holds no energy.
