@@ -1,4 +1,4 @@
-// The editor: the graphics object and its 224 controls, attached in the order the change
+// The editor: the graphics object and its 230 controls, attached in the order the change
 // handler relies on (EditorIndices.h names the indices it addresses).
 #include "EditorLayout.h"
 
@@ -58,6 +58,43 @@ enum ImageId : int {
     kImgTunerNotes = 147,
     kImgFileOpen = 148,
     kImgResponseFrame = 149,
+    kImgLampGate = 150,
+    kImgLampAmp = 151,
+    kImgLampCabinet = 152,
+    kImgLampEq = 153,
+    kImgLampImpulse = 154,
+    kImgCabinetPicture = 155,
+};
+
+// The stages of the signal-chain plate that light up, in control order: image and top-left corner.
+struct LampPlace {
+    int image, x, y;
+};
+const LampPlace kLamps[] = {
+    {kImgLampGate, 210, 51}, {kImgLampAmp, 252, 51}, {kImgLampCabinet, 336, 51},
+    {kImgLampEq, 210, 71},   {kImgLampImpulse, 294, 71},
+};
+constexpr int kCabinetPictureX = 446, kCabinetPictureY = 176;
+
+// An image under an overlay that is attached before it: while the overlay is on, only the part
+// of the image beside the overlay is drawn, so the overlay stays on top.
+class IUnderlayBitmapControl : public IBitmapControl {
+public:
+    IUnderlayBitmapControl(IPluginBase* plugin, int x, int y, const IBitmapStrip& strip, const IControl* overlay)
+        : IBitmapControl(plugin, x, y, strip), overlay(overlay) {}
+    bool Draw(IEditorGraphics* graphics) override {
+        if (!overlay || overlay->IsHidden() || overlay->Value() < 0.5 || !overlay->Rect().Intersects(rect))
+            return IBitmapControl::Draw(graphics);
+        // The overlay covers the image's left part (the about box lies left of the cabinet).
+        const int left = overlay->Rect().right;
+        if (left >= rect.right) return true;
+        const IRect beside(left, rect.top, rect.right, rect.bottom);
+        return graphics->DrawBitmap(strip, beside, left - rect.left,
+                                    strip.FrameTop(FrameForValue(strip.frames, value)), &blend);
+    }
+
+private:
+    const IControl* overlay;
 };
 
 constexpr float kNeedleAngle = 2.356194490192345f; // 135 degrees
@@ -230,7 +267,9 @@ void VulpanePlugin::BuildEditor() {
     build.Add(response);
     response->Hide(true);
 
-    build.Text(IRect(35, 322, 182, 338), "");
+    const int fileName = build.Text(IRect(35, 322, 182, 338), "");
+    if (auto* field = dynamic_cast<ITextControl*>(editorGraphics->ControlAt(fileName)))
+        field->SetHint("click to load a WAV impulse");
     build.Add(new IFileSelectorControl(this, IRect(35, 322, 182, 338), kIrFile, build.Image(kImgFileOpen, 1),
                                        IFileSelectorControl::kOpen, "", "wav"));
 
@@ -273,5 +312,13 @@ void VulpanePlugin::BuildEditor() {
     editorGraphics->HideParam(kPresetScroll, true);
     editorGraphics->HideParam(kBankScroll, true);
 
-    build.Add(new IBitmapOverlayControl(this, 157, 101, -1, build.Image(kImgAbout, 1), IRect(0, 0, 200, 30)));
+    const int about =
+        build.Add(new IBitmapOverlayControl(this, 157, 101, -1, build.Image(kImgAbout, 1), IRect(0, 0, 200, 30)));
+
+    // The change handler lights these and picks the cabinet's frame.
+    for (const LampPlace& lamp : kLamps)
+        build.Bitmap(lamp.x, lamp.y, -1, lamp.image, 2);
+    build.Add(new IUnderlayBitmapControl(this, kCabinetPictureX, kCabinetPictureY,
+                                         build.Image(kImgCabinetPicture, kCabinetPictureFrames),
+                                         editorGraphics->ControlAt(about)));
 }

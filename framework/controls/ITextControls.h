@@ -24,6 +24,8 @@ public:
     void SetEditable(bool e) { editable = e; }
     bool Secret() const { return secret; }
     void SetSecret(bool s) { secret = s; }
+    // A text drawn dimmed while the control's own text is empty (a static string, not copied).
+    void SetHint(const char* h) { hint = h; }
 
 protected:
     // Stores without marking dirty; returns whether the text changed.
@@ -36,6 +38,7 @@ private:
     char text[kMaxText] = {};
     bool editable = false;
     bool secret = false;
+    const char* hint = nullptr;
 };
 
 // Shows a parameter's display text (and unit) and can be dragged and wheeled like a knob.
