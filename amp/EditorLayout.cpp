@@ -14,7 +14,10 @@
 #include "ImageResourceTable.h"
 #include "VulpanePlugin.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <utility>
+#include <vector>
 
 std::unique_ptr<IEditorWindow> NewEditorWindow() {
     return NewSystemEditorWindow();
@@ -76,17 +79,19 @@ const LampPlace kLamps[] = {
 };
 constexpr int kCabinetPictureX = 446, kCabinetPictureY = 176;
 
-// An image under an overlay that is attached before it: while the overlay is on, only the part
-// of the image beside the overlay is drawn, so the overlay stays on top.
+// An image attached after controls that must stay on top of it (the about box, the response
+// display and its frame, all reaching into it from the left): while one of them is shown, only
+// the part of the image right of it is drawn.
 class IUnderlayBitmapControl : public IBitmapControl {
 public:
-    IUnderlayBitmapControl(IPluginBase* plugin, int x, int y, const IBitmapStrip& strip, const IControl* overlay)
-        : IBitmapControl(plugin, x, y, strip), overlay(overlay) {}
+    IUnderlayBitmapControl(IPluginBase* plugin, int x, int y, const IBitmapStrip& strip,
+                           std::vector<const IControl*> over)
+        : IBitmapControl(plugin, x, y, strip), overlays(std::move(over)) {}
     bool Draw(IEditorGraphics* graphics) override {
-        if (!overlay || overlay->IsHidden() || overlay->Value() < 0.5 || !overlay->Rect().Intersects(rect))
-            return IBitmapControl::Draw(graphics);
-        // The overlay covers the image's left part (the about box lies left of the cabinet).
-        const int left = overlay->Rect().right;
+        int left = rect.left;
+        for (const IControl* overlay : overlays)
+            if (Covers(overlay)) left = std::max(left, overlay->Rect().right);
+        if (left == rect.left) return IBitmapControl::Draw(graphics);
         if (left >= rect.right) return true;
         const IRect beside(left, rect.top, rect.right, rect.bottom);
         return graphics->DrawBitmap(strip, beside, left - rect.left,
@@ -94,7 +99,13 @@ public:
     }
 
 private:
-    const IControl* overlay;
+    bool Covers(const IControl* overlay) const {
+        if (!overlay || overlay->IsHidden() || !overlay->Rect().Intersects(rect)) return false;
+        // An overlay box draws nothing while it is off.
+        return !dynamic_cast<const IBitmapOverlayControl*>(overlay) || overlay->Value() >= 0.5;
+    }
+
+    std::vector<const IControl*> overlays;
 };
 
 constexpr float kNeedleAngle = 2.356194490192345f; // 135 degrees
@@ -320,5 +331,7 @@ void VulpanePlugin::BuildEditor() {
         build.Bitmap(lamp.x, lamp.y, -1, lamp.image, 2);
     build.Add(new IUnderlayBitmapControl(this, kCabinetPictureX, kCabinetPictureY,
                                          build.Image(kImgCabinetPicture, kCabinetPictureFrames),
-                                         editorGraphics->ControlAt(about)));
+                                         {editorGraphics->ControlAt(about),
+                                          editorGraphics->ControlAt(kControlResponseFrame),
+                                          editorGraphics->ControlAt(kControlResponse)}));
 }
