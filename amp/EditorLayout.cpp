@@ -79,8 +79,8 @@ const LampPlace kLamps[] = {
 };
 constexpr int kCabinetPictureX = 446, kCabinetPictureY = 176;
 
-// An image attached after controls that must stay on top of it (the about box, the response
-// display and its frame, all reaching into it from the left): while one of them is shown, only
+// An image attached after controls that must stay on top of it (the about box, the preset
+// browser, the response display and its frame, all reaching into it from the left): while one of them is shown, only
 // the part of the image right of it is drawn.
 class IUnderlayBitmapControl : public IBitmapControl {
 public:
@@ -305,7 +305,8 @@ void VulpanePlugin::BuildEditor() {
     }
     for (int k = 0; k < 20; ++k) {
         std::snprintf(text, sizeof(text), "%3d - Default preset", k + 1);
-        lastListText = build.Text(IRect(140, 90 + 14 * k, 222, 104 + 14 * k), text, LeftAligned());
+        // As wide as the list column (to its scroll bar), so names fit without being shortened.
+        lastListText = build.Text(IRect(140, 90 + 14 * k, 322, 104 + 14 * k), text, LeftAligned());
     }
     const int bankPick = build.Add(new IVerticalPickControl(this, IRect(350, 90, 492, 370), kBankListClick));
     build.Add(new ISliderControl(this, 505, 91, 277, kBankScroll, build.Image(kImgFader, 1),
@@ -331,7 +332,7 @@ void VulpanePlugin::BuildEditor() {
         build.Bitmap(lamp.x, lamp.y, -1, lamp.image, 2);
     build.Add(new IUnderlayBitmapControl(this, kCabinetPictureX, kCabinetPictureY,
                                          build.Image(kImgCabinetPicture, kCabinetPictureFrames),
-                                         {editorGraphics->ControlAt(about),
+                                         {editorGraphics->ControlAt(about), editorGraphics->ControlAt(browserBackground),
                                           editorGraphics->ControlAt(kControlResponseFrame),
                                           editorGraphics->ControlAt(kControlResponse)}));
 }

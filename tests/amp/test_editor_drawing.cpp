@@ -154,6 +154,9 @@ TEST_F(EditorDrawing, CabinetPictureStaysUnderTheAboutBoxAndTheResponseDisplay) 
     Click(kIrPanel);
     expectClearOf({kControlResponseFrame, kControlResponse}, "impulse panel");
     Click(kIrPanel);
+    Click(kPresetBrowse);
+    expectClearOf({178}, "preset browser");
+    Click(kPresetBrowse);
     At(kControlAbout)->SetValue(1.0);
     expectClearOf({kControlAbout}, "about box");
 }
