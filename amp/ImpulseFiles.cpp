@@ -136,8 +136,8 @@ bool VulpanePlugin::LoadImpulseFile(const std::string& path) {
 
 void VulpanePlugin::InstallImpulse() {
     std::vector<double> samples;
-    if (ResampleImpulse(impulseFileSamples, impulseFileRate, chain.SampleRate(), ConvolutionEngine::kMaxImpulseLength,
-                        samples) != WavStatus::kOk)
+    if (ResampleImpulse(impulseFileSamples, impulseFileRate, chain.SampleRate(),
+                        ConvolutionEngine::kMaxImpulseLength, samples) != WavStatus::kOk)
         return;
     const double norm = ImpulseNorm(samples);
     // A rate so low that nothing of the impulse is left keeps the one installed.

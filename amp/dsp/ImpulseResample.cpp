@@ -48,7 +48,8 @@ WavStatus BandLimited(const std::vector<double>& in, double ratio, size_t length
     std::vector<float> next;
     for (int pass = 1; pass <= passes; ++pass) {
         const size_t passLength =
-            pass == passes ? length : static_cast<size_t>(std::ceil(static_cast<double>(signal.size()) * step));
+            pass == passes ? length
+                           : static_cast<size_t>(std::ceil(static_cast<double>(signal.size()) * step));
         const WavStatus status = Pass(signal, step, passLength, next);
         if (status != WavStatus::kOk) return status;
         signal.swap(next);

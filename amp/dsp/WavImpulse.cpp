@@ -50,8 +50,9 @@ WavStatus ReadFormat(const uint8_t* body, uint32_t size, Format& f) {
         tag = U16(body + 24);
     }
     f.isFloat = tag == kFormatFloat;
-    const bool known = f.isFloat ? f.bits == 32 || f.bits == 64
-                                 : tag == kFormatPcm && (f.bits == 8 || f.bits == 16 || f.bits == 24 || f.bits == 32);
+    const bool known =
+        f.isFloat ? f.bits == 32 || f.bits == 64
+                  : tag == kFormatPcm && (f.bits == 8 || f.bits == 16 || f.bits == 24 || f.bits == 32);
     if (!known || f.channels == 0 || f.blockAlign < static_cast<uint32_t>(f.channels * (f.bits / 8)))
         return WavStatus::kUnsupportedFormat;
     if (f.rate < kMinWavRate || f.rate > kMaxWavRate) return WavStatus::kBadRate;

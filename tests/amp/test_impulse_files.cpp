@@ -32,7 +32,8 @@ std::vector<double> Fractions(const std::vector<int64_t>& words) {
 // The impulse the plug-in should install (the resampling itself is checked in the DSP tests).
 std::vector<double> Resampled(const std::vector<double>& in, double fromRate, double toRate) {
     std::vector<double> out;
-    EXPECT_EQ(ResampleImpulse(in, fromRate, toRate, ConvolutionEngine::kMaxImpulseLength, out), WavStatus::kOk);
+    EXPECT_EQ(ResampleImpulse(in, fromRate, toRate, ConvolutionEngine::kMaxImpulseLength, out),
+              WavStatus::kOk);
     return out;
 }
 

@@ -32,7 +32,7 @@ struct WavFormat {
     int validBits = 0;            // the extensible layout's valid bits (0: all of the container)
     bool extraChunkFirst = false; // an odd-sized "LIST" chunk between format and data
     std::vector<std::string> chunksBeforeFormat, chunksBeforeData, chunksAfterData; // filler chunk ids
-    int64_t statedDataSize = -1;  // the data chunk's size field, when not the true size
+    int64_t statedDataSize = -1; // the data chunk's size field, when not the true size
 };
 
 // A filler chunk whose body has 3 + n bytes (odd sizes get their pad byte).
@@ -69,10 +69,14 @@ inline std::vector<uint8_t> MakeWav(const WavFormat& format, const std::vector<i
         Put(b, static_cast<uint32_t>(format.validBits ? format.validBits : format.bits), 2);
         Put(b, (1u << format.channels) - 1, 4); // channel mask
         Put(b, format.subFormat, 2);
-        for (uint8_t byte : {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71})
+        for (uint8_t byte :
+             {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71})
             b.push_back(byte);
     }
-    for (uint32_t i = format.formatSize >= 40 ? 40 : format.formatSize >= 18 ? 18 : 16; i < format.formatSize; ++i)
+    for (uint32_t i = format.formatSize >= 40   ? 40
+                      : format.formatSize >= 18 ? 18
+                                                : 16;
+         i < format.formatSize; ++i)
         b.push_back(0);
     if (format.extraChunkFirst) {
         PutId(b, "LIST");

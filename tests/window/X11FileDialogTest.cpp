@@ -1,7 +1,7 @@
 // The Linux file dialog and messages run the desktop's dialog programs; fakes on PATH stand in.
 #ifndef _WIN32
-#include "X11EditorWindow.h"
 #include "X11FileDialog.h"
+#include "X11EditorWindow.h"
 
 #include <gtest/gtest.h>
 

@@ -112,7 +112,8 @@ std::string RunFileChooser(int action, const char* folder) {
 
 bool ShowDesktopMessage(const char* caption, const char* text) {
     if (!HasDisplay()) return false;
-    const pid_t shell = Start({"/bin/sh", "-c", kMessageScript, "sh", caption ? caption : "", text ? text : ""}, -1);
+    const pid_t shell =
+        Start({"/bin/sh", "-c", kMessageScript, "sh", caption ? caption : "", text ? text : ""}, -1);
     if (shell < 0) return false;
     const int status = WaitFor(shell);
     return !(WIFEXITED(status) && WEXITSTATUS(status) == 127);
