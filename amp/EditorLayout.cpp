@@ -280,7 +280,7 @@ void VulpanePlugin::BuildEditor() {
 
     const int fileName = build.Text(IRect(35, 322, 182, 338), "");
     if (auto* field = dynamic_cast<ITextControl*>(editorGraphics->ControlAt(fileName)))
-        field->SetHint("click to load a WAV impulse");
+        field->SetHint("click to load a WAV impulse", IColorARGB(255, 112, 84, 44)); // dim ink on the display
     build.Add(new IFileSelectorControl(this, IRect(35, 322, 182, 338), kIrFile, build.Image(kImgFileOpen, 1),
                                        IFileSelectorControl::kOpen, "", "wav"));
 

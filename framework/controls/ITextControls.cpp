@@ -94,10 +94,10 @@ bool ITextControl::Draw(IEditorGraphics* graphics) {
     if (copy[0]) {
         DrawFitted(graphics, style, copy, rect);
     } else if (hint) {
-        ITextStyle dimmed = style;
-        dimmed.colour.A = dimmed.colour.A * 3 / 5;
+        ITextStyle hinted = style;
+        hinted.colour = hintColour;
         CopyText(copy, sizeof(copy), hint);
-        DrawFitted(graphics, dimmed, copy, rect);
+        DrawFitted(graphics, hinted, copy, rect);
     }
     return true;
 }
