@@ -43,6 +43,7 @@ bool LoadSnapshotImpulse(AEffect* effect, const std::string& fileName, std::stri
     // Each choice toggles the selector's parameter, as a click does, so its handler runs.
     const float chosen = effect->getParameter(effect, kIrFile) < 0.5f ? 1.0f : 0.0f;
     effect->setParameter(effect, kIrFile, chosen);
+    plugin->WaitForImpulseLoads(); // the load runs on the plug-in's loader thread
     if (!plugin->ImpulseError().empty()) {
         error = plugin->ImpulseError();
         return false;
