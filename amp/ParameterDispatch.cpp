@@ -48,6 +48,8 @@ int StripOfModelKnob(int blockStart, int model) {
     }
 }
 
+constexpr int kPoltergeistModel = 14;
+
 // The per-model block that copies a shared parameter (-1: none).
 int BlockOfShared(int shared) {
     for (int block : {kModelSwitch, kModelVolume, kModelGain, kModelBass, kModelMiddle, kModelTreble})
@@ -79,6 +81,11 @@ bool IsMomentary(int index) {
 
 int Clamp(int v, int lo, int hi) { return v < lo ? lo : (v > hi ? hi : v); }
 
+// Whether either post EQ band shows a gain other than 0.0 dB.
+bool EqShaping(double low, double high) {
+    return std::fabs(24.0 * low - 12.0) >= 0.05 || std::fabs(24.0 * high - 12.0) >= 0.05;
+}
+
 const char* OnOff(bool on) { return on ? "ON" : "OFF"; }
 } // namespace
 
@@ -92,6 +99,7 @@ void VulpanePlugin::ParameterChanged(int index) {
     case kGate:
         chain.SetGateEnabled(v >= 0.5);
         MoveParameter(kGateLed, v >= 0.5 ? 1.0 : 0.0);
+        ShowLamp(kControlLampGate, v >= 0.5);
         ShowFeedback(kStripGate, v, OnOff(v >= 0.5));
         break;
     case kGateThreshold:
@@ -104,7 +112,8 @@ void VulpanePlugin::ParameterChanged(int index) {
         break;
     case kAmpOn:
         chain.SetAmpEnabled(v >= 0.5);
-        ShowText(OnOff(v >= 0.5));
+        ShowLamp(kControlLampAmp, v >= 0.5);
+        ShowFeedback(kStripAmpSwitch, v, OnOff(v >= 0.5));
         FollowInModelCopy(index);
         break;
     case kAmpModel:
@@ -143,13 +152,16 @@ void VulpanePlugin::ParameterChanged(int index) {
     case kCabPreset:
         currentCabinet = Clamp(static_cast<int>(v), 0, kNumCabinets - 1);
         chain.SetCabPreset(currentCabinet);
+        ShowCabinet(currentCabinet);
         break;
     case kEqLow:
         chain.SetEqLow(v);
+        ShowLamp(kControlLampEq, EqShaping(v, Value(kEqHigh)));
         ShowFeedbackFormat(kStripEqLow, v, "%.1f dB", 24.0 * v - 12.0);
         break;
     case kEqHigh:
         chain.SetEqHigh(v);
+        ShowLamp(kControlLampEq, EqShaping(Value(kEqLow), v));
         ShowFeedbackFormat(kStripEqHigh, v, "%.1f dB", 24.0 * v - 12.0);
         break;
     case kLoudness:
@@ -162,6 +174,7 @@ void VulpanePlugin::ParameterChanged(int index) {
         break;
     case kIrOn:
         chain.SetConvolutionEnabled(v != 0.0);
+        ShowLamp(kControlLampImpulse, v != 0.0);
         break;
     case kIrToggle:
         if (v > 0.5) {
@@ -169,6 +182,7 @@ void VulpanePlugin::ParameterChanged(int index) {
             chain.SetConvolutionEnabled(on);
             MoveParameter(kIrOn, on ? 1.0 : 0.0);
             ShowFeedback(kStripIrToggle, on ? 1.0 : 0.0, OnOff(on));
+            ShowLamp(kControlLampImpulse, on);
         }
         break;
     case kIrDry: {
@@ -257,18 +271,16 @@ void VulpanePlugin::ChangeModelCopy(int index) {
     }
     const double value = Value(shared);
     const int strip = StripOfModelKnob(blockStart, m);
-    switch (blockStart) {
-    case kModelSwitch:
-        ShowFeedback(strip, value, nullptr);
-        break;
-    case kModelVolume:
-    case kModelGain:
+    if (blockStart == kModelSwitch)
+        ShowFeedback(strip, value, OnOff(value >= 0.5));
+    else if (m == kPoltergeistModel && blockStart == kModelBass) // a three-position low-shelf switch
+        ShowFeedbackFormat(strip, value, "%.0f dB", 24.0 * value - 12.0);
+    else if (m == kPoltergeistModel && blockStart == kModelTreble) // the modulation switch
+        ShowFeedback(strip, value, OnOff(value > 0.0));
+    else if (blockStart == kModelVolume || blockStart == kModelGain)
         ShowFeedbackFormat(strip, value, "%.2f", 10.0 * value);
-        break;
-    default:
+    else
         ShowFeedbackFormat(strip, value, "%.2f", 10.0 * value - 5.0);
-        break;
-    }
 }
 
 void VulpanePlugin::FollowInModelCopy(int sharedIndex) {

@@ -124,6 +124,7 @@ bool VulpanePlugin::LoadPresetFile() {
     const bool on = VzpImpulseOn(file);
     chain.SetConvolutionEnabled(on);
     MoveParameter(kIrOn, on ? 1.0 : 0.0);
+    ShowLamp(kControlLampImpulse, on);
     if (file.version == 4) ShowFeedback(kStripIrToggle, on ? 1.0 : 0.0, on ? "ON" : "OFF");
     return true;
 }
