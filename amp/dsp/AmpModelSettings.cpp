@@ -53,9 +53,10 @@ double GainTaper(double v) {
     return 1.0 - (1.0 - DspExp(-3.0 * (1.0 - v))) * TaperScale();
 }
 
-void AmpModels::Initialise(DspBank& b, double rate) {
+void AmpModels::Initialise(DspBank& b, double rate, int factor) {
     bank = &b;
     sampleRate = rate;
+    rateFactor = factor < 1 ? 1 : factor;
     knobs = Knobs{};
     // Model 14's lines exist from the start, so its shifter never runs on a missing buffer.
     bank->AllocModDelay(0.0, sampleRate, 0);
@@ -77,6 +78,7 @@ void AmpModels::SampleRateChanged(double rate) {
 
 bool AmpModels::SelectModel(int m) {
     if (!bank || m < 0 || m >= kModelCount) return false;
+    if (follower) follower->SelectModel(m);
     model = m;
     ApplyModelSections();
     // The knob sections follow, with the current values, so the sound always matches the knobs.
@@ -88,20 +90,35 @@ bool AmpModels::SelectModel(int m) {
     return true;
 }
 
+void AmpModels::CopySettingsFrom(const AmpModels& other) {
+    const Knobs k = other.knobs;
+    SetVolume(k.volume);
+    SetToneResonance(k.resonance);
+    SetToneFreq(k.toneFreq);
+    SetGain(k.gain);
+    SetBass(k.bass);
+    SetMiddle(k.middle);
+    SetTreble(k.treble);
+    SelectModel(other.model);
+}
+
 void AmpModels::SetVolume(double v) {
     if (!Sanitise(v)) return;
+    if (follower) follower->SetVolume(v);
     knobs.volume = v;
     volume = GainTaper(v);
 }
 
 void AmpModels::SetGain(double v) {
     if (!Sanitise(v)) return;
+    if (follower) follower->SetGain(v);
     knobs.gain = v;
     ApplyGain();
 }
 
 void AmpModels::SetToneFreq(double v) {
     if (!Sanitise(v)) return;
+    if (follower) follower->SetToneFreq(v);
     knobs.toneFreq = v;
     toneFreqHz = (0.9 * v + 0.1) * 10000.0;
     toneMix = 1.2 * v - 1.0;
@@ -110,6 +127,7 @@ void AmpModels::SetToneFreq(double v) {
 
 void AmpModels::SetToneResonance(double v) {
     if (!Sanitise(v)) return;
+    if (follower) follower->SetToneResonance(v);
     knobs.resonance = v;
     toneWidth = (1.0 - 0.9 * v) * 2.8;
     const double t = 9.0 * v - 5.0;
@@ -119,18 +137,21 @@ void AmpModels::SetToneResonance(double v) {
 
 void AmpModels::SetBass(double v) {
     if (!Sanitise(v)) return;
+    if (follower) follower->SetBass(v);
     knobs.bass = v;
     DesignBass();
 }
 
 void AmpModels::SetMiddle(double v) {
     if (!Sanitise(v)) return;
+    if (follower) follower->SetMiddle(v);
     knobs.middle = v;
     DesignMiddle();
 }
 
 void AmpModels::SetTreble(double v) {
     if (!Sanitise(v)) return;
+    if (follower) follower->SetTreble(v);
     knobs.treble = v;
     DesignTreble();
     // Model 15's middle section tracks the treble value; design it again so that the result does

@@ -325,3 +325,35 @@ void DspBank::AllocModDelay(double depth, double sampleRate, int slot) {
     m.readOffset = static_cast<int>(r);
     m.readFraction = r - std::floor(r);
 }
+
+int CombDelaySamples(double seconds, double sampleRate) {
+    return DelayLastIndex(seconds, sampleRate, OneSecond(sampleRate)) + 1;
+}
+
+void DspBank::SetDelaySamples(int delay, int capacity, int slot) {
+    if (slot < 0 || slot >= kDelayLines || capacity < 1) return;
+    DelayLine& d = delayLine[slot];
+    if (d.size != capacity) {
+        d.buffer.reset(new double[static_cast<size_t>(capacity)]());
+        d.size = capacity;
+    } else {
+        std::memset(d.buffer.get(), 0, sizeof(double) * static_cast<size_t>(capacity));
+    }
+    d.lastIndex = delay < 1 ? 0 : (delay > capacity ? capacity - 1 : delay - 1);
+    d.position = 0;
+}
+
+void DspBank::ClearAllState() {
+    std::memset(biquad.x1, 0, sizeof biquad.x1);
+    std::memset(biquad.x2, 0, sizeof biquad.x2);
+    std::memset(biquad.y1, 0, sizeof biquad.y1);
+    std::memset(biquad.y2, 0, sizeof biquad.y2);
+    std::memset(onePoleA.y, 0, sizeof onePoleA.y);
+    std::memset(onePoleB.y, 0, sizeof onePoleB.y);
+    std::memset(follower.envelope, 0, sizeof follower.envelope);
+    envelope.level = 0.0;
+    for (DelayLine& d : delayLine)
+        if (d.buffer) std::memset(d.buffer.get(), 0, sizeof(double) * static_cast<size_t>(d.size));
+    for (ModDelayLine& m : modDelay)
+        if (m.buffer) std::memset(m.buffer.get(), 0, sizeof(double) * static_cast<size_t>(m.length));
+}

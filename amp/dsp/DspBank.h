@@ -45,6 +45,9 @@ double OnePoleFeedback(double freqHz, double sampleRate);
 // Envelope-follower coefficient exp(-2 / (ms * 0.001 * rate)); ms below 0.001 counts as 0.001.
 double FollowerCoefficient(double timeMs, double sampleRate);
 
+// The loop length in samples that AllocDelayLine and SetDelayLength give a comb of `seconds`.
+int CombDelaySamples(double seconds, double sampleRate);
+
 // Envelope-generator time 2^(10 v - 6.666666) seconds for a normalised knob value v.
 double EnvelopeSeconds(double v);
 
@@ -131,6 +134,9 @@ public:
     void SetBiquadCoefficients(int slot, const BiquadCoefficients& c);
     BiquadCoefficients GetBiquadCoefficients(int slot) const;
     void ClearBiquadState(int slot);
+    // Zeroes the state of every section, one-pole, follower, comb and modulated line and the
+    // envelope level; coefficients and lengths stay. Allocates nothing.
+    void ClearAllState();
 
     // Direct form I: y = b1 x1 + b0 x + b2 x2 - a1 y1 - a2 y2.
     double ProcessBiquad(double x, int slot);
@@ -170,6 +176,11 @@ public:
     void SetDelayLength(double seconds, double sampleRate, int slot);
     // buf[pos] = buf[pos] * feedback + input; advance pos through 0..lastIndex; return buf[pos].
     double FeedbackComb(int slot, double feedback, double input);
+
+    // A comb of `delay` samples (limited to the buffer) in a zeroed buffer of `capacity` samples,
+    // allocated when the buffer has another size; position 0. For lines that hold a fixed delay
+    // at a multiple of the host rate, where one second would be far more than needed.
+    void SetDelaySamples(int delay, int capacity, int slot);
 
     void AllocModDelay(double depth, double sampleRate, int slot);
 
