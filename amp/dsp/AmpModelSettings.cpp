@@ -132,7 +132,7 @@ void AmpModels::SetToneResonance(double v) {
     toneWidth = (1.0 - 0.9 * v) * 2.8;
     const double t = 9.0 * v - 5.0;
     resonanceMix = t > 0.0 ? 9.0 * v * (0.1 * t + 0.08) - 0.42 : 9.0 * v * 0.08 - 0.42;
-    if (bank) bank->DesignBiquad(toneFreqHz, toneWidth, 0.0, sampleRate, kBandPass, 71);
+    if (bank) DesignModelSection(*bank, toneFreqHz, toneWidth, 0.0, sampleRate, rateFactor, kBandPass, 71);
 }
 
 void AmpModels::SetBass(double v) {
@@ -160,9 +160,9 @@ void AmpModels::SetTreble(double v) {
 }
 
 void AmpModels::DesignToneFilters() {
-    bank->DesignBiquad(toneFreqHz, toneWidth, 0.0, sampleRate, kBandPass, 71);
-    bank->DesignBiquad(1.3684 * toneFreqHz + 3300.0, 0.0, 0.004868 * toneFreqHz - 38.75, sampleRate,
-                       kHighShelf, 72);
+    DesignModelSection(*bank, toneFreqHz, toneWidth, 0.0, sampleRate, rateFactor, kBandPass, 71);
+    DesignModelSection(*bank, 1.3684 * toneFreqHz + 3300.0, 0.0, 0.004868 * toneFreqHz - 38.75, sampleRate,
+                       rateFactor, kHighShelf, 72);
 }
 
 void AmpModels::ResetShifter() {
@@ -187,10 +187,10 @@ void AmpModels::ApplyGain() {
     drive = ExponentialDrive(g);
     switch (model) {
     case 0:
-        bank->DesignBiquad(900.0 * g, 1.4, 0.0, sampleRate, kHighPass, 115);
+        DesignModelSection(*bank, 900.0 * g, 1.4, 0.0, sampleRate, rateFactor, kHighPass, 115);
         break;
     case 3:
-        bank->DesignBiquad(425.0 * g, 1.4, 0.0, sampleRate, kHighPass, 115);
+        DesignModelSection(*bank, 425.0 * g, 1.4, 0.0, sampleRate, rateFactor, kHighPass, 115);
         break;
     case 5:
         drive2 = drive + 0.5;
@@ -214,7 +214,7 @@ void AmpModels::ApplyGain() {
 
 void AmpModels::DesignBass() {
     if (!bank) return;
-    ModelDesigner d{*bank, sampleRate};
+    ModelDesigner d{*bank, sampleRate, rateFactor};
     const double v = knobs.bass;
     const PeakKnob& peak = kBassPeak[model];
     if (peak.width > 0.0) d.Peak(64, peak.freq, peak.width, KnobDb(v));
@@ -241,7 +241,7 @@ void AmpModels::DesignBass() {
 
 void AmpModels::DesignMiddle() {
     if (!bank) return;
-    ModelDesigner d{*bank, sampleRate};
+    ModelDesigner d{*bank, sampleRate, rateFactor};
     const double v = knobs.middle;
     const PeakKnob& peak = kMiddlePeak[model];
     if (peak.width > 0.0) d.Peak(65, peak.freq, peak.width, KnobDb(v));
@@ -276,7 +276,7 @@ void AmpModels::DesignMiddle() {
 
 void AmpModels::DesignTreble() {
     if (!bank) return;
-    ModelDesigner d{*bank, sampleRate};
+    ModelDesigner d{*bank, sampleRate, rateFactor};
     const double v = knobs.treble;
     const PeakKnob& peak = kTreblePeak[model];
     if (peak.width > 0.0) d.Peak(66, peak.freq, peak.width, KnobDb(v));

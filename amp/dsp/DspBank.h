@@ -39,6 +39,12 @@ struct BiquadCoefficients {
 BiquadCoefficients DesignBiquadCoefficients(double freqHz, double bandwidthOct, double gainDb,
                                             double sampleRate, int type);
 
+// The section that runs at `factor` times the rate c was designed for and is the bilinear
+// transform of the same analog filter: its response at f is c's response at the host-rate
+// frequency f' with tan(pi f' / sr) = factor tan(pi f / (factor sr)), so it matches c exactly at
+// DC and within the host rate's own frequency warping below its Nyquist. factor 1 returns c.
+BiquadCoefficients RateScaledSection(const BiquadCoefficients& c, int factor);
+
 // Feedback p = exp(-2 pi f / rate) of a one-pole low-pass y = (1 - p) x + p y.
 double OnePoleFeedback(double freqHz, double sampleRate);
 
