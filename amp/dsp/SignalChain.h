@@ -7,6 +7,7 @@
 #include "PostEq.h"
 #include "Tuner.h"
 
+#include <memory>
 #include <vector>
 
 // The plug-in's audio path: mono sum, noise gate, amp model, cabinet cascade, post EQ and
@@ -64,6 +65,10 @@ public:
     // for the impulse could not be had (the convolved part is then silent).
     bool LoadImpulse(const ImpulseBuffer& impulse, double norm);
     bool LoadImpulse(const double* samples, int length, double norm);
+    // Puts an engine prepared elsewhere in place, with its gain, and hands back the one it
+    // replaces so the caller frees it off the audio path. Constant time; serialise it with
+    // ProcessBlock as the setters. A null engine changes nothing and comes back null.
+    std::unique_ptr<ConvolutionEngine> SwapConvolution(std::unique_ptr<ConvolutionEngine> engine, double norm);
 
     // The amp models' rate factor: 1 (the host rate), 2, 4 or 8. Prepares the new path here
     // (allocates: call it outside the audio path); the audio path changes over at its next block
@@ -82,7 +87,7 @@ public:
     double DryGain() const { return dryGain; }
     double WetGain() const { return wetGain; }
     double IrNorm() const { return irNorm; }
-    const ConvolutionEngine& Convolution() const { return convolution; }
+    const ConvolutionEngine& Convolution() const { return *convolution; }
     const PostEq& GetPostEq() const { return postEq; }
     // True while digital silence has switched processing off.
     bool IsQuiet() const { return quiet; }
@@ -137,7 +142,7 @@ private:
     Tuner tuner;
     TunerDisplay* tunerDisplay = nullptr;
 
-    ConvolutionEngine convolution;
+    std::unique_ptr<ConvolutionEngine> convolution; // never null
     double irNorm = 1.0;
     double dryGain = 0.0;
     double wetGain = 1.0;

@@ -104,6 +104,11 @@ protected:
         selector->SetSelectedFile(path.c_str());
         toggle = 1.0f - toggle;
         host->SetParameter(kIrFile, toggle);
+        plugin->WaitForImpulseLoads();
+    }
+    void Step(int param) {
+        Click(param);
+        plugin->WaitForImpulseLoads();
     }
 
     std::string NameShown() const { return dynamic_cast<ITextControl*>(At(kControlFileName))->Text(); }
@@ -138,35 +143,35 @@ TEST_F(ImpulseFiles, ChosenFileIsConvolvedAndListedWithItsFolder) {
     const double flatColumn = response->ColumnValue(150);
     Choose(folder + "a.wav");
     EXPECT_EQ(plugin->ImpulseError(), "");
-    EXPECT_EQ(plugin->ImpulsePath(), folder + "a");
+    EXPECT_EQ(plugin->ImpulsePath(), folder + "a.wav");
     EXPECT_EQ(plugin->ImpulseFolder(), folder);
     EXPECT_EQ(plugin->ImpulseNames(), (std::vector<std::string>{"a", "b"}));
     EXPECT_EQ(plugin->ImpulseIndex(), 0);
     EXPECT_EQ(NameShown(), "a");
     EXPECT_NE(response->ColumnValue(150), flatColumn);
     ExpectConvolved(Fractions(aWords), 44100.0);
-    // The path is stored with the state.
+    // The file's real path is stored with the state.
     const std::vector<char> chunk = host->GetChunk(true);
-    const std::string stored = folder + "a";
+    const std::string stored = folder + "a.wav";
     ASSERT_GT(chunk.size(), 12 + stored.size());
     EXPECT_EQ(std::string(chunk.data() + 12, stored.size()), stored);
 }
 
 TEST_F(ImpulseFiles, PreviousAndNextWalkTheFolderAndStopAtItsEnds) {
     Choose(folder + "a.wav");
-    Click(kIrNext);
+    Step(kIrNext);
     EXPECT_EQ(plugin->ImpulseIndex(), 1);
-    EXPECT_EQ(plugin->ImpulsePath(), folder + "b");
+    EXPECT_EQ(plugin->ImpulsePath(), folder + "b.WAV");
     EXPECT_EQ(NameShown(), "b");
     EXPECT_EQ(plugin->ImpulseError(), ""); // found under its own extension "WAV"
-    Click(kIrNext);
+    Step(kIrNext);
     EXPECT_EQ(plugin->ImpulseIndex(), 1);
     // b.WAV is a 48 kHz file played at 44.1 kHz.
     ExpectConvolved(Interpolated(Fractions(bWords), 48000.0, 44100.0), 44100.0);
-    Click(kIrPrev);
-    Click(kIrPrev);
+    Step(kIrPrev);
+    Step(kIrPrev);
     EXPECT_EQ(plugin->ImpulseIndex(), 0);
-    EXPECT_EQ(plugin->ImpulsePath(), folder + "a");
+    EXPECT_EQ(plugin->ImpulsePath(), folder + "a.wav");
 }
 
 TEST_F(ImpulseFiles, AFailedLoadKeepsTheImpulseTheListAndThePath) {
@@ -181,9 +186,9 @@ TEST_F(ImpulseFiles, AFailedLoadKeepsTheImpulseTheListAndThePath) {
     WriteFile(folder + "text.wav", {'h', 'e', 'l', 'l', 'o'});
     Choose(folder + "text.wav");
     EXPECT_EQ(plugin->ImpulseError(), "Not a WAV file:\n" + folder + "text.wav");
-    EXPECT_EQ(plugin->ImpulsePath(), folder + "a");
+    EXPECT_EQ(plugin->ImpulsePath(), folder + "a.wav");
     EXPECT_EQ(plugin->ImpulseNames(), (std::vector<std::string>{"a", "b"}));
-    EXPECT_EQ(NameShown(), "a");
+    EXPECT_EQ(NameShown(), "text.wav (not loaded)"); // until the next action
     // The engine still convolves with a.wav.
     ExpectConvolved(Fractions(aWords), 44100.0);
 }
@@ -191,6 +196,7 @@ TEST_F(ImpulseFiles, AFailedLoadKeepsTheImpulseTheListAndThePath) {
 TEST_F(ImpulseFiles, ARateChangeResamplesTheLoadedImpulse) {
     Choose(folder + "a.wav");
     host->Dispatch(effSetSampleRate, 0, 0, nullptr, 48000.0f);
+    plugin->WaitForImpulseLoads();
     ExpectConvolved(Interpolated(Fractions(aWords), 44100.0, 48000.0), 48000.0);
 }
 
@@ -206,7 +212,8 @@ TEST_F(ImpulseFiles, RestoringAStateDoesNotReloadOrComplain) {
     const std::vector<char> chunk = host->GetChunk(true);
     std::remove((folder + "a.wav").c_str());
     EXPECT_EQ(host->SetChunk(true, chunk), 1);
+    plugin->WaitForImpulseLoads();
     EXPECT_EQ(plugin->ImpulseError(), "");
-    EXPECT_EQ(plugin->ImpulsePath(), folder + "a");
+    EXPECT_EQ(plugin->ImpulsePath(), folder + "a.wav");
 }
 } // namespace
