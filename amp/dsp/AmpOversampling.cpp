@@ -57,7 +57,10 @@ bool AmpOversampling::SetFactor(int k, double hostRate, AmpModels& plain) {
         }
     }
     factor = k;
-    if (switching) {
+    if (!started) {
+        // Nothing has been heard yet: no crossfade needed.
+        current = std::move(path);
+    } else if (switching) {
         // The switch under way ends first; this one follows it.
         pending = std::move(path);
         pendingSet = true;
@@ -76,6 +79,7 @@ void AmpOversampling::RateChanged(double hostRate, AmpModels& plain) {
     switching = false;
     current.reset();
     FreeRetired();
+    started = false;
     if (factor > 1) {
         try {
             auto path = std::make_unique<OversampledAmp>();

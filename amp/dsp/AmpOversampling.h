@@ -35,7 +35,8 @@ private:
 // The quality setting of the amp models: 1 runs the host-rate models exactly as they are; 2, 4
 // and 8 run an OversampledAmp. SetFactor prepares the new path off the audio path; the audio
 // path takes it at its next block, runs it beside the old one for a short warm-up and then
-// crossfades, so a switch never clicks. The latency changes with the factor.
+// crossfades, so a switch never clicks. Before the first block (and after a rate change) the
+// new path is taken at once. The latency changes with the factor.
 class AmpOversampling {
 public:
     static constexpr int kWarmUp = 2048;    // host samples the new path runs unheard
@@ -55,6 +56,8 @@ public:
     // True while the host-rate models alone are heard and no switch is under way: the caller
     // then runs them directly.
     bool Plain() const { return !current && !switching; }
+    // Called by the audio path for each block the models run: later switches crossfade.
+    void NoteAudio() { started = true; }
 
     // In place over n <= OversampledAmp::kMaxBlock samples; `plain` are the host-rate models.
     void ProcessBlock(AmpModels& plain, double* x, int n);
@@ -67,6 +70,7 @@ private:
     void StartSwitch();
 
     int factor = 1;
+    bool started = false; // a block has run since the path was made: switches fade
     std::unique_ptr<OversampledAmp> current;  // heard; null: the host-rate models
     std::unique_ptr<OversampledAmp> incoming; // faded in while switching; null: the host-rate models
     bool switching = false;

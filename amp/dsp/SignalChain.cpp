@@ -249,6 +249,7 @@ void SignalChain::RunChain(const double* in0, const double* in1, double* out0, d
     const bool gateOn = gateEnabled;
     const bool ampOn = ampEnabled;
     const double volume = masterVolume;
+    if (ampOn) ampOversampling.NoteAudio();
     double* x = scratch;
     for (int c = begin; c < end; c += kChunk) {
         const int n = end - c < kChunk ? end - c : kChunk;
