@@ -21,7 +21,8 @@ enum EditorControl : int {
     kControlBankName = 173,
     kControlPresetName = 175,
     kControlAbout = 223,
-    kControlCount = 224,
+    kControlOversampling = 224,
+    kControlCount = 225,
 };
 
 // Frames of the name strip, as the dispatch names them.

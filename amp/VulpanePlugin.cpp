@@ -2,6 +2,7 @@
 
 #include "EditorIndices.h"
 #include "IEditorGraphics.h"
+#include "OversamplingControl.h"
 #include "IFileSelectorControl.h"
 
 #include "VstEntry.h"
@@ -47,6 +48,7 @@ VulpanePlugin::VulpanePlugin(audioMasterCallback hostCallback) : IVstAdapter(hos
     // Set before the host holds the effect, so there is nothing to tell it yet.
     chain.SetOversampling(kDefaultOversampling);
     SetLatency(chain.OversamplingLatency());
+    ShowOversampling();
     ScanBanks();
     ScanPresets();
 }
@@ -78,7 +80,14 @@ bool VulpanePlugin::SetOversampling(int factor) {
         SetLatency(latency);
         CallHost(audioMasterIOChanged, 0, 0, nullptr, 0.0f);
     }
+    ShowOversampling();
     return true;
+}
+
+void VulpanePlugin::ShowOversampling() {
+    if (!graphics) return;
+    if (auto* control = dynamic_cast<ITextControl*>(graphics->ControlAt(kControlOversampling)))
+        control->ApplyPluginText(IOversamplingControl::Label(chain.Oversampling()));
 }
 
 intptr_t VulpanePlugin::VendorSpecific(int32_t index, intptr_t value, void*, float) {

@@ -124,6 +124,7 @@ private:
         void (VulpanePlugin::*read)(const StateChunk& chunk, int position, int length);
     };
     static std::vector<StateRecordKind> StateRecordKinds();
+    void ShowOversampling();
     void WriteOversampling(StateChunk& payload);
     void ReadOversampling(const StateChunk& chunk, int position, int length);
     intptr_t VendorSpecific(int32_t index, intptr_t value, void* ptr, float opt) override;
