@@ -6,6 +6,7 @@
 #include "ITextControls.h"
 #include "VstAbi.h"
 #include "WavBytes.h"
+#include "WavImpulse.h"
 
 #include <chrono>
 #include <cstdio>
@@ -28,16 +29,11 @@ std::vector<double> Fractions(const std::vector<int64_t>& words) {
     return out;
 }
 
-// Linear interpolation written out for the check, zero after the last sample.
-std::vector<double> Interpolated(const std::vector<double>& in, double fromRate, double toRate) {
-    const auto n = static_cast<size_t>(std::floor(in.size() * toRate / fromRate));
-    std::vector<double> out(n);
-    for (size_t j = 0; j < n; ++j) {
-        const double t = j * fromRate / toRate;
-        const auto i = static_cast<size_t>(t);
-        const double b = i + 1 < in.size() ? in[i + 1] : 0.0;
-        out[j] = in[i] + (t - i) * (b - in[i]);
-    }
+// The impulse the plug-in should install (the resampling itself is checked in the DSP tests).
+std::vector<double> Resampled(const std::vector<double>& in, double fromRate, double toRate) {
+    std::vector<double> out;
+    EXPECT_EQ(ResampleImpulse(in, fromRate, toRate, ConvolutionEngine::kMaxImpulseLength, out),
+              WavStatus::kOk);
     return out;
 }
 
@@ -97,13 +93,16 @@ protected:
         h.SetParameter(kIrWet, 0.5f);
     }
 
-    void Choose(const std::string& path) {
+    // What the control does after its dialog: store the name, toggle the value.
+    void Pick(const std::string& path) {
         auto* selector = dynamic_cast<IFileSelectorControl*>(At(kControlFileSelector));
         ASSERT_NE(selector, nullptr);
-        // What the control does after its dialog: store the name, toggle the value.
         selector->SetSelectedFile(path.c_str());
         toggle = 1.0f - toggle;
         host->SetParameter(kIrFile, toggle);
+    }
+    void Choose(const std::string& path) {
+        Pick(path);
         plugin->WaitForImpulseLoads();
     }
     void Step(int param) {
@@ -167,7 +166,7 @@ TEST_F(ImpulseFiles, PreviousAndNextWalkTheFolderAndStopAtItsEnds) {
     Step(kIrNext);
     EXPECT_EQ(plugin->ImpulseIndex(), 1);
     // b.WAV is a 48 kHz file played at 44.1 kHz.
-    ExpectConvolved(Interpolated(Fractions(bWords), 48000.0, 44100.0), 44100.0);
+    ExpectConvolved(Resampled(Fractions(bWords), 48000.0, 44100.0), 44100.0);
     Step(kIrPrev);
     Step(kIrPrev);
     EXPECT_EQ(plugin->ImpulseIndex(), 0);
@@ -177,7 +176,7 @@ TEST_F(ImpulseFiles, PreviousAndNextWalkTheFolderAndStopAtItsEnds) {
 TEST_F(ImpulseFiles, AFailedLoadKeepsTheImpulseTheListAndThePath) {
     Choose(folder + "a.wav");
     std::vector<uint8_t> cut = wavtest::MakeWav16(bWords);
-    cut.resize(cut.size() - 10);
+    cut.resize(45); // the header and half a frame: a data chunk cut short gives its whole frames
     WriteFile(folder + "cut.wav", cut);
     Choose(folder + "cut.wav");
     EXPECT_EQ(plugin->ImpulseError(), "Truncated WAV file:\n" + folder + "cut.wav");
@@ -197,7 +196,7 @@ TEST_F(ImpulseFiles, ARateChangeResamplesTheLoadedImpulse) {
     Choose(folder + "a.wav");
     host->Dispatch(effSetSampleRate, 0, 0, nullptr, 48000.0f);
     plugin->WaitForImpulseLoads();
-    ExpectConvolved(Interpolated(Fractions(aWords), 44100.0, 48000.0), 48000.0);
+    ExpectConvolved(Resampled(Fractions(aWords), 44100.0, 48000.0), 48000.0);
 }
 
 TEST_F(ImpulseFiles, ChoosingTheSameFileAgainLoadsItsNewContent) {
@@ -215,5 +214,62 @@ TEST_F(ImpulseFiles, RestoringAStateDoesNotReloadOrComplain) {
     plugin->WaitForImpulseLoads();
     EXPECT_EQ(plugin->ImpulseError(), "");
     EXPECT_EQ(plugin->ImpulsePath(), folder + "a.wav");
+}
+TEST_F(ImpulseFiles, LoadsRunBesideTheAudioAndTheLastChoiceWins) {
+    Choose(folder + "a.wav");
+    // Held mid-way, the loader keeps its work to itself: blocks complete with the old impulse.
+    plugin->HoldImpulseLoads(true);
+    Pick(folder + "missing.wav");
+    Pick(folder + "c.wAv");
+    Click(kIrNext); // from the file on its way (c, the last entry): stays there
+    Pick(folder + "b.WAV");
+    ExpectConvolved(Fractions(aWords), 44100.0);
+    EXPECT_EQ(plugin->ImpulsePath(), folder + "a.wav");
+    plugin->HoldImpulseLoads(false);
+    plugin->WaitForImpulseLoads();
+    EXPECT_EQ(plugin->ImpulsePath(), folder + "b.WAV");
+    EXPECT_EQ(plugin->ImpulseError(), "");
+    EXPECT_EQ(NameShown(), "b"); // set with the engine's swap, in the same hand-over
+}
+
+TEST_F(ImpulseFiles, ARateChangeDuringALoadPreparesItForTheNewRate) {
+    plugin->HoldImpulseLoads(true);
+    Pick(folder + "b.WAV");
+    host->Dispatch(effSetSampleRate, 0, 0, nullptr, 48000.0f);
+    plugin->HoldImpulseLoads(false);
+    plugin->WaitForImpulseLoads();
+    ExpectConvolved(Fractions(bWords), 48000.0);
+}
+
+TEST_F(ImpulseFiles, ClosingDuringALoadEndsIt) {
+    plugin->HoldImpulseLoads(true);
+    Pick(folder + "b.WAV");
+    host.reset(); // effClose while the loader waits with the file read
+    std::unique_ptr<HostedPlugin> other;
+    Make(other, plugin, graphics);
+    host = std::move(other);
+    Pick(folder + "b.WAV");
+    host.reset(); // and while it reads
+}
+
+TEST_F(ImpulseFiles, ARestoredSongMarksItsMissingFileAndPlaysItsOwnCopy) {
+    Choose(folder + "a.wav");
+    const std::vector<char> song = host->GetChunk(true);
+    const std::vector<char> bare(song.begin(), song.begin() + static_cast<long>(8 + 4 + (folder + "a.wav").size() + 162 * 8));
+    std::remove((folder + "a.wav").c_str());
+    std::unique_ptr<HostedPlugin> other;
+    Make(other, plugin, graphics);
+    host = std::move(other);
+    Configure(*host);
+    EXPECT_EQ(host->SetChunk(true, bare), 1);
+    plugin->WaitForImpulseLoads();
+    EXPECT_EQ(NameShown(), "a.wav (missing)");
+    EXPECT_EQ(plugin->ImpulseError(), "File not found:\n" + folder + "a.wav");
+    EXPECT_EQ(host->GetChunk(true), bare); // the path stays stored
+    EXPECT_EQ(host->SetChunk(true, song), 1);
+    plugin->WaitForImpulseLoads();
+    EXPECT_EQ(NameShown(), "a.wav (from song)");
+    EXPECT_EQ(plugin->ImpulseError(), "");
+    ExpectConvolved(Fractions(aWords), 44100.0);
 }
 } // namespace
