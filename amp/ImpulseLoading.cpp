@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <new>
 #include <utility>
 
 namespace {
@@ -125,20 +126,31 @@ void VulpanePlugin::RequestImpulse(ImpulseRequest request) {
 }
 
 void VulpanePlugin::RunImpulseLoad(const ImpulseRequest& request, uint64_t serial) {
+    try {
+        PrepareImpulse(request, serial);
+    } catch (const std::bad_alloc&) {
+        ImpulseResult failed;
+        failed.error = "Not enough memory for the impulse.";
+        ApplyImpulseLoad(request, failed, serial);
+    }
+}
+
+void VulpanePlugin::PrepareImpulse(const ImpulseRequest& request, uint64_t serial) {
     ImpulseResult result;
     std::shared_ptr<const ImpulseSource> source;
+    std::string file;
     if (!request.path.empty()) {
-        const std::string file = ExistingImpulsePath(request.path);
+        file = ExistingImpulsePath(request.path);
         source = ReadImpulseFile(file, result.error, result.missing);
-        // The song's own copy wins over a file that is not the one it was saved with.
-        if (source && request.carried && !SameImpulse(*source, *request.carried)) source = nullptr;
-        if (source) result.file = file;
     }
     if (impulseLoader.Superseded(serial)) return;
-    if (!source) {
-        source = UsableCopy(request.carried);
-        result.fromCopy = source != nullptr;
-    }
+    // The song's own copy wins over a file that is not the one it was saved with.
+    if (request.carried && !(source && SameImpulse(*source, *request.carried)))
+        if (auto copy = UsableCopy(request.carried)) {
+            source = std::move(copy);
+            result.fromCopy = true;
+        }
+    if (source && !result.fromCopy) result.file = file;
     impulseLoader.HoldPoint(serial);
     if (!source && result.error.empty()) result.error = "The impulse saved with the song is damaged.";
     if (source) {

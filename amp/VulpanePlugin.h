@@ -111,6 +111,7 @@ private:
     void RequestImpulse(ImpulseRequest request);
     // On the loader thread; only the hand-over takes the plug-in lock.
     void RunImpulseLoad(const ImpulseRequest& request, uint64_t serial);
+    void PrepareImpulse(const ImpulseRequest& request, uint64_t serial);
     void ApplyImpulseLoad(const ImpulseRequest& request, ImpulseResult& result, uint64_t serial);
     void ShowImpulseField(const std::string& text);
     // A message for the window thread's next tick (OnIdleHook).
