@@ -28,7 +28,8 @@ enum EditorControl : int {
     kControlLampEq = 227,
     kControlLampImpulse = 228,
     kControlCabinetPicture = 229,
-    kControlCount = 230,
+    kControlOversampling = 230,
+    kControlCount = 231,
 };
 
 // Frames of the cabinet picture.

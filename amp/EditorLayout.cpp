@@ -11,6 +11,7 @@
 #include "IMiscControls.h"
 #include "IPlatformGraphics.h"
 #include "ITextControls.h"
+#include "OversamplingControl.h"
 #include "ImageResourceTable.h"
 #include "VulpanePlugin.h"
 
@@ -335,4 +336,9 @@ void VulpanePlugin::BuildEditor() {
                                          {editorGraphics->ControlAt(about), editorGraphics->ControlAt(browserBackground),
                                           editorGraphics->ControlAt(kControlResponseFrame),
                                           editorGraphics->ControlAt(kControlResponse)}));
+
+    // The oversampling factor, in the grey of the section labels, right of "AMP MODEL".
+    const IColorARGB label(255, 190, 190, 190);
+    build.Add(new IOversamplingControl(this, IRect(98, 170, 124, 184),
+                                       ITextStyle(11, &label, "Arial", ITextStyle::kNormal, ITextStyle::kAlignRight)));
 }

@@ -183,6 +183,7 @@ void VulpanePlugin::ShowBrowser(bool shown) {
     }
     ShowControl(kControlBankPick, shown);
     ShowControl(kControlPresetPick, shown);
+    ShowControl(kControlOversampling, !shown); // it lies under the browser's bank list
     graphics->HideParam(kPresetScroll, !shown);
     graphics->HideParam(kBankScroll, !shown);
 }

@@ -2,6 +2,7 @@
 
 #include "EditorIndices.h"
 #include "IEditorGraphics.h"
+#include "OversamplingControl.h"
 #include "IFileSelectorControl.h"
 
 #include "VstEntry.h"
@@ -44,6 +45,10 @@ VulpanePlugin::VulpanePlugin(audioMasterCallback hostCallback) : IVstAdapter(hos
     BuildEditor();
     chain.Initialise(GetSampleRate());
     chain.SetTunerDisplay(this);
+    // Set before the host holds the effect, so there is nothing to tell it yet.
+    chain.SetOversampling(kDefaultOversampling);
+    SetLatency(chain.OversamplingLatency());
+    ShowOversampling();
     ScanBanks();
     ScanPresets();
 }
@@ -65,6 +70,30 @@ void VulpanePlugin::Reset() {
     } else if (impulseSource && impulseInstalledRate != rate) {
         RequestImpulse({"", impulseSource, rate, true});
     }
+}
+
+bool VulpanePlugin::SetOversampling(int factor) {
+    ScopedLock<PluginLock> hold(pluginLock);
+    if (!chain.SetOversampling(factor)) return false;
+    const int latency = chain.OversamplingLatency();
+    if (latency != Latency()) {
+        SetLatency(latency);
+        CallHost(audioMasterIOChanged, 0, 0, nullptr, 0.0f);
+    }
+    ShowOversampling();
+    return true;
+}
+
+void VulpanePlugin::ShowOversampling() {
+    if (!graphics) return;
+    if (auto* control = dynamic_cast<ITextControl*>(graphics->ControlAt(kControlOversampling)))
+        control->ApplyPluginText(IOversamplingControl::Label(chain.Oversampling()));
+}
+
+intptr_t VulpanePlugin::VendorSpecific(int32_t index, intptr_t value, void*, float) {
+    if (index != kOversamplingOpcode) return 0;
+    if (value != 0) SetOversampling(static_cast<int>(value));
+    return Oversampling();
 }
 
 void VulpanePlugin::ProcessBlock(double** inputs, double** outputs, int frames) {

@@ -32,6 +32,17 @@ public:
     void UnserializeStateRecords(const StateChunk& chunk, const std::vector<StateRecordSpan>& records) override;
     void OnIdleHook() override;
 
+    // The amp models' quality setting: run at 1, 2, 4 or 8 times the host rate (not a host
+    // parameter; saved in the state's 'OVSM' record, a state without it reads as 1). A new
+    // instance starts at kDefaultOversampling. The latency reported to the host follows the
+    // factor. False, and nothing changes, for another factor.
+    static constexpr int kDefaultOversampling = 2;
+    bool SetOversampling(int factor);
+    int Oversampling() const { return chain.Oversampling(); }
+    // effVendorSpecific index kOversamplingOpcode ('VpOs'): value 0 asks for the factor, 1, 2, 4
+    // or 8 sets it; the answer is the factor in effect afterwards (other plug-ins answer 0).
+    static constexpr int32_t kOversamplingOpcode = 0x56704F73;
+
     int CurrentModel() const { return currentModel; }
     int CurrentCabinet() const { return currentCabinet; }
     const std::string& ImpulsePath() const { return impulsePath; }
@@ -116,6 +127,10 @@ private:
         void (VulpanePlugin::*read)(const StateChunk& chunk, int position, int length);
     };
     static std::vector<StateRecordKind> StateRecordKinds();
+    void ShowOversampling();
+    void WriteOversampling(StateChunk& payload);
+    void ReadOversampling(const StateChunk& chunk, int position, int length);
+    intptr_t VendorSpecific(int32_t index, intptr_t value, void* ptr, float opt) override;
     void WriteCarriedImpulse(StateChunk& payload);
     void ReadCarriedImpulse(const StateChunk& chunk, int position, int length);
 

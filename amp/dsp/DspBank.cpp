@@ -325,3 +325,58 @@ void DspBank::AllocModDelay(double depth, double sampleRate, int slot) {
     m.readOffset = static_cast<int>(r);
     m.readFraction = r - std::floor(r);
 }
+
+int CombDelaySamples(double seconds, double sampleRate) {
+    return DelayLastIndex(seconds, sampleRate, OneSecond(sampleRate)) + 1;
+}
+
+void DspBank::SetDelaySamples(int delay, int capacity, int slot) {
+    if (slot < 0 || slot >= kDelayLines || capacity < 1) return;
+    DelayLine& d = delayLine[slot];
+    if (d.size != capacity) {
+        d.buffer.reset(new double[static_cast<size_t>(capacity)]());
+        d.size = capacity;
+    } else {
+        std::memset(d.buffer.get(), 0, sizeof(double) * static_cast<size_t>(capacity));
+    }
+    d.lastIndex = delay < 1 ? 0 : (delay > capacity ? capacity - 1 : delay - 1);
+    d.position = 0;
+}
+
+void DspBank::ClearAllState() {
+    std::memset(biquad.x1, 0, sizeof biquad.x1);
+    std::memset(biquad.x2, 0, sizeof biquad.x2);
+    std::memset(biquad.y1, 0, sizeof biquad.y1);
+    std::memset(biquad.y2, 0, sizeof biquad.y2);
+    std::memset(onePoleA.y, 0, sizeof onePoleA.y);
+    std::memset(onePoleB.y, 0, sizeof onePoleB.y);
+    std::memset(follower.envelope, 0, sizeof follower.envelope);
+    envelope.level = 0.0;
+    for (DelayLine& d : delayLine)
+        if (d.buffer) std::memset(d.buffer.get(), 0, sizeof(double) * static_cast<size_t>(d.size));
+    for (ModDelayLine& m : modDelay)
+        if (m.buffer) std::memset(m.buffer.get(), 0, sizeof(double) * static_cast<size_t>(m.length));
+}
+
+BiquadCoefficients RateScaledSection(const BiquadCoefficients& c, int factor) {
+    if (factor <= 1) return c;
+    // Substitute z1^-1 = P(u) / Q(u), P = (1 - k) + (1 + k) u, Q = (1 + k) + (1 - k) u, u = z^-1,
+    // and multiply numerator and denominator by Q^2.
+    const double k = factor;
+    const double p0 = 1.0 - k, p1 = 1.0 + k, q0 = 1.0 + k, q1 = 1.0 - k;
+    const double qq[3] = {q0 * q0, 2.0 * q0 * q1, q1 * q1};
+    const double pq[3] = {p0 * q0, p0 * q1 + p1 * q0, p1 * q1};
+    const double pp[3] = {p0 * p0, 2.0 * p0 * p1, p1 * p1};
+    double b[3], a[3];
+    for (int i = 0; i < 3; ++i) {
+        b[i] = c.b0 * qq[i] + c.b1 * pq[i] + c.b2 * pp[i];
+        a[i] = qq[i] + c.a1 * pq[i] + c.a2 * pp[i];
+    }
+    BiquadCoefficients r;
+    r.b0 = b[0] / a[0];
+    r.b1 = b[1] / a[0];
+    r.b2 = b[2] / a[0];
+    r.a1 = a[1] / a[0];
+    r.a2 = a[2] / a[0];
+    return r;
+}

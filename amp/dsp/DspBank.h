@@ -39,11 +39,20 @@ struct BiquadCoefficients {
 BiquadCoefficients DesignBiquadCoefficients(double freqHz, double bandwidthOct, double gainDb,
                                             double sampleRate, int type);
 
+// The section that runs at `factor` times the rate c was designed for and is the bilinear
+// transform of the same analog filter: its response at f is c's response at the host-rate
+// frequency f' with tan(pi f' / sr) = factor tan(pi f / (factor sr)), so it matches c exactly at
+// DC and within the host rate's own frequency warping below its Nyquist. factor 1 returns c.
+BiquadCoefficients RateScaledSection(const BiquadCoefficients& c, int factor);
+
 // Feedback p = exp(-2 pi f / rate) of a one-pole low-pass y = (1 - p) x + p y.
 double OnePoleFeedback(double freqHz, double sampleRate);
 
 // Envelope-follower coefficient exp(-2 / (ms * 0.001 * rate)); ms below 0.001 counts as 0.001.
 double FollowerCoefficient(double timeMs, double sampleRate);
+
+// The loop length in samples that AllocDelayLine and SetDelayLength give a comb of `seconds`.
+int CombDelaySamples(double seconds, double sampleRate);
 
 // Envelope-generator time 2^(10 v - 6.666666) seconds for a normalised knob value v.
 double EnvelopeSeconds(double v);
@@ -131,6 +140,9 @@ public:
     void SetBiquadCoefficients(int slot, const BiquadCoefficients& c);
     BiquadCoefficients GetBiquadCoefficients(int slot) const;
     void ClearBiquadState(int slot);
+    // Zeroes the state of every section, one-pole, follower, comb and modulated line and the
+    // envelope level; coefficients and lengths stay. Allocates nothing.
+    void ClearAllState();
 
     // Direct form I: y = b1 x1 + b0 x + b2 x2 - a1 y1 - a2 y2.
     double ProcessBiquad(double x, int slot);
@@ -170,6 +182,11 @@ public:
     void SetDelayLength(double seconds, double sampleRate, int slot);
     // buf[pos] = buf[pos] * feedback + input; advance pos through 0..lastIndex; return buf[pos].
     double FeedbackComb(int slot, double feedback, double input);
+
+    // A comb of `delay` samples (limited to the buffer) in a zeroed buffer of `capacity` samples,
+    // allocated when the buffer has another size; position 0. For lines that hold a fixed delay
+    // at a multiple of the host rate, where one second would be far more than needed.
+    void SetDelaySamples(int delay, int capacity, int slot);
 
     void AllocModDelay(double depth, double sampleRate, int slot);
 

@@ -37,6 +37,8 @@ public:
     int HostExtensions() const { return hostExtensions; }
 
 protected:
+    // effVendorSpecific calls the adapter does not answer itself (0: not handled).
+    virtual intptr_t VendorSpecific(int32_t index, intptr_t value, void* ptr, float opt) { return 0; }
     intptr_t CallHost(int32_t opcode, int32_t index, intptr_t value, void* ptr, float opt);
 
 private:

@@ -168,6 +168,8 @@ intptr_t IVstAdapter::Dispatch(int32_t opcode, int32_t index, intptr_t value, vo
         if (index == 7 && text) {
             if (value >= 0 && value < ParamCount()) ParamAt(static_cast<int>(value))->FormatForHost(opt, true, text);
             result = kVendorSpecificAnswer;
+        } else {
+            result = VendorSpecific(index, value, ptr, opt);
         }
         break;
     case effCanDo:

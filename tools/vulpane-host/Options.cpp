@@ -81,6 +81,14 @@ bool ParseOptions(int argc, char** argv, Options& out, std::string& error) {
             if (arg == "--block") out.block = static_cast<int>(number);
             if (arg == "--bits") out.bits = static_cast<int>(number);
             if (arg == "--seconds") out.seconds = number;
+        } else if (arg == "--oversample") {
+            double number;
+            if (!value(v) || !ParseNumber(v, number) ||
+                (number != 1 && number != 2 && number != 4 && number != 8)) {
+                if (error.empty()) error = "--oversample takes 1, 2, 4 or 8";
+                return false;
+            }
+            out.oversample = static_cast<int>(number);
         } else if (arg == "--float") {
             out.floatOnly = true;
         } else if (arg == "--quiet") {

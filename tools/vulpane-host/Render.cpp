@@ -11,7 +11,7 @@ namespace {
 bool Prepare(HostedPlugin& plugin, const Options& options, double rate) {
     plugin.Start(rate, options.block);
     std::string error;
-    if (!ApplySettings(plugin, options, error)) {
+    if (!ApplySettings(plugin, options, error) || !ApplyOversample(plugin, options.oversample, error)) {
         std::fprintf(stderr, "vulpane-host: %s\n", error.c_str());
         return false;
     }

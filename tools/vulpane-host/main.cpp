@@ -10,11 +10,11 @@ const char kUsage[] =
     "usage:\n"
     "  vulpane-host info PLUGIN [--set NAME=VALUE ...] [--fxp FILE] [--chunk FILE]\n"
     "  vulpane-host render PLUGIN [IN.wav] OUT.wav [--set NAME=VALUE ...] [--fxp FILE] [--chunk FILE]\n"
-    "               [--rate R] [--block N] [--bits 32|64] [--float] [--quiet]\n"
+    "               [--rate R] [--block N] [--bits 32|64] [--float] [--quiet] [--oversample 1|2|4|8]\n"
     "  vulpane-host save-program PLUGIN OUT.fxp [--set ...] [--fxp FILE]\n"
     "  vulpane-host save-bank PLUGIN OUT.fxb [--set ...] [--fxp FILE]\n"
     "  vulpane-host save-chunk PLUGIN OUT.chunk [--set ...] [--fxp FILE]\n"
-    "  vulpane-host bench PLUGIN [--set ...] [--rate R] [--block N] [--seconds S]\n"
+    "  vulpane-host bench PLUGIN [--set ...] [--rate R] [--block N] [--seconds S] [--oversample K]\n"
     "NAME is a parameter index or, for Vulpane, its identifier (kMasterVolume, kModelGain+3);\n"
     "VALUE is a normalised number 0..1 or a text the parameter displays (\"Metal Charter\").\n";
 } // namespace
