@@ -1,6 +1,7 @@
 #pragma once
 
 #include "DspBank.h"
+#include "Noise.h"
 
 #include <cmath>
 #include <complex>
@@ -31,16 +32,6 @@ inline bool Stable(const BiquadCoefficients& c) {
 inline bool Finite(const BiquadCoefficients& c) {
     return std::isfinite(c.b0) && std::isfinite(c.b1) && std::isfinite(c.b2) && std::isfinite(c.a1) &&
            std::isfinite(c.a2);
-}
-
-// Deterministic noise in -amplitude..amplitude.
-inline std::vector<double> Noise(int n, double amplitude, uint32_t seed = 12345) {
-    std::vector<double> v(static_cast<size_t>(n));
-    for (double& x : v) {
-        seed = seed * 1664525u + 1013904223u;
-        x = amplitude * (static_cast<double>(seed >> 8) / 8388608.0 - 1.0);
-    }
-    return v;
 }
 
 inline bool SameBits(double a, double b) {
