@@ -34,6 +34,9 @@ inline bool Finite(const BiquadCoefficients& c) {
            std::isfinite(c.a2);
 }
 
+// The shared test noise (tests/support/Noise.h), under the name the DSP suites know it by.
+using ::Noise;
+
 inline bool SameBits(double a, double b) {
     return std::memcmp(&a, &b, sizeof a) == 0;
 }
