@@ -134,7 +134,7 @@ intptr_t HostedPlugin::SetChunk(bool program, const std::vector<char>& bytes) {
 intptr_t VST_CALL HostedPlugin::Callback(AEffect* effect, int32_t opcode, int32_t index, intptr_t value, void* ptr,
                                          float opt) {
     HostedPlugin* self = effect && effect->resvd1 ? reinterpret_cast<HostedPlugin*>(effect->resvd1) : loading;
-    if (opcode == audioMasterVersion) return 2400;
+    if (opcode == audioMasterVersion) return kVstVersion;
     if (!self) return 0;
     return self->Answer(opcode, index, value, ptr, opt);
 }

@@ -103,8 +103,7 @@ private:
         double room; // the mean of the two long combs
     };
     CleanCombs RunCleanCombs(double u);
-    double CleanOne(double u);
-    double CleanTwo(double u);
+    double CleanOneOrTwo(double u, bool clipsThroughHighPass);
     double CleanThree(double u);
     double CleanFour(double u);
     double Piezo(double u);

@@ -194,22 +194,10 @@ void DspBank::ClearBiquadState(int slot) {
 }
 
 void DspBank::ProcessBiquadBlock(double* samples, int n, int slot) {
-    const double b0 = biquad.b0[slot], b1 = biquad.b1[slot], b2 = biquad.b2[slot];
-    const double a1 = biquad.a1[slot], a2 = biquad.a2[slot];
-    double x1 = biquad.x1[slot], x2 = biquad.x2[slot], y1 = biquad.y1[slot], y2 = biquad.y2[slot];
-    for (int i = 0; i < n; ++i) {
-        const double x = samples[i];
-        const double y = b1 * x1 + b0 * x + b2 * x2 - a1 * y1 - a2 * y2;
-        x2 = x1;
-        x1 = x;
-        y2 = y1;
-        y1 = y;
-        samples[i] = y;
-    }
-    biquad.x1[slot] = x1;
-    biquad.x2[slot] = x2;
-    biquad.y1[slot] = y1;
-    biquad.y2[slot] = y2;
+    BiquadSection<double> s = biquad.Section(slot);
+    for (int i = 0; i < n; ++i)
+        samples[i] = s.Run(samples[i]);
+    biquad.StoreState(slot, s);
 }
 
 void DspBank::SetCascade(int count, double gain) {

@@ -66,6 +66,28 @@ inline double SoftClip(double x, double level, double drive) {
     return 10.0 * level * d * (1.0 - m / 0.4);
 }
 
+// One second-order section's coefficients and state, as the block loops hold them in registers.
+// T is double, or two sections side by side in the lanes of SSE2 registers (SsePair, BiquadPair.h).
+template <typename T> struct BiquadSection {
+    T b0, b1, b2, a1, a2, x1, x2, y1, y2;
+
+    // Direct form I, y = b0 x + b1 x1 + b2 x2 - a1 y1 - a2 y2, added up in this order. Every
+    // biquad path of the bank, the cascade, the amp networks and the post EQ computes its output
+    // here, which is what keeps block, lane and sample paths bit-identical.
+    T Output(T x) const { return b0 * x + b1 * x1 + b2 * x2 - a1 * y1 - a2 * y2; }
+    void Advance(T x, T y) {
+        x2 = x1;
+        x1 = x;
+        y2 = y1;
+        y1 = y;
+    }
+    T Run(T x) {
+        const T y = Output(x);
+        Advance(x, y);
+        return y;
+    }
+};
+
 class DspBank {
 public:
     static constexpr int kBiquadSlots = 128;
@@ -86,6 +108,23 @@ public:
         double x2[kBiquadSlots];
         double y1[kBiquadSlots];
         double y2[kBiquadSlots];
+
+        BiquadSection<double> Section(int slot) const {
+            return {b0[slot], b1[slot], b2[slot], a1[slot], a2[slot], x1[slot], x2[slot], y1[slot], y2[slot]};
+        }
+        void StoreState(int slot, const BiquadSection<double>& s) {
+            x1[slot] = s.x1;
+            x2[slot] = s.x2;
+            y1[slot] = s.y1;
+            y2[slot] = s.y2;
+        }
+        // One sample through the section in `slot`.
+        double Run(int slot, double x) {
+            BiquadSection<double> s = Section(slot);
+            const double y = s.Run(x);
+            StoreState(slot, s);
+            return y;
+        }
     };
     struct OnePoleArrays {
         double g[kOnePoleSlots]; // input gain 1 - p
@@ -144,7 +183,7 @@ public:
     // envelope level; coefficients and lengths stay. Allocates nothing.
     void ClearAllState();
 
-    // Direct form I: y = b1 x1 + b0 x + b2 x2 - a1 y1 - a2 y2.
+    // Direct form I (BiquadSection::Output).
     double ProcessBiquad(double x, int slot);
     // In place over n samples; bit-identical to n calls of ProcessBiquad.
     void ProcessBiquadBlock(double* samples, int n, int slot);
@@ -206,28 +245,13 @@ private:
 // ---- per-sample routines, inline for the audio loop ----
 
 inline double DspBank::ProcessBiquad(double x, int slot) {
-    BiquadArrays& q = biquad;
-    const double y = q.b1[slot] * q.x1[slot] + q.b0[slot] * x + q.b2[slot] * q.x2[slot] -
-                     q.a1[slot] * q.y1[slot] - q.a2[slot] * q.y2[slot];
-    q.x2[slot] = q.x1[slot];
-    q.x1[slot] = x;
-    q.y2[slot] = q.y1[slot];
-    q.y1[slot] = y;
-    return y;
+    return biquad.Run(slot, x);
 }
 
 inline double DspBank::ProcessCascade(double x) {
-    BiquadArrays& q = biquad;
     double v = x;
-    for (int i = 0; i < cascadeCount; ++i) {
-        const double y =
-            v * q.b0[i] + q.b1[i] * q.x1[i] + q.b2[i] * q.x2[i] - q.a1[i] * q.y1[i] - q.a2[i] * q.y2[i];
-        q.x2[i] = q.x1[i];
-        q.x1[i] = v;
-        q.y2[i] = q.y1[i];
-        q.y1[i] = y;
-        v = y;
-    }
+    for (int i = 0; i < cascadeCount; ++i)
+        v = biquad.Run(i, v);
     return v * cascadeGain;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "HostIds.h"
 #include "IEditorLink.h"
 #include "IParameter.h"
 #include "Lock.h"
@@ -176,7 +177,7 @@ protected:
     int32_t uniqueId = 0;
     int32_t manufacturerId = 0;
     int pluginVersion = 0;
-    int hostId = -1;
+    int hostId = kHostNotIdentified;
     int hostVersion = 0;
     bool stateInChunks = false;
     bool isInstrument = false;

@@ -34,6 +34,8 @@ public:
     bool SendMidi(const MidiMessage& message) override;
     bool SendMidiList(const std::vector<MidiMessage>& messages) override;
 
+    // The bits of HostExtensions(): the capabilities the host asked about.
+    enum HostExtension : int { kHasCockosExtensions = 1, kHasCockosViewAsConfig = 2 };
     int HostExtensions() const { return hostExtensions; }
 
 protected:

@@ -22,6 +22,7 @@ using AEffectSetParameterProc = void(VST_CALL*)(AEffect* effect, int32_t index, 
 using AEffectGetParameterProc = float(VST_CALL*)(AEffect* effect, int32_t index);
 
 constexpr int32_t kEffectMagic = 0x56737450; // 'VstP'
+constexpr int32_t kVstVersion = 2400;          // answered to effGetVstVersion and audioMasterVersion
 
 struct AEffect {
     int32_t magic;
@@ -121,6 +122,9 @@ enum VstDispatcherOpcode : int32_t {
     effStopProcess = 72,
     effSetProcessPrecision = 77,
 };
+
+// The index of effGetChunk and effSetChunk: the whole bank, or else the current program.
+constexpr int32_t kVstBankChunk = 0;
 
 enum VstHostOpcode : int32_t {
     audioMasterAutomate = 0,

@@ -111,14 +111,14 @@ TEST_F(Dispatcher, PinProperties) {
 
 TEST_F(Dispatcher, VendorSpecificFormatsAnyValue) {
     char text[64] = "untouched";
-    EXPECT_EQ(plugin->Dispatch(effVendorSpecific, 7, 999, text, 0.5f), 0xBEEF);
+    EXPECT_EQ(plugin->Dispatch(effVendorSpecific, effGetParamDisplay, 999, text, 0.5f), 0xBEEF);
     EXPECT_STREQ(text, "untouched");
-    EXPECT_EQ(plugin->Dispatch(effVendorSpecific, 7, 4, text, 7.0f / 15.0f), 0xBEEF);
+    EXPECT_EQ(plugin->Dispatch(effVendorSpecific, effGetParamDisplay, 4, text, 7.0f / 15.0f), 0xBEEF);
     EXPECT_STREQ(text, "Metal Charter");
-    EXPECT_EQ(plugin->Dispatch(effVendorSpecific, 7, 1, text, 0.25f), 0xBEEF);
+    EXPECT_EQ(plugin->Dispatch(effVendorSpecific, effGetParamDisplay, 1, text, 0.25f), 0xBEEF);
     EXPECT_STREQ(text, "0.250");
-    EXPECT_EQ(plugin->Dispatch(effVendorSpecific, 6, 1, text, 0.25f), 0);
-    EXPECT_EQ(plugin->Dispatch(effVendorSpecific, 7, 1, nullptr, 0.25f), 0);
+    EXPECT_EQ(plugin->Dispatch(effVendorSpecific, effGetParamLabel, 1, text, 0.25f), 0);
+    EXPECT_EQ(plugin->Dispatch(effVendorSpecific, effGetParamDisplay, 1, nullptr, 0.25f), 0);
 }
 
 TEST_F(Dispatcher, ProgramNames) {
