@@ -31,6 +31,7 @@ int RunInfo(HostedPlugin& plugin, const Options& options) {
     std::printf("product:      %s\n", plugin.ProductString().c_str());
     std::printf("unique id:    '%s' (0x%08X)\n", FourCC(e->uniqueID).c_str(), static_cast<unsigned>(e->uniqueID));
     std::printf("version:      %d\n", e->version);
+    std::printf("vendor ver.:  %d\n", static_cast<int>(plugin.Dispatch(effGetVendorVersion)));
     std::printf("vst version:  %d\n", static_cast<int>(plugin.Dispatch(effGetVstVersion)));
     std::printf("category:     %d\n", static_cast<int>(plugin.Dispatch(effGetPlugCategory)));
     std::printf("flags:        0x%X%s%s%s%s%s%s\n", static_cast<unsigned>(e->flags),
