@@ -47,6 +47,13 @@ int RunInfo(HostedPlugin& plugin, const Options& options) {
     for (int i = 0; i < e->numParams; ++i)
         std::printf("  %3d  %-20s %-8s %s\n", i, ("\"" + plugin.ParamName(i) + "\"").c_str(),
                     ("\"" + plugin.ParamLabel(i) + "\"").c_str(), plugin.ParamDisplay(i).c_str());
+    std::printf("choices:\n");
+    for (int i = 0; i < e->numParams; ++i) {
+        const std::vector<std::string> choices = NamedChoices(plugin, i);
+        if (choices.empty()) continue;
+        std::printf("  %3d  \"%s\":\n", i, plugin.ParamName(i).c_str());
+        for (size_t c = 0; c < choices.size(); ++c) std::printf("       %2zu  %s\n", c, choices[c].c_str());
+    }
     std::printf("capabilities:\n");
     for (const char* capability : kCapabilities)
         std::printf("  %-22s %d\n", capability, static_cast<int32_t>(plugin.CanDo(capability)));

@@ -35,3 +35,6 @@ bool ParseOptions(int argc, char** argv, Options& out, std::string& error);
 // plug-in gives the parameter or its source identifier (kMasterVolume, kModelGain+3), in any
 // case; VALUE is a normalised number 0..1 or a text the parameter displays, in any case.
 bool ApplySettings(HostedPlugin& plugin, const Options& options, std::string& error);
+
+// The texts a parameter shows over its range when they name choices (a model list), else none.
+std::vector<std::string> NamedChoices(HostedPlugin& plugin, int index);

@@ -178,6 +178,13 @@ bool LoadFiles(HostedPlugin& plugin, const Options& options, std::string& error)
 }
 } // namespace
 
+std::vector<std::string> NamedChoices(HostedPlugin& plugin, int index) {
+    double number;
+    if (ParseNumber(plugin.ParamDisplayAt(index, 0.0f), number)) return {};
+    Choices choices = ReadChoices(plugin, index);
+    return choices.named ? choices.texts : std::vector<std::string>{};
+}
+
 bool ApplySettings(HostedPlugin& plugin, const Options& options, std::string& error) {
     if (!LoadFiles(plugin, options, error)) return false;
     if (options.sets.empty()) return true;
