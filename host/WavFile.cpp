@@ -151,7 +151,6 @@ bool WriteWavFile(const std::string& path, const AudioBuffer& audio, int bits, s
 
 bool IsHostRenderedWav(const std::string& path) {
     std::vector<char> head;
-    std::string error;
     if (!ReadFileHead(path, 128, head)) return false;
     if (head.size() < 44 || std::memcmp(head.data(), "RIFF", 4) != 0 || std::memcmp(head.data() + 8, "WAVE", 4) != 0)
         return false;

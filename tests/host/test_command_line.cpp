@@ -85,5 +85,8 @@ TEST_F(CommandLine, BadRatesBlocksAndNamesFailWithoutWriting) {
         EXPECT_FALSE(fs::exists(folder + "out.wav")) << bad;
     }
     EXPECT_TRUE(Host(In("out.wav") + " --rate 8000 --block 65536"));
+    // A preset of the library, read by the plug-in itself, changes the sound.
+    EXPECT_TRUE(Host(In("preset.wav") + " --rate 8000 --preset \"../presets/Vulpane/Presets/Factory/Blues Crunch.vzp\""));
+    EXPECT_NE(Samples("preset.wav"), Samples("out.wav"));
 }
 } // namespace
