@@ -328,7 +328,10 @@ void DspBank::AllocModDelay(double depth, double sampleRate, int slot) {
     if (slot < 0 || slot >= kModDelays) return;
     ModDelayLine& m = modDelay[slot];
     const int length = OneSecond(sampleRate);
-    m.buffer.reset(new double[length]());
+    if (m.buffer && m.length == length) // already one second at this rate: cleared, not remade
+        std::memset(m.buffer.get(), 0, sizeof(double) * static_cast<size_t>(length));
+    else
+        m.buffer.reset(new double[length]());
     m.length = length;
     m.position = 0;
     double r = (1.0 - depth) * length;

@@ -182,7 +182,9 @@ std::vector<std::string> NamedChoices(HostedPlugin& plugin, int index) {
     double number;
     if (ParseNumber(plugin.ParamDisplayAt(index, 0.0f), number)) return {};
     Choices choices = ReadChoices(plugin, index);
-    return choices.named ? choices.texts : std::vector<std::string>{};
+    // Many distinct texts are a scale with a unit ("-12.0 dB"), not a list of choices.
+    constexpr size_t kMostChoices = 128;
+    return choices.named && choices.texts.size() <= kMostChoices ? choices.texts : std::vector<std::string>{};
 }
 
 bool ApplySettings(HostedPlugin& plugin, const Options& options, std::string& error) {
