@@ -55,6 +55,8 @@ void VulpanePlugin::SwitchPanel(int model) {
                   {kModelGain, kAmpGain}, {kModelBass, kAmpBass},    {kModelMiddle, kAmpMiddle},
                   {kModelTreble, kAmpTreble}};
     for (const auto& copy : copies) graphics->HideParam(copy.block + model, false);
+    // A restored state keeps the copies it stored; the editor then shows the stored values.
+    if (restoringState) return;
     for (const auto& copy : copies)
         graphics->MoveParameterControls(copy.block + model, ParamAt(copy.shared)->Normalized());
 }

@@ -48,6 +48,35 @@ int StripOfModelKnob(int blockStart, int model) {
     }
 }
 
+// The per-model block that copies a shared parameter (-1: none).
+int BlockOfShared(int shared) {
+    for (int block : {kModelSwitch, kModelVolume, kModelGain, kModelBass, kModelMiddle, kModelTreble})
+        if (SharedIndexOfBlock(block) == shared) return block;
+    return -1;
+}
+
+// Buttons whose press and release act; a restored state brings back only their stored values.
+bool IsMomentary(int index) {
+    switch (index) {
+    case kIrToggle:
+    case kModelPrev:
+    case kModelNext:
+    case kCabPrev:
+    case kCabNext:
+    case kPresetBrowse:
+    case kPresetPrev:
+    case kPresetNext:
+    case kTunerToggle:
+    case kTuningNext:
+    case kIrPrev:
+    case kIrNext:
+    case kIrPanel:
+        return true;
+    default:
+        return false;
+    }
+}
+
 int Clamp(int v, int lo, int hi) { return v < lo ? lo : (v > hi ? hi : v); }
 
 const char* OnOff(bool on) { return on ? "ON" : "OFF"; }
@@ -58,6 +87,7 @@ void VulpanePlugin::ParameterChanged(int index) {
     const IParameter* param = ParamAt(index);
     if (!param) return;
     const double v = param->Value();
+    if (restoringState && IsMomentary(index)) return;
     switch (index) {
     case kGate:
         chain.SetGateEnabled(v >= 0.5);
@@ -75,6 +105,7 @@ void VulpanePlugin::ParameterChanged(int index) {
     case kAmpOn:
         chain.SetAmpEnabled(v >= 0.5);
         ShowText(OnOff(v >= 0.5));
+        FollowInModelCopy(index);
         break;
     case kAmpModel:
         currentModel = Clamp(static_cast<int>(v), 0, kNumModels - 1);
@@ -83,9 +114,11 @@ void VulpanePlugin::ParameterChanged(int index) {
         break;
     case kAmpVolume:
         chain.Amp().SetVolume(v);
+        FollowInModelCopy(index);
         break;
     case kAmpGain:
         chain.Amp().SetGain(v);
+        FollowInModelCopy(index);
         break;
     case kToneFreq:
         chain.Amp().SetToneFreq(v);
@@ -97,12 +130,15 @@ void VulpanePlugin::ParameterChanged(int index) {
         break;
     case kAmpBass:
         chain.Amp().SetBass(v);
+        FollowInModelCopy(index);
         break;
     case kAmpMiddle:
         chain.Amp().SetMiddle(v);
+        FollowInModelCopy(index);
         break;
     case kAmpTreble:
         chain.Amp().SetTreble(v);
+        FollowInModelCopy(index);
         break;
     case kCabPreset:
         currentCabinet = Clamp(static_cast<int>(v), 0, kNumCabinets - 1);
@@ -214,8 +250,11 @@ void VulpanePlugin::ChangeModelCopy(int index) {
     const int shared = SharedIndexOfBlock(blockStart);
     if (shared < 0) return;
     const double normalized = ParamAt(index)->Normalized();
-    MoveParameter(shared, normalized);
-    if (blockStart == kModelSwitch) MoveParameter(kModelLed + m, normalized);
+    // A restored state brings the shared knobs back as stored, not re-derived from the copies.
+    if (!restoringState) {
+        MoveParameter(shared, normalized);
+        if (blockStart == kModelSwitch) MoveParameter(kModelLed + m, normalized);
+    }
     const double value = Value(shared);
     const int strip = StripOfModelKnob(blockStart, m);
     switch (blockStart) {
@@ -230,4 +269,15 @@ void VulpanePlugin::ChangeModelCopy(int index) {
         ShowFeedbackFormat(strip, value, "%.2f", 10.0 * value - 5.0);
         break;
     }
+}
+
+void VulpanePlugin::FollowInModelCopy(int sharedIndex) {
+    const int block = BlockOfShared(sharedIndex);
+    if (restoringState || block < 0 || currentModel < 0 || currentModel >= kNumModels) return;
+    const int copy = block + currentModel;
+    const double normalized = ParamAt(sharedIndex)->Normalized();
+    if (ParamAt(copy)->Normalized() == normalized) return;
+    // As the copy's knob would move: its handler runs and the host hears of the change.
+    MoveParameter(copy, normalized);
+    if (ParamAt(copy)->Normalized() != normalized) SetParameterFromGUI(copy, normalized);
 }

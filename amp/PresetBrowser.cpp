@@ -3,7 +3,6 @@
 #include "EditorIndices.h"
 #include "FileReader.h"
 #include "IEditorGraphics.h"
-#include "IFileSelectorControl.h"
 #include "ITextControls.h"
 #include "LibraryFolder.h"
 #include "VulpanePlugin.h"
@@ -128,12 +127,8 @@ bool VulpanePlugin::ApplyPresetFile(const std::string& path, const std::string& 
     for (int i = 0; i < 5; ++i)
         presetTexts[i] = file.texts[i];
 
-    // The impulse is loaded through the file selector so its folder is listed as for a pick.
-    if (file.version == 4 && !file.texts[4].empty() && graphics)
-        if (auto* selector = dynamic_cast<IFileSelectorControl*>(graphics->ControlAt(kControlFileSelector))) {
-            selector->SetSelectedFile(file.texts[4].c_str());
-            ChooseImpulseFile();
-        }
+    // The preset's impulse is loaded as a restored state's is: a missing file is only marked.
+    if (file.version == 4) RecallImpulse(file.texts[4]);
 
     for (const VzpSetting& setting : VzpSettings(file))
         MoveParameter(setting.param, setting.value);
