@@ -96,11 +96,23 @@ void VulpanePlugin::ShowPresetError(const std::string& text) {
 bool VulpanePlugin::LoadPresetFile() {
     if (currentPreset < 0 || currentPreset >= static_cast<int>(presets.size())) return false;
     const PresetEntry& entry = presets[static_cast<size_t>(currentPreset)];
+    return ApplyPresetFile(bankFolder + entry.file, entry.name);
+}
+
+bool VulpanePlugin::ReadPresetFile(const char* path) {
+    std::string name = path;
+    const size_t slash = name.find_last_of("/\\");
+    if (slash != std::string::npos) name.erase(0, slash + 1);
+    if (name.size() > 4 && name.compare(name.size() - 4, 4, ".vzp") == 0) name.resize(name.size() - 4);
+    return ApplyPresetFile(path, name);
+}
+
+bool VulpanePlugin::ApplyPresetFile(const std::string& path, const std::string& name) {
     if (graphics)
         if (auto* text = dynamic_cast<ITextControl*>(graphics->ControlAt(kControlPresetName)))
-            text->ApplyPluginText(entry.name.c_str());
+            text->ApplyPluginText(name.c_str());
     std::vector<unsigned char> bytes;
-    if (!ReadWholeFile((bankFolder + entry.file).c_str(), kMaxPresetFileBytes, bytes)) return false;
+    if (!ReadWholeFile(path.c_str(), kMaxPresetFileBytes, bytes)) return false;
     VzpFile file;
     const VzpStatus status = ParseVzpFile(bytes.data(), bytes.size(), file);
     if (status == VzpStatus::kUnknownVersion) {
@@ -108,7 +120,7 @@ bool VulpanePlugin::LoadPresetFile() {
         return false;
     }
     if (status != VzpStatus::kOk) {
-        ShowPresetError("This preset file is damaged and cannot be read:\n" + bankFolder + entry.file);
+        ShowPresetError("This preset file is damaged and cannot be read:\n" + path);
         return false;
     }
     presetError.clear();

@@ -22,7 +22,7 @@ IPluginConfig VulpaneConfig() {
     config.channelConfig = "1-1 2-2";
     config.programCount = 1;
     config.effectName = "Vulpane";
-    config.productName = "";
+    config.productName = "Vulpane";
     config.vendorName = "kestrovanic";
     config.version = 0x20500;
     config.uniqueId = FourCC('v', 'z', 'p', '2');

@@ -27,6 +27,8 @@ public:
     void ProcessBlock(double** inputs, double** outputs, int frames) override;
     void ProcessMidi(const MidiMessage& message) override;
     bool SerializeState(StateChunk& chunk) override;
+    bool GetParameterIdentifier(int index, char* outText) const override;
+    bool ReadPresetFile(const char* path) override;
     int UnserializeState(const StateChunk& chunk, int position) override;
     void SerializeStateRecords(StateRecordWriter& writer) override;
     void UnserializeStateRecords(const StateChunk& chunk, const std::vector<StateRecordSpan>& records) override;
@@ -138,6 +140,8 @@ private:
     void ScanBanks();
     void ScanPresets();
     bool LoadPresetFile();
+    // Reads a preset file and applies it; the browser's pick and a host's request end here.
+    bool ApplyPresetFile(const std::string& path, const std::string& name);
     void ChangePresetBrowser(int index, double v);
     // Moves kPresetPosition and, when that changed nothing, loads the pending preset itself.
     void SelectPresetPosition(double v);

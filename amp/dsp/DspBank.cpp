@@ -2,6 +2,7 @@
 
 #include "DspMath.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -29,6 +30,10 @@ int OneSecond(double sampleRate) {
     if (sampleRate > 1.0e7) return 10000000;
     return static_cast<int>(sampleRate);
 }
+
+// Room of a comb buffer: more than the longest comb a model designs (12 ms), so a model change
+// never allocates.
+constexpr double kCombRoomSeconds = 0.025;
 
 int DelayLastIndex(double seconds, double sampleRate, int size) {
     const double last = seconds * sampleRate - 1.0;
@@ -149,6 +154,7 @@ DspBank::DspBank() {
     for (DelayLine& d : delayLine) {
         d.buffer.reset(new double[1]());
         d.size = 1;
+        d.capacity = 1;
     }
 }
 
@@ -281,9 +287,10 @@ void DspBank::AllocDelayLine(double seconds, double sampleRate, int slot) {
     if (slot < 0 || slot >= kDelayLines) return;
     DelayLine& d = delayLine[slot];
     const int size = OneSecond(sampleRate);
-    d.buffer.reset(new double[size]());
     d.size = size;
     d.lastIndex = DelayLastIndex(seconds, sampleRate, size);
+    d.capacity = std::max(d.lastIndex + 1, std::min(size, static_cast<int>(std::ceil(kCombRoomSeconds * sampleRate))));
+    d.buffer.reset(new double[static_cast<size_t>(d.capacity)]());
     d.position = 0;
 }
 
@@ -295,8 +302,13 @@ void DspBank::SetDelayLength(double seconds, double sampleRate, int slot) {
         AllocDelayLine(seconds, sampleRate, slot);
         return;
     }
-    std::memset(d.buffer.get(), 0, sizeof(double) * static_cast<size_t>(d.size));
-    d.lastIndex = DelayLastIndex(seconds, sampleRate, d.size);
+    const int last = DelayLastIndex(seconds, sampleRate, d.size);
+    if (last >= d.capacity) {
+        AllocDelayLine(seconds, sampleRate, slot);
+        return;
+    }
+    std::memset(d.buffer.get(), 0, sizeof(double) * static_cast<size_t>(d.capacity));
+    d.lastIndex = last;
     d.position = 0;
 }
 
@@ -304,7 +316,10 @@ void DspBank::AllocModDelay(double depth, double sampleRate, int slot) {
     if (slot < 0 || slot >= kModDelays) return;
     ModDelayLine& m = modDelay[slot];
     const int length = OneSecond(sampleRate);
-    m.buffer.reset(new double[length]());
+    if (m.buffer && m.length == length) // already one second at this rate: cleared, not remade
+        std::memset(m.buffer.get(), 0, sizeof(double) * static_cast<size_t>(length));
+    else
+        m.buffer.reset(new double[length]());
     m.length = length;
     m.position = 0;
     double r = (1.0 - depth) * length;

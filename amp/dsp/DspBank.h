@@ -150,10 +150,13 @@ public:
         int stage; // 0 attack, 1 decay, 2 sustain, 3 release
         bool active;
     };
-    // Recirculating comb storage: one second of samples; runs positions 0..lastIndex.
+    // Recirculating comb storage for up to one second (size) of samples; runs positions
+    // 0..lastIndex. The buffer holds capacity samples: enough for the combs the models design,
+    // grown to the second only when a longer delay is asked for.
     struct DelayLine {
         std::unique_ptr<double[]> buffer;
         int size = 0;
+        int capacity = 0;
         int lastIndex = 0;
         int position = 0;
     };
@@ -217,7 +220,7 @@ public:
     // Allocates (or keeps, when big enough) a one-second buffer, zeroes it, position 0, and a delay
     // of trunc(seconds * rate - 1) + 1 samples, limited to the buffer.
     void AllocDelayLine(double seconds, double sampleRate, int slot);
-    // Same without allocating when the buffer already holds one second at this rate.
+    // Same without allocating when the buffer was made at this rate and holds the delay.
     void SetDelayLength(double seconds, double sampleRate, int slot);
     // buf[pos] = buf[pos] * feedback + input; advance pos through 0..lastIndex; return buf[pos].
     double FeedbackComb(int slot, double feedback, double input);

@@ -343,7 +343,7 @@ void SignalChain::RecoverFromNonFinite(double* out0, double* out1, int frames) {
     std::memset(bank.follower.envelope, 0, sizeof bank.follower.envelope);
     bank.envelope.level = 0.0;
     for (DspBank::DelayLine& d : bank.delayLine)
-        Zero(d.buffer.get(), d.size);
+        Zero(d.buffer.get(), d.capacity);
     for (DspBank::ModDelayLine& m : bank.modDelay)
         Zero(m.buffer.get(), m.length);
     ampOversampling.ClearState();

@@ -124,6 +124,11 @@ public:
     virtual void OnActivate(bool active);
     virtual void ProcessMidi(const MidiMessage& message) = 0;
     virtual bool GetMidiNoteName(int note, char* outText);
+    // The identifier the plug-in's source gives a parameter, into outText (32 bytes); false
+    // when it has none.
+    virtual bool GetParameterIdentifier(int, char*) const { return false; }
+    // Reads and applies a preset file of the plug-in's own format; false when it cannot.
+    virtual bool ReadPresetFile(const char*) { return false; }
     virtual bool SerializeState(StateChunk& chunk);
     virtual int UnserializeState(const StateChunk& chunk, int position);
     virtual void WriteProgramFromArgs(StateChunk& chunk, const double* values);

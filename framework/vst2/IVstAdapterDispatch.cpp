@@ -169,9 +169,16 @@ intptr_t IVstAdapter::Dispatch(int32_t opcode, int32_t index, intptr_t value, vo
         if (index == effGetParamDisplay && text) {
             if (value >= 0 && value < ParamCount()) ParamAt(static_cast<int>(value))->FormatForHost(opt, true, text);
             result = kVendorSpecificAnswer;
+        } else if (index == kVendorParamIdentifier && text && value >= 0 && value < ParamCount()) {
+            result = GetParameterIdentifier(static_cast<int>(value), text) ? 1 : 0;
+        } else if (index == kVendorReadPresetFile && text) {
+            result = ReadPresetFile(text) ? 1 : 0;
         } else {
             result = VendorSpecific(index, value, ptr, opt);
         }
+        break;
+    case effGetVendorVersion:
+        result = GetPluginVersion(true);
         break;
     case effCanDo:
         result = CanDo(text);

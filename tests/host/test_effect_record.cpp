@@ -58,9 +58,12 @@ TEST_F(Dispatcher, FixedAnswers) {
     EXPECT_EQ(plugin->Dispatch(effCanBeAutomated, 161), 1);
     EXPECT_EQ(plugin->Dispatch(effGetProgram), 0);
     // Opcodes without an action answer 0.
-    for (int32_t op : {9, 16, 20, 21, 27, 28, 30, 36, 41, 43, 44, 46, 49, 52, 56, 59, 65, 67, 68, 70, 77, 79})
+    for (int32_t op : {9, 16, 20, 21, 27, 28, 30, 36, 41, 43, 44, 46, 52, 56, 59, 65, 67, 68, 70, 77, 79})
         EXPECT_EQ(plugin->Dispatch(op), 0) << "opcode " << op;
     EXPECT_EQ(plugin->Dispatch(effIdle), 0);
+    // The vendor version is the plug-in's version, as the effect record gives it.
+    EXPECT_EQ(plugin->Dispatch(effGetVendorVersion), 20500);
+    EXPECT_EQ(plugin->Dispatch(effGetVendorVersion), effect->version);
 }
 
 TEST_F(Dispatcher, CapabilityAnswers) {
@@ -80,14 +83,14 @@ TEST_F(Dispatcher, CapabilityAnswers) {
 TEST_F(Dispatcher, NamesAndNullPointers) {
     EXPECT_EQ(plugin->EffectName(), "Vulpane");
     EXPECT_EQ(plugin->VendorString(), "kestrovanic");
-    EXPECT_EQ(plugin->ProductString(), "");
+    EXPECT_EQ(plugin->ProductString(), "Vulpane");
     EXPECT_EQ(plugin->Dispatch(effGetEffectName, 0, 0, nullptr), 0);
     EXPECT_EQ(plugin->Dispatch(effGetVendorString, 0, 0, nullptr), 0);
     EXPECT_EQ(plugin->Dispatch(effGetProductString, 0, 0, nullptr), 0);
     char text[64] = "x";
     EXPECT_EQ(plugin->Dispatch(effGetEffectName, 0, 0, text), 1);
     EXPECT_EQ(plugin->Dispatch(effGetProductString, 0, 0, text), 1);
-    EXPECT_STREQ(text, "");
+    EXPECT_STREQ(text, "Vulpane");
 }
 
 TEST_F(Dispatcher, PinProperties) {
