@@ -109,7 +109,7 @@ void VulpanePlugin::ParameterChanged(int index) {
     case kGate:
         chain.SetGateEnabled(v >= 0.5);
         MoveParameter(kGateLed, v >= 0.5 ? 1.0 : 0.0);
-        ShowLamp(kControlLampGate, v >= 0.5);
+        ShowLamp(controls.lampGate, v >= 0.5);
         ShowFeedback(kStripGate, v, OnOff(v >= 0.5));
         break;
     case kGateThreshold:
@@ -122,7 +122,7 @@ void VulpanePlugin::ParameterChanged(int index) {
         break;
     case kAmpOn:
         chain.SetAmpEnabled(v >= 0.5);
-        ShowLamp(kControlLampAmp, v >= 0.5);
+        ShowLamp(controls.lampAmp, v >= 0.5);
         ShowFeedback(kStripAmpSwitch, v, OnOff(v >= 0.5));
         FollowInModelCopy(index);
         break;
@@ -166,12 +166,12 @@ void VulpanePlugin::ParameterChanged(int index) {
         break;
     case kEqLow:
         chain.SetEqLow(v);
-        ShowLamp(kControlLampEq, EqShaping(v, Value(kEqHigh)));
+        ShowLamp(controls.lampEq, EqShaping(v, Value(kEqHigh)));
         ShowFeedbackFormat(kStripEqLow, v, "%.1f dB", 24.0 * v - 12.0);
         break;
     case kEqHigh:
         chain.SetEqHigh(v);
-        ShowLamp(kControlLampEq, EqShaping(Value(kEqLow), v));
+        ShowLamp(controls.lampEq, EqShaping(Value(kEqLow), v));
         ShowFeedbackFormat(kStripEqHigh, v, "%.1f dB", 24.0 * v - 12.0);
         break;
     case kLoudness:
@@ -184,7 +184,7 @@ void VulpanePlugin::ParameterChanged(int index) {
         break;
     case kIrOn:
         chain.SetConvolutionEnabled(v != 0.0);
-        ShowLamp(kControlLampImpulse, v != 0.0);
+        ShowLamp(controls.lampImpulse, v != 0.0);
         break;
     case kIrToggle:
         if (v > 0.5) {
@@ -192,7 +192,7 @@ void VulpanePlugin::ParameterChanged(int index) {
             chain.SetConvolutionEnabled(on);
             MoveParameter(kIrOn, on ? 1.0 : 0.0);
             ShowFeedback(kStripIrToggle, on ? 1.0 : 0.0, OnOff(on));
-            ShowLamp(kControlLampImpulse, on);
+            ShowLamp(controls.lampImpulse, on);
         }
         break;
     case kIrDry: {

@@ -13,12 +13,7 @@
 #include <cstdio>
 
 namespace {
-constexpr int kListRows = 20;
-constexpr int kControlBrowser = 178;
-constexpr int kControlBankRows = 179;
-constexpr int kControlPresetRows = 199;
-constexpr int kControlBankPick = 219;
-constexpr int kControlPresetPick = 221;
+constexpr int kListRows = EditorControls::kListRows;
 constexpr int64_t kMaxPresetFileBytes = 1 << 20;
 
 bool Press(double v) {
@@ -76,7 +71,7 @@ void VulpanePlugin::ScanPresets() {
         bankNames.empty() ? -1 : EntryAt(Value(kBankPosition), static_cast<int>(bankNames.size()));
     const std::string name = bank >= 0 ? bankNames[static_cast<size_t>(bank)] : std::string();
     if (graphics)
-        if (auto* text = dynamic_cast<ITextControl*>(graphics->ControlAt(kControlBankName)))
+        if (auto* text = dynamic_cast<ITextControl*>(graphics->ControlAt(controls.bankName)))
             text->ApplyPluginText(name.c_str());
     presets.clear();
     bankFolder.clear();
@@ -109,7 +104,7 @@ bool VulpanePlugin::ReadPresetFile(const char* path) {
 
 bool VulpanePlugin::ApplyPresetFile(const std::string& path, const std::string& name) {
     if (graphics)
-        if (auto* text = dynamic_cast<ITextControl*>(graphics->ControlAt(kControlPresetName)))
+        if (auto* text = dynamic_cast<ITextControl*>(graphics->ControlAt(controls.presetName)))
             text->ApplyPluginText(name.c_str());
     std::vector<unsigned char> bytes;
     if (!ReadWholeFile(path.c_str(), kMaxPresetFileBytes, bytes)) return false;
@@ -136,7 +131,7 @@ bool VulpanePlugin::ApplyPresetFile(const std::string& path, const std::string& 
     const bool on = VzpImpulseOn(file);
     chain.SetConvolutionEnabled(on);
     MoveParameter(kIrOn, on ? 1.0 : 0.0);
-    ShowLamp(kControlLampImpulse, on);
+    ShowLamp(controls.lampImpulse, on);
     if (file.version == 4) ShowFeedback(kStripIrToggle, on ? 1.0 : 0.0, on ? "ON" : "OFF");
     return true;
 }
@@ -169,7 +164,7 @@ void VulpanePlugin::FillPresetRows() {
                           presets[static_cast<size_t>(at)].name.c_str());
         else
             text[0] = '\0';
-        if (auto* row = dynamic_cast<ITextControl*>(graphics->ControlAt(kControlPresetRows + k)))
+        if (auto* row = dynamic_cast<ITextControl*>(graphics->ControlAt(controls.PresetRow(k))))
             row->ApplyPluginText(text);
     }
 }
@@ -180,7 +175,7 @@ void VulpanePlugin::FillBankRows() {
         const int at = firstBankRow + k;
         const char* name =
             at < static_cast<int>(bankNames.size()) ? bankNames[static_cast<size_t>(at)].c_str() : "";
-        if (auto* row = dynamic_cast<ITextControl*>(graphics->ControlAt(kControlBankRows + k)))
+        if (auto* row = dynamic_cast<ITextControl*>(graphics->ControlAt(controls.BankRow(k))))
             row->ApplyPluginText(name);
     }
 }
@@ -188,14 +183,14 @@ void VulpanePlugin::FillBankRows() {
 void VulpanePlugin::ShowBrowser(bool shown) {
     browserShown = shown;
     if (!graphics) return;
-    ShowControl(kControlBrowser, shown);
+    ShowControl(controls.browser, shown);
     for (int k = 0; k < kListRows; ++k) {
-        ShowControl(kControlBankRows + k, shown);
-        ShowControl(kControlPresetRows + k, shown);
+        ShowControl(controls.BankRow(k), shown);
+        ShowControl(controls.PresetRow(k), shown);
     }
-    ShowControl(kControlBankPick, shown);
-    ShowControl(kControlPresetPick, shown);
-    ShowControl(kControlOversampling, !shown); // it lies under the browser's bank list
+    ShowControl(controls.bankPick, shown);
+    ShowControl(controls.presetPick, shown);
+    ShowControl(controls.oversampling, !shown); // it lies under the browser's bank list
     graphics->HideParam(kPresetScroll, !shown);
     graphics->HideParam(kBankScroll, !shown);
 }

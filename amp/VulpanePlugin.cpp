@@ -1,6 +1,5 @@
 #include "VulpanePlugin.h"
 
-#include "EditorIndices.h"
 #include "IEditorGraphics.h"
 #include "OversamplingControl.h"
 #include "IFileSelectorControl.h"
@@ -86,7 +85,7 @@ bool VulpanePlugin::SetOversampling(int factor) {
 
 void VulpanePlugin::ShowOversampling() {
     if (!graphics) return;
-    if (auto* control = dynamic_cast<ITextControl*>(graphics->ControlAt(kControlOversampling)))
+    if (auto* control = dynamic_cast<ITextControl*>(graphics->ControlAt(controls.oversampling)))
         control->ApplyPluginText(IOversamplingControl::Label(chain.Oversampling()));
 }
 
@@ -113,7 +112,7 @@ int VulpanePlugin::UnserializeState(const StateChunk& chunk, int position) {
     const int next = chunk.GetString(path, position);
     impulsePath = path;
     if (graphics)
-        if (auto* selector = dynamic_cast<IFileSelectorControl*>(graphics->ControlAt(kControlFileSelector)))
+        if (auto* selector = dynamic_cast<IFileSelectorControl*>(graphics->ControlAt(controls.fileSelector)))
             selector->SetSelectedFile(path.c_str());
     // The stored values come back as they are: no button acts, no linked knob is re-derived and
     // no preset is loaded by the browser's position.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "EditorControls.h"
 #include "IVstAdapter.h"
 #include "ImpulseLoader.h"
 #include "ImpulseSource.h"
@@ -69,6 +70,9 @@ public:
     // Reads the library from another banks folder (with its trailing separator) and opens
     // the bank kBankPosition selects; the library beside the plug-in is read at construction.
     void UsePresetFolder(const std::string& folder);
+
+    // The editor's controls the plug-in addresses, by attach index.
+    const EditorControls& Controls() const { return controls; }
 
 private:
     void DeclareParameters();
@@ -153,6 +157,7 @@ private:
 
     SignalChain chain;
     IEditorGraphics* graphics = nullptr;
+    EditorControls controls;
     bool impulsePanelShown = false;
     int currentModel = 0;
     int currentCabinet = 0;

@@ -97,6 +97,47 @@ TEST_F(Layout, AttachesTheBackgroundAndEveryControlInOrder) {
     EXPECT_EQ(static_cast<IBitmapOverlayControl*>(At(kControlAbout))->OffTarget(), IRect(0, 0, 200, 30));
 }
 
+// The handles the builder hands the plug-in are the positions the layout describes.
+TEST_F(Layout, HandsThePluginTheIndicesOfTheControlsItAddresses) {
+    const EditorControls& c = plugin->Controls();
+    const struct {
+        int handle, position;
+    } handles[] = {
+        {c.valueText, kControlValueText},
+        {c.nameStrip, kControlNameStrip},
+        {c.valueBar, kControlValueBar},
+        {c.bankName, kControlBankName},
+        {c.presetName, kControlPresetName},
+        {c.tunerBackground, kControlTunerBackground},
+        {c.tunerMeter, kControlTunerMeter},
+        {c.tunerNote, kControlTunerNote},
+        {c.tunerText, kControlTunerText},
+        {c.tunerTuning, kControlTunerTuning},
+        {c.tunerButton, kControlTunerButton},
+        {c.responseFrame, kControlResponseFrame},
+        {c.response, kControlResponse},
+        {c.fileName, kControlFileName},
+        {c.fileSelector, kControlFileSelector},
+        {c.browser, kControlBrowser},
+        {c.BankRow(0), kControlBankRows},
+        {c.BankRow(19), kControlBankRows + 19},
+        {c.PresetRow(0), kControlPresetRows},
+        {c.PresetRow(19), kControlPresetRows + 19},
+        {c.bankPick, kControlBankPick},
+        {c.presetPick, kControlPresetPick},
+        {c.about, kControlAbout},
+        {c.lampGate, kControlLampGate},
+        {c.lampAmp, kControlLampAmp},
+        {c.lampCabinet, kControlLampCabinet},
+        {c.lampEq, kControlLampEq},
+        {c.lampImpulse, kControlLampImpulse},
+        {c.cabinetPicture, kControlCabinetPicture},
+        {c.oversampling, kControlOversampling},
+    };
+    for (const auto& h : handles)
+        EXPECT_EQ(h.handle, h.position);
+}
+
 TEST_F(Layout, EachModelPanelIsOneGroupBoundToItsModel) {
     for (int m = 0; m < kNumModels; ++m) {
         const PanelSpan& span = kPanelSpans[m];

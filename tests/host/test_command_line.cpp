@@ -5,6 +5,7 @@
 #include "PresetFile.h"
 #include "WavBytes.h"
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -88,5 +89,27 @@ TEST_F(CommandLine, BadRatesBlocksAndNamesFailWithoutWriting) {
     // A preset of the library, read by the plug-in itself, changes the sound.
     EXPECT_TRUE(Host(In("preset.wav") + " --rate 8000 --preset \"../presets/Vulpane/Presets/Factory/Blues Crunch.vzp\""));
     EXPECT_NE(Samples("preset.wav"), Samples("out.wav"));
+}
+
+TEST_F(CommandLine, ARenderLinesUpWithItsInputAtEveryAmpQuality) {
+    std::vector<int64_t> click(2000, 0);
+    click[500] = 12000;
+    const std::vector<uint8_t> wav = wavtest::MakeWav16(click, 48000);
+    std::string error;
+    ASSERT_TRUE(WriteFileBytes(folder + "click.wav", std::vector<char>(wav.begin(), wav.end()), error)) << error;
+    size_t peakAtOneX = 0;
+    for (const char* factor : {"1", "2", "4", "8"}) {
+        const std::string out = std::string("out") + factor + ".wav";
+        ASSERT_TRUE(Host(In("click.wav") + " " + In(out) + " --oversample " + factor +
+                         " --set kAmpOn=1 --set kAmpModel=\"Clean 1\" --set kAmpGain=0.1"))
+            << factor;
+        const std::vector<double> y = Samples(out);
+        ASSERT_EQ(y.size(), click.size()) << factor;
+        size_t peak = 0;
+        for (size_t i = 1; i < y.size(); ++i)
+            if (std::abs(y[i]) > std::abs(y[peak])) peak = i;
+        if (factor[0] == '1') peakAtOneX = peak;
+        EXPECT_EQ(peak, peakAtOneX) << "the oversampler's delay is compensated at " << factor << "x";
+    }
 }
 } // namespace
