@@ -103,9 +103,13 @@ bool IEditorGraphics::NeedsRedraw(IRect& outRect) {
 bool IEditorGraphics::Draw(const IRect& rect) {
     if (controls.empty()) return true;
     drawRect = rect;
+    // A control is cleaned before it is drawn: a value stored meanwhile from another thread
+    // marks it dirty again, so the next tick draws it. One outside rect keeps its dirt (one
+    // with no area has nothing to draw).
     for (IControl* control : controls) {
-        if (!control->IsHidden() && rect.Intersects(control->Rect())) control->Draw(this);
+        if (!rect.Intersects(control->Rect()) && !control->Rect().Empty()) continue;
         control->MarkClean();
+        if (!control->IsHidden()) control->Draw(this);
     }
     return PresentRect(rect);
 }

@@ -103,7 +103,8 @@ public:
 
     // Timer tick: the union of the dirty controls' rectangles (empty when none).
     bool NeedsRedraw(IRect& outRect);
-    // Paint: draws the controls that meet rect, cleans every control, presents rect.
+    // Paint: cleans and draws the controls that meet rect, presents rect. Runs on the window
+    // thread without the plug-in lock; what it reads from a control is atomic.
     bool Draw(const IRect& rect);
 
     // Events, in editor pixels.
