@@ -86,6 +86,7 @@ void IControl::MarkDirty(bool pushToPlug) {
     const double current = value;
     if (Clamped(current) != current) value = Clamped(current);
     dirty = true;
+    ++changes;
     SetChanged();
     if (pushToPlug && BoundParameter()) plugin->SetParameterFromGUI(paramIdx, Clamped(current));
 }

@@ -81,6 +81,8 @@ public:
         clampHigh = high;
     }
     bool IsDirty() const { return dirty; }
+    // Counts every MarkDirty, so the window thread can tell whether a control changed after it looked.
+    unsigned Changes() const { return changes; }
     bool IsHidden() const { return hidden; }
     bool IsGrayed() const { return grayed; }
     bool RedrawAgain() const { return redrawAgain; }
@@ -107,6 +109,7 @@ protected:
     std::atomic<bool> hidden{false};
     std::atomic<bool> grayed{false};
     std::atomic<bool> redrawAgain{false};
+    std::atomic<unsigned> changes{0};
     bool promptDisabled = false;
     bool dblClickAsSingle = false;
     IBlendSpec blend;

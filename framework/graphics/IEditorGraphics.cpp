@@ -90,7 +90,10 @@ void IEditorGraphics::HideParam(int paramIdx, bool hide) {
 bool IEditorGraphics::NeedsRedraw(IRect& outRect) {
     outRect = IRect();
     bool any = false;
-    for (IControl* control : controls) {
+    scannedChanges.resize(controls.size());
+    for (size_t i = 0; i < controls.size(); ++i) {
+        IControl* control = controls[i];
+        scannedChanges[i] = control->Changes();
         control->NotifyObservers();
         if (control->NeedsRedraw()) {
             outRect = outRect.Union(control->Rect());
@@ -104,10 +107,14 @@ bool IEditorGraphics::Draw(const IRect& rect) {
     if (controls.empty()) return true;
     drawRect = rect;
     // A control is cleaned before it is drawn: a value stored meanwhile from another thread
-    // marks it dirty again, so the next tick draws it. One outside rect keeps its dirt (one
-    // with no area has nothing to draw).
-    for (IControl* control : controls) {
-        if (!rect.Intersects(control->Rect()) && !control->Rect().Empty()) continue;
+    // marks it dirty again, so the next tick draws it. One outside rect is cleaned too, unless
+    // it changed after the last dirty scan (that change is drawn at the next tick).
+    for (size_t i = 0; i < controls.size(); ++i) {
+        IControl* control = controls[i];
+        if (!rect.Intersects(control->Rect())) {
+            if (i >= scannedChanges.size() || scannedChanges[i] == control->Changes()) control->MarkClean();
+            continue;
+        }
         control->MarkClean();
         if (!control->IsHidden()) control->Draw(this);
     }
