@@ -7,9 +7,11 @@
 HostedPlugin& FuzzedPlugin();
 
 // Aborts (a finding for the fuzzer) unless every parameter reads back finite and inside 0..1,
-// its display text is a terminated string, a block of a guitar-like tone comes out finite, and
-// the plug-in's own state chunk of both kinds goes back in.
+// its display text is a terminated string, and a block of a guitar-like tone comes out finite.
 void CheckPluginInvariants(HostedPlugin& plugin);
+
+// Aborts unless the plug-in's own state chunk of the kind (1: program, 0: bank) goes back in.
+void CheckChunkRoundTrip(HostedPlugin& plugin, int isProgram);
 
 // Aborts with the message when the condition does not hold.
 void Require(bool condition, const char* what);

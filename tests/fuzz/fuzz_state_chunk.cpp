@@ -12,5 +12,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::vector<char> chunk(data + 1, data + size);
     plugin.Dispatch(effSetChunk, isProgram, static_cast<intptr_t>(chunk.size()), chunk.data());
     CheckPluginInvariants(plugin);
+    CheckChunkRoundTrip(plugin, isProgram);
     return 0;
 }
