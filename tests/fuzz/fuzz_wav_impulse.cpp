@@ -27,7 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (double s : wav.samples) Require(std::isfinite(s) && std::fabs(s) <= 1.01, "samples at most full scale");
     std::vector<double> resampled;
     if (ResampleImpulse(wav.samples, wav.sampleRate, 48000.0, kMaxFrames, resampled) != WavStatus::kOk) return 0;
-    Require(!resampled.empty() && resampled.size() <= kMaxFrames, "the resampled length keeps the cap");
+    Require(resampled.size() <= kMaxFrames, "the resampled length keeps the cap");
     const double norm = ImpulseNorm(resampled);
     Require(std::isfinite(norm) && norm >= 0.0, "the norm is finite");
     chain->LoadImpulse(resampled.data(), static_cast<int>(resampled.size()), norm);
