@@ -118,9 +118,10 @@ bool VulpanePlugin::LoadImpulseFile(const std::string& path) {
     std::vector<double> samples;
     double norm = 0.0;
     if (status == WavStatus::kOk) {
-        samples = ResampleLinear(wav.samples, wav.sampleRate, chain.SampleRate());
+        status = ResampleImpulse(wav.samples, wav.sampleRate, chain.SampleRate(),
+                                 ConvolutionEngine::kMaxImpulseLength, samples);
         norm = ImpulseNorm(samples);
-        if (!(norm > 0.0)) status = WavStatus::kEmpty;
+        if (status == WavStatus::kOk && !(norm > 0.0)) status = WavStatus::kEmpty;
     }
     if (status != WavStatus::kOk) {
         ShowError(WavStatusText(status) + path);
@@ -134,8 +135,10 @@ bool VulpanePlugin::LoadImpulseFile(const std::string& path) {
 }
 
 void VulpanePlugin::InstallImpulse() {
-    const std::vector<double> samples =
-        ResampleLinear(impulseFileSamples, impulseFileRate, chain.SampleRate());
+    std::vector<double> samples;
+    if (ResampleImpulse(impulseFileSamples, impulseFileRate, chain.SampleRate(),
+                        ConvolutionEngine::kMaxImpulseLength, samples) != WavStatus::kOk)
+        return;
     const double norm = ImpulseNorm(samples);
     // A rate so low that nothing of the impulse is left keeps the one installed.
     if (norm > 0.0) InstallImpulse(samples, norm);

@@ -6,6 +6,7 @@
 #include "ITextControls.h"
 #include "VstAbi.h"
 #include "WavBytes.h"
+#include "WavImpulse.h"
 
 #include <chrono>
 #include <cstdio>
@@ -28,16 +29,11 @@ std::vector<double> Fractions(const std::vector<int64_t>& words) {
     return out;
 }
 
-// Linear interpolation written out for the check, zero after the last sample.
-std::vector<double> Interpolated(const std::vector<double>& in, double fromRate, double toRate) {
-    const auto n = static_cast<size_t>(std::floor(in.size() * toRate / fromRate));
-    std::vector<double> out(n);
-    for (size_t j = 0; j < n; ++j) {
-        const double t = j * fromRate / toRate;
-        const auto i = static_cast<size_t>(t);
-        const double b = i + 1 < in.size() ? in[i + 1] : 0.0;
-        out[j] = in[i] + (t - i) * (b - in[i]);
-    }
+// The impulse the plug-in should install (the resampling itself is checked in the DSP tests).
+std::vector<double> Resampled(const std::vector<double>& in, double fromRate, double toRate) {
+    std::vector<double> out;
+    EXPECT_EQ(ResampleImpulse(in, fromRate, toRate, ConvolutionEngine::kMaxImpulseLength, out),
+              WavStatus::kOk);
     return out;
 }
 
@@ -162,7 +158,7 @@ TEST_F(ImpulseFiles, PreviousAndNextWalkTheFolderAndStopAtItsEnds) {
     Click(kIrNext);
     EXPECT_EQ(plugin->ImpulseIndex(), 1);
     // b.WAV is a 48 kHz file played at 44.1 kHz.
-    ExpectConvolved(Interpolated(Fractions(bWords), 48000.0, 44100.0), 44100.0);
+    ExpectConvolved(Resampled(Fractions(bWords), 48000.0, 44100.0), 44100.0);
     Click(kIrPrev);
     Click(kIrPrev);
     EXPECT_EQ(plugin->ImpulseIndex(), 0);
@@ -172,7 +168,7 @@ TEST_F(ImpulseFiles, PreviousAndNextWalkTheFolderAndStopAtItsEnds) {
 TEST_F(ImpulseFiles, AFailedLoadKeepsTheImpulseTheListAndThePath) {
     Choose(folder + "a.wav");
     std::vector<uint8_t> cut = wavtest::MakeWav16(bWords);
-    cut.resize(cut.size() - 10);
+    cut.resize(45); // the header and half a frame: a data chunk cut short gives its whole frames
     WriteFile(folder + "cut.wav", cut);
     Choose(folder + "cut.wav");
     EXPECT_EQ(plugin->ImpulseError(), "Truncated WAV file:\n" + folder + "cut.wav");
@@ -191,7 +187,7 @@ TEST_F(ImpulseFiles, AFailedLoadKeepsTheImpulseTheListAndThePath) {
 TEST_F(ImpulseFiles, ARateChangeResamplesTheLoadedImpulse) {
     Choose(folder + "a.wav");
     host->Dispatch(effSetSampleRate, 0, 0, nullptr, 48000.0f);
-    ExpectConvolved(Interpolated(Fractions(aWords), 44100.0, 48000.0), 48000.0);
+    ExpectConvolved(Resampled(Fractions(aWords), 44100.0, 48000.0), 48000.0);
 }
 
 TEST_F(ImpulseFiles, ChoosingTheSameFileAgainLoadsItsNewContent) {

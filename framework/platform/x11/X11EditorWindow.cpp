@@ -253,6 +253,11 @@ void X11EditorWindow::AskForFile(std::string& outFileName, int action, const cha
     outFileName = RunFileChooser(action, folder);
 }
 
+void X11EditorWindow::ShowMessage(const char* text, const char* caption) {
+    lastMessage = std::string(caption ? caption : "") + ": " + (text ? text : "");
+    ShowDesktopMessage(caption, text);
+}
+
 void X11EditorWindow::HostFolder(std::string& out) {
     char path[4096];
     const ssize_t n = readlink("/proc/self/exe", path, sizeof(path) - 1);

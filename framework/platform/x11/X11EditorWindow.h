@@ -3,6 +3,8 @@
 #include "IEditorWindow.h"
 #include "X11Input.h"
 
+#include <string>
+
 struct _XDisplay;
 struct _XGC;
 union _XEvent;
@@ -11,8 +13,8 @@ union _XEvent;
 // connection and does all its work when the host calls idle (every 40-50 ms): it pumps its
 // events, then runs the dirty scan and copies what was drawn to the window. X errors on its
 // own connection are swallowed, so a host that destroys its window first does not die.
-// The file dialog is the desktop's chooser program; there is no text-entry popup or colour
-// chooser on X11: those answer nothing.
+// The file dialog and messages are the desktop's dialog programs; there is no text-entry popup
+// or colour chooser on X11: those answer nothing.
 class X11EditorWindow : public IEditorWindow {
 public:
     X11EditorWindow() = default;
@@ -33,6 +35,10 @@ public:
                     const char* extensions) override;
     bool AskForColour(IColorARGB&, const char*) override { return false; }
     bool OpenWebPage(const char*, const char*, const char*, const char*) override { return false; }
+    // Recorded as "<caption>: <text>" and shown in the desktop's dialog, open or closed, without
+    // waiting for it; with no display or dialog program it is only recorded.
+    void ShowMessage(const char* text, const char* caption) override;
+    const std::string& LastMessage() const { return lastMessage; }
     void HostFolder(std::string& out) override;
     void ModuleFolder(std::string& out) override;
     void Idle() override;
@@ -52,4 +58,5 @@ private:
     bool trackingLeave = false;
     bool inIdle = false;
     bool directImage = false; // the visual takes our 32-bit pixels as they are
+    std::string lastMessage;
 };

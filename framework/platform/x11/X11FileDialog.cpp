@@ -6,19 +6,22 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <vector>
 
 extern char** environ;
 
 namespace {
-// Runs the program found on PATH and returns what it printed; false when it could not start.
-bool Capture(const std::vector<std::string>& args, std::string& output, int& status) {
-    int pipeEnds[2];
-    if (pipe2(pipeEnds, O_CLOEXEC) != 0) return false;
+// Starts argv with stdin and stderr on /dev/null and stdout on outputFd (or /dev/null when -1).
+// The program is looked up on PATH; -1 when it could not start.
+pid_t Start(const std::vector<std::string>& args, int outputFd) {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], 1);
+    if (outputFd >= 0)
+        posix_spawn_file_actions_adddup2(&actions, outputFd, 1);
+    else
+        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
     posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
     std::vector<char*> argv;
     for (const std::string& a : args)
@@ -27,8 +30,25 @@ bool Capture(const std::vector<std::string>& args, std::string& output, int& sta
     pid_t child = 0;
     const int started = posix_spawnp(&child, argv[0], &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
+    return started == 0 ? child : -1;
+}
+
+// The child's wait status; 0 when a host that ignores SIGCHLD has reaped it already.
+int WaitFor(pid_t child) {
+    int status = 0;
+    while (waitpid(child, &status, 0) < 0) {
+        if (errno != EINTR) return 0;
+    }
+    return status;
+}
+
+// Runs the program found on PATH and returns what it printed; false when it could not start.
+bool Capture(const std::vector<std::string>& args, std::string& output, int& status) {
+    int pipeEnds[2];
+    if (pipe2(pipeEnds, O_CLOEXEC) != 0) return false;
+    const pid_t child = Start(args, pipeEnds[1]);
     close(pipeEnds[1]);
-    if (started != 0) {
+    if (child < 0) {
         close(pipeEnds[0]);
         return false;
     }
@@ -44,16 +64,24 @@ bool Capture(const std::vector<std::string>& args, std::string& output, int& sta
         }
     }
     close(pipeEnds[0]);
-    status = 0;
-    // A host that ignores SIGCHLD has its children reaped already; the output still counts.
-    while (waitpid(child, &status, 0) < 0) {
-        if (errno != EINTR) {
-            status = 0;
-            break;
-        }
-    }
+    status = WaitFor(child);
     return true;
 }
+
+bool HasDisplay() {
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY"}) {
+        const char* value = std::getenv(name);
+        if (value && *value) return true;
+    }
+    return false;
+}
+
+// A shell starts the dialog in the background and exits at once, so the dialog is nobody's
+// child to wait for; it exits 127 when neither program is installed.
+constexpr const char* kMessageScript =
+    "if command -v zenity >/dev/null 2>&1; then zenity --error --no-markup --title=\"$1\" --text=\"$2\" &\n"
+    "elif command -v kdialog >/dev/null 2>&1; then kdialog --title \"$1\" --error \"$2\" &\n"
+    "else exit 127; fi\n";
 } // namespace
 
 std::string RunFileChooser(int action, const char* folder) {
@@ -80,4 +108,13 @@ std::string RunFileChooser(int action, const char* folder) {
         return output;
     }
     return std::string();
+}
+
+bool ShowDesktopMessage(const char* caption, const char* text) {
+    if (!HasDisplay()) return false;
+    const pid_t shell =
+        Start({"/bin/sh", "-c", kMessageScript, "sh", caption ? caption : "", text ? text : ""}, -1);
+    if (shell < 0) return false;
+    const int status = WaitFor(shell);
+    return !(WIFEXITED(status) && WEXITSTATUS(status) == 127);
 }

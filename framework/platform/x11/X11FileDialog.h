@@ -2,7 +2,13 @@
 
 #include <string>
 
-// A file dialog on Linux desktops: the desktop's own chooser program (zenity, else kdialog),
-// run modally. Action 1 asks for a file to save (confirming an overwrite), anything else for
-// an existing file to open. Empty when cancelled or when no chooser is installed.
+// The desktop's own dialog programs on Linux (zenity, else kdialog).
+
+// A file chooser, run modally. Action 1 asks for a file to save (confirming an overwrite),
+// anything else for an existing file to open. Empty when cancelled or when no chooser is
+// installed.
 std::string RunFileChooser(int action, const char* folder);
+
+// An error message with an OK button, started without waiting for the user to close it.
+// False when it cannot be shown: no display, or neither program installed.
+bool ShowDesktopMessage(const char* caption, const char* text);
