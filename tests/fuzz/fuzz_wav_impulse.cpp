@@ -23,8 +23,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     WavImpulse wav;
     if (ParseWav(data, size, wav) != WavStatus::kOk) return 0;
     Require(!wav.samples.empty() && wav.sampleRate > 0.0, "a parsed impulse has samples and a rate");
-    // 8-bit samples are centred on 127, so full scale reaches 128/127.
-    for (double s : wav.samples) Require(std::isfinite(s) && std::fabs(s) <= 1.01, "samples at most full scale");
+    // Integer samples stay within full scale (8-bit ones are centred on 127, so it reaches 128/127).
+    for (double s : wav.samples) {
+        Require(std::isfinite(s), "samples are finite");
+        Require(wav.isFloat || std::fabs(s) <= 1.01, "integer samples at most full scale");
+    }
     std::vector<double> resampled;
     if (ResampleImpulse(wav.samples, wav.sampleRate, 48000.0, kMaxFrames, resampled) != WavStatus::kOk) return 0;
     Require(resampled.size() <= kMaxFrames, "the resampled length keeps the cap");
