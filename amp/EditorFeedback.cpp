@@ -6,10 +6,36 @@
 #include "VulpanePlugin.h"
 
 #include <cstdio>
+#include <cstring>
 
 namespace {
 constexpr int kStripFrames = 31;
+
+// Speaker arrangements of the cabinets whose names do not give one.
+// clang-format off
+const int kCabinetSpeakers[kNumCabinets] = {
+    kCabinetPictureOff,  kCabinetPicture1x12, kCabinetPicture2x12, kCabinetPicture4x12, // Off, CAB1, CAB2, G12H
+    kCabinetPicture4x12, kCabinetPicture4x12, kCabinetPicture4x12, kCabinetPicture4x12, // Mandarin, CAB3, Hit Watt, Mpeg+Marsall
+    kCabinetPicture2x12, kCabinetPicture1x12, kCabinetPicture2x12, kCabinetPicture2x12, // Cox, Phender DR, Harley Beton, CAB4
+    kCabinetPicture4x12, kCabinetPicture4x12, kCabinetPicture4x12, kCabinetPicture4x12, // SLO 100, +eq1, Metal Style, +eq2
+    kCabinetPicture4x12, kCabinetPicture4x12, kCabinetPicture4x12, kCabinetPicture4x12, // JGM 900, Randoll, PowerDude 1, 2
+    kCabinetPicture1x12, kCabinetPicture4x12, kCabinetPicture4x12, kCabinetPicture8x10, // CAB5, HighWidth, Meza style, Mpeg 8x10
+    kCabinetPicture2x12, kCabinetPicture4x12, kCabinetPicture2x12, kCabinetPicture4x12, // Fender P.man, CAB 4x12, Meza 2x12, Diesel
+    kCabinetPicture4x12, kCabinetPicture1x12, kCabinetPicture2x12, kCabinetPicture4x12, // Sidewinter, Pro Jr., CAB6, Marsall 1960
+    kCabinetPicture1x12, kCabinetPicture4x12, kCabinetPicture4x12, kCabinetPicture4x12, // Meza Cookie, Death Metal, Maestro, Modern 1
+    kCabinetPicture2x12, kCabinetPicture1x12, kCabinetPicture2x12,                      // Modern 2, Modern 3, 90s Spirit
+};
+// clang-format on
 } // namespace
+
+int CabinetPictureOf(int cabinet) {
+    if (cabinet < 0 || cabinet >= kNumCabinets) return kCabinetPictureOff;
+    const char* name = kCabinetNames[cabinet];
+    for (const auto& named : {std::make_pair("1x12", kCabinetPicture1x12), std::make_pair("2x12", kCabinetPicture2x12),
+                              std::make_pair("4x12", kCabinetPicture4x12), std::make_pair("8x10", kCabinetPicture8x10)})
+        if (std::strstr(name, named.first)) return named.second;
+    return kCabinetSpeakers[cabinet];
+}
 
 IEditorGraphics* VulpanePlugin::Graphics() const { return graphics; }
 
@@ -20,23 +46,31 @@ bool VulpanePlugin::HasControlFor(int paramIndex) const {
     return false;
 }
 
-void VulpanePlugin::ShowText(const char* text) {
-    if (!graphics) return;
-    if (auto* control = dynamic_cast<ITextControl*>(graphics->ControlAt(kControlValueText)))
-        control->ApplyPluginText(text);
-}
-
+// The strip, the bar and the text always change together, so the display never shows one
+// parameter's name over another's value.
 void VulpanePlugin::ShowFeedback(int stripFrame, double bar, const char* text) {
     if (!graphics) return;
     graphics->PushControlValue(kControlNameStrip, static_cast<double>(stripFrame) / kStripFrames);
     graphics->PushControlValue(kControlValueBar, bar);
-    if (text) ShowText(text);
+    if (auto* control = dynamic_cast<ITextControl*>(graphics->ControlAt(kControlValueText)))
+        control->ApplyPluginText(text ? text : "");
 }
 
 void VulpanePlugin::ShowFeedbackFormat(int stripFrame, double bar, const char* format, double value) {
     char text[64];
     std::snprintf(text, sizeof(text), format, value);
     ShowFeedback(stripFrame, bar, text);
+}
+
+void VulpanePlugin::ShowLamp(int controlIndex, bool lit) {
+    if (graphics) graphics->PushControlValue(controlIndex, lit ? 1.0 : 0.0);
+}
+
+void VulpanePlugin::ShowCabinet(int cabinet) {
+    if (!graphics) return;
+    ShowLamp(kControlLampCabinet, cabinet != 0);
+    graphics->PushControlValue(kControlCabinetPicture,
+                               static_cast<double>(CabinetPictureOf(cabinet)) / (kCabinetPictureFrames - 1));
 }
 
 void VulpanePlugin::ShowControl(int controlIndex, bool show) {
@@ -55,13 +89,15 @@ void VulpanePlugin::SwitchPanel(int model) {
                   {kModelGain, kAmpGain}, {kModelBass, kAmpBass},    {kModelMiddle, kAmpMiddle},
                   {kModelTreble, kAmpTreble}};
     for (const auto& copy : copies) graphics->HideParam(copy.block + model, false);
+    // A restored state keeps the copies it stored; the editor then shows the stored values.
+    if (restoringState) return;
     for (const auto& copy : copies)
         graphics->MoveParameterControls(copy.block + model, ParamAt(copy.shared)->Normalized());
 }
 
 void VulpanePlugin::ShowTunerView(bool tuner) {
     if (!graphics) return;
-    for (int index : {kControlNameStrip, kControlValueBar, kControlBankName, kControlPresetName})
+    for (int index : {kControlNameStrip, kControlValueBar, kControlValueText, kControlBankName, kControlPresetName})
         ShowControl(index, !tuner);
     for (int index = kControlTunerBackground; index <= kControlTunerButton; ++index) ShowControl(index, tuner);
     graphics->HideParam(kTuningNext, !tuner);

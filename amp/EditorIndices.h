@@ -21,8 +21,27 @@ enum EditorControl : int {
     kControlBankName = 173,
     kControlPresetName = 175,
     kControlAbout = 223,
-    kControlCount = 224,
+    // Added after the about box: the lit stages of the signal-chain plate and the cabinet's picture.
+    kControlLampGate = 224,
+    kControlLampAmp = 225,
+    kControlLampCabinet = 226,
+    kControlLampEq = 227,
+    kControlLampImpulse = 228,
+    kControlCabinetPicture = 229,
+    kControlCount = 230,
 };
+
+// Frames of the cabinet picture.
+enum CabinetPictureFrame : int {
+    kCabinetPictureOff = 0,
+    kCabinetPicture1x12 = 1,
+    kCabinetPicture2x12 = 2,
+    kCabinetPicture4x12 = 3,
+    kCabinetPicture8x10 = 4,
+    kCabinetPictureFrames = 5,
+};
+// The speaker arrangement the picture shows for a cabinet (the one its name gives, if any).
+int CabinetPictureOf(int cabinet);
 
 // Frames of the name strip, as the dispatch names them.
 enum NameStripFrame : int {

@@ -1,4 +1,4 @@
-// The editor: the graphics object and its 224 controls, attached in the order the change
+// The editor: the graphics object and its 230 controls, attached in the order the change
 // handler relies on (EditorIndices.h names the indices it addresses).
 #include "EditorLayout.h"
 
@@ -14,7 +14,10 @@
 #include "ImageResourceTable.h"
 #include "VulpanePlugin.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <utility>
+#include <vector>
 
 std::unique_ptr<IEditorWindow> NewEditorWindow() {
     return NewSystemEditorWindow();
@@ -58,6 +61,51 @@ enum ImageId : int {
     kImgTunerNotes = 147,
     kImgFileOpen = 148,
     kImgResponseFrame = 149,
+    kImgLampGate = 150,
+    kImgLampAmp = 151,
+    kImgLampCabinet = 152,
+    kImgLampEq = 153,
+    kImgLampImpulse = 154,
+    kImgCabinetPicture = 155,
+};
+
+// The stages of the signal-chain plate that light up, in control order: image and top-left corner.
+struct LampPlace {
+    int image, x, y;
+};
+const LampPlace kLamps[] = {
+    {kImgLampGate, 210, 51}, {kImgLampAmp, 252, 51}, {kImgLampCabinet, 336, 51},
+    {kImgLampEq, 210, 71},   {kImgLampImpulse, 294, 71},
+};
+constexpr int kCabinetPictureX = 446, kCabinetPictureY = 176;
+
+// An image attached after controls that must stay on top of it (the about box, the preset
+// browser, the response display and its frame, all reaching into it from the left): while one of them is shown, only
+// the part of the image right of it is drawn.
+class IUnderlayBitmapControl : public IBitmapControl {
+public:
+    IUnderlayBitmapControl(IPluginBase* plugin, int x, int y, const IBitmapStrip& strip,
+                           std::vector<const IControl*> over)
+        : IBitmapControl(plugin, x, y, strip), overlays(std::move(over)) {}
+    bool Draw(IEditorGraphics* graphics) override {
+        int left = rect.left;
+        for (const IControl* overlay : overlays)
+            if (Covers(overlay)) left = std::max(left, overlay->Rect().right);
+        if (left == rect.left) return IBitmapControl::Draw(graphics);
+        if (left >= rect.right) return true;
+        const IRect beside(left, rect.top, rect.right, rect.bottom);
+        return graphics->DrawBitmap(strip, beside, left - rect.left,
+                                    strip.FrameTop(FrameForValue(strip.frames, value)), &blend);
+    }
+
+private:
+    bool Covers(const IControl* overlay) const {
+        if (!overlay || overlay->IsHidden() || !overlay->Rect().Intersects(rect)) return false;
+        // An overlay box draws nothing while it is off.
+        return !dynamic_cast<const IBitmapOverlayControl*>(overlay) || overlay->Value() >= 0.5;
+    }
+
+    std::vector<const IControl*> overlays;
 };
 
 constexpr float kNeedleAngle = 2.356194490192345f; // 135 degrees
@@ -230,7 +278,9 @@ void VulpanePlugin::BuildEditor() {
     build.Add(response);
     response->Hide(true);
 
-    build.Text(IRect(35, 322, 182, 338), "");
+    const int fileName = build.Text(IRect(35, 322, 182, 338), "");
+    if (auto* field = dynamic_cast<ITextControl*>(editorGraphics->ControlAt(fileName)))
+        field->SetHint("click to load a WAV impulse", IColorARGB(255, 112, 84, 44)); // dim ink on the display
     build.Add(new IFileSelectorControl(this, IRect(35, 322, 182, 338), kIrFile, build.Image(kImgFileOpen, 1),
                                        IFileSelectorControl::kOpen, "", "wav"));
 
@@ -255,7 +305,8 @@ void VulpanePlugin::BuildEditor() {
     }
     for (int k = 0; k < 20; ++k) {
         std::snprintf(text, sizeof(text), "%3d - Default preset", k + 1);
-        lastListText = build.Text(IRect(140, 90 + 14 * k, 222, 104 + 14 * k), text, LeftAligned());
+        // As wide as the list column (to its scroll bar), so names fit without being shortened.
+        lastListText = build.Text(IRect(140, 90 + 14 * k, 322, 104 + 14 * k), text, LeftAligned());
     }
     const int bankPick = build.Add(new IVerticalPickControl(this, IRect(350, 90, 492, 370), kBankListClick));
     build.Add(new ISliderControl(this, 505, 91, 277, kBankScroll, build.Image(kImgFader, 1),
@@ -273,5 +324,15 @@ void VulpanePlugin::BuildEditor() {
     editorGraphics->HideParam(kPresetScroll, true);
     editorGraphics->HideParam(kBankScroll, true);
 
-    build.Add(new IBitmapOverlayControl(this, 157, 101, -1, build.Image(kImgAbout, 1), IRect(0, 0, 200, 30)));
+    const int about =
+        build.Add(new IBitmapOverlayControl(this, 157, 101, -1, build.Image(kImgAbout, 1), IRect(0, 0, 200, 30)));
+
+    // The change handler lights these and picks the cabinet's frame.
+    for (const LampPlace& lamp : kLamps)
+        build.Bitmap(lamp.x, lamp.y, -1, lamp.image, 2);
+    build.Add(new IUnderlayBitmapControl(this, kCabinetPictureX, kCabinetPictureY,
+                                         build.Image(kImgCabinetPicture, kCabinetPictureFrames),
+                                         {editorGraphics->ControlAt(about), editorGraphics->ControlAt(browserBackground),
+                                          editorGraphics->ControlAt(kControlResponseFrame),
+                                          editorGraphics->ControlAt(kControlResponse)}));
 }

@@ -48,7 +48,43 @@ int StripOfModelKnob(int blockStart, int model) {
     }
 }
 
+constexpr int kPoltergeistModel = 14;
+
+// The per-model block that copies a shared parameter (-1: none).
+int BlockOfShared(int shared) {
+    for (int block : {kModelSwitch, kModelVolume, kModelGain, kModelBass, kModelMiddle, kModelTreble})
+        if (SharedIndexOfBlock(block) == shared) return block;
+    return -1;
+}
+
+// Buttons whose press and release act; a restored state brings back only their stored values.
+bool IsMomentary(int index) {
+    switch (index) {
+    case kIrToggle:
+    case kModelPrev:
+    case kModelNext:
+    case kCabPrev:
+    case kCabNext:
+    case kPresetBrowse:
+    case kPresetPrev:
+    case kPresetNext:
+    case kTunerToggle:
+    case kTuningNext:
+    case kIrPrev:
+    case kIrNext:
+    case kIrPanel:
+        return true;
+    default:
+        return false;
+    }
+}
+
 int Clamp(int v, int lo, int hi) { return v < lo ? lo : (v > hi ? hi : v); }
+
+// Whether either post EQ band shows a gain other than 0.0 dB.
+bool EqShaping(double low, double high) {
+    return std::fabs(24.0 * low - 12.0) >= 0.05 || std::fabs(24.0 * high - 12.0) >= 0.05;
+}
 
 const char* OnOff(bool on) { return on ? "ON" : "OFF"; }
 } // namespace
@@ -58,10 +94,12 @@ void VulpanePlugin::ParameterChanged(int index) {
     const IParameter* param = ParamAt(index);
     if (!param) return;
     const double v = param->Value();
+    if (restoringState && IsMomentary(index)) return;
     switch (index) {
     case kGate:
         chain.SetGateEnabled(v >= 0.5);
         MoveParameter(kGateLed, v >= 0.5 ? 1.0 : 0.0);
+        ShowLamp(kControlLampGate, v >= 0.5);
         ShowFeedback(kStripGate, v, OnOff(v >= 0.5));
         break;
     case kGateThreshold:
@@ -74,7 +112,9 @@ void VulpanePlugin::ParameterChanged(int index) {
         break;
     case kAmpOn:
         chain.SetAmpEnabled(v >= 0.5);
-        ShowText(OnOff(v >= 0.5));
+        ShowLamp(kControlLampAmp, v >= 0.5);
+        ShowFeedback(kStripAmpSwitch, v, OnOff(v >= 0.5));
+        FollowInModelCopy(index);
         break;
     case kAmpModel:
         currentModel = Clamp(static_cast<int>(v), 0, kNumModels - 1);
@@ -83,9 +123,11 @@ void VulpanePlugin::ParameterChanged(int index) {
         break;
     case kAmpVolume:
         chain.Amp().SetVolume(v);
+        FollowInModelCopy(index);
         break;
     case kAmpGain:
         chain.Amp().SetGain(v);
+        FollowInModelCopy(index);
         break;
     case kToneFreq:
         chain.Amp().SetToneFreq(v);
@@ -97,23 +139,29 @@ void VulpanePlugin::ParameterChanged(int index) {
         break;
     case kAmpBass:
         chain.Amp().SetBass(v);
+        FollowInModelCopy(index);
         break;
     case kAmpMiddle:
         chain.Amp().SetMiddle(v);
+        FollowInModelCopy(index);
         break;
     case kAmpTreble:
         chain.Amp().SetTreble(v);
+        FollowInModelCopy(index);
         break;
     case kCabPreset:
         currentCabinet = Clamp(static_cast<int>(v), 0, kNumCabinets - 1);
         chain.SetCabPreset(currentCabinet);
+        ShowCabinet(currentCabinet);
         break;
     case kEqLow:
         chain.SetEqLow(v);
+        ShowLamp(kControlLampEq, EqShaping(v, Value(kEqHigh)));
         ShowFeedbackFormat(kStripEqLow, v, "%.1f dB", 24.0 * v - 12.0);
         break;
     case kEqHigh:
         chain.SetEqHigh(v);
+        ShowLamp(kControlLampEq, EqShaping(Value(kEqLow), v));
         ShowFeedbackFormat(kStripEqHigh, v, "%.1f dB", 24.0 * v - 12.0);
         break;
     case kLoudness:
@@ -126,6 +174,7 @@ void VulpanePlugin::ParameterChanged(int index) {
         break;
     case kIrOn:
         chain.SetConvolutionEnabled(v != 0.0);
+        ShowLamp(kControlLampImpulse, v != 0.0);
         break;
     case kIrToggle:
         if (v > 0.5) {
@@ -133,6 +182,7 @@ void VulpanePlugin::ParameterChanged(int index) {
             chain.SetConvolutionEnabled(on);
             MoveParameter(kIrOn, on ? 1.0 : 0.0);
             ShowFeedback(kStripIrToggle, on ? 1.0 : 0.0, OnOff(on));
+            ShowLamp(kControlLampImpulse, on);
         }
         break;
     case kIrDry: {
@@ -214,20 +264,32 @@ void VulpanePlugin::ChangeModelCopy(int index) {
     const int shared = SharedIndexOfBlock(blockStart);
     if (shared < 0) return;
     const double normalized = ParamAt(index)->Normalized();
-    MoveParameter(shared, normalized);
-    if (blockStart == kModelSwitch) MoveParameter(kModelLed + m, normalized);
+    // A restored state brings the shared knobs back as stored, not re-derived from the copies.
+    if (!restoringState) {
+        MoveParameter(shared, normalized);
+        if (blockStart == kModelSwitch) MoveParameter(kModelLed + m, normalized);
+    }
     const double value = Value(shared);
     const int strip = StripOfModelKnob(blockStart, m);
-    switch (blockStart) {
-    case kModelSwitch:
-        ShowFeedback(strip, value, nullptr);
-        break;
-    case kModelVolume:
-    case kModelGain:
+    if (blockStart == kModelSwitch)
+        ShowFeedback(strip, value, OnOff(value >= 0.5));
+    else if (m == kPoltergeistModel && blockStart == kModelBass) // a three-position low-shelf switch
+        ShowFeedbackFormat(strip, value, "%.0f dB", 24.0 * value - 12.0);
+    else if (m == kPoltergeistModel && blockStart == kModelTreble) // the modulation switch
+        ShowFeedback(strip, value, OnOff(value > 0.0));
+    else if (blockStart == kModelVolume || blockStart == kModelGain)
         ShowFeedbackFormat(strip, value, "%.2f", 10.0 * value);
-        break;
-    default:
+    else
         ShowFeedbackFormat(strip, value, "%.2f", 10.0 * value - 5.0);
-        break;
-    }
+}
+
+void VulpanePlugin::FollowInModelCopy(int sharedIndex) {
+    const int block = BlockOfShared(sharedIndex);
+    if (restoringState || block < 0 || currentModel < 0 || currentModel >= kNumModels) return;
+    const int copy = block + currentModel;
+    const double normalized = ParamAt(sharedIndex)->Normalized();
+    if (ParamAt(copy)->Normalized() == normalized) return;
+    // As the copy's knob would move: its handler runs and the host hears of the change.
+    MoveParameter(copy, normalized);
+    if (ParamAt(copy)->Normalized() != normalized) SetParameterFromGUI(copy, normalized);
 }

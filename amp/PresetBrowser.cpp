@@ -3,7 +3,6 @@
 #include "EditorIndices.h"
 #include "FileReader.h"
 #include "IEditorGraphics.h"
-#include "IFileSelectorControl.h"
 #include "ITextControls.h"
 #include "LibraryFolder.h"
 #include "VulpanePlugin.h"
@@ -116,12 +115,8 @@ bool VulpanePlugin::LoadPresetFile() {
     for (int i = 0; i < 5; ++i)
         presetTexts[i] = file.texts[i];
 
-    // The impulse is loaded through the file selector so its folder is listed as for a pick.
-    if (file.version == 4 && !file.texts[4].empty() && graphics)
-        if (auto* selector = dynamic_cast<IFileSelectorControl*>(graphics->ControlAt(kControlFileSelector))) {
-            selector->SetSelectedFile(file.texts[4].c_str());
-            ChooseImpulseFile();
-        }
+    // The preset's impulse is loaded as a restored state's is: a missing file is only marked.
+    if (file.version == 4) RecallImpulse(file.texts[4]);
 
     for (const VzpSetting& setting : VzpSettings(file))
         MoveParameter(setting.param, setting.value);
@@ -129,6 +124,7 @@ bool VulpanePlugin::LoadPresetFile() {
     const bool on = VzpImpulseOn(file);
     chain.SetConvolutionEnabled(on);
     MoveParameter(kIrOn, on ? 1.0 : 0.0);
+    ShowLamp(kControlLampImpulse, on);
     if (file.version == 4) ShowFeedback(kStripIrToggle, on ? 1.0 : 0.0, on ? "ON" : "OFF");
     return true;
 }

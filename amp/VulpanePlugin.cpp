@@ -7,6 +7,7 @@
 #include "VstEntry.h"
 
 #include <new>
+#include <utility>
 
 namespace {
 constexpr int32_t FourCC(char a, char b, char c, char d) {
@@ -47,13 +48,23 @@ VulpanePlugin::VulpanePlugin(audioMasterCallback hostCallback) : IVstAdapter(hos
     ScanPresets();
 }
 
-VulpanePlugin::~VulpanePlugin() = default;
+// The loader stops first: a load still running gives up and frees what it prepared.
+VulpanePlugin::~VulpanePlugin() { impulseLoader.Stop(); }
 
 void VulpanePlugin::Reset() {
     ScopedLock<PluginLock> hold(pluginLock);
     chain.Reset(GetSampleRate());
-    // The loaded impulse follows the host rate, so the convolved sound does not change with it.
-    if (!impulseFileSamples.empty() && impulseInstalledRate != chain.SampleRate()) InstallImpulse();
+    // The impulse follows the host rate, so the convolved sound does not change with it; a load
+    // on its way starts again for the new rate.
+    const double rate = chain.SampleRate();
+    if (impulseRequest) {
+        if (impulseRequest->rate == rate) return;
+        ImpulseRequest again = *impulseRequest;
+        again.rate = rate;
+        RequestImpulse(std::move(again));
+    } else if (impulseSource && impulseInstalledRate != rate) {
+        RequestImpulse({"", impulseSource, rate, true});
+    }
 }
 
 void VulpanePlugin::ProcessBlock(double** inputs, double** outputs, int frames) {
@@ -69,17 +80,22 @@ bool VulpanePlugin::SerializeState(StateChunk& chunk) {
 
 int VulpanePlugin::UnserializeState(const StateChunk& chunk, int position) {
     ScopedLock<PluginLock> hold(pluginLock);
-    // The stored impulse path is shown, not reloaded: the file may no longer be there.
     std::string path;
     const int next = chunk.GetString(path, position);
     impulsePath = path;
     if (graphics)
         if (auto* selector = dynamic_cast<IFileSelectorControl*>(graphics->ControlAt(kControlFileSelector)))
             selector->SetSelectedFile(path.c_str());
+    // The stored values come back as they are: no button acts, no linked knob is re-derived and
+    // no preset is loaded by the browser's position.
     const bool wasRestoring = restoringState;
-    restoringState = true; // the kIrFile handler must not load the selector's last file
+    const bool wasLoadPending = loadPending;
+    restoringState = true;
+    loadPending = false;
     const int result = UnserializeParams(chunk, next);
     restoringState = wasRestoring;
+    loadPending = wasLoadPending;
+    RestoreImpulse(path, nullptr);
     return result;
 }
 

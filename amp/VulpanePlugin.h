@@ -1,14 +1,19 @@
 #pragma once
 
 #include "IVstAdapter.h"
+#include "ImpulseLoader.h"
+#include "ImpulseSource.h"
 #include "ParameterIds.h"
 #include "PresetLibrary.h"
 #include "SignalChain.h"
 #include "TunerDisplay.h"
 
+#include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
+class ConvolutionEngine;
 class IEditorGraphics;
 
 // The amp simulator: its parameter table, change handler, MIDI map and state.
@@ -23,6 +28,9 @@ public:
     void ProcessMidi(const MidiMessage& message) override;
     bool SerializeState(StateChunk& chunk) override;
     int UnserializeState(const StateChunk& chunk, int position) override;
+    void SerializeStateRecords(StateRecordWriter& writer) override;
+    void UnserializeStateRecords(const StateChunk& chunk, const std::vector<StateRecordSpan>& records) override;
+    void OnIdleHook() override;
 
     int CurrentModel() const { return currentModel; }
     int CurrentCabinet() const { return currentCabinet; }
@@ -34,6 +42,10 @@ public:
     int ImpulseIndex() const { return impulseIndex; }
     // The last impulse error shown to the user ("" after a successful load).
     const std::string& ImpulseError() const { return impulseError; }
+    // Impulse loads run on the plug-in's loader thread. Tests and benchmarks wait for them
+    // (never while holding the plug-in lock), or hold the loader mid-way as a test hook.
+    void WaitForImpulseLoads() { impulseLoader.WaitIdle(); }
+    void HoldImpulseLoads(bool hold) { impulseLoader.Hold(hold); }
 
     // Preset library (PresetBrowser.cpp): the banks found, the open bank's presets, the
     // preset the next load reads, and the last preset error shown ("" after a good load).
@@ -54,15 +66,19 @@ private:
     void MoveParameter(int index, double normalizedValue);
     void ReportToHost(int index, double normalizedValue);
     void ChangeModelCopy(int index);
+    // A shared amp knob changed by the host or MIDI: the selected model's own copy follows.
+    void FollowInModelCopy(int sharedIndex);
 
     // Editor feedback; each does nothing while no editor is attached.
     IEditorGraphics* Graphics() const;
     // Whether some editor control is bound to the parameter (panels lack some knobs).
     bool HasControlFor(int paramIndex) const;
-    void ShowText(const char* text);
     void ShowFeedback(int stripFrame, double bar, const char* text);
     void ShowFeedbackFormat(int stripFrame, double bar, const char* format, double value);
     void ShowControl(int controlIndex, bool show);
+    // The signal-chain plate's stage lamps and the cabinet picture.
+    void ShowLamp(int controlIndex, bool lit);
+    void ShowCabinet(int cabinet);
     void SwitchPanel(int model);
     void ShowTunerView(bool tuner);
     void ShowImpulsePanel(bool shown);
@@ -73,15 +89,35 @@ private:
     void PressTuningButton(double v);
     void SelectTuning(int index);
 
-    // Impulse files (ImpulseFiles.cpp). A failed load leaves the impulse, the listing and the
-    // stored path as they were.
+    // Impulse files (ImpulseFiles.cpp, ImpulseLoading.cpp). A failed load leaves the impulse,
+    // the listing and the stored path as they were; a restored path stays stored even when its
+    // file is missing.
+    struct ImpulseResult;
     void ChooseImpulseFile();
     void StepImpulseFile(int step);
-    bool LoadImpulseFile(const std::string& path);
-    // Resamples the loaded file's samples to the chain's rate and installs them.
-    void InstallImpulse();
-    void InstallImpulse(const std::vector<double>& samples, double norm);
-    void ShowError(const std::string& text);
+    // Loads the impulse a restored state names, unless it is the one in place or on its way.
+    void RestoreImpulse(const std::string& path, std::shared_ptr<const ImpulseSource> carried);
+    // A preset's impulse: stored as the state's path and restored.
+    void RecallImpulse(const std::string& path);
+    void RequestImpulse(ImpulseRequest request);
+    // On the loader thread; only the hand-over takes the plug-in lock.
+    void RunImpulseLoad(const ImpulseRequest& request, uint64_t serial);
+    void PrepareImpulse(const ImpulseRequest& request, uint64_t serial);
+    void ApplyImpulseLoad(const ImpulseRequest& request, ImpulseResult& result, uint64_t serial);
+    void ShowImpulseField(const std::string& text);
+    // A message for the window thread's next tick (OnIdleHook).
+    void QueueMessage(const std::string& text);
+
+    // Tagged records after the state (StateRecordTable.cpp): each writes its payload (none
+    // written: no record) or reads it (position -1: the chunk holds no such record).
+    struct StateRecordKind {
+        uint32_t tag;
+        void (VulpanePlugin::*write)(StateChunk& payload);
+        void (VulpanePlugin::*read)(const StateChunk& chunk, int position, int length);
+    };
+    static std::vector<StateRecordKind> StateRecordKinds();
+    void WriteCarriedImpulse(StateChunk& payload);
+    void ReadCarriedImpulse(const StateChunk& chunk, int position, int length);
 
     // Preset browser (PresetBrowser.cpp).
     void ScanBanks();
@@ -108,9 +144,14 @@ private:
     std::string impulseError;
     int impulseIndex = -1;
     bool restoringState = false;
-    std::vector<double> impulseFileSamples; // channel 0 at the file's rate
-    double impulseFileRate = 0.0;
+    // The impulse the state names and carries, and the stored path it belongs to.
+    std::shared_ptr<const ImpulseSource> impulseSource;
+    std::string impulseSourcePath;
     double impulseInstalledRate = 0.0;
+    std::shared_ptr<const ImpulseRequest> impulseRequest; // the load on its way, if any
+    int requestedIndex = -1;                              // the listing entry it brings
+    std::mutex messageMutex;
+    std::string pendingMessage;
 
     std::string banksFolder;
     std::string bankFolder;
@@ -123,4 +164,6 @@ private:
     int firstBankRow = 0;
     bool loadPending = false;
     bool browserShown = false;
+
+    ImpulseLoader impulseLoader;
 };

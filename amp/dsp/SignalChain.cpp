@@ -90,7 +90,7 @@ void Zero(double* out, int n) {
 
 } // namespace
 
-SignalChain::SignalChain() : antiDenormal(kAntiDenormalSize, 0.0) {
+SignalChain::SignalChain() : convolution(new ConvolutionEngine), antiDenormal(kAntiDenormalSize, 0.0) {
     Initialise(44100.0);
 }
 
@@ -360,12 +360,20 @@ void SignalChain::SetWetGain(double v) {
 
 bool SignalChain::LoadImpulse(const ImpulseBuffer& impulse, double norm) {
     irNorm = std::isfinite(norm) ? norm : 1.0;
-    return convolution.LoadImpulse(impulse);
+    return convolution->LoadImpulse(impulse);
 }
 
 bool SignalChain::LoadImpulse(const double* samples, int length, double norm) {
     irNorm = std::isfinite(norm) ? norm : 1.0;
-    return convolution.LoadImpulse(samples, length);
+    return convolution->LoadImpulse(samples, length);
+}
+
+std::unique_ptr<ConvolutionEngine> SignalChain::SwapConvolution(std::unique_ptr<ConvolutionEngine> engine,
+                                                                double norm) {
+    if (!engine) return nullptr;
+    irNorm = std::isfinite(norm) ? norm : 1.0;
+    convolution.swap(engine);
+    return engine;
 }
 
 // Mixes the convolved block into both outputs, in pieces the engine holds without growing. A
@@ -383,17 +391,17 @@ void SignalChain::ProcessConvolution(double* out0, double* out1, int frames) {
         double* o0 = out0 + done;
         double* o1 = out1 + done;
         const double* in[1] = {o0};
-        convolution.FeedInput(in, n);
-        int ready = convolution.ProduceOutput(n);
-        if (ready < n) ready = convolution.ProduceOutput(n);
+        convolution->FeedInput(in, n);
+        int ready = convolution->ProduceOutput(n);
+        if (ready < n) ready = convolution->ProduceOutput(n);
         if (ready > 0) {
-            const double* c = convolution.OutputChannels()[0];
+            const double* c = convolution->OutputChannels()[0];
             for (int i = 0; i < ready; ++i) {
                 const double y = c[i] * wet + o0[i] * dry;
                 o0[i] = y;
                 o1[i] = y;
             }
-            convolution.ConsumeOutput(ready);
+            convolution->ConsumeOutput(ready);
         }
         done += n;
     }

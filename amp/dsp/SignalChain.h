@@ -6,6 +6,7 @@
 #include "PostEq.h"
 #include "Tuner.h"
 
+#include <memory>
 #include <vector>
 
 // The plug-in's audio path: mono sum, noise gate, amp model, cabinet cascade, post EQ and
@@ -63,6 +64,10 @@ public:
     // for the impulse could not be had (the convolved part is then silent).
     bool LoadImpulse(const ImpulseBuffer& impulse, double norm);
     bool LoadImpulse(const double* samples, int length, double norm);
+    // Puts an engine prepared elsewhere in place, with its gain, and hands back the one it
+    // replaces so the caller frees it off the audio path. Constant time; serialise it with
+    // ProcessBlock as the setters. A null engine changes nothing and comes back null.
+    std::unique_ptr<ConvolutionEngine> SwapConvolution(std::unique_ptr<ConvolutionEngine> engine, double norm);
 
     bool GateEnabled() const { return gateEnabled; }
     double GateThreshold() const { return gateThreshold; }
@@ -73,7 +78,7 @@ public:
     double DryGain() const { return dryGain; }
     double WetGain() const { return wetGain; }
     double IrNorm() const { return irNorm; }
-    const ConvolutionEngine& Convolution() const { return convolution; }
+    const ConvolutionEngine& Convolution() const { return *convolution; }
     const PostEq& GetPostEq() const { return postEq; }
     // True while digital silence has switched processing off.
     bool IsQuiet() const { return quiet; }
@@ -127,7 +132,7 @@ private:
     Tuner tuner;
     TunerDisplay* tunerDisplay = nullptr;
 
-    ConvolutionEngine convolution;
+    std::unique_ptr<ConvolutionEngine> convolution; // never null
     double irNorm = 1.0;
     double dryGain = 0.0;
     double wetGain = 1.0;

@@ -7,6 +7,44 @@
 #include <cstring>
 
 namespace {
+// A one-line text in its field: the style's size, or up to two sizes smaller, and at the
+// smallest size the longest start of the text that fits, followed by "...". The field keeps a
+// pixel each side for glyphs that reach past their advance. Without a text engine to measure
+// (-1), the text is drawn as it is.
+constexpr int kShrinkSteps = 2;
+constexpr int kFieldMargin = 1;
+const char kEllipsis[] = "...";
+
+bool Fits(IEditorGraphics* graphics, const ITextStyle& style, const char* text, int width) {
+    const int measured = graphics->MeasureText(style, text);
+    return measured < 0 || measured <= width;
+}
+
+void DrawFitted(IEditorGraphics* graphics, ITextStyle style, char* text, const IRect& rect) {
+    const int width = rect.W() - 2 * kFieldMargin;
+    const int fullSize = style.size;
+    for (int step = 0; step < kShrinkSteps && !Fits(graphics, style, text, width) && style.size > 1; ++step)
+        --style.size;
+    if (!Fits(graphics, style, text, width)) {
+        const size_t room = ITextControl::kMaxText - sizeof(kEllipsis);
+        size_t cut = std::strlen(text);
+        if (cut > room) cut = room;
+        char shown[ITextControl::kMaxText];
+        do {
+            while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xc0) == 0x80) --cut; // whole characters
+            std::memcpy(shown, text, cut);
+            std::memcpy(shown + cut, kEllipsis, sizeof(kEllipsis));
+            if (cut == 0 || Fits(graphics, style, shown, width)) break;
+            --cut;
+        } while (true);
+        std::memcpy(text, shown, std::strlen(shown) + 1);
+    }
+    // A smaller size stays centred on the field's line.
+    IRect at = rect;
+    at.top += (fullSize - style.size) / 2;
+    graphics->DrawText(style, text, at);
+}
+
 class SpinGuard {
 public:
     explicit SpinGuard(std::atomic_flag& f) : flag(f) {
@@ -68,7 +106,14 @@ std::string ITextControl::Text() const {
 bool ITextControl::Draw(IEditorGraphics* graphics) {
     char copy[kMaxText];
     GetText(copy, kMaxText);
-    if (copy[0]) graphics->DrawText(style, copy, rect);
+    if (copy[0]) {
+        DrawFitted(graphics, style, copy, rect);
+    } else if (hint) {
+        ITextStyle hinted = style;
+        hinted.colour = hintColour;
+        CopyText(copy, sizeof(copy), hint);
+        DrawFitted(graphics, hinted, copy, rect);
+    }
     return true;
 }
 

@@ -25,6 +25,12 @@ public:
     void SetEditable(bool e) { editable = e; }
     bool Secret() const { return secret; }
     void SetSecret(bool s) { secret = s; }
+    // A text drawn in its own colour while the control's text is empty (a static string, not
+    // copied). Text engines without alpha (GDI) draw opaque, so the colour is given, not faded.
+    void SetHint(const char* h, const IColorARGB& colour) {
+        hint = h;
+        hintColour = colour;
+    }
 
 protected:
     // Stores without marking dirty; returns whether the text changed.
@@ -38,6 +44,8 @@ private:
     std::atomic<char> text[kMaxText] = {};
     bool editable = false;
     bool secret = false;
+    const char* hint = nullptr;
+    IColorARGB hintColour;
 };
 
 // Shows a parameter's display text (and unit) and can be dragged and wheeled like a knob.

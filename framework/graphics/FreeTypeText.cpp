@@ -46,6 +46,7 @@ public:
 
     bool DrawText(IRaster* target, const IRect& clip, const ITextStyle& style, const char* text,
                   const IRect& rect) override;
+    int TextWidth(IRaster* target, const ITextStyle& style, const char* text) override;
 
 private:
     struct Face {
@@ -55,6 +56,8 @@ private:
     };
 
     FT_Face FaceFor(const ITextStyle& style);
+    // The pen advance of the whole text, in 1/64 pixels, with kerning.
+    static long Advance(FT_Face face, const std::vector<unsigned long>& codes);
     void SetHeight(FT_Face face, int cellHeight);
 
     FT_Library library = nullptr;
@@ -98,16 +101,14 @@ void FreeTypeText::SetHeight(FT_Face face, int cellHeight) {
     }
 }
 
-bool FreeTypeText::DrawText(IRaster* target, const IRect& clip, const ITextStyle& style, const char* text,
-                            const IRect& rect) {
-    if (!library || !target || !target->Pixels() || !text || !*text || style.size <= 0) return true;
-    FT_Face face = FaceFor(style);
-    if (!face) return true;
-    SetHeight(face, style.size);
-    // Measure first, for the alignment.
+std::vector<unsigned long> CodePoints(const char* text) {
     std::vector<unsigned long> codes;
     for (const unsigned char* p = reinterpret_cast<const unsigned char*>(text); *p;)
         codes.push_back(NextCodePoint(p));
+    return codes;
+}
+
+long FreeTypeText::Advance(FT_Face face, const std::vector<unsigned long>& codes) {
     long width = 0;
     FT_UInt previous = 0;
     const bool kerning = FT_HAS_KERNING(face);
@@ -121,6 +122,28 @@ bool FreeTypeText::DrawText(IRaster* target, const IRect& clip, const ITextStyle
         if (FT_Load_Glyph(face, glyph, FT_LOAD_DEFAULT) == 0) width += face->glyph->advance.x;
         previous = glyph;
     }
+    return width;
+}
+
+int FreeTypeText::TextWidth(IRaster*, const ITextStyle& style, const char* text) {
+    if (!library || !text || style.size <= 0) return -1;
+    FT_Face face = FaceFor(style);
+    if (!face) return -1;
+    SetHeight(face, style.size);
+    return static_cast<int>((Advance(face, CodePoints(text)) + 63) >> 6);
+}
+
+bool FreeTypeText::DrawText(IRaster* target, const IRect& clip, const ITextStyle& style, const char* text,
+                            const IRect& rect) {
+    if (!library || !target || !target->Pixels() || !text || !*text || style.size <= 0) return true;
+    FT_Face face = FaceFor(style);
+    if (!face) return true;
+    SetHeight(face, style.size);
+    // Measure first, for the alignment.
+    const std::vector<unsigned long> codes = CodePoints(text);
+    const long width = Advance(face, codes);
+    const bool kerning = FT_HAS_KERNING(face);
+    FT_UInt previous = 0;
     long penX = static_cast<long>(rect.left) * 64;
     if (style.align == ITextStyle::kAlignCentre)
         penX += (static_cast<long>(rect.W()) * 64 - width) / 2;
@@ -132,7 +155,6 @@ bool FreeTypeText::DrawText(IRaster* target, const IRect& clip, const ITextStyle
                             (static_cast<uint32_t>(style.colour.R & 255) << 16) |
                             (static_cast<uint32_t>(style.colour.G & 255) << 8) |
                             static_cast<uint32_t>(style.colour.B & 255);
-    previous = 0;
     for (unsigned long code : codes) {
         const FT_UInt glyph = FT_Get_Char_Index(face, code);
         if (kerning && previous && glyph) {

@@ -44,6 +44,17 @@ public:
         return true;
     }
 
+    int TextWidth(IRaster* target, const ITextStyle& style, const char* text) override {
+        HDC dc = target ? static_cast<HDC>(target->DeviceContext()) : nullptr;
+        if (!dc || !text) return -1;
+        HFONT font = FontFor(style);
+        HGDIOBJ previous = font ? SelectObject(dc, font) : nullptr;
+        SIZE size = {};
+        const BOOL measured = GetTextExtentPoint32A(dc, text, static_cast<int>(std::strlen(text)), &size);
+        if (previous) SelectObject(dc, previous);
+        return measured ? static_cast<int>(size.cx) : -1;
+    }
+
 private:
     struct Font {
         char face[32];

@@ -88,6 +88,8 @@ void IEditorGraphics::HideParam(int paramIdx, bool hide) {
 }
 
 bool IEditorGraphics::NeedsRedraw(IRect& outRect) {
+    // The window thread's tick, without the plug-in lock: the plug-in's moment for messages.
+    if (plugin) plugin->OnIdleHook();
     outRect = IRect();
     bool any = false;
     scannedChanges.resize(controls.size());

@@ -53,6 +53,12 @@ public:
                             const IBlendSpec* blend, bool antialias) = 0;
     virtual bool FillRect(const IColorARGB& colour, const IRect& rect, const IBlendSpec* blend) = 0;
     virtual bool DrawText(const ITextStyle& style, const char* text, const IRect& rect) = 0;
+    // The width DrawText gives the text, or -1 where there is no text engine to ask.
+    virtual int MeasureText(const ITextStyle& style, const char* text) {
+        (void)style;
+        (void)text;
+        return -1;
+    }
     virtual IColorARGB ReadPixel(int x, int y) = 0;
     virtual uint32_t* PixelBuffer() = 0;
     // Stores the size, forgets capture and hover, deletes every control and tells the

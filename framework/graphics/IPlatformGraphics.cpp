@@ -20,6 +20,12 @@ bool IPlatformGraphics::DrawText(const ITextStyle& style, const char* string, co
     return text->DrawText(drawBitmap, drawRect, style, string, rect);
 }
 
+int IPlatformGraphics::MeasureText(const ITextStyle& style, const char* string) {
+    if (!string || !*string) return 0;
+    if (!text || !drawBitmap) return -1;
+    return text->TextWidth(drawBitmap, style, string);
+}
+
 void IPlatformGraphics::Resize(int newWidth, int newHeight) {
     const int oldWidth = width, oldHeight = height;
     IRasterGraphics::Resize(newWidth, newHeight);

@@ -18,6 +18,7 @@ public:
 
     bool PresentRect(const IRect& rect) override;
     bool DrawText(const ITextStyle& style, const char* text, const IRect& rect) override;
+    int MeasureText(const ITextStyle& style, const char* text) override;
     void Resize(int newWidth, int newHeight) override;
     bool HasWindow() const override;
     void OpenTextEditor(ITextControl* control) override;

@@ -18,6 +18,8 @@ public:
     virtual ~ITextRenderer() = default;
     virtual bool DrawText(IRaster* target, const IRect& clip, const ITextStyle& style, const char* text,
                           const IRect& rect) = 0;
+    // The text's width in pixels as DrawText would set it, or -1 when it cannot be measured.
+    virtual int TextWidth(IRaster* target, const ITextStyle& style, const char* text) = 0;
 };
 
 // FreeType and fontconfig on Linux; GDI on Windows.

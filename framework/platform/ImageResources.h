@@ -2,7 +2,7 @@
 
 #include <cstddef>
 
-// Finds the bytes of one of the editor's embedded images (ids 100..149).
+// Finds the bytes of one of the editor's embedded images (ids 100..155).
 // Returns false for an unknown id.
 bool FindImageResource(int id, const unsigned char** data, size_t* size);
 

@@ -5,6 +5,7 @@
 #include "Lock.h"
 #include "ProgramSlot.h"
 #include "StateChunk.h"
+#include "StateRecords.h"
 
 #include <cstdint>
 #include <vector>
@@ -144,6 +145,10 @@ public:
     virtual void WriteProgramFromNamedArgs(StateChunk& chunk, int count, const int* indices, const double* values);
     virtual bool SerializePrograms(StateChunk& chunk);
     virtual int UnserializePrograms(const StateChunk& chunk, int position);
+    // Tagged records written after the state of a chunk handed to the host (none here), and the
+    // records found after the state of a chunk received (empty when it has none).
+    virtual void SerializeStateRecords(StateRecordWriter& writer);
+    virtual void UnserializeStateRecords(const StateChunk& chunk, const std::vector<StateRecordSpan>& records);
 
 protected:
     struct InputChannel {

@@ -33,6 +33,10 @@ int IPluginBase::UnserializeParams(const StateChunk& chunk, int position) {
     return position;
 }
 
+void IPluginBase::SerializeStateRecords(StateRecordWriter&) {}
+
+void IPluginBase::UnserializeStateRecords(const StateChunk&, const std::vector<StateRecordSpan>&) {}
+
 bool IPluginBase::SerializeState(StateChunk& chunk) { return SerializeParams(chunk); }
 
 int IPluginBase::UnserializeState(const StateChunk& chunk, int position) { return UnserializeParams(chunk, position); }

@@ -260,6 +260,9 @@ intptr_t IVstAdapter::GetChunk(int32_t index, void* ptr) {
         SerializePrograms(chunk);
     }
     if (!SerializeState(chunk)) return 0;
+    StateRecordWriter records;
+    SerializeStateRecords(records);
+    records.AppendTo(chunk);
     *static_cast<void**>(ptr) = chunk.Data();
     return chunk.Size();
 }
@@ -278,6 +281,7 @@ intptr_t IVstAdapter::SetChunk(int32_t index, intptr_t size, const void* ptr) {
         StoreCurrentProgram(nullptr);
     }
     if (position < 0) return 0;
+    UnserializeStateRecords(chunk, ReadStateRecords(chunk, position));
     PushParamsToEditor();
     return 1;
 }

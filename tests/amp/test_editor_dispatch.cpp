@@ -5,6 +5,10 @@
 #include "IFileSelectorControl.h"
 #include "ITextControls.h"
 
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+
 namespace {
 using EditorDispatch = EditorFixture;
 
@@ -246,5 +250,161 @@ TEST_F(EditorSound, ControllerForAKnobThePanelLacksStillMovesTheParameter) {
     SendController(*host, 24, 127);
     EXPECT_DOUBLE_EQ(plugin->ParamAt(kModelBass + 13)->Value(), 1.0);
     EXPECT_DOUBLE_EQ(plugin->ParamAt(kAmpBass)->Value(), 1.0);
+}
+} // namespace
+
+namespace {
+std::string Format(const char* format, double value) {
+    char text[64];
+    std::snprintf(text, sizeof(text), format, value);
+    return text;
+}
+const char* OnOff(bool on) { return on ? "ON" : "OFF"; }
+
+struct Display {
+    int param;   // the parameter whose value the display must show
+    double bar;  // the bar's value for it
+    std::string text;
+};
+
+// What the value bar and text must show for the name-strip frame, from the parameter values
+// (the units each knob is labelled with on the panels and in the display).
+Display ExpectedFor(VulpanePlugin* plugin, int frame) {
+    auto v = [plugin](int param) { return plugin->ParamAt(param)->Value(); };
+    const bool poltergeist = plugin->CurrentModel() == 14;
+    auto knob = [&](int param) { return Display{param, v(param), Format("%.2f", 10.0 * v(param))}; };
+    auto tone = [&](int param) { return Display{param, v(param), Format("%.2f", 10.0 * v(param) - 5.0)}; };
+    auto eq = [&](int param) { return Display{param, v(param), Format("%.1f dB", 24.0 * v(param) - 12.0)}; };
+    switch (frame) {
+    case 1: return {kGate, v(kGate), OnOff(v(kGate) >= 0.5)};
+    case 2: return {kGateThreshold, v(kGateThreshold), Format("%.0f dB", 100.0 * v(kGateThreshold) - 100.0)};
+    case 3: return knob(kGateRelease);
+    case 4: return {kAmpOn, v(kAmpOn), OnOff(v(kAmpOn) >= 0.5)};
+    case 5: return knob(kAmpVolume);
+    case 6: case 18: return knob(kAmpGain);
+    case 7: return knob(kToneFreq);
+    case 8: return knob(kToneResonance);
+    case 9: case 17: case 19:
+        if (poltergeist) return {kAmpBass, v(kAmpBass), Format("%.0f dB", 24.0 * v(kAmpBass) - 12.0)};
+        return tone(kAmpBass);
+    case 10: case 20: case 22: case 23: return tone(kAmpMiddle);
+    case 11: case 21: case 24:
+        if (poltergeist) return {kAmpTreble, v(kAmpTreble), OnOff(v(kAmpTreble) > 0.0)};
+        return tone(kAmpTreble);
+    case 12: return eq(kEqLow);
+    case 13: return eq(kEqHigh);
+    case 14: return knob(kMasterVolume);
+    case 15: return {kLoudness, 1.0 - v(kLoudness), Format("%.2f", (1.0 - v(kLoudness)) * 10.0)};
+    case 25: return {kIrOn, v(kIrOn), OnOff(v(kIrOn) != 0.0)};
+    case 26: {
+        const double g = v(kIrDry) >= 0.5 ? 48.0 * v(kIrDry) - 24.0 : 96.0 * v(kIrDry) - 48.0;
+        return {kIrDry, v(kIrDry), g == -48.0 ? "-inf dB" : Format("%.1f dB", g)};
+    }
+    case 27: return {kIrWet, v(kIrWet), Format("%.1f dB", 48.0 * v(kIrWet) - 24.0)};
+    default: return {-1, 0.0, "no parameter for frame " + std::to_string(frame)};
+    }
+}
+
+class DisplayPairing : public EditorFixture {
+protected:
+    // The strip, the bar and the text all belong to the same parameter.
+    void ExpectPaired(const std::string& step) {
+        const int frame = static_cast<int>(std::lround(StripFrame()));
+        const Display expected = ExpectedFor(plugin, frame);
+        EXPECT_EQ(ValueText(graphics), expected.text) << step << ": strip frame " << frame;
+        EXPECT_NEAR(At(kControlValueBar)->Value(), expected.bar, 1e-6) << step << ": strip frame " << frame;
+    }
+    void SetAndCheck(int param, float value) {
+        host->SetParameter(param, value);
+        ExpectPaired("parameter " + std::to_string(param) + " = " + std::to_string(value));
+    }
+};
+
+TEST_F(DisplayPairing, StepsAndSwitchesNeverShowAnotherParametersValue) {
+    SetAndCheck(kMasterVolume, 0.837f);
+    for (int step = 0; step < 16; ++step) { // every model through the steppers, and back
+        Click(kModelNext);
+        ExpectPaired("model next to " + std::to_string(plugin->CurrentModel()));
+        SetAndCheck(kModelSwitch + plugin->CurrentModel(), step % 2 ? 0.0f : 1.0f);
+        SetAndCheck(kEqHigh, 0.3f + 0.02f * static_cast<float>(step));
+    }
+    for (int step = 0; step < 3; ++step) {
+        Click(kModelPrev);
+        ExpectPaired("model previous");
+        Click(kCabNext);
+        ExpectPaired("cabinet next");
+    }
+    SetAndCheck(kAmpOn, 1.0f);
+    SetAndCheck(kAmpOn, 0.0f);
+    SetAndCheck(kGate, 1.0f);
+    Click(kIrToggle);
+    ExpectPaired("impulse toggle");
+    SetAndCheck(kIrDry, 0.0f);
+
+    // Poltergeist's panel switches: the bass switch in dB, the modulation switch on or off.
+    SelectModel(14);
+    SetAndCheck(kModelTreble + 14, 1.0f);
+    EXPECT_EQ(ValueText(graphics), "ON");
+    SetAndCheck(kModelBass + 14, 0.5f);
+    EXPECT_EQ(ValueText(graphics), "0 dB");
+    SetAndCheck(kModelBass + 14, 1.0f);
+    EXPECT_EQ(ValueText(graphics), "12 dB");
+    SetAndCheck(kModelSwitch + 14, 1.0f);
+    EXPECT_EQ(ValueText(graphics), "ON");
+}
+
+TEST_F(DisplayPairing, PresetLoadsAndRestoresEndPaired) {
+    const char* source = std::getenv("VULPANE_SOURCE_DIR");
+    const std::string dir = source ? source : (std::ifstream("presets/make_presets.py").good() ? "." : "..");
+    plugin->UsePresetFolder(dir + "/presets/Vulpane/Presets/");
+    ASSERT_FALSE(plugin->PresetNames().empty());
+    for (int i = 0; i < static_cast<int>(plugin->PresetNames().size()); ++i) {
+        host->SetParameter(kMasterVolume, 0.837f);
+        plugin->ProcessMidi(MidiMessage{0, 0xC0, static_cast<uint8_t>(i), 0});
+        ExpectPaired("preset " + plugin->PresetNames()[static_cast<size_t>(i)].name);
+        Click(kPresetNext);
+        ExpectPaired("preset button after " + plugin->PresetNames()[static_cast<size_t>(i)].name);
+    }
+    const std::vector<char> chunk = host->GetChunk(true);
+    SetAndCheck(kMasterVolume, 0.2f);
+    ASSERT_EQ(host->SetChunk(true, chunk), 1);
+    ExpectPaired("state restore");
+}
+} // namespace
+
+namespace {
+TEST_F(EditorDispatch, ChainLampsAndCabinetPictureFollowWhatIsOn) {
+    const int lamps[] = {kControlLampGate, kControlLampAmp, kControlLampCabinet, kControlLampEq,
+                         kControlLampImpulse};
+    for (int lamp : lamps)
+        EXPECT_EQ(At(lamp)->Value(), 0.0) << "lamp " << lamp << " at the defaults";
+    host->SetParameter(kGate, 1.0f);
+    host->SetParameter(kModelSwitch, 1.0f); // model 0's own switch turns the amp on
+    host->SetParameter(kEqHigh, 0.75f);
+    Click(kIrToggle);
+    host->SetParameter(kCabPreset, 23.0f / 38.0f);
+    for (int lamp : lamps)
+        EXPECT_EQ(At(lamp)->Value(), 1.0) << "lamp " << lamp << " with everything on";
+    host->SetParameter(kEqHigh, 0.5f);
+    EXPECT_EQ(At(kControlLampEq)->Value(), 0.0) << "a flat EQ is off";
+
+    // The picture's frame is the arrangement a cabinet's name gives.
+    const struct {
+        const char* name;
+        int frame;
+    } pictures[] = {{"Cabinet Off", kCabinetPictureOff},
+                    {"Mpeg 8x10", kCabinetPicture8x10},
+                    {"Meza 2x12 A", kCabinetPicture2x12},
+                    {"Diesel 4x12", kCabinetPicture4x12},
+                    {"Phender DR", kCabinetPicture1x12}};
+    for (const auto& picture : pictures) {
+        int cabinet = 0;
+        while (cabinet < kNumCabinets && std::string(kCabinetNames[cabinet]) != picture.name) ++cabinet;
+        ASSERT_LT(cabinet, kNumCabinets) << picture.name;
+        host->SetParameter(kCabPreset, static_cast<float>(cabinet / 38.0));
+        EXPECT_NEAR(At(kControlCabinetPicture)->Value() * (kCabinetPictureFrames - 1), picture.frame, 1e-9)
+            << picture.name;
+        EXPECT_EQ(At(kControlLampCabinet)->Value(), cabinet == 0 ? 0.0 : 1.0) << picture.name;
+    }
 }
 } // namespace

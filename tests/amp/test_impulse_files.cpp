@@ -93,13 +93,21 @@ protected:
         h.SetParameter(kIrWet, 0.5f);
     }
 
-    void Choose(const std::string& path) {
+    // What the control does after its dialog: store the name, toggle the value.
+    void Pick(const std::string& path) {
         auto* selector = dynamic_cast<IFileSelectorControl*>(At(kControlFileSelector));
         ASSERT_NE(selector, nullptr);
-        // What the control does after its dialog: store the name, toggle the value.
         selector->SetSelectedFile(path.c_str());
         toggle = 1.0f - toggle;
         host->SetParameter(kIrFile, toggle);
+    }
+    void Choose(const std::string& path) {
+        Pick(path);
+        plugin->WaitForImpulseLoads();
+    }
+    void Step(int param) {
+        Click(param);
+        plugin->WaitForImpulseLoads();
     }
 
     std::string NameShown() const { return dynamic_cast<ITextControl*>(At(kControlFileName))->Text(); }
@@ -134,35 +142,35 @@ TEST_F(ImpulseFiles, ChosenFileIsConvolvedAndListedWithItsFolder) {
     const double flatColumn = response->ColumnValue(150);
     Choose(folder + "a.wav");
     EXPECT_EQ(plugin->ImpulseError(), "");
-    EXPECT_EQ(plugin->ImpulsePath(), folder + "a");
+    EXPECT_EQ(plugin->ImpulsePath(), folder + "a.wav");
     EXPECT_EQ(plugin->ImpulseFolder(), folder);
     EXPECT_EQ(plugin->ImpulseNames(), (std::vector<std::string>{"a", "b"}));
     EXPECT_EQ(plugin->ImpulseIndex(), 0);
     EXPECT_EQ(NameShown(), "a");
     EXPECT_NE(response->ColumnValue(150), flatColumn);
     ExpectConvolved(Fractions(aWords), 44100.0);
-    // The path is stored with the state.
+    // The file's real path is stored with the state.
     const std::vector<char> chunk = host->GetChunk(true);
-    const std::string stored = folder + "a";
+    const std::string stored = folder + "a.wav";
     ASSERT_GT(chunk.size(), 12 + stored.size());
     EXPECT_EQ(std::string(chunk.data() + 12, stored.size()), stored);
 }
 
 TEST_F(ImpulseFiles, PreviousAndNextWalkTheFolderAndStopAtItsEnds) {
     Choose(folder + "a.wav");
-    Click(kIrNext);
+    Step(kIrNext);
     EXPECT_EQ(plugin->ImpulseIndex(), 1);
-    EXPECT_EQ(plugin->ImpulsePath(), folder + "b");
+    EXPECT_EQ(plugin->ImpulsePath(), folder + "b.WAV");
     EXPECT_EQ(NameShown(), "b");
     EXPECT_EQ(plugin->ImpulseError(), ""); // found under its own extension "WAV"
-    Click(kIrNext);
+    Step(kIrNext);
     EXPECT_EQ(plugin->ImpulseIndex(), 1);
     // b.WAV is a 48 kHz file played at 44.1 kHz.
     ExpectConvolved(Resampled(Fractions(bWords), 48000.0, 44100.0), 44100.0);
-    Click(kIrPrev);
-    Click(kIrPrev);
+    Step(kIrPrev);
+    Step(kIrPrev);
     EXPECT_EQ(plugin->ImpulseIndex(), 0);
-    EXPECT_EQ(plugin->ImpulsePath(), folder + "a");
+    EXPECT_EQ(plugin->ImpulsePath(), folder + "a.wav");
 }
 
 TEST_F(ImpulseFiles, AFailedLoadKeepsTheImpulseTheListAndThePath) {
@@ -177,9 +185,9 @@ TEST_F(ImpulseFiles, AFailedLoadKeepsTheImpulseTheListAndThePath) {
     WriteFile(folder + "text.wav", {'h', 'e', 'l', 'l', 'o'});
     Choose(folder + "text.wav");
     EXPECT_EQ(plugin->ImpulseError(), "Not a WAV file:\n" + folder + "text.wav");
-    EXPECT_EQ(plugin->ImpulsePath(), folder + "a");
+    EXPECT_EQ(plugin->ImpulsePath(), folder + "a.wav");
     EXPECT_EQ(plugin->ImpulseNames(), (std::vector<std::string>{"a", "b"}));
-    EXPECT_EQ(NameShown(), "a");
+    EXPECT_EQ(NameShown(), "text.wav (not loaded)"); // until the next action
     // The engine still convolves with a.wav.
     ExpectConvolved(Fractions(aWords), 44100.0);
 }
@@ -187,6 +195,7 @@ TEST_F(ImpulseFiles, AFailedLoadKeepsTheImpulseTheListAndThePath) {
 TEST_F(ImpulseFiles, ARateChangeResamplesTheLoadedImpulse) {
     Choose(folder + "a.wav");
     host->Dispatch(effSetSampleRate, 0, 0, nullptr, 48000.0f);
+    plugin->WaitForImpulseLoads();
     ExpectConvolved(Resampled(Fractions(aWords), 44100.0, 48000.0), 48000.0);
 }
 
@@ -202,7 +211,65 @@ TEST_F(ImpulseFiles, RestoringAStateDoesNotReloadOrComplain) {
     const std::vector<char> chunk = host->GetChunk(true);
     std::remove((folder + "a.wav").c_str());
     EXPECT_EQ(host->SetChunk(true, chunk), 1);
+    plugin->WaitForImpulseLoads();
     EXPECT_EQ(plugin->ImpulseError(), "");
-    EXPECT_EQ(plugin->ImpulsePath(), folder + "a");
+    EXPECT_EQ(plugin->ImpulsePath(), folder + "a.wav");
+}
+TEST_F(ImpulseFiles, LoadsRunBesideTheAudioAndTheLastChoiceWins) {
+    Choose(folder + "a.wav");
+    // Held mid-way, the loader keeps its work to itself: blocks complete with the old impulse.
+    plugin->HoldImpulseLoads(true);
+    Pick(folder + "missing.wav");
+    Pick(folder + "c.wAv");
+    Click(kIrNext); // from the file on its way (c, the last entry): stays there
+    Pick(folder + "b.WAV");
+    ExpectConvolved(Fractions(aWords), 44100.0);
+    EXPECT_EQ(plugin->ImpulsePath(), folder + "a.wav");
+    plugin->HoldImpulseLoads(false);
+    plugin->WaitForImpulseLoads();
+    EXPECT_EQ(plugin->ImpulsePath(), folder + "b.WAV");
+    EXPECT_EQ(plugin->ImpulseError(), "");
+    EXPECT_EQ(NameShown(), "b"); // set with the engine's swap, in the same hand-over
+}
+
+TEST_F(ImpulseFiles, ARateChangeDuringALoadPreparesItForTheNewRate) {
+    plugin->HoldImpulseLoads(true);
+    Pick(folder + "b.WAV");
+    host->Dispatch(effSetSampleRate, 0, 0, nullptr, 48000.0f);
+    plugin->HoldImpulseLoads(false);
+    plugin->WaitForImpulseLoads();
+    ExpectConvolved(Fractions(bWords), 48000.0);
+}
+
+TEST_F(ImpulseFiles, ClosingDuringALoadEndsIt) {
+    plugin->HoldImpulseLoads(true);
+    Pick(folder + "b.WAV");
+    host.reset(); // effClose while the loader waits with the file read
+    std::unique_ptr<HostedPlugin> other;
+    Make(other, plugin, graphics);
+    host = std::move(other);
+    Pick(folder + "b.WAV");
+    host.reset(); // and while it reads
+}
+
+TEST_F(ImpulseFiles, ARestoredSongMarksItsMissingFileAndPlaysItsOwnCopy) {
+    Choose(folder + "a.wav");
+    const std::vector<char> song = host->GetChunk(true);
+    const std::vector<char> bare(song.begin(), song.begin() + static_cast<long>(8 + 4 + (folder + "a.wav").size() + 162 * 8));
+    std::remove((folder + "a.wav").c_str());
+    std::unique_ptr<HostedPlugin> other;
+    Make(other, plugin, graphics);
+    host = std::move(other);
+    Configure(*host);
+    EXPECT_EQ(host->SetChunk(true, bare), 1);
+    plugin->WaitForImpulseLoads();
+    EXPECT_EQ(NameShown(), "a.wav (missing)");
+    EXPECT_EQ(plugin->ImpulseError(), "File not found:\n" + folder + "a.wav");
+    EXPECT_EQ(host->GetChunk(true), bare); // the path stays stored
+    EXPECT_EQ(host->SetChunk(true, song), 1);
+    plugin->WaitForImpulseLoads();
+    EXPECT_EQ(NameShown(), "a.wav (from song)");
+    EXPECT_EQ(plugin->ImpulseError(), "");
+    ExpectConvolved(Fractions(aWords), 44100.0);
 }
 } // namespace

@@ -65,7 +65,7 @@ const Row kRows[] = {
     {177, typeid(IHotspotToggleControl), {60, 63, 177, 93}, kPresetBrowse},
     {178, typeid(IBitmapControl), {110, 70, 540, 397}, -1},
     {198, typeid(ITextControl), {350, 356, 492, 370}, -1},
-    {199, typeid(ITextControl), {140, 90, 222, 104}, -1},
+    {199, typeid(ITextControl), {140, 90, 322, 104}, -1},
     {219, typeid(IVerticalPickControl), {350, 90, 492, 370}, kBankListClick},
     {220, typeid(ISliderControl), {505, 91, 515, 368}, kBankScroll},
     {221, typeid(IVerticalPickControl), {140, 90, 322, 370}, kPresetListClick},

@@ -60,7 +60,8 @@ bool InTextArea(IEditorGraphics* graphics, int x, int y) {
     return false;
 }
 
-// Regenerate the expected picture with: vulpane-snapshot tests/amp/data/default-editor.png
+// Regenerate the expected picture with a copy of vulpane-snapshot outside build/bin (so it finds no
+// preset library beside it): vulpane-snapshot tests/amp/data/default-editor.png
 TEST_F(Snapshot, DefaultEditorMatchesTheCheckedInPicture) {
     // The picture shows no preset library: the bank name stays empty.
     plugin->UsePresetFolder(SourceDir() + "/tests/amp/data/no-preset-library/");

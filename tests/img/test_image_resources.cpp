@@ -72,6 +72,12 @@ const ExpectedImage kExpected[] = {
     {147, "img/tuner_notes.png", 60, 4320},
     {148, "img/fopen.png", 81, 16},
     {149, "img/freqres.png", 346, 220},
+    {150, "img/chain_gate.png", 34, 28},
+    {151, "img/chain_amp.png", 34, 28},
+    {152, "img/chain_cab.png", 34, 28},
+    {153, "img/chain_eq.png", 34, 28},
+    {154, "img/chain_ir.png", 34, 28},
+    {155, "img/cabinet_speakers.png", 156, 1140},
 };
 
 uint32_t BigEndian32(const unsigned char* p) {
@@ -159,7 +165,7 @@ TEST(ImageResources, EveryIdIsAWellFormedPngOfTheListedSize) {
 TEST(ImageResources, IdsOutsideTheTableAreNotFound) {
     const unsigned char* data = reinterpret_cast<const unsigned char*>("untouched");
     size_t size = 7;
-    for (int id : {-1, 0, 99, 150, 1000, 100000}) {
+    for (int id : {-1, 0, 99, 156, 1000, 100000}) {
         EXPECT_FALSE(FindImageResource(id, &data, &size)) << id;
     }
     EXPECT_STREQ(reinterpret_cast<const char*>(data), "untouched");

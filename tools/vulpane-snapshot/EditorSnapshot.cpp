@@ -1,8 +1,11 @@
 #include "EditorSnapshot.h"
 
+#include "EditorIndices.h"
+#include "IFileSelectorControl.h"
 #include "IRasterGraphics.h"
 #include "ImageEncode.h"
 #include "VstEntry.h"
+#include "VulpanePlugin.h"
 
 AEffect* VST_CALL VulpaneInProcess(audioMasterCallback hostCallback) {
     IVstAdapter* plugin = CreateVstPlugin(hostCallback);
@@ -23,6 +26,26 @@ bool WriteEditorSnapshot(AEffect* effect, const std::string& fileName, std::stri
     graphics->Draw(IRect(0, 0, graphics->Width(), graphics->Height()));
     if (!EncodePng(graphics->DrawBitmapSurface(), fileName.c_str(), true)) {
         error = "cannot write " + fileName;
+        return false;
+    }
+    return true;
+}
+
+bool LoadSnapshotImpulse(AEffect* effect, const std::string& fileName, std::string& error) {
+    auto* plugin = effect ? dynamic_cast<VulpanePlugin*>(IVstAdapter::FromEffect(effect)) : nullptr;
+    auto* graphics = plugin ? dynamic_cast<IEditorGraphics*>(plugin->Editor()) : nullptr;
+    auto* selector = graphics ? dynamic_cast<IFileSelectorControl*>(graphics->ControlAt(kControlFileSelector)) : nullptr;
+    if (!selector) {
+        error = "the plug-in has no impulse file selector";
+        return false;
+    }
+    selector->SetSelectedFile(fileName.c_str());
+    // Each choice toggles the selector's parameter, as a click does, so its handler runs.
+    const float chosen = effect->getParameter(effect, kIrFile) < 0.5f ? 1.0f : 0.0f;
+    effect->setParameter(effect, kIrFile, chosen);
+    plugin->WaitForImpulseLoads(); // the load runs on the plug-in's loader thread
+    if (!plugin->ImpulseError().empty()) {
+        error = plugin->ImpulseError();
         return false;
     }
     return true;

@@ -9,5 +9,9 @@
 // editor or the file cannot be written.
 bool WriteEditorSnapshot(AEffect* effect, const std::string& fileName, std::string& error);
 
+// Loads an impulse WAV file as the editor's file selector does, so the picture shows it. False
+// with the plug-in's message when the file does not load.
+bool LoadSnapshotImpulse(AEffect* effect, const std::string& fileName, std::string& error);
+
 // The plug-in's entry point for HostedPlugin::FromEntry: constructs Vulpane in this process.
 AEffect* VST_CALL VulpaneInProcess(audioMasterCallback hostCallback);

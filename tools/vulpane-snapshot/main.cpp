@@ -1,4 +1,4 @@
-// vulpane-snapshot OUT.png [--set NAME=VALUE ...] [--fxp FILE] [--chunk FILE]
+// vulpane-snapshot OUT.png [--set NAME=VALUE ...] [--fxp FILE] [--chunk FILE] [--impulse WAV]
 // Draws Vulpane's editor as it looks after the given settings and writes it as a PNG.
 #include "EditorSnapshot.h"
 #include "HostedPlugin.h"
@@ -10,14 +10,21 @@
 int main(int argc, char** argv) {
     // Reuse the host's option parser: the picture file stands where its files go.
     std::vector<char*> args{argv[0], const_cast<char*>("snapshot")};
-    args.insert(args.end(), argv + 1, argv + argc);
+    std::string impulse;
+    for (int i = 1; i < argc; ++i) {
+        if (std::string(argv[i]) == "--impulse" && i + 1 < argc)
+            impulse = argv[++i];
+        else
+            args.push_back(argv[i]);
+    }
     Options options;
     std::string error;
     if (!ParseOptions(static_cast<int>(args.size()), args.data(), options, error) ||
         options.files.size() != 1) {
         std::fprintf(
             stderr,
-            "%s\nusage: vulpane-snapshot OUT.png [--set NAME=VALUE ...] [--fxp FILE] [--chunk FILE]\n",
+            "%s\nusage: vulpane-snapshot OUT.png [--set NAME=VALUE ...] [--fxp FILE] [--chunk FILE] "
+            "[--impulse WAV]\n",
             error.empty() ? "one output file is needed" : error.c_str());
         return 2;
     }
@@ -28,6 +35,7 @@ int main(int argc, char** argv) {
     }
     plugin->Start(44100.0, 512);
     if (!ApplySettings(*plugin, options, error) ||
+        (!impulse.empty() && !LoadSnapshotImpulse(plugin->Effect(), impulse, error)) ||
         !WriteEditorSnapshot(plugin->Effect(), options.files[0], error)) {
         std::fprintf(stderr, "%s\n", error.c_str());
         return 1;
