@@ -50,9 +50,9 @@ bool VulpanePlugin::HasControlFor(int paramIndex) const {
 // parameter's name over another's value.
 void VulpanePlugin::ShowFeedback(int stripFrame, double bar, const char* text) {
     if (!graphics) return;
-    graphics->PushControlValue(kControlNameStrip, static_cast<double>(stripFrame) / kStripFrames);
-    graphics->PushControlValue(kControlValueBar, bar);
-    if (auto* control = dynamic_cast<ITextControl*>(graphics->ControlAt(kControlValueText)))
+    graphics->PushControlValue(controls.nameStrip, static_cast<double>(stripFrame) / kStripFrames);
+    graphics->PushControlValue(controls.valueBar, bar);
+    if (auto* control = dynamic_cast<ITextControl*>(graphics->ControlAt(controls.valueText)))
         control->ApplyPluginText(text ? text : "");
 }
 
@@ -68,8 +68,8 @@ void VulpanePlugin::ShowLamp(int controlIndex, bool lit) {
 
 void VulpanePlugin::ShowCabinet(int cabinet) {
     if (!graphics) return;
-    ShowLamp(kControlLampCabinet, cabinet != 0);
-    graphics->PushControlValue(kControlCabinetPicture,
+    ShowLamp(controls.lampCabinet, cabinet != 0);
+    graphics->PushControlValue(controls.cabinetPicture,
                                static_cast<double>(CabinetPictureOf(cabinet)) / (kCabinetPictureFrames - 1));
 }
 
@@ -97,16 +97,18 @@ void VulpanePlugin::SwitchPanel(int model) {
 
 void VulpanePlugin::ShowTunerView(bool tuner) {
     if (!graphics) return;
-    for (int index : {kControlNameStrip, kControlValueBar, kControlValueText, kControlBankName, kControlPresetName})
+    for (int index :
+         {controls.nameStrip, controls.valueBar, controls.valueText, controls.bankName, controls.presetName})
         ShowControl(index, !tuner);
-    for (int index = kControlTunerBackground; index <= kControlTunerButton; ++index) ShowControl(index, tuner);
+    for (int index : controls.TunerView())
+        ShowControl(index, tuner);
     graphics->HideParam(kTuningNext, !tuner);
 }
 
 void VulpanePlugin::ShowImpulsePanel(bool shown) {
     if (!graphics) return;
-    ShowControl(kControlResponseFrame, shown);
-    ShowControl(kControlResponse, shown);
+    ShowControl(controls.responseFrame, shown);
+    ShowControl(controls.response, shown);
     graphics->HideParam(kIrDry, !shown);
     graphics->HideParam(kIrWet, !shown);
     SwitchPanel(shown ? -1 : currentModel);

@@ -1,36 +1,5 @@
 #pragma once
 
-// Attach indices of the editor controls that the plug-in addresses directly.
-enum EditorControl : int {
-    kControlBackground = 0,
-    kControlFirstPanel = 7,
-    kControlPresetText = 157,
-    kControlValueText = 158,
-    kControlNameStrip = 159,
-    kControlValueBar = 160,
-    kControlTunerBackground = 161,
-    kControlTunerMeter = 162,
-    kControlTunerNote = 163,
-    kControlTunerText = 164,
-    kControlTunerTuning = 165,
-    kControlTunerButton = 166,
-    kControlResponseFrame = 167,
-    kControlResponse = 170,
-    kControlFileName = 171,
-    kControlFileSelector = 172,
-    kControlBankName = 173,
-    kControlPresetName = 175,
-    kControlAbout = 223,
-    // Added after the about box: the lit stages of the signal-chain plate and the cabinet's picture.
-    kControlLampGate = 224,
-    kControlLampAmp = 225,
-    kControlLampCabinet = 226,
-    kControlLampEq = 227,
-    kControlLampImpulse = 228,
-    kControlCabinetPicture = 229,
-    kControlCount = 230,
-};
-
 // Frames of the cabinet picture.
 enum CabinetPictureFrame : int {
     kCabinetPictureOff = 0,

@@ -1,5 +1,5 @@
-// The editor: the graphics object and its 230 controls, attached in the order the change
-// handler relies on (EditorIndices.h names the indices it addresses).
+// The editor: the graphics object and its 230 controls; the indices the change handler
+// addresses are kept in `controls` as the controls are added.
 #include "EditorLayout.h"
 
 #include "EditorIndices.h"
@@ -11,6 +11,7 @@
 #include "IMiscControls.h"
 #include "IPlatformGraphics.h"
 #include "ITextControls.h"
+#include "OversamplingControl.h"
 #include "ImageResourceTable.h"
 #include "VulpanePlugin.h"
 
@@ -69,13 +70,18 @@ enum ImageId : int {
     kImgCabinetPicture = 155,
 };
 
-// The stages of the signal-chain plate that light up, in control order: image and top-left corner.
+// The stages of the signal-chain plate that light up, in control order: image, top-left corner
+// and the handle the change handler lights it by.
 struct LampPlace {
     int image, x, y;
+    int EditorControls::*handle;
 };
 const LampPlace kLamps[] = {
-    {kImgLampGate, 210, 51}, {kImgLampAmp, 252, 51}, {kImgLampCabinet, 336, 51},
-    {kImgLampEq, 210, 71},   {kImgLampImpulse, 294, 71},
+    {kImgLampGate, 210, 51, &EditorControls::lampGate},
+    {kImgLampAmp, 252, 51, &EditorControls::lampAmp},
+    {kImgLampCabinet, 336, 51, &EditorControls::lampCabinet},
+    {kImgLampEq, 210, 71, &EditorControls::lampEq},
+    {kImgLampImpulse, 294, 71, &EditorControls::lampImpulse},
 };
 constexpr int kCabinetPictureX = 446, kCabinetPictureY = 176;
 
@@ -174,21 +180,21 @@ public:
                                    -kNeedleAngle, kNeedleAngle, 0, 4.0));
         graphics->HideParam(param, true);
     }
-    void Knob(int x, int y, int param, int image, int frames) {
-        Add(new IKnobMultiControl(plugin, x, y, param, Image(image, frames), 0, 4.0));
+    int Knob(int x, int y, int param, int image, int frames) {
+        return Add(new IKnobMultiControl(plugin, x, y, param, Image(image, frames), 0, 4.0));
     }
-    void Contact(int x, int y, int param, int image = kImgButton, int frames = 2) {
+    int Contact(int x, int y, int param, int image = kImgButton, int frames = 2) {
         auto* contact = new IContactControl(plugin, x, y, param, Image(image, frames));
         contact->SetDblClickAsSingle(true);
-        Add(contact);
+        return Add(contact);
     }
     void ButtonSwitch(int x, int y, int param, int image, int frames) {
         auto* button = new IButtonSwitchControl(plugin, x, y, param, Image(image, frames));
         button->SetDblClickAsSingle(true);
         Add(button);
     }
-    void Bitmap(int x, int y, int param, int image, int frames) {
-        Add(new IBitmapControl(plugin, x, y, param, Image(image, frames)));
+    int Bitmap(int x, int y, int param, int image, int frames) {
+        return Add(new IBitmapControl(plugin, x, y, param, Image(image, frames)));
     }
     int Text(const IRect& rect, const char* text, const ITextStyle& style = ITextStyle()) {
         return Add(new ITextControl(plugin, rect, style, text));
@@ -219,6 +225,7 @@ private:
 void VulpanePlugin::BuildEditor() {
     auto* editorGraphics = new IPlatformGraphics(this, kEditorWidth, kEditorHeight, 0, NewEditorWindow());
     LayoutBuilder build(this, editorGraphics);
+    controls = EditorControls{};
     editorGraphics->SetBackground(kImgBackground, ImageName(kImgBackground));
 
     for (int param : {kAmpOn, kAmpVolume, kAmpGain, kAmpBass, kAmpMiddle, kAmpTreble})
@@ -255,19 +262,19 @@ void VulpanePlugin::BuildEditor() {
     build.Bitmap(40, 343, kIrOn, kImgLed, 2);
     build.Bitmap(75, 343, kIrPanelLed, kImgLed, 2);
     build.Text(IRect(214, 60, 342, 76), "");
-    build.Text(IRect(130, 115, 180, 131), "");
-    build.Bitmap(35, 95, -1, kImgNameStrip, 31);
-    build.Bitmap(37, 111, -1, kImgValueBar, 31);
-    build.Bitmap(39, 60, -1, kImgTunerBackground, 1);
-    build.Bitmap(47, 94, -1, kImgTunerMeter, 40);
-    build.Bitmap(120, 75, -1, kImgTunerNotes, 72);
-    build.Text(IRect(42, 77, 122, 97), " ");
-    build.Text(IRect(56, 59, 178, 79), " ", LeftAligned());
-    build.Contact(42, 60, kTuningNext, kImgTunerButton, 2);
-    for (int index = kControlTunerBackground; index <= kControlTunerButton; ++index)
+    controls.valueText = build.Text(IRect(130, 115, 180, 131), "");
+    controls.nameStrip = build.Bitmap(35, 95, -1, kImgNameStrip, 31);
+    controls.valueBar = build.Bitmap(37, 111, -1, kImgValueBar, 31);
+    controls.tunerBackground = build.Bitmap(39, 60, -1, kImgTunerBackground, 1);
+    controls.tunerMeter = build.Bitmap(47, 94, -1, kImgTunerMeter, 40);
+    controls.tunerNote = build.Bitmap(120, 75, -1, kImgTunerNotes, 72);
+    controls.tunerText = build.Text(IRect(42, 77, 122, 97), " ");
+    controls.tunerTuning = build.Text(IRect(56, 59, 178, 79), " ", LeftAligned());
+    controls.tunerButton = build.Contact(42, 60, kTuningNext, kImgTunerButton, 2);
+    for (int index : controls.TunerView())
         build.HideControl(index);
     editorGraphics->HideParam(kTuningNext, true);
-    build.Bitmap(236, 169, -1, kImgResponseFrame, 1);
+    controls.responseFrame = build.Bitmap(236, 169, -1, kImgResponseFrame, 1);
     build.Knob(356, 340, kIrDry, kImgKnob, 53);
     build.Knob(405, 340, kIrWet, kImgKnob, 53);
 
@@ -275,64 +282,69 @@ void VulpanePlugin::BuildEditor() {
         new IFreqResponseControl(this, IColorARGB(255, 255, 0, 0), IRect(250, 182, 550, 322), 4096, 0);
     response->SetRange(20.0, 20480.0, 120.0, 40.0);
     response->SetHold(1);
-    build.Add(response);
+    controls.response = build.Add(response);
     response->Hide(true);
 
-    const int fileName = build.Text(IRect(35, 322, 182, 338), "");
-    if (auto* field = dynamic_cast<ITextControl*>(editorGraphics->ControlAt(fileName)))
+    controls.fileName = build.Text(IRect(35, 322, 182, 338), "");
+    if (auto* field = dynamic_cast<ITextControl*>(editorGraphics->ControlAt(controls.fileName)))
         field->SetHint("click to load a WAV impulse", IColorARGB(255, 112, 84, 44)); // dim ink on the display
-    build.Add(new IFileSelectorControl(this, IRect(35, 322, 182, 338), kIrFile, build.Image(kImgFileOpen, 1),
-                                       IFileSelectorControl::kOpen, "", "wav"));
+    controls.fileSelector = build.Add(new IFileSelectorControl(this, IRect(35, 322, 182, 338), kIrFile,
+                                                               build.Image(kImgFileOpen, 1),
+                                                               IFileSelectorControl::kOpen, "", "wav"));
 
     // The plug-in addresses its controls through this pointer; AttachEditor pushes every
     // parameter to the controls attached so far.
     graphics = editorGraphics;
     AttachEditor(editorGraphics);
 
-    build.Text(IRect(60, 63, 177, 79), "");
+    controls.bankName = build.Text(IRect(60, 63, 177, 79), "");
     build.HiddenNeedle(kBankPosition);
-    build.Text(IRect(60, 77, 177, 93), "");
+    controls.presetName = build.Text(IRect(60, 77, 177, 93), "");
     build.HiddenNeedle(kPresetPosition);
     build.Add(new IHotspotToggleControl(this, IRect(60, 63, 177, 93), kPresetBrowse));
-    const int browserBackground =
-        build.Add(new IBitmapControl(this, 110, 70, -1, build.Image(kImgBrowser, 1)));
+    controls.browser = build.Add(new IBitmapControl(this, 110, 70, -1, build.Image(kImgBrowser, 1)));
     char text[64];
-    int firstListText = -1, lastListText = -1;
-    for (int k = 0; k < 20; ++k) {
+    for (int k = 0; k < EditorControls::kListRows; ++k) {
         std::snprintf(text, sizeof(text), "Bank - %d", k);
-        lastListText = build.Text(IRect(350, 90 + 14 * k, 492, 104 + 14 * k), text, LeftAligned());
-        if (firstListText < 0) firstListText = lastListText;
+        const int row = build.Text(IRect(350, 90 + 14 * k, 492, 104 + 14 * k), text, LeftAligned());
+        if (k == 0) controls.firstBankRow = row;
+        build.HideControl(row);
     }
-    for (int k = 0; k < 20; ++k) {
+    for (int k = 0; k < EditorControls::kListRows; ++k) {
         std::snprintf(text, sizeof(text), "%3d - Default preset", k + 1);
         // As wide as the list column (to its scroll bar), so names fit without being shortened.
-        lastListText = build.Text(IRect(140, 90 + 14 * k, 322, 104 + 14 * k), text, LeftAligned());
+        const int row = build.Text(IRect(140, 90 + 14 * k, 322, 104 + 14 * k), text, LeftAligned());
+        if (k == 0) controls.firstPresetRow = row;
+        build.HideControl(row);
     }
-    const int bankPick = build.Add(new IVerticalPickControl(this, IRect(350, 90, 492, 370), kBankListClick));
+    controls.bankPick = build.Add(new IVerticalPickControl(this, IRect(350, 90, 492, 370), kBankListClick));
     build.Add(new ISliderControl(this, 505, 91, 277, kBankScroll, build.Image(kImgFader, 1),
                                  ISliderControl::kVertical));
-    const int presetPick =
+    controls.presetPick =
         build.Add(new IVerticalPickControl(this, IRect(140, 90, 322, 370), kPresetListClick));
     build.Add(new ISliderControl(this, 330, 91, 277, kPresetScroll, build.Image(kImgFader, 1),
                                  ISliderControl::kVertical));
-    build.HideControl(browserBackground);
+    build.HideControl(controls.browser);
     // The invisible list areas lie over the model panels; shown, they would take the knobs' clicks.
-    build.HideControl(bankPick);
-    build.HideControl(presetPick);
-    for (int index = firstListText; index <= lastListText; ++index)
-        build.HideControl(index);
+    build.HideControl(controls.bankPick);
+    build.HideControl(controls.presetPick);
     editorGraphics->HideParam(kPresetScroll, true);
     editorGraphics->HideParam(kBankScroll, true);
 
-    const int about =
-        build.Add(new IBitmapOverlayControl(this, 157, 101, -1, build.Image(kImgAbout, 1), IRect(0, 0, 200, 30)));
+    controls.about = build.Add(
+        new IBitmapOverlayControl(this, 157, 101, -1, build.Image(kImgAbout, 1), IRect(0, 0, 200, 30)));
 
     // The change handler lights these and picks the cabinet's frame.
     for (const LampPlace& lamp : kLamps)
-        build.Bitmap(lamp.x, lamp.y, -1, lamp.image, 2);
-    build.Add(new IUnderlayBitmapControl(this, kCabinetPictureX, kCabinetPictureY,
-                                         build.Image(kImgCabinetPicture, kCabinetPictureFrames),
-                                         {editorGraphics->ControlAt(about), editorGraphics->ControlAt(browserBackground),
-                                          editorGraphics->ControlAt(kControlResponseFrame),
-                                          editorGraphics->ControlAt(kControlResponse)}));
+        controls.*lamp.handle = build.Bitmap(lamp.x, lamp.y, -1, lamp.image, 2);
+    controls.cabinetPicture = build.Add(new IUnderlayBitmapControl(
+        this, kCabinetPictureX, kCabinetPictureY, build.Image(kImgCabinetPicture, kCabinetPictureFrames),
+        {editorGraphics->ControlAt(controls.about), editorGraphics->ControlAt(controls.browser),
+         editorGraphics->ControlAt(controls.responseFrame), editorGraphics->ControlAt(controls.response)}));
+
+    // The oversampling factor, in the grey of the section labels, right of "AMP MODEL".
+    const IColorARGB label(255, 190, 190, 190);
+    controls.oversampling = build.Add(new IOversamplingControl(
+        this, IRect(98, 170, 124, 184),
+        ITextStyle(11, &label, "Arial", ITextStyle::kNormal, ITextStyle::kAlignRight)));
 }

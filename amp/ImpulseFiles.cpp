@@ -2,7 +2,6 @@
 // choice, previous/next through the chosen file's folder, the impulse a restored state or
 // preset names, and the impulse field and messages. The loads themselves run on the loader
 // thread (ImpulseLoading.cpp).
-#include "EditorIndices.h"
 #include "IEditorGraphics.h"
 #include "IFileSelectorControl.h"
 #include "ITextControls.h"
@@ -13,7 +12,7 @@
 
 void VulpanePlugin::ChooseImpulseFile() {
     if (!graphics) return;
-    auto* selector = dynamic_cast<IFileSelectorControl*>(graphics->ControlAt(kControlFileSelector));
+    auto* selector = dynamic_cast<IFileSelectorControl*>(graphics->ControlAt(controls.fileSelector));
     if (!selector) return;
     std::string path;
     selector->SelectedFile(path);
@@ -52,14 +51,14 @@ void VulpanePlugin::RecallImpulse(const std::string& path) {
     if (path.empty()) return;
     impulsePath = path;
     if (graphics)
-        if (auto* selector = dynamic_cast<IFileSelectorControl*>(graphics->ControlAt(kControlFileSelector)))
+        if (auto* selector = dynamic_cast<IFileSelectorControl*>(graphics->ControlAt(controls.fileSelector)))
             selector->SetSelectedFile(path.c_str());
     RestoreImpulse(path, nullptr);
 }
 
 void VulpanePlugin::ShowImpulseField(const std::string& text) {
     if (!graphics) return;
-    if (auto* name = dynamic_cast<ITextControl*>(graphics->ControlAt(kControlFileName)))
+    if (auto* name = dynamic_cast<ITextControl*>(graphics->ControlAt(controls.fileName)))
         name->ApplyPluginText(text.c_str());
 }
 

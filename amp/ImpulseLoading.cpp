@@ -2,7 +2,6 @@
 // the copy a song carried), resampling to the host rate and preparing a convolution engine. Only
 // the hand-over takes the plug-in lock, for a constant-time swap between two audio blocks.
 #include "ConvolutionEngine.h"
-#include "EditorIndices.h"
 #include "FileReader.h"
 #include "FolderListing.h"
 #include "IEditorGraphics.h"
@@ -225,7 +224,7 @@ void VulpanePlugin::ApplyImpulseLoad(const ImpulseRequest& request, ImpulseResul
     }
     if (!request.path.empty()) ShowImpulseField(result.fromCopy ? name + " (from song)" : name.substr(0, name.rfind('.')));
     if (!graphics) return;
-    if (auto* response = dynamic_cast<IFreqResponseControl*>(graphics->ControlAt(kControlResponse))) {
+    if (auto* response = dynamic_cast<IFreqResponseControl*>(graphics->ControlAt(controls.response))) {
         std::vector<double> start(static_cast<size_t>(std::max(response->AnalysisSize(), 0)), 0.0);
         std::copy_n(result.start.begin(), std::min(start.size(), result.start.size()), start.begin());
         response->SetSampleRate(chain.SampleRate());

@@ -1,5 +1,6 @@
 // What every parameter change does: DSP designs, linked parameters, step buttons and the
 // editor's feedback. Runs under the plug-in lock; nested changes re-enter on the same thread.
+#include "AmpModelIds.h"
 #include "EditorIndices.h"
 #include "VulpanePlugin.h"
 
@@ -26,23 +27,32 @@ int SharedIndexOfBlock(int blockStart) {
     }
 }
 
+// The models whose gain knob is labelled "drive".
+bool LabelsGainAsDrive(int model) {
+    using namespace AmpModel;
+    return model == kMetalCharter || model == kMetalMachine || model == kMetalStyle || model == kDirtyBox ||
+           model == kDarktorsion || model == kNoiseSoldier;
+}
+
 // The name-strip frame a per-model knob shows; some models label their knobs differently.
 int StripOfModelKnob(int blockStart, int model) {
+    using namespace AmpModel;
     switch (blockStart) {
     case kModelSwitch:
         return kStripAmpSwitch;
     case kModelVolume:
         return kStripVolume;
     case kModelGain:
-        return (model == 7 || model == 8 || model == 9 || model == 11 || model == 12 || model == 15) ? kStripDrive
-                                                                                                       : kStripGain;
+        return LabelsGainAsDrive(model) ? kStripDrive : kStripGain;
     case kModelBass:
-        return model == 6 ? kStripFuzzBass : (model == 7 ? kStripCharterBass : kStripBass);
+        return model == kFuzzz ? kStripFuzzBass : (model == kMetalCharter ? kStripCharterBass : kStripBass);
     case kModelMiddle:
-        return model == 7 ? kStripCharterMiddle
-                          : (model == 13 ? kStripBatMiddle : (model == 14 ? kStripPoltergeistMiddle : kStripMiddle));
+        return model == kMetalCharter ? kStripCharterMiddle
+                                      : (model == kBat ? kStripBatMiddle
+                                                       : (model == kPoltergeist ? kStripPoltergeistMiddle : kStripMiddle));
     case kModelTreble:
-        return model == 7 ? kStripCharterTreble : (model == 14 ? kStripPoltergeistTreble : kStripTreble);
+        return model == kMetalCharter ? kStripCharterTreble
+                                      : (model == kPoltergeist ? kStripPoltergeistTreble : kStripTreble);
     default:
         return 0;
     }
@@ -99,7 +109,7 @@ void VulpanePlugin::ParameterChanged(int index) {
     case kGate:
         chain.SetGateEnabled(v >= 0.5);
         MoveParameter(kGateLed, v >= 0.5 ? 1.0 : 0.0);
-        ShowLamp(kControlLampGate, v >= 0.5);
+        ShowLamp(controls.lampGate, v >= 0.5);
         ShowFeedback(kStripGate, v, OnOff(v >= 0.5));
         break;
     case kGateThreshold:
@@ -112,12 +122,12 @@ void VulpanePlugin::ParameterChanged(int index) {
         break;
     case kAmpOn:
         chain.SetAmpEnabled(v >= 0.5);
-        ShowLamp(kControlLampAmp, v >= 0.5);
+        ShowLamp(controls.lampAmp, v >= 0.5);
         ShowFeedback(kStripAmpSwitch, v, OnOff(v >= 0.5));
         FollowInModelCopy(index);
         break;
     case kAmpModel:
-        currentModel = Clamp(static_cast<int>(v), 0, kNumModels - 1);
+        currentModel = Clamp(static_cast<int>(v), 0, kLastModel);
         chain.Amp().SelectModel(currentModel);
         SwitchPanel(currentModel);
         break;
@@ -150,18 +160,18 @@ void VulpanePlugin::ParameterChanged(int index) {
         FollowInModelCopy(index);
         break;
     case kCabPreset:
-        currentCabinet = Clamp(static_cast<int>(v), 0, kNumCabinets - 1);
+        currentCabinet = Clamp(static_cast<int>(v), 0, kLastCabinet);
         chain.SetCabPreset(currentCabinet);
         ShowCabinet(currentCabinet);
         break;
     case kEqLow:
         chain.SetEqLow(v);
-        ShowLamp(kControlLampEq, EqShaping(v, Value(kEqHigh)));
+        ShowLamp(controls.lampEq, EqShaping(v, Value(kEqHigh)));
         ShowFeedbackFormat(kStripEqLow, v, "%.1f dB", 24.0 * v - 12.0);
         break;
     case kEqHigh:
         chain.SetEqHigh(v);
-        ShowLamp(kControlLampEq, EqShaping(Value(kEqLow), v));
+        ShowLamp(controls.lampEq, EqShaping(Value(kEqLow), v));
         ShowFeedbackFormat(kStripEqHigh, v, "%.1f dB", 24.0 * v - 12.0);
         break;
     case kLoudness:
@@ -174,7 +184,7 @@ void VulpanePlugin::ParameterChanged(int index) {
         break;
     case kIrOn:
         chain.SetConvolutionEnabled(v != 0.0);
-        ShowLamp(kControlLampImpulse, v != 0.0);
+        ShowLamp(controls.lampImpulse, v != 0.0);
         break;
     case kIrToggle:
         if (v > 0.5) {
@@ -182,7 +192,7 @@ void VulpanePlugin::ParameterChanged(int index) {
             chain.SetConvolutionEnabled(on);
             MoveParameter(kIrOn, on ? 1.0 : 0.0);
             ShowFeedback(kStripIrToggle, on ? 1.0 : 0.0, OnOff(on));
-            ShowLamp(kControlLampImpulse, on);
+            ShowLamp(controls.lampImpulse, on);
         }
         break;
     case kIrDry: {
@@ -201,18 +211,18 @@ void VulpanePlugin::ParameterChanged(int index) {
     case kModelPrev:
     case kModelNext:
         if (v > 0.5) {
-            currentModel = Clamp(currentModel + (index == kModelNext ? 1 : -1), 0, kNumModels - 1);
+            currentModel = Clamp(currentModel + (index == kModelNext ? 1 : -1), 0, kLastModel);
         } else if (v < 0.5) {
             SwitchPanel(currentModel);
-            MoveParameter(kAmpModel, currentModel / 15.0);
+            MoveParameter(kAmpModel, currentModel / static_cast<double>(kLastModel));
         }
         break;
     case kCabPrev:
     case kCabNext:
         if (v > 0.5)
-            currentCabinet = Clamp(currentCabinet + (index == kCabNext ? 1 : -1), 0, kNumCabinets - 1);
+            currentCabinet = Clamp(currentCabinet + (index == kCabNext ? 1 : -1), 0, kLastCabinet);
         else if (v < 0.5)
-            MoveParameter(kCabPreset, currentCabinet / 38.0);
+            MoveParameter(kCabPreset, currentCabinet / static_cast<double>(kLastCabinet));
         break;
     case kPresetPosition:
     case kPresetBrowse:

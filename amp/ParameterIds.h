@@ -59,6 +59,9 @@ enum ParameterId : int {
 
 constexpr int kNumModels = 16;
 constexpr int kNumCabinets = 39;
+// The last entries of the two lists: a list parameter's normalised value is its entry / last.
+constexpr int kLastModel = kNumModels - 1;
+constexpr int kLastCabinet = kNumCabinets - 1;
 
 // The first index of each per-model block, in order.
 constexpr int kModelBlocks[] = {kModelSwitch, kModelLed, kModelVolume, kModelGain, kModelBass, kModelMiddle,

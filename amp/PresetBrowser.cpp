@@ -13,12 +13,7 @@
 #include <cstdio>
 
 namespace {
-constexpr int kListRows = 20;
-constexpr int kControlBrowser = 178;
-constexpr int kControlBankRows = 179;
-constexpr int kControlPresetRows = 199;
-constexpr int kControlBankPick = 219;
-constexpr int kControlPresetPick = 221;
+constexpr int kListRows = EditorControls::kListRows;
 constexpr int64_t kMaxPresetFileBytes = 1 << 20;
 
 bool Press(double v) {
@@ -76,7 +71,7 @@ void VulpanePlugin::ScanPresets() {
         bankNames.empty() ? -1 : EntryAt(Value(kBankPosition), static_cast<int>(bankNames.size()));
     const std::string name = bank >= 0 ? bankNames[static_cast<size_t>(bank)] : std::string();
     if (graphics)
-        if (auto* text = dynamic_cast<ITextControl*>(graphics->ControlAt(kControlBankName)))
+        if (auto* text = dynamic_cast<ITextControl*>(graphics->ControlAt(controls.bankName)))
             text->ApplyPluginText(name.c_str());
     presets.clear();
     bankFolder.clear();
@@ -96,11 +91,23 @@ void VulpanePlugin::ShowPresetError(const std::string& text) {
 bool VulpanePlugin::LoadPresetFile() {
     if (currentPreset < 0 || currentPreset >= static_cast<int>(presets.size())) return false;
     const PresetEntry& entry = presets[static_cast<size_t>(currentPreset)];
+    return ApplyPresetFile(bankFolder + entry.file, entry.name);
+}
+
+bool VulpanePlugin::ReadPresetFile(const char* path) {
+    std::string name = path;
+    const size_t slash = name.find_last_of("/\\");
+    if (slash != std::string::npos) name.erase(0, slash + 1);
+    if (name.size() > 4 && name.compare(name.size() - 4, 4, ".vzp") == 0) name.resize(name.size() - 4);
+    return ApplyPresetFile(path, name);
+}
+
+bool VulpanePlugin::ApplyPresetFile(const std::string& path, const std::string& name) {
     if (graphics)
-        if (auto* text = dynamic_cast<ITextControl*>(graphics->ControlAt(kControlPresetName)))
-            text->ApplyPluginText(entry.name.c_str());
+        if (auto* text = dynamic_cast<ITextControl*>(graphics->ControlAt(controls.presetName)))
+            text->ApplyPluginText(name.c_str());
     std::vector<unsigned char> bytes;
-    if (!ReadWholeFile((bankFolder + entry.file).c_str(), kMaxPresetFileBytes, bytes)) return false;
+    if (!ReadWholeFile(path.c_str(), kMaxPresetFileBytes, bytes)) return false;
     VzpFile file;
     const VzpStatus status = ParseVzpFile(bytes.data(), bytes.size(), file);
     if (status == VzpStatus::kUnknownVersion) {
@@ -108,7 +115,7 @@ bool VulpanePlugin::LoadPresetFile() {
         return false;
     }
     if (status != VzpStatus::kOk) {
-        ShowPresetError("This preset file is damaged and cannot be read:\n" + bankFolder + entry.file);
+        ShowPresetError("This preset file is damaged and cannot be read:\n" + path);
         return false;
     }
     presetError.clear();
@@ -124,7 +131,7 @@ bool VulpanePlugin::LoadPresetFile() {
     const bool on = VzpImpulseOn(file);
     chain.SetConvolutionEnabled(on);
     MoveParameter(kIrOn, on ? 1.0 : 0.0);
-    ShowLamp(kControlLampImpulse, on);
+    ShowLamp(controls.lampImpulse, on);
     if (file.version == 4) ShowFeedback(kStripIrToggle, on ? 1.0 : 0.0, on ? "ON" : "OFF");
     return true;
 }
@@ -157,7 +164,7 @@ void VulpanePlugin::FillPresetRows() {
                           presets[static_cast<size_t>(at)].name.c_str());
         else
             text[0] = '\0';
-        if (auto* row = dynamic_cast<ITextControl*>(graphics->ControlAt(kControlPresetRows + k)))
+        if (auto* row = dynamic_cast<ITextControl*>(graphics->ControlAt(controls.PresetRow(k))))
             row->ApplyPluginText(text);
     }
 }
@@ -168,7 +175,7 @@ void VulpanePlugin::FillBankRows() {
         const int at = firstBankRow + k;
         const char* name =
             at < static_cast<int>(bankNames.size()) ? bankNames[static_cast<size_t>(at)].c_str() : "";
-        if (auto* row = dynamic_cast<ITextControl*>(graphics->ControlAt(kControlBankRows + k)))
+        if (auto* row = dynamic_cast<ITextControl*>(graphics->ControlAt(controls.BankRow(k))))
             row->ApplyPluginText(name);
     }
 }
@@ -176,13 +183,14 @@ void VulpanePlugin::FillBankRows() {
 void VulpanePlugin::ShowBrowser(bool shown) {
     browserShown = shown;
     if (!graphics) return;
-    ShowControl(kControlBrowser, shown);
+    ShowControl(controls.browser, shown);
     for (int k = 0; k < kListRows; ++k) {
-        ShowControl(kControlBankRows + k, shown);
-        ShowControl(kControlPresetRows + k, shown);
+        ShowControl(controls.BankRow(k), shown);
+        ShowControl(controls.PresetRow(k), shown);
     }
-    ShowControl(kControlBankPick, shown);
-    ShowControl(kControlPresetPick, shown);
+    ShowControl(controls.bankPick, shown);
+    ShowControl(controls.presetPick, shown);
+    ShowControl(controls.oversampling, !shown); // it lies under the browser's bank list
     graphics->HideParam(kPresetScroll, !shown);
     graphics->HideParam(kBankScroll, !shown);
 }

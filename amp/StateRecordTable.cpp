@@ -8,6 +8,7 @@
 std::vector<VulpanePlugin::StateRecordKind> VulpanePlugin::StateRecordKinds() {
     return {
         {StateTag('I', 'R', 'S', 'M'), &VulpanePlugin::WriteCarriedImpulse, &VulpanePlugin::ReadCarriedImpulse},
+        {StateTag('O', 'V', 'S', 'M'), &VulpanePlugin::WriteOversampling, &VulpanePlugin::ReadOversampling},
     };
 }
 
@@ -58,4 +59,16 @@ void VulpanePlugin::ReadCarriedImpulse(const StateChunk& chunk, int position, in
     source->stored.resize(static_cast<size_t>(frames));
     if (chunk.GetBytes(source->stored.data(), frames * static_cast<int>(sizeof(float)), at) < 0) return;
     RestoreImpulse(impulsePath, std::move(source));
+}
+
+// The amp models' rate factor as one int32, written when it is not 1. A state without the
+// record plays at the host rate: one saved before the setting existed sounds as it did then.
+void VulpanePlugin::WriteOversampling(StateChunk& payload) {
+    if (chain.Oversampling() != 1) payload.PutValue(static_cast<int32_t>(chain.Oversampling()));
+}
+
+void VulpanePlugin::ReadOversampling(const StateChunk& chunk, int position, int length) {
+    int32_t factor = 1;
+    if (position >= 0 && (length != 4 || chunk.GetValue(factor, position) < 0)) return;
+    SetOversampling(factor);
 }

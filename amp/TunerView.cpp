@@ -1,6 +1,5 @@
 // The tuner's part of the editor: the reading the audio path sends 25 times a second, and the
 // tuning selection.
-#include "EditorIndices.h"
 #include "IEditorGraphics.h"
 #include "ITextControls.h"
 #include "VulpanePlugin.h"
@@ -16,9 +15,9 @@ void SetText(IEditorGraphics* graphics, int controlIndex, const char* text) {
 // allocates); the window thread draws them at its next timer tick.
 void VulpanePlugin::ShowTunerReading(double meter, double note, const char* text) {
     if (!graphics) return;
-    graphics->PushControlValue(kControlTunerMeter, meter);
-    graphics->PushControlValue(kControlTunerNote, note);
-    SetText(graphics, kControlTunerText, text);
+    graphics->PushControlValue(controls.tunerMeter, meter);
+    graphics->PushControlValue(controls.tunerNote, note);
+    SetText(graphics, controls.tunerText, text);
 }
 
 // Press steps the tuning list; release publishes the tuning as kTuning and shows it.
@@ -39,5 +38,5 @@ void VulpanePlugin::SelectTuning(int index) {
     Tuner& tuner = chain.GetTuner();
     tuner.SetTuningIndex(index);
     tuner.BuildStringHints(tuner.TuningIndex());
-    if (graphics) SetText(graphics, kControlTunerTuning, Tuner::TuningName(tuner.TuningIndex()));
+    if (graphics) SetText(graphics, controls.tunerTuning, Tuner::TuningName(tuner.TuningIndex()));
 }

@@ -1,7 +1,7 @@
 #include "VulpanePlugin.h"
 
-#include "EditorIndices.h"
 #include "IEditorGraphics.h"
+#include "OversamplingControl.h"
 #include "IFileSelectorControl.h"
 
 #include "VstEntry.h"
@@ -21,7 +21,7 @@ IPluginConfig VulpaneConfig() {
     config.channelConfig = "1-1 2-2";
     config.programCount = 1;
     config.effectName = "Vulpane";
-    config.productName = "";
+    config.productName = "Vulpane";
     config.vendorName = "kestrovanic";
     config.version = 0x20500;
     config.uniqueId = FourCC('v', 'z', 'p', '2');
@@ -44,6 +44,10 @@ VulpanePlugin::VulpanePlugin(audioMasterCallback hostCallback) : IVstAdapter(hos
     BuildEditor();
     chain.Initialise(GetSampleRate());
     chain.SetTunerDisplay(this);
+    // Set before the host holds the effect, so there is nothing to tell it yet.
+    chain.SetOversampling(kDefaultOversampling);
+    SetLatency(chain.OversamplingLatency());
+    ShowOversampling();
     ScanBanks();
     ScanPresets();
 }
@@ -67,6 +71,30 @@ void VulpanePlugin::Reset() {
     }
 }
 
+bool VulpanePlugin::SetOversampling(int factor) {
+    ScopedLock<PluginLock> hold(pluginLock);
+    if (!chain.SetOversampling(factor)) return false;
+    const int latency = chain.OversamplingLatency();
+    if (latency != Latency()) {
+        SetLatency(latency);
+        CallHost(audioMasterIOChanged, 0, 0, nullptr, 0.0f);
+    }
+    ShowOversampling();
+    return true;
+}
+
+void VulpanePlugin::ShowOversampling() {
+    if (!graphics) return;
+    if (auto* control = dynamic_cast<ITextControl*>(graphics->ControlAt(controls.oversampling)))
+        control->ApplyPluginText(IOversamplingControl::Label(chain.Oversampling()));
+}
+
+intptr_t VulpanePlugin::VendorSpecific(int32_t index, intptr_t value, void*, float) {
+    if (index != kOversamplingOpcode) return 0;
+    if (value != 0) SetOversampling(static_cast<int>(value));
+    return Oversampling();
+}
+
 void VulpanePlugin::ProcessBlock(double** inputs, double** outputs, int frames) {
     chain.ProcessBlock(inputs[0], inputs[1], outputs[0], outputs[1], frames);
 }
@@ -84,7 +112,7 @@ int VulpanePlugin::UnserializeState(const StateChunk& chunk, int position) {
     const int next = chunk.GetString(path, position);
     impulsePath = path;
     if (graphics)
-        if (auto* selector = dynamic_cast<IFileSelectorControl*>(graphics->ControlAt(kControlFileSelector)))
+        if (auto* selector = dynamic_cast<IFileSelectorControl*>(graphics->ControlAt(controls.fileSelector)))
             selector->SetSelectedFile(path.c_str());
     // The stored values come back as they are: no button acts, no linked knob is re-derived and
     // no preset is loaded by the browser's position.

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "EditorControls.h"
 #include "IVstAdapter.h"
 #include "ImpulseLoader.h"
 #include "ImpulseSource.h"
@@ -27,10 +28,23 @@ public:
     void ProcessBlock(double** inputs, double** outputs, int frames) override;
     void ProcessMidi(const MidiMessage& message) override;
     bool SerializeState(StateChunk& chunk) override;
+    bool GetParameterIdentifier(int index, char* outText) const override;
+    bool ReadPresetFile(const char* path) override;
     int UnserializeState(const StateChunk& chunk, int position) override;
     void SerializeStateRecords(StateRecordWriter& writer) override;
     void UnserializeStateRecords(const StateChunk& chunk, const std::vector<StateRecordSpan>& records) override;
     void OnIdleHook() override;
+
+    // The amp models' quality setting: run at 1, 2, 4 or 8 times the host rate (not a host
+    // parameter; saved in the state's 'OVSM' record, a state without it reads as 1). A new
+    // instance starts at kDefaultOversampling. The latency reported to the host follows the
+    // factor. False, and nothing changes, for another factor.
+    static constexpr int kDefaultOversampling = 2;
+    bool SetOversampling(int factor);
+    int Oversampling() const { return chain.Oversampling(); }
+    // effVendorSpecific index kOversamplingOpcode ('VpOs'): value 0 asks for the factor, 1, 2, 4
+    // or 8 sets it; the answer is the factor in effect afterwards (other plug-ins answer 0).
+    static constexpr int32_t kOversamplingOpcode = 0x56704F73;
 
     int CurrentModel() const { return currentModel; }
     int CurrentCabinet() const { return currentCabinet; }
@@ -56,6 +70,9 @@ public:
     // Reads the library from another banks folder (with its trailing separator) and opens
     // the bank kBankPosition selects; the library beside the plug-in is read at construction.
     void UsePresetFolder(const std::string& folder);
+
+    // The editor's controls the plug-in addresses, by attach index.
+    const EditorControls& Controls() const { return controls; }
 
 private:
     void DeclareParameters();
@@ -116,6 +133,10 @@ private:
         void (VulpanePlugin::*read)(const StateChunk& chunk, int position, int length);
     };
     static std::vector<StateRecordKind> StateRecordKinds();
+    void ShowOversampling();
+    void WriteOversampling(StateChunk& payload);
+    void ReadOversampling(const StateChunk& chunk, int position, int length);
+    intptr_t VendorSpecific(int32_t index, intptr_t value, void* ptr, float opt) override;
     void WriteCarriedImpulse(StateChunk& payload);
     void ReadCarriedImpulse(const StateChunk& chunk, int position, int length);
 
@@ -123,6 +144,8 @@ private:
     void ScanBanks();
     void ScanPresets();
     bool LoadPresetFile();
+    // Reads a preset file and applies it; the browser's pick and a host's request end here.
+    bool ApplyPresetFile(const std::string& path, const std::string& name);
     void ChangePresetBrowser(int index, double v);
     // Moves kPresetPosition and, when that changed nothing, loads the pending preset itself.
     void SelectPresetPosition(double v);
@@ -134,6 +157,7 @@ private:
 
     SignalChain chain;
     IEditorGraphics* graphics = nullptr;
+    EditorControls controls;
     bool impulsePanelShown = false;
     int currentModel = 0;
     int currentCabinet = 0;

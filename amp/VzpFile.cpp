@@ -69,7 +69,7 @@ VzpStatus ParseVzpFile(const uint8_t* data, size_t size, VzpFile& out) {
 int VzpModel(const VzpFile& file) {
     if (file.values.size() <= 4) return 0;
     const int m = static_cast<int>(std::floor(static_cast<double>(ModelValue(file)) * 15.0 + 0.5));
-    return m < 0 ? 0 : (m >= kNumModels ? kNumModels - 1 : m);
+    return m < 0 ? 0 : (m > kLastModel ? kLastModel : m);
 }
 
 std::vector<VzpSetting> VzpSettings(const VzpFile& file) {

@@ -15,6 +15,8 @@ struct AudioBuffer {
 bool ReadAudioFile(const std::string& path, AudioBuffer& out, std::string& error);
 // Writes a WAV file with IEEE float samples of 32 or 64 bits.
 bool WriteWavFile(const std::string& path, const AudioBuffer& audio, int bits, std::string& error);
+// Whether the file is a WAV that WriteWavFile wrote (so a new render may replace it).
+bool IsHostRenderedWav(const std::string& path);
 // Parses WAV bytes (RIFF/WAVE, PCM or IEEE float).
 bool ParseWav(const std::vector<char>& bytes, AudioBuffer& out, std::string& error);
 

@@ -91,6 +91,28 @@ void HostedPlugin::Stop() {
 std::string HostedPlugin::ParamName(int index) { return Text(*this, effGetParamName, index); }
 std::string HostedPlugin::ParamLabel(int index) { return Text(*this, effGetParamLabel, index); }
 std::string HostedPlugin::ParamDisplay(int index) { return Text(*this, effGetParamDisplay, index); }
+std::string HostedPlugin::ParamIdentifier(int index) {
+    char text[256] = {};
+    if (Dispatch(effVendorSpecific, kVendorParamIdentifier, index, text) != 1) return "";
+    text[sizeof(text) - 1] = '\0';
+    return text;
+}
+
+std::string HostedPlugin::ParamDisplayAt(int index, float value) {
+    // The Cockos extension formats a value without moving the parameter; otherwise the
+    // value is set, read and put back.
+    char text[256] = {};
+    if (Dispatch(effVendorSpecific, 7, index, text, value) == 0xBEEF) {
+        text[sizeof(text) - 1] = '\0';
+        return text;
+    }
+    const float saved = GetParameter(index);
+    SetParameter(index, value);
+    std::string shown = ParamDisplay(index);
+    SetParameter(index, saved);
+    return shown;
+}
+
 std::string HostedPlugin::ProgramName(int index) { return Text(*this, effGetProgramNameIndexed, index); }
 std::string HostedPlugin::EffectName() { return Text(*this, effGetEffectName, 0); }
 std::string HostedPlugin::VendorString() { return Text(*this, effGetVendorString, 0); }
@@ -134,7 +156,7 @@ intptr_t HostedPlugin::SetChunk(bool program, const std::vector<char>& bytes) {
 intptr_t VST_CALL HostedPlugin::Callback(AEffect* effect, int32_t opcode, int32_t index, intptr_t value, void* ptr,
                                          float opt) {
     HostedPlugin* self = effect && effect->resvd1 ? reinterpret_cast<HostedPlugin*>(effect->resvd1) : loading;
-    if (opcode == audioMasterVersion) return 2400;
+    if (opcode == audioMasterVersion) return kVstVersion;
     if (!self) return 0;
     return self->Answer(opcode, index, value, ptr, opt);
 }

@@ -44,6 +44,11 @@ public:
     std::string ParamName(int index);
     std::string ParamLabel(int index);
     std::string ParamDisplay(int index);
+    // The display the parameter would show at a normalised value, leaving it where it is
+    // when the plug-in has the Cockos formatting extension.
+    std::string ParamDisplayAt(int index, float value);
+    // The plug-in's own identifier of the parameter ("kMasterVolume"), or "" (kVendorParamIdentifier).
+    std::string ParamIdentifier(int index);
     std::string ProgramName(int index);
     std::string EffectName();
     std::string VendorString();

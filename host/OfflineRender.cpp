@@ -3,6 +3,7 @@
 #include "HostedPlugin.h"
 
 #include <algorithm>
+#include <cstddef>
 
 namespace {
 template <class Sample>
@@ -34,14 +35,27 @@ void RenderBlocks(HostedPlugin& plugin, const AudioBuffer& input, AudioBuffer& o
 } // namespace
 
 AudioBuffer RenderThrough(HostedPlugin& plugin, const AudioBuffer& input, const RenderOptions& options) {
+    const size_t frames = input.Frames();
     AudioBuffer output;
     output.sampleRate = input.sampleRate;
-    output.channels.assign(static_cast<size_t>(plugin.Effect()->numOutputs), std::vector<double>(input.Frames()));
+    output.channels.assign(static_cast<size_t>(plugin.Effect()->numOutputs), std::vector<double>(frames));
     if (options.blockSize <= 0 || input.channels.empty()) return output;
+    const int delay = options.compensateLatency ? plugin.Effect()->initialDelay : 0;
+    const size_t latency = delay > 0 ? static_cast<size_t>(delay) : 0;
+    AudioBuffer padded;
+    if (latency > 0) {
+        padded.sampleRate = input.sampleRate;
+        padded.channels = input.channels;
+        for (std::vector<double>& channel : padded.channels) channel.resize(frames + latency, 0.0);
+        for (std::vector<double>& channel : output.channels) channel.resize(frames + latency, 0.0);
+    }
+    const AudioBuffer& fed = latency > 0 ? padded : input;
     const bool useDouble = options.doublePrecision && (plugin.Effect()->flags & effFlagsCanDoubleReplacing);
     if (useDouble)
-        RenderBlocks<double>(plugin, input, output, options);
+        RenderBlocks<double>(plugin, fed, output, options);
     else
-        RenderBlocks<float>(plugin, input, output, options);
+        RenderBlocks<float>(plugin, fed, output, options);
+    for (std::vector<double>& channel : output.channels)
+        channel.erase(channel.begin(), channel.begin() + static_cast<std::ptrdiff_t>(latency));
     return output;
 }

@@ -295,6 +295,15 @@ bool ReadFileBytes(const std::string& path, std::vector<char>& out, std::string&
     return ok;
 }
 
+bool ReadFileHead(const std::string& path, size_t count, std::vector<char>& out) {
+    FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) return false;
+    out.resize(count);
+    out.resize(std::fread(out.data(), 1, count, f));
+    std::fclose(f);
+    return true;
+}
+
 bool WriteFileBytes(const std::string& path, const std::vector<char>& bytes, std::string& error) {
     FILE* f = std::fopen(path.c_str(), "wb");
     if (!f) {

@@ -34,4 +34,6 @@ PresetFile CapturePreset(HostedPlugin& plugin, bool bank);
 bool ApplyPreset(HostedPlugin& plugin, const PresetFile& file, std::string& error);
 
 bool ReadFileBytes(const std::string& path, std::vector<char>& out, std::string& error);
+// Up to count bytes from the start of a file; false when it cannot be opened.
+bool ReadFileHead(const std::string& path, size_t count, std::vector<char>& out);
 bool WriteFileBytes(const std::string& path, const std::vector<char>& bytes, std::string& error);

@@ -44,6 +44,11 @@ double Sample(const char* p, int bits, bool isFloat) {
     }
 }
 
+// The software tag our writer puts into every WAV (a LIST/INFO chunk), so the host can tell
+// its own renders from files it must not write over.
+constexpr char kSoftwareTag[] = "vulpane-host"; // 13 bytes with the terminator, padded to 14
+constexpr uint32_t kTagChunkSize = 4 + 8 + 14;   // "INFO" + "ISFT" header + padded text
+
 void Put32(std::vector<char>& out, uint32_t v) {
     for (int i = 0; i < 4; ++i) out.push_back(static_cast<char>(v >> (8 * i)));
 }
@@ -110,9 +115,9 @@ bool WriteWavFile(const std::string& path, const AudioBuffer& audio, int bits, s
     const uint32_t bytesPerSample = bits == 64 ? 8 : 4;
     const uint32_t dataSize = frames * channels * bytesPerSample;
     std::vector<char> out;
-    out.reserve(44 + dataSize);
+    out.reserve(44 + 8 + kTagChunkSize + dataSize);
     out.insert(out.end(), {'R', 'I', 'F', 'F'});
-    Put32(out, 36 + dataSize);
+    Put32(out, 36 + 8 + kTagChunkSize + dataSize);
     out.insert(out.end(), {'W', 'A', 'V', 'E', 'f', 'm', 't', ' '});
     Put32(out, 16);
     Put16(out, 3);
@@ -121,6 +126,12 @@ bool WriteWavFile(const std::string& path, const AudioBuffer& audio, int bits, s
     Put32(out, static_cast<uint32_t>(audio.sampleRate) * channels * bytesPerSample);
     Put16(out, static_cast<uint16_t>(channels * bytesPerSample));
     Put16(out, static_cast<uint16_t>(bytesPerSample * 8));
+    out.insert(out.end(), {'L', 'I', 'S', 'T'});
+    Put32(out, kTagChunkSize);
+    out.insert(out.end(), {'I', 'N', 'F', 'O', 'I', 'S', 'F', 'T'});
+    Put32(out, sizeof kSoftwareTag);
+    out.insert(out.end(), kSoftwareTag, kSoftwareTag + sizeof kSoftwareTag);
+    out.push_back('\0');
     out.insert(out.end(), {'d', 'a', 't', 'a'});
     Put32(out, dataSize);
     for (uint32_t f = 0; f < frames; ++f)
@@ -136,4 +147,19 @@ bool WriteWavFile(const std::string& path, const AudioBuffer& audio, int bits, s
             out.insert(out.end(), raw, raw + bytesPerSample);
         }
     return WriteFileBytes(path, out, error);
+}
+
+bool IsHostRenderedWav(const std::string& path) {
+    std::vector<char> head;
+    if (!ReadFileHead(path, 128, head)) return false;
+    if (head.size() < 44 || std::memcmp(head.data(), "RIFF", 4) != 0 || std::memcmp(head.data() + 8, "WAVE", 4) != 0)
+        return false;
+    const char* fmt = head.data() + 12;
+    if (std::memcmp(fmt, "fmt ", 4) != 0 || U32(fmt + 4) != 16 || U16(fmt + 8) != 3) return false;
+    const char* next = fmt + 8 + 16;
+    // Tagged, or in the untagged layout of earlier versions: fmt followed by the samples.
+    if (std::memcmp(next, "data", 4) == 0) return true;
+    const size_t tagAt = static_cast<size_t>(next - head.data()) + 8 + 8 + 4;
+    return std::memcmp(next, "LIST", 4) == 0 && head.size() >= tagAt + sizeof kSoftwareTag &&
+           std::memcmp(head.data() + tagAt, kSoftwareTag, sizeof kSoftwareTag) == 0;
 }

@@ -4,7 +4,7 @@
 #include "AmpModels.h"
 
 void AmpModels::ApplyModelSections() {
-    ModelDesigner d{*bank, sampleRate};
+    ModelDesigner d{*bank, sampleRate, rateFactor};
     switch (model) {
     case 0:
         d.Row(8, 0.002), d.Row(9, 0.00027), d.Row(10, 0.002), d.Row(11, 0.00027);

@@ -53,9 +53,10 @@ double GainTaper(double v) {
     return 1.0 - (1.0 - DspExp(-3.0 * (1.0 - v))) * TaperScale();
 }
 
-void AmpModels::Initialise(DspBank& b, double rate) {
+void AmpModels::Initialise(DspBank& b, double rate, int factor) {
     bank = &b;
     sampleRate = rate;
+    rateFactor = factor < 1 ? 1 : factor;
     knobs = Knobs{};
     // Model 14's lines exist from the start, so its shifter never runs on a missing buffer.
     bank->AllocModDelay(0.0, sampleRate, 0);
@@ -77,6 +78,7 @@ void AmpModels::SampleRateChanged(double rate) {
 
 bool AmpModels::SelectModel(int m) {
     if (!bank || m < 0 || m >= kModelCount) return false;
+    if (follower) follower->SelectModel(m);
     model = m;
     ApplyModelSections();
     // The knob sections follow, with the current values, so the sound always matches the knobs.
@@ -88,20 +90,35 @@ bool AmpModels::SelectModel(int m) {
     return true;
 }
 
+void AmpModels::CopySettingsFrom(const AmpModels& other) {
+    const Knobs k = other.knobs;
+    SetVolume(k.volume);
+    SetToneResonance(k.resonance);
+    SetToneFreq(k.toneFreq);
+    SetGain(k.gain);
+    SetBass(k.bass);
+    SetMiddle(k.middle);
+    SetTreble(k.treble);
+    SelectModel(other.model);
+}
+
 void AmpModels::SetVolume(double v) {
     if (!Sanitise(v)) return;
+    if (follower) follower->SetVolume(v);
     knobs.volume = v;
     volume = GainTaper(v);
 }
 
 void AmpModels::SetGain(double v) {
     if (!Sanitise(v)) return;
+    if (follower) follower->SetGain(v);
     knobs.gain = v;
     ApplyGain();
 }
 
 void AmpModels::SetToneFreq(double v) {
     if (!Sanitise(v)) return;
+    if (follower) follower->SetToneFreq(v);
     knobs.toneFreq = v;
     toneFreqHz = (0.9 * v + 0.1) * 10000.0;
     toneMix = 1.2 * v - 1.0;
@@ -110,27 +127,31 @@ void AmpModels::SetToneFreq(double v) {
 
 void AmpModels::SetToneResonance(double v) {
     if (!Sanitise(v)) return;
+    if (follower) follower->SetToneResonance(v);
     knobs.resonance = v;
     toneWidth = (1.0 - 0.9 * v) * 2.8;
     const double t = 9.0 * v - 5.0;
     resonanceMix = t > 0.0 ? 9.0 * v * (0.1 * t + 0.08) - 0.42 : 9.0 * v * 0.08 - 0.42;
-    if (bank) bank->DesignBiquad(toneFreqHz, toneWidth, 0.0, sampleRate, kBandPass, 71);
+    if (bank) DesignModelSection(*bank, toneFreqHz, toneWidth, 0.0, sampleRate, rateFactor, kBandPass, 71);
 }
 
 void AmpModels::SetBass(double v) {
     if (!Sanitise(v)) return;
+    if (follower) follower->SetBass(v);
     knobs.bass = v;
     DesignBass();
 }
 
 void AmpModels::SetMiddle(double v) {
     if (!Sanitise(v)) return;
+    if (follower) follower->SetMiddle(v);
     knobs.middle = v;
     DesignMiddle();
 }
 
 void AmpModels::SetTreble(double v) {
     if (!Sanitise(v)) return;
+    if (follower) follower->SetTreble(v);
     knobs.treble = v;
     DesignTreble();
     // Model 15's middle section tracks the treble value; design it again so that the result does
@@ -139,9 +160,9 @@ void AmpModels::SetTreble(double v) {
 }
 
 void AmpModels::DesignToneFilters() {
-    bank->DesignBiquad(toneFreqHz, toneWidth, 0.0, sampleRate, kBandPass, 71);
-    bank->DesignBiquad(1.3684 * toneFreqHz + 3300.0, 0.0, 0.004868 * toneFreqHz - 38.75, sampleRate,
-                       kHighShelf, 72);
+    DesignModelSection(*bank, toneFreqHz, toneWidth, 0.0, sampleRate, rateFactor, kBandPass, 71);
+    DesignModelSection(*bank, 1.3684 * toneFreqHz + 3300.0, 0.0, 0.004868 * toneFreqHz - 38.75, sampleRate,
+                       rateFactor, kHighShelf, 72);
 }
 
 void AmpModels::ResetShifter() {
@@ -166,10 +187,10 @@ void AmpModels::ApplyGain() {
     drive = ExponentialDrive(g);
     switch (model) {
     case 0:
-        bank->DesignBiquad(900.0 * g, 1.4, 0.0, sampleRate, kHighPass, 115);
+        DesignModelSection(*bank, 900.0 * g, 1.4, 0.0, sampleRate, rateFactor, kHighPass, 115);
         break;
     case 3:
-        bank->DesignBiquad(425.0 * g, 1.4, 0.0, sampleRate, kHighPass, 115);
+        DesignModelSection(*bank, 425.0 * g, 1.4, 0.0, sampleRate, rateFactor, kHighPass, 115);
         break;
     case 5:
         drive2 = drive + 0.5;
@@ -193,7 +214,7 @@ void AmpModels::ApplyGain() {
 
 void AmpModels::DesignBass() {
     if (!bank) return;
-    ModelDesigner d{*bank, sampleRate};
+    ModelDesigner d{*bank, sampleRate, rateFactor};
     const double v = knobs.bass;
     const PeakKnob& peak = kBassPeak[model];
     if (peak.width > 0.0) d.Peak(64, peak.freq, peak.width, KnobDb(v));
@@ -220,7 +241,7 @@ void AmpModels::DesignBass() {
 
 void AmpModels::DesignMiddle() {
     if (!bank) return;
-    ModelDesigner d{*bank, sampleRate};
+    ModelDesigner d{*bank, sampleRate, rateFactor};
     const double v = knobs.middle;
     const PeakKnob& peak = kMiddlePeak[model];
     if (peak.width > 0.0) d.Peak(65, peak.freq, peak.width, KnobDb(v));
@@ -255,7 +276,7 @@ void AmpModels::DesignMiddle() {
 
 void AmpModels::DesignTreble() {
     if (!bank) return;
-    ModelDesigner d{*bank, sampleRate};
+    ModelDesigner d{*bank, sampleRate, rateFactor};
     const double v = knobs.treble;
     const PeakKnob& peak = kTreblePeak[model];
     if (peak.width > 0.0) d.Peak(66, peak.freq, peak.width, KnobDb(v));

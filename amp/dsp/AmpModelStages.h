@@ -30,31 +30,18 @@ inline AmpModels::CleanCombs AmpModels::RunCleanCombs(double u) {
     return {c8, c10, (c11 + c9) * 0.5};
 }
 
-inline double AmpModels::CleanOne(double u) {
+// Clean 1 and Clean 2: the comb front beside the presence chain 112..114, and the gain knob
+// crossfading to a clipped copy. Clean 1 clips through its gain high pass (slot 115) with a drive
+// up to 2. Clean 2 has no gain high pass: the narrow +24 dB presence peak of slot 112 and the
+// short combs give a glassy, bright voicing, and it clips the sum directly with a drive up to 3.
+inline double AmpModels::CleanOneOrTwo(double u, bool clipsThroughHighPass) {
     const CleanCombs combs = RunCleanCombs(u);
-    const double c8 = combs.c8, c10 = combs.c10;
     const double e = u - B(4, u);
     const double p = S(114, S(113, S(112, e)));
-    const double r = combs.room;
-    const double s = c8 + c10 + p;
+    const double s = combs.c8 + combs.c10 + p;
     const double gain = knobs.gain;
-    const double o = SoftClip(S(115, s), 0.5, 2.0 * gain);
-    return S(116, ((1.0 - gain) * s + gain * o + r) * 0.5);
-}
-
-// Clean 2: the clean-one graph without the gain high pass. The narrow +24 dB presence peak of
-// slot 112 and the short combs give a glassy, bright voicing; the gain knob crossfades to a
-// clipped copy driven up to 3.
-inline double AmpModels::CleanTwo(double u) {
-    const CleanCombs combs = RunCleanCombs(u);
-    const double c8 = combs.c8, c10 = combs.c10;
-    const double e = u - B(4, u);
-    const double p = S(114, S(113, S(112, e)));
-    const double r = combs.room;
-    const double s = c8 + c10 + p;
-    const double gain = knobs.gain;
-    const double o = SoftClip(s, 0.5, 3.0 * gain);
-    return S(116, ((1.0 - gain) * s + gain * o + r) * 0.5);
+    const double o = clipsThroughHighPass ? SoftClip(S(115, s), 0.5, 2.0 * gain) : SoftClip(s, 0.5, 3.0 * gain);
+    return S(116, ((1.0 - gain) * s + gain * o + combs.room) * 0.5);
 }
 
 inline double AmpModels::CleanThree(double u) {

@@ -9,9 +9,9 @@ double AmpModels::Process(double x) {
 double AmpModels::RunModel(double u) {
     switch (model) {
     case 0:
-        return S(66, S(65, S(64, CleanOne(3.9 * u))));
+        return S(66, S(65, S(64, CleanOneOrTwo(3.9 * u, true))));
     case 1:
-        return S(66, S(65, S(64, CleanTwo(2.0 * u))));
+        return S(66, S(65, S(64, CleanOneOrTwo(2.0 * u, false))));
     case 2:
         return S(66, S(65, S(64, CleanThree(1.5 * u))));
     case 3:

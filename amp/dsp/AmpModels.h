@@ -18,7 +18,9 @@ public:
 
     // Called once at start-up, after the bank's delay lines exist. Designs model 0 and the tone
     // stack with every knob at 0.5, so the amp sounds before the first parameter change.
-    void Initialise(DspBank& bank, double sampleRate);
+    // With rateFactor k > 1 the models run at sampleRate = k times the host rate: the combs keep
+    // the sample counts they have at the host rate times k (see ModelDesigner::Row).
+    void Initialise(DspBank& bank, double sampleRate, int rateFactor = 1);
     // Called after the host's sample rate changed and the comb rows were allocated again: designs
     // the tone stack and the current model again at the new rate.
     void SampleRateChanged(double sampleRate);
@@ -35,12 +37,20 @@ public:
     void SetMiddle(double v);
     void SetTreble(double v);
 
+    // Another instance that receives every selection and knob change made here (null: none), so
+    // that a copy running at another rate keeps the same settings. Not owned.
+    void SetFollower(AmpModels* f) { follower = f; }
+    AmpModels* Follower() const { return follower; }
+    // Takes the model and knob values of `other` and designs them at this instance's rate.
+    void CopySettingsFrom(const AmpModels& other);
+
     double Process(double x);
     // In place over n samples.
     void ProcessBlock(double* samples, int n);
 
     int Model() const { return model; }
     double SampleRate() const { return sampleRate; }
+    int RateFactor() const { return rateFactor; }
     double Drive() const { return drive; }
     double Drive2() const { return drive2; }
     double StageDrive() const { return stageDrive; }
@@ -93,8 +103,7 @@ private:
         double room; // the mean of the two long combs
     };
     CleanCombs RunCleanCombs(double u);
-    double CleanOne(double u);
-    double CleanTwo(double u);
+    double CleanOneOrTwo(double u, bool clipsThroughHighPass);
     double CleanThree(double u);
     double CleanFour(double u);
     double Piezo(double u);
@@ -118,6 +127,8 @@ private:
 
     DspBank* bank = nullptr;
     double sampleRate = 44100.0;
+    int rateFactor = 1;
+    AmpModels* follower = nullptr;
     int model = 0;
     Knobs knobs;
 

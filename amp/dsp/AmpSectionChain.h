@@ -3,7 +3,7 @@
 #include "DspBank.h"
 
 // Block kernels for networks of biquad slots, bit-identical to running ProcessBiquad on every
-// slot sample after sample (y = b1 x1 + b0 x + b2 x2 - a1 y1 - a2 y2).
+// slot sample after sample (both compute BiquadSection::Output).
 
 // One slot of a network: at step t it takes sample m = t - delay from in[m] and writes its output
 // to out[m]. A lane fed by another lane of the same call needs a larger delay than its producer;

@@ -2,6 +2,7 @@
 
 #include "DspMath.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -29,6 +30,10 @@ int OneSecond(double sampleRate) {
     if (sampleRate > 1.0e7) return 10000000;
     return static_cast<int>(sampleRate);
 }
+
+// Room of a comb buffer: more than the longest comb a model designs (12 ms), so a model change
+// never allocates.
+constexpr double kCombRoomSeconds = 0.025;
 
 int DelayLastIndex(double seconds, double sampleRate, int size) {
     const double last = seconds * sampleRate - 1.0;
@@ -149,6 +154,7 @@ DspBank::DspBank() {
     for (DelayLine& d : delayLine) {
         d.buffer.reset(new double[1]());
         d.size = 1;
+        d.capacity = 1;
     }
 }
 
@@ -194,22 +200,10 @@ void DspBank::ClearBiquadState(int slot) {
 }
 
 void DspBank::ProcessBiquadBlock(double* samples, int n, int slot) {
-    const double b0 = biquad.b0[slot], b1 = biquad.b1[slot], b2 = biquad.b2[slot];
-    const double a1 = biquad.a1[slot], a2 = biquad.a2[slot];
-    double x1 = biquad.x1[slot], x2 = biquad.x2[slot], y1 = biquad.y1[slot], y2 = biquad.y2[slot];
-    for (int i = 0; i < n; ++i) {
-        const double x = samples[i];
-        const double y = b1 * x1 + b0 * x + b2 * x2 - a1 * y1 - a2 * y2;
-        x2 = x1;
-        x1 = x;
-        y2 = y1;
-        y1 = y;
-        samples[i] = y;
-    }
-    biquad.x1[slot] = x1;
-    biquad.x2[slot] = x2;
-    biquad.y1[slot] = y1;
-    biquad.y2[slot] = y2;
+    BiquadSection<double> s = biquad.Section(slot);
+    for (int i = 0; i < n; ++i)
+        samples[i] = s.Run(samples[i]);
+    biquad.StoreState(slot, s);
 }
 
 void DspBank::SetCascade(int count, double gain) {
@@ -293,9 +287,10 @@ void DspBank::AllocDelayLine(double seconds, double sampleRate, int slot) {
     if (slot < 0 || slot >= kDelayLines) return;
     DelayLine& d = delayLine[slot];
     const int size = OneSecond(sampleRate);
-    d.buffer.reset(new double[size]());
     d.size = size;
     d.lastIndex = DelayLastIndex(seconds, sampleRate, size);
+    d.capacity = std::max(d.lastIndex + 1, std::min(size, static_cast<int>(std::ceil(kCombRoomSeconds * sampleRate))));
+    d.buffer.reset(new double[static_cast<size_t>(d.capacity)]());
     d.position = 0;
 }
 
@@ -307,8 +302,13 @@ void DspBank::SetDelayLength(double seconds, double sampleRate, int slot) {
         AllocDelayLine(seconds, sampleRate, slot);
         return;
     }
-    std::memset(d.buffer.get(), 0, sizeof(double) * static_cast<size_t>(d.size));
-    d.lastIndex = DelayLastIndex(seconds, sampleRate, d.size);
+    const int last = DelayLastIndex(seconds, sampleRate, d.size);
+    if (last >= d.capacity) {
+        AllocDelayLine(seconds, sampleRate, slot);
+        return;
+    }
+    std::memset(d.buffer.get(), 0, sizeof(double) * static_cast<size_t>(d.capacity));
+    d.lastIndex = last;
     d.position = 0;
 }
 
@@ -316,7 +316,10 @@ void DspBank::AllocModDelay(double depth, double sampleRate, int slot) {
     if (slot < 0 || slot >= kModDelays) return;
     ModDelayLine& m = modDelay[slot];
     const int length = OneSecond(sampleRate);
-    m.buffer.reset(new double[length]());
+    if (m.buffer && m.length == length) // already one second at this rate: cleared, not remade
+        std::memset(m.buffer.get(), 0, sizeof(double) * static_cast<size_t>(length));
+    else
+        m.buffer.reset(new double[length]());
     m.length = length;
     m.position = 0;
     double r = (1.0 - depth) * length;
@@ -324,4 +327,59 @@ void DspBank::AllocModDelay(double depth, double sampleRate, int slot) {
     if (r > length) r = length;
     m.readOffset = static_cast<int>(r);
     m.readFraction = r - std::floor(r);
+}
+
+int CombDelaySamples(double seconds, double sampleRate) {
+    return DelayLastIndex(seconds, sampleRate, OneSecond(sampleRate)) + 1;
+}
+
+void DspBank::SetDelaySamples(int delay, int capacity, int slot) {
+    if (slot < 0 || slot >= kDelayLines || capacity < 1) return;
+    DelayLine& d = delayLine[slot];
+    if (d.size != capacity) {
+        d.buffer.reset(new double[static_cast<size_t>(capacity)]());
+        d.size = capacity;
+    } else {
+        std::memset(d.buffer.get(), 0, sizeof(double) * static_cast<size_t>(capacity));
+    }
+    d.lastIndex = delay < 1 ? 0 : (delay > capacity ? capacity - 1 : delay - 1);
+    d.position = 0;
+}
+
+void DspBank::ClearAllState() {
+    std::memset(biquad.x1, 0, sizeof biquad.x1);
+    std::memset(biquad.x2, 0, sizeof biquad.x2);
+    std::memset(biquad.y1, 0, sizeof biquad.y1);
+    std::memset(biquad.y2, 0, sizeof biquad.y2);
+    std::memset(onePoleA.y, 0, sizeof onePoleA.y);
+    std::memset(onePoleB.y, 0, sizeof onePoleB.y);
+    std::memset(follower.envelope, 0, sizeof follower.envelope);
+    envelope.level = 0.0;
+    for (DelayLine& d : delayLine)
+        if (d.buffer) std::memset(d.buffer.get(), 0, sizeof(double) * static_cast<size_t>(d.size));
+    for (ModDelayLine& m : modDelay)
+        if (m.buffer) std::memset(m.buffer.get(), 0, sizeof(double) * static_cast<size_t>(m.length));
+}
+
+BiquadCoefficients RateScaledSection(const BiquadCoefficients& c, int factor) {
+    if (factor <= 1) return c;
+    // Substitute z1^-1 = P(u) / Q(u), P = (1 - k) + (1 + k) u, Q = (1 + k) + (1 - k) u, u = z^-1,
+    // and multiply numerator and denominator by Q^2.
+    const double k = factor;
+    const double p0 = 1.0 - k, p1 = 1.0 + k, q0 = 1.0 + k, q1 = 1.0 - k;
+    const double qq[3] = {q0 * q0, 2.0 * q0 * q1, q1 * q1};
+    const double pq[3] = {p0 * q0, p0 * q1 + p1 * q0, p1 * q1};
+    const double pp[3] = {p0 * p0, 2.0 * p0 * p1, p1 * p1};
+    double b[3], a[3];
+    for (int i = 0; i < 3; ++i) {
+        b[i] = c.b0 * qq[i] + c.b1 * pq[i] + c.b2 * pp[i];
+        a[i] = qq[i] + c.a1 * pq[i] + c.a2 * pp[i];
+    }
+    BiquadCoefficients r;
+    r.b0 = b[0] / a[0];
+    r.b1 = b[1] / a[0];
+    r.b2 = b[2] / a[0];
+    r.a1 = a[1] / a[0];
+    r.a2 = a[2] / a[0];
+    return r;
 }

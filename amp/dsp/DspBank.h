@@ -39,11 +39,20 @@ struct BiquadCoefficients {
 BiquadCoefficients DesignBiquadCoefficients(double freqHz, double bandwidthOct, double gainDb,
                                             double sampleRate, int type);
 
+// The section that runs at `factor` times the rate c was designed for and is the bilinear
+// transform of the same analog filter: its response at f is c's response at the host-rate
+// frequency f' with tan(pi f' / sr) = factor tan(pi f / (factor sr)), so it matches c exactly at
+// DC and within the host rate's own frequency warping below its Nyquist. factor 1 returns c.
+BiquadCoefficients RateScaledSection(const BiquadCoefficients& c, int factor);
+
 // Feedback p = exp(-2 pi f / rate) of a one-pole low-pass y = (1 - p) x + p y.
 double OnePoleFeedback(double freqHz, double sampleRate);
 
 // Envelope-follower coefficient exp(-2 / (ms * 0.001 * rate)); ms below 0.001 counts as 0.001.
 double FollowerCoefficient(double timeMs, double sampleRate);
+
+// The loop length in samples that AllocDelayLine and SetDelayLength give a comb of `seconds`.
+int CombDelaySamples(double seconds, double sampleRate);
 
 // Envelope-generator time 2^(10 v - 6.666666) seconds for a normalised knob value v.
 double EnvelopeSeconds(double v);
@@ -56,6 +65,28 @@ inline double SoftClip(double x, double level, double drive) {
     if (m >= 0.2) return (d >= 0.0 ? 0.1 : -0.1) * level * 10.0;
     return 10.0 * level * d * (1.0 - m / 0.4);
 }
+
+// One second-order section's coefficients and state, as the block loops hold them in registers.
+// T is double, or two sections side by side in the lanes of SSE2 registers (SsePair, BiquadPair.h).
+template <typename T> struct BiquadSection {
+    T b0, b1, b2, a1, a2, x1, x2, y1, y2;
+
+    // Direct form I, y = b0 x + b1 x1 + b2 x2 - a1 y1 - a2 y2, added up in this order. Every
+    // biquad path of the bank, the cascade, the amp networks and the post EQ computes its output
+    // here, which is what keeps block, lane and sample paths bit-identical.
+    T Output(T x) const { return b0 * x + b1 * x1 + b2 * x2 - a1 * y1 - a2 * y2; }
+    void Advance(T x, T y) {
+        x2 = x1;
+        x1 = x;
+        y2 = y1;
+        y1 = y;
+    }
+    T Run(T x) {
+        const T y = Output(x);
+        Advance(x, y);
+        return y;
+    }
+};
 
 class DspBank {
 public:
@@ -77,6 +108,23 @@ public:
         double x2[kBiquadSlots];
         double y1[kBiquadSlots];
         double y2[kBiquadSlots];
+
+        BiquadSection<double> Section(int slot) const {
+            return {b0[slot], b1[slot], b2[slot], a1[slot], a2[slot], x1[slot], x2[slot], y1[slot], y2[slot]};
+        }
+        void StoreState(int slot, const BiquadSection<double>& s) {
+            x1[slot] = s.x1;
+            x2[slot] = s.x2;
+            y1[slot] = s.y1;
+            y2[slot] = s.y2;
+        }
+        // One sample through the section in `slot`.
+        double Run(int slot, double x) {
+            BiquadSection<double> s = Section(slot);
+            const double y = s.Run(x);
+            StoreState(slot, s);
+            return y;
+        }
     };
     struct OnePoleArrays {
         double g[kOnePoleSlots]; // input gain 1 - p
@@ -102,10 +150,13 @@ public:
         int stage; // 0 attack, 1 decay, 2 sustain, 3 release
         bool active;
     };
-    // Recirculating comb storage: one second of samples; runs positions 0..lastIndex.
+    // Recirculating comb storage for up to one second (size) of samples; runs positions
+    // 0..lastIndex. The buffer holds capacity samples: enough for the combs the models design,
+    // grown to the second only when a longer delay is asked for.
     struct DelayLine {
         std::unique_ptr<double[]> buffer;
         int size = 0;
+        int capacity = 0;
         int lastIndex = 0;
         int position = 0;
     };
@@ -131,8 +182,11 @@ public:
     void SetBiquadCoefficients(int slot, const BiquadCoefficients& c);
     BiquadCoefficients GetBiquadCoefficients(int slot) const;
     void ClearBiquadState(int slot);
+    // Zeroes the state of every section, one-pole, follower, comb and modulated line and the
+    // envelope level; coefficients and lengths stay. Allocates nothing.
+    void ClearAllState();
 
-    // Direct form I: y = b1 x1 + b0 x + b2 x2 - a1 y1 - a2 y2.
+    // Direct form I (BiquadSection::Output).
     double ProcessBiquad(double x, int slot);
     // In place over n samples; bit-identical to n calls of ProcessBiquad.
     void ProcessBiquadBlock(double* samples, int n, int slot);
@@ -166,10 +220,15 @@ public:
     // Allocates (or keeps, when big enough) a one-second buffer, zeroes it, position 0, and a delay
     // of trunc(seconds * rate - 1) + 1 samples, limited to the buffer.
     void AllocDelayLine(double seconds, double sampleRate, int slot);
-    // Same without allocating when the buffer already holds one second at this rate.
+    // Same without allocating when the buffer was made at this rate and holds the delay.
     void SetDelayLength(double seconds, double sampleRate, int slot);
     // buf[pos] = buf[pos] * feedback + input; advance pos through 0..lastIndex; return buf[pos].
     double FeedbackComb(int slot, double feedback, double input);
+
+    // A comb of `delay` samples (limited to the buffer) in a zeroed buffer of `capacity` samples,
+    // allocated when the buffer has another size; position 0. For lines that hold a fixed delay
+    // at a multiple of the host rate, where one second would be far more than needed.
+    void SetDelaySamples(int delay, int capacity, int slot);
 
     void AllocModDelay(double depth, double sampleRate, int slot);
 
@@ -189,28 +248,13 @@ private:
 // ---- per-sample routines, inline for the audio loop ----
 
 inline double DspBank::ProcessBiquad(double x, int slot) {
-    BiquadArrays& q = biquad;
-    const double y = q.b1[slot] * q.x1[slot] + q.b0[slot] * x + q.b2[slot] * q.x2[slot] -
-                     q.a1[slot] * q.y1[slot] - q.a2[slot] * q.y2[slot];
-    q.x2[slot] = q.x1[slot];
-    q.x1[slot] = x;
-    q.y2[slot] = q.y1[slot];
-    q.y1[slot] = y;
-    return y;
+    return biquad.Run(slot, x);
 }
 
 inline double DspBank::ProcessCascade(double x) {
-    BiquadArrays& q = biquad;
     double v = x;
-    for (int i = 0; i < cascadeCount; ++i) {
-        const double y =
-            v * q.b0[i] + q.b1[i] * q.x1[i] + q.b2[i] * q.x2[i] - q.a1[i] * q.y1[i] - q.a2[i] * q.y2[i];
-        q.x2[i] = q.x1[i];
-        q.x1[i] = v;
-        q.y2[i] = q.y1[i];
-        q.y1[i] = y;
-        v = y;
-    }
+    for (int i = 0; i < cascadeCount; ++i)
+        v = biquad.Run(i, v);
     return v * cascadeGain;
 }
 

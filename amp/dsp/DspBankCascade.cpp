@@ -1,7 +1,7 @@
 #include "DspBank.h"
 
 #if defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2)
-#include <emmintrin.h>
+#include "BiquadPair.h"
 #define VULPANE_CASCADE_SSE2 1
 #endif
 
@@ -13,8 +13,8 @@
 // same sample, was produced two steps earlier and sits in that section's y2 (or in its y1 once
 // the predecessor has run out of samples). The two-step lag halves the latency each step must
 // wait for, and the sections of a step are independent, so neighbouring pairs share one SSE2
-// register. Every section still sees its samples in order with exactly the arithmetic of
-// DspBank::ProcessCascade, so the result is bit-identical to it.
+// register. Every section still sees its samples in order and computes them with
+// BiquadSection::Output, as DspBank::ProcessCascade does, so the result is bit-identical to it.
 
 namespace {
 
@@ -24,15 +24,6 @@ constexpr int kMinWavefrontBlock = 8;
 constexpr int kSkew = 2;     // steps between a section and the next one in its group
 constexpr int kMaxPairs = 2; // pairs of sections per group; more gain nothing once throughput-bound
 
-inline double RunSection(Arrays& q, int i, double v) {
-    const double y =
-        v * q.b0[i] + q.b1[i] * q.x1[i] + q.b2[i] * q.x2[i] - q.a1[i] * q.y1[i] - q.a2[i] * q.y2[i];
-    q.x2[i] = q.x1[i];
-    q.x1[i] = v;
-    q.y2[i] = q.y1[i];
-    q.y1[i] = y;
-    return y;
-}
 
 #if VULPANE_CASCADE_SSE2
 
@@ -48,25 +39,16 @@ inline __m128d Commit(__m128d old, __m128d next, bool lo, bool hi) {
 // scalar registers at its end. While the group fills and drains, some sections have no sample
 // at a step: they are computed anyway and their state is left as it was.
 template <int P, bool Odd> void RunGroupPairs(Arrays& q, double* s, int n, int first) {
-    __m128d b0[P], b1[P], b2[P], a1[P], a2[P], x1[P], x2[P], y1[P], y2[P];
+    BiquadSection<SsePair> sec[P];
     for (int p = 0; p < P; ++p) {
         const int i = first + 2 * p;
-        b0[p] = _mm_loadu_pd(q.b0 + i);
-        b1[p] = _mm_loadu_pd(q.b1 + i);
-        b2[p] = _mm_loadu_pd(q.b2 + i);
-        a1[p] = _mm_loadu_pd(q.a1 + i);
-        a2[p] = _mm_loadu_pd(q.a2 + i);
-        x1[p] = _mm_loadu_pd(q.x1 + i);
-        x2[p] = _mm_loadu_pd(q.x2 + i);
-        y1[p] = _mm_loadu_pd(q.y1 + i);
-        y2[p] = _mm_loadu_pd(q.y2 + i);
+        sec[p] = {_mm_loadu_pd(q.b0 + i), _mm_loadu_pd(q.b1 + i), _mm_loadu_pd(q.b2 + i),
+                  _mm_loadu_pd(q.a1 + i), _mm_loadu_pd(q.a2 + i), _mm_loadu_pd(q.x1 + i),
+                  _mm_loadu_pd(q.x2 + i), _mm_loadu_pd(q.y1 + i), _mm_loadu_pd(q.y2 + i)};
     }
     const int e = first + 2 * P; // the odd section, when there is one
-    double eb0 = 0, eb1 = 0, eb2 = 0, ea1 = 0, ea2 = 0, ex1 = 0, ex2 = 0, ey1 = 0, ey2 = 0;
-    if (Odd) {
-        eb0 = q.b0[e], eb1 = q.b1[e], eb2 = q.b2[e], ea1 = q.a1[e], ea2 = q.a2[e];
-        ex1 = q.x1[e], ex2 = q.x2[e], ey1 = q.y1[e], ey2 = q.y2[e];
-    }
+    BiquadSection<double> odd{};
+    if (Odd) odd = q.Section(e);
     const int lag = kSkew * (2 * P - (Odd ? 0 : 1));
     const int steps = n + lag;
 
@@ -74,7 +56,7 @@ template <int P, bool Odd> void RunGroupPairs(Arrays& q, double* s, int n, int f
     // before, kept here whether or not that step changed the predecessor's state.
     __m128d h1[P], h2[P];
     for (int p = 0; p < P; ++p)
-        h1[p] = y1[p], h2[p] = y2[p];
+        h1[p] = sec[p].y1, h2[p] = sec[p].y2;
 
     auto partialStep = [&](int t) {
         __m128d u[P];
@@ -89,26 +71,16 @@ template <int P, bool Odd> void RunGroupPairs(Arrays& q, double* s, int n, int f
             const bool hi = mHi < static_cast<unsigned>(n);
             h2[p] = h1[p];
             if (!lo && !hi) continue;
-            __m128d y = _mm_mul_pd(u[p], b0[p]);
-            y = _mm_add_pd(y, _mm_mul_pd(b1[p], x1[p]));
-            y = _mm_add_pd(y, _mm_mul_pd(b2[p], x2[p]));
-            y = _mm_sub_pd(y, _mm_mul_pd(a1[p], y1[p]));
-            y = _mm_sub_pd(y, _mm_mul_pd(a2[p], y2[p]));
+            BiquadSection<SsePair>& c = sec[p];
+            const __m128d y = c.Output(u[p]);
             h1[p] = y;
-            x2[p] = Commit(x2[p], x1[p], lo, hi);
-            x1[p] = Commit(x1[p], u[p], lo, hi);
-            y2[p] = Commit(y2[p], y1[p], lo, hi);
-            y1[p] = Commit(y1[p], y, lo, hi);
+            c.x2 = Commit(c.x2, c.x1, lo, hi);
+            c.x1 = Commit(c.x1, u[p], lo, hi);
+            c.y2 = Commit(c.y2, c.y1, lo, hi);
+            c.y1 = Commit(c.y1, y, lo, hi);
             if (!Odd && p == P - 1 && hi) _mm_storeh_pd(s + t - lag, y);
         }
-        if (Odd && static_cast<unsigned>(t - lag) < static_cast<unsigned>(n)) {
-            const double y = eu * eb0 + eb1 * ex1 + eb2 * ex2 - ea1 * ey1 - ea2 * ey2;
-            ex2 = ex1;
-            ex1 = eu;
-            ey2 = ey1;
-            ey1 = y;
-            s[t - lag] = y;
-        }
+        if (Odd && static_cast<unsigned>(t - lag) < static_cast<unsigned>(n)) s[t - lag] = odd.Run(eu);
     };
 
     int t = 0;
@@ -117,47 +89,32 @@ template <int P, bool Odd> void RunGroupPairs(Arrays& q, double* s, int n, int f
     // Every section busy: the predecessor's output of two steps before is its y2.
     for (; t < n; ++t) {
         __m128d u[P];
-        u[0] = _mm_unpacklo_pd(_mm_load_sd(s + t), y2[0]);
+        u[0] = _mm_unpacklo_pd(_mm_load_sd(s + t), sec[0].y2);
         for (int p = 1; p < P; ++p)
-            u[p] = _mm_shuffle_pd(y2[p - 1], y2[p], 1);
+            u[p] = _mm_shuffle_pd(sec[p - 1].y2, sec[p].y2, 1);
         double eu = 0.0;
-        if (Odd) eu = _mm_cvtsd_f64(_mm_unpackhi_pd(y2[P - 1], y2[P - 1]));
-        for (int p = 0; p < P; ++p) {
-            __m128d y = _mm_mul_pd(u[p], b0[p]);
-            y = _mm_add_pd(y, _mm_mul_pd(b1[p], x1[p]));
-            y = _mm_add_pd(y, _mm_mul_pd(b2[p], x2[p]));
-            y = _mm_sub_pd(y, _mm_mul_pd(a1[p], y1[p]));
-            y = _mm_sub_pd(y, _mm_mul_pd(a2[p], y2[p]));
-            x2[p] = x1[p];
-            x1[p] = u[p];
-            y2[p] = y1[p];
-            y1[p] = y;
-        }
-        if (Odd) {
-            const double y = eu * eb0 + eb1 * ex1 + eb2 * ex2 - ea1 * ey1 - ea2 * ey2;
-            ex2 = ex1;
-            ex1 = eu;
-            ey2 = ey1;
-            ey1 = y;
-            s[t - lag] = y;
-        } else {
-            _mm_storeh_pd(s + t - lag, y1[P - 1]);
-        }
+        if (Odd) eu = _mm_cvtsd_f64(_mm_unpackhi_pd(sec[P - 1].y2, sec[P - 1].y2));
+        for (int p = 0; p < P; ++p)
+            sec[p].Run(u[p]);
+        if (Odd)
+            s[t - lag] = odd.Run(eu);
+        else
+            _mm_storeh_pd(s + t - lag, sec[P - 1].y1);
         if (t + 1 == n)
             for (int p = 0; p < P; ++p)
-                h1[p] = y1[p], h2[p] = y2[p];
+                h1[p] = sec[p].y1, h2[p] = sec[p].y2;
     }
     for (; t < steps; ++t)
         partialStep(t);
 
     for (int p = 0; p < P; ++p) {
         const int i = first + 2 * p;
-        _mm_storeu_pd(q.x1 + i, x1[p]);
-        _mm_storeu_pd(q.x2 + i, x2[p]);
-        _mm_storeu_pd(q.y1 + i, y1[p]);
-        _mm_storeu_pd(q.y2 + i, y2[p]);
+        _mm_storeu_pd(q.x1 + i, sec[p].x1);
+        _mm_storeu_pd(q.x2 + i, sec[p].x2);
+        _mm_storeu_pd(q.y1 + i, sec[p].y1);
+        _mm_storeu_pd(q.y2 + i, sec[p].y2);
     }
-    if (Odd) q.x1[e] = ex1, q.x2[e] = ex2, q.y1[e] = ey1, q.y2[e] = ey2;
+    if (Odd) q.StoreState(e, odd);
 }
 
 template <int P> void RunPairs(Arrays& q, double* s, int n, int first, bool odd) {
@@ -173,7 +130,7 @@ void RunGroup(Arrays& q, double* s, int n, int first, int size) {
     switch (size / 2) {
     case 0:
         for (int t = 0; t < n; ++t)
-            s[t] = RunSection(q, first, s[t]);
+            s[t] = q.Run(first, s[t]);
         break;
     case 1:
         RunPairs<1>(q, s, n, first, odd);
@@ -195,7 +152,7 @@ void ScalarStep(Arrays& q, double* s, int n, int t, int first, int size) {
         const int i = first + k;
         // The predecessor's output for sample m: in y2 while it went on to sample m + 1.
         const double u = k == 0 ? s[t] : (m + 1 < n ? q.y2[i - 1] : q.y1[i - 1]);
-        const double y = RunSection(q, i, u);
+        const double y = q.Run(i, u);
         if (k == size - 1) s[m] = y;
     }
 }

@@ -8,11 +8,9 @@ namespace {
 // would still move the last bit, so such a section passes the sample on exactly (keeping its state
 // as the identity would).
 double PassFlat(DspBank& bank, double x, int slot) {
-    DspBank::BiquadArrays& q = bank.biquad;
-    q.x2[slot] = q.x1[slot];
-    q.x1[slot] = x;
-    q.y2[slot] = q.y1[slot];
-    q.y1[slot] = x;
+    BiquadSection<double> s = bank.biquad.Section(slot);
+    s.Advance(x, x);
+    bank.biquad.StoreState(slot, s);
     return x;
 }
 

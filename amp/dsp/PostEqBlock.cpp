@@ -2,7 +2,7 @@
 #include "PostEq.h"
 
 #if defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2)
-#include <emmintrin.h>
+#include "BiquadPair.h"
 #define VULPANE_POSTEQ_SSE2 1
 #endif
 
@@ -22,45 +22,22 @@ constexpr int kMinWavefrontBlock = 8;
 namespace {
 
 // Two neighbouring sections in the lanes of SSE2 registers: lo runs first in the chain.
-struct Pair {
-    __m128d b0, b1, b2, a1, a2, x1, x2, y1, y2;
-
+struct Pair : BiquadSection<SsePair> {
     void Load(const DspBank::BiquadArrays& q, int lo, int hi) {
-        b0 = _mm_set_pd(q.b0[hi], q.b0[lo]);
-        b1 = _mm_set_pd(q.b1[hi], q.b1[lo]);
-        b2 = _mm_set_pd(q.b2[hi], q.b2[lo]);
-        a1 = _mm_set_pd(q.a1[hi], q.a1[lo]);
-        a2 = _mm_set_pd(q.a2[hi], q.a2[lo]);
-        x1 = _mm_set_pd(q.x1[hi], q.x1[lo]);
-        x2 = _mm_set_pd(q.x2[hi], q.x2[lo]);
-        y1 = _mm_set_pd(q.y1[hi], q.y1[lo]);
-        y2 = _mm_set_pd(q.y2[hi], q.y2[lo]);
+        static_cast<BiquadSection<SsePair>&>(*this) = JoinSections(q.Section(lo), q.Section(hi));
     }
     void Store(DspBank::BiquadArrays& q, int lo, int hi) const {
-        _mm_storel_pd(q.x1 + lo, x1);
-        _mm_storeh_pd(q.x1 + hi, x1);
-        _mm_storel_pd(q.x2 + lo, x2);
-        _mm_storeh_pd(q.x2 + hi, x2);
-        _mm_storel_pd(q.y1 + lo, y1);
-        _mm_storeh_pd(q.y1 + hi, y1);
-        _mm_storel_pd(q.y2 + lo, y2);
-        _mm_storeh_pd(q.y2 + hi, y2);
+        BiquadSection<double> l = q.Section(lo), h = q.Section(hi);
+        SplitState(*this, l, h);
+        q.StoreState(lo, l);
+        q.StoreState(hi, h);
     }
-    // The difference equation of DspBank::ProcessBiquad for both lanes; a flat lane passes u.
+    // Both lanes' outputs; a flat lane passes u.
     __m128d Compute(__m128d u, bool flatLo, bool flatHi) const {
-        __m128d y = _mm_add_pd(_mm_mul_pd(b1, x1), _mm_mul_pd(b0, u));
-        y = _mm_add_pd(y, _mm_mul_pd(b2, x2));
-        y = _mm_sub_pd(y, _mm_mul_pd(a1, y1));
-        y = _mm_sub_pd(y, _mm_mul_pd(a2, y2));
+        __m128d y = Output(u);
         if (flatLo) y = _mm_move_sd(y, u);
         if (flatHi) y = _mm_move_sd(u, y);
         return y;
-    }
-    void Advance(__m128d u, __m128d y) {
-        x2 = x1;
-        x1 = u;
-        y2 = y1;
-        y1 = y;
     }
     // Advances only the lanes whose section had a sample at this step.
     void AdvanceLanes(__m128d u, __m128d y, bool lo, bool hi) {
@@ -97,9 +74,7 @@ void PostEq::ProcessBlock(DspBank& bank, double* s, int n, double volumeNow) con
     Pair a, b;
     a.Load(q, kLowShelfSlot, kLowBandSlot);
     b.Load(q, kHighShelfSlot, kLoudnessShelfSlot);
-    const int c = kLoudnessBandSlot;
-    double cb0 = q.b0[c], cb1 = q.b1[c], cb2 = q.b2[c], ca1 = q.a1[c], ca2 = q.a2[c];
-    double cx1 = q.x1[c], cx2 = q.x2[c], cy1 = q.y1[c], cy2 = q.y2[c];
+    BiquadSection<double> c = q.Section(kLoudnessBandSlot);
     const double lowMix = eqLowMix, loudMix = loudnessMix;
     const bool flatA = lowFlat, flatBLo = highFlat, flatBHi = loudFlat;
 
@@ -115,7 +90,7 @@ void PostEq::ProcessBlock(DspBank& bank, double* s, int n, double volumeNow) con
         const double uc = Hi(hb2);
         const __m128d ya = a.Compute(ua, flatA, false);
         const __m128d yb = b.Compute(ub, flatBLo, flatBHi);
-        const double yc = cb1 * cx1 + cb0 * uc + cb2 * cx2 - ca1 * cy1 - ca2 * cy2;
+        const double yc = c.Output(uc);
         hm2 = hm1;
         hm1 = lowMix * Hi(ya) + Hi(ua);
         ha2 = ha1;
@@ -133,10 +108,7 @@ void PostEq::ProcessBlock(DspBank& bank, double* s, int n, double volumeNow) con
             b.AdvanceLanes(ub, yb, active(2), active(3));
             if (!active(4)) return;
         }
-        cx2 = cx1;
-        cx1 = uc;
-        cy2 = cy1;
-        cy1 = yc;
+        c.Advance(uc, yc);
         s[t - kLag] = (loudMix * yc + uc) * volumeNow;
     };
     int t = 0;
@@ -149,43 +121,25 @@ void PostEq::ProcessBlock(DspBank& bank, double* s, int n, double volumeNow) con
 
     a.Store(q, kLowShelfSlot, kLowBandSlot);
     b.Store(q, kHighShelfSlot, kLoudnessShelfSlot);
-    q.x1[c] = cx1, q.x2[c] = cx2, q.y1[c] = cy1, q.y2[c] = cy2;
+    q.StoreState(kLoudnessBandSlot, c);
 }
 
 #else
 
 namespace {
 
-// One section's coefficients and state held in locals while a block runs.
-struct Section {
-    double b0, b1, b2, a1, a2, x1, x2, y1, y2;
+// One section held in locals while a block runs; a flat one passes its input (as PassFlat does).
+struct Section : BiquadSection<double> {
     bool flat;
 
     void Load(const DspBank::BiquadArrays& q, int slot, bool isFlat = false) {
+        static_cast<BiquadSection<double>&>(*this) = q.Section(slot);
         flat = isFlat;
-        b0 = q.b0[slot];
-        b1 = q.b1[slot];
-        b2 = q.b2[slot];
-        a1 = q.a1[slot];
-        a2 = q.a2[slot];
-        x1 = q.x1[slot];
-        x2 = q.x2[slot];
-        y1 = q.y1[slot];
-        y2 = q.y2[slot];
     }
-    void Store(DspBank::BiquadArrays& q, int slot) const {
-        q.x1[slot] = x1;
-        q.x2[slot] = x2;
-        q.y1[slot] = y1;
-        q.y2[slot] = y2;
-    }
-    // The same arithmetic, in the same order, as DspBank::ProcessBiquad (or PassFlat).
+    void Store(DspBank::BiquadArrays& q, int slot) const { q.StoreState(slot, *this); }
     double Run(double x) {
-        const double y = flat ? x : b1 * x1 + b0 * x + b2 * x2 - a1 * y1 - a2 * y2;
-        x2 = x1;
-        x1 = x;
-        y2 = y1;
-        y1 = y;
+        const double y = flat ? x : Output(x);
+        Advance(x, y);
         return y;
     }
 };

@@ -120,6 +120,7 @@ void SignalChain::Initialise(double rate) {
     for (int row = 0; row < kCombRows; ++row)
         bank.AllocDelayLine(kCombSeconds[row], sampleRate, row);
     amp.Initialise(bank, sampleRate);
+    ampOversampling.RateChanged(sampleRate, amp);
     SetGateThreshold(0.5);
     SetCabPreset(0);
     SetEqLow(0.5);
@@ -143,6 +144,11 @@ void SignalChain::Reset(double rate) {
     postEq.SetEqHigh(bank, eqHigh, sampleRate);
     postEq.SetLoudness(bank, loudness, sampleRate);
     amp.SampleRateChanged(sampleRate);
+    ampOversampling.RateChanged(sampleRate, amp);
+}
+
+bool SignalChain::SetOversampling(int factor) {
+    return ampOversampling.SetFactor(factor, sampleRate, amp);
 }
 
 void SignalChain::DesignRateDependent() {
@@ -257,6 +263,7 @@ void SignalChain::RunChain(const double* in0, const double* in1, double* out0, d
     const bool gateOn = gateEnabled;
     const bool ampOn = ampEnabled;
     const double volume = masterVolume;
+    if (ampOn) ampOversampling.NoteAudio();
     double* x = scratch;
     for (int c = begin; c < end; c += kChunk) {
         const int n = end - c < kChunk ? end - c : kChunk;
@@ -264,13 +271,23 @@ void SignalChain::RunChain(const double* in0, const double* in1, double* out0, d
             x[i] = in0[c + i] + in1[c + i];
         if (gateOn) RunGate(x, n);
         if (mode == Mode::kBlockwise) {
-            if (ampOn) amp.ProcessBlock(x, n);
+            if (ampOn) {
+                if (ampOversampling.Plain())
+                    amp.ProcessBlock(x, n);
+                else
+                    ampOversampling.ProcessBlock(amp, x, n);
+            }
             bank.ProcessCascadeBlock(x, n);
             postEq.ProcessBlock(bank, x, n, volume);
         } else {
             for (int i = 0; i < n; ++i) {
                 double a = x[i];
-                if (ampOn) a = amp.Process(a);
+                if (ampOn) {
+                    if (ampOversampling.Plain())
+                        a = amp.Process(a);
+                    else
+                        ampOversampling.ProcessBlock(amp, &a, 1);
+                }
                 const double s = bank.ProcessCascade(a);
                 x[i] = postEq.Process(bank, s, volume);
             }
@@ -340,9 +357,10 @@ void SignalChain::RecoverFromNonFinite(double* out0, double* out1, int frames) {
     std::memset(bank.follower.envelope, 0, sizeof bank.follower.envelope);
     bank.envelope.level = 0.0;
     for (DspBank::DelayLine& d : bank.delayLine)
-        Zero(d.buffer.get(), d.size);
+        Zero(d.buffer.get(), d.capacity);
     for (DspBank::ModDelayLine& m : bank.modDelay)
         Zero(m.buffer.get(), m.length);
+    ampOversampling.ClearState();
     Zero(out0, frames);
     Zero(out1, frames);
 }

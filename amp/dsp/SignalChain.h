@@ -1,6 +1,7 @@
 #pragma once
 
 #include "AmpModels.h"
+#include "AmpOversampling.h"
 #include "ConvolutionEngine.h"
 #include "DspBank.h"
 #include "PostEq.h"
@@ -69,6 +70,14 @@ public:
     // ProcessBlock as the setters. A null engine changes nothing and comes back null.
     std::unique_ptr<ConvolutionEngine> SwapConvolution(std::unique_ptr<ConvolutionEngine> engine, double norm);
 
+    // The amp models' rate factor: 1 (the host rate), 2, 4 or 8. Prepares the new path here
+    // (allocates: call it outside the audio path); the audio path changes over at its next block
+    // with a short crossfade. False, and nothing changes, for another factor or without memory.
+    bool SetOversampling(int factor);
+    int Oversampling() const { return ampOversampling.Factor(); }
+    // Host samples the amp path delays at the factor set (the same for every model).
+    int OversamplingLatency() const { return ampOversampling.Latency(); }
+
     bool GateEnabled() const { return gateEnabled; }
     double GateThreshold() const { return gateThreshold; }
     bool AmpEnabled() const { return ampEnabled; }
@@ -111,6 +120,7 @@ private:
 
     DspBank bank;
     AmpModels amp;
+    AmpOversampling ampOversampling;
     PostEq postEq;
     double sampleRate = 44100.0;
 

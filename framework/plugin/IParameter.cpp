@@ -35,6 +35,10 @@ void IParameter::DeclareEnum(const char* newName, int defaultValue, int count) {
     DeclareDouble(newName, defaultValue, 0.0, count - 1, 1.0, "");
 }
 
+void IParameter::SetName(const char* newName) {
+    CopyText(name, sizeof(name), newName);
+}
+
 void IParameter::SetDisplayText(int v, const char* text) {
     DisplayText entry{v, {}};
     CopyText(entry.text, sizeof(entry.text), text);

@@ -13,6 +13,8 @@ public:
     void DeclareInt(const char* name, int defaultValue, int minimum, int maximum, const char* label);
     void DeclareEnum(const char* name, int defaultValue, int count);
 
+    // Names a parameter that is never declared (a button the editor drives).
+    void SetName(const char* newName);
     void SetDisplayText(int value, const char* text);
     const char* GetDisplayText(int value) const;
     int DisplayTextCount() const { return static_cast<int>(displayTexts.size()); }

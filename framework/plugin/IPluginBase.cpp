@@ -17,12 +17,16 @@ void ParseConfig(const char* text, int& inputs, int& outputs) {
 
 struct HostName {
     const char* text;
-    int id;
+    HostId id;
 };
+// Tested in this order: the first text the lower-case product name contains wins.
 constexpr HostName kHostNames[] = {
-    {"cubase", 3},     {"reaper", 1},    {"nuendo", 4},     {"cakewalk", 5}, {"samplitude", 8}, {"fruity", 7},
-    {"live", 9},       {"melodyne", 12}, {"vstmanlib", 13}, {"aulab", 14},   {"forte", 15},      {"chainer", 16},
-    {"audition", 17}, {"orion", 18},    {"sawstudio", 20}, {"logic", 21},   {"digital", 22},
+    {"cubase", kHostCubase},         {"reaper", kHostReaper},         {"nuendo", kHostNuendo},
+    {"cakewalk", kHostCakewalk},     {"samplitude", kHostSamplitude}, {"fruity", kHostFruityLoops},
+    {"live", kHostLive},             {"melodyne", kHostMelodyne},     {"vstmanlib", kHostVstManLib},
+    {"aulab", kHostAuLab},           {"forte", kHostForte},           {"chainer", kHostChainer},
+    {"audition", kHostAudition},     {"orion", kHostOrion},           {"sawstudio", kHostSawStudio},
+    {"logic", kHostLogic},           {"digital", kHostDigitalPerformer},
 };
 } // namespace
 
@@ -85,7 +89,7 @@ void IPluginBase::SetParameterFromGUI(int index, double normalizedValue) {
 void IPluginBase::SetHost(const char* hostProductName, int newHostVersion) {
     char lower[256];
     CopyLowerText(lower, sizeof(lower), hostProductName);
-    hostId = 0;
+    hostId = kHostUnknown;
     for (const HostName& host : kHostNames) {
         if (std::strstr(lower, host.text)) {
             hostId = host.id;

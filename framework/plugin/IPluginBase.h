@@ -1,5 +1,6 @@
 #pragma once
 
+#include "HostIds.h"
 #include "IEditorLink.h"
 #include "IParameter.h"
 #include "Lock.h"
@@ -123,6 +124,11 @@ public:
     virtual void OnActivate(bool active);
     virtual void ProcessMidi(const MidiMessage& message) = 0;
     virtual bool GetMidiNoteName(int note, char* outText);
+    // The identifier the plug-in's source gives a parameter, into outText (32 bytes); false
+    // when it has none.
+    virtual bool GetParameterIdentifier(int, char*) const { return false; }
+    // Reads and applies a preset file of the plug-in's own format; false when it cannot.
+    virtual bool ReadPresetFile(const char*) { return false; }
     virtual bool SerializeState(StateChunk& chunk);
     virtual int UnserializeState(const StateChunk& chunk, int position);
     virtual void WriteProgramFromArgs(StateChunk& chunk, const double* values);
@@ -176,7 +182,7 @@ protected:
     int32_t uniqueId = 0;
     int32_t manufacturerId = 0;
     int pluginVersion = 0;
-    int hostId = -1;
+    int hostId = kHostNotIdentified;
     int hostVersion = 0;
     bool stateInChunks = false;
     bool isInstrument = false;

@@ -3,7 +3,7 @@
 #ifdef _WIN32
 #include <windows.h>
 #else
-#include <cstdlib>
+#include <sys/mman.h>
 #endif
 
 SystemRaster::SystemRaster(int w, int h) {
@@ -71,10 +71,18 @@ void SystemRaster::Release() {
     allocatedSpan = allocatedRows = 0;
 }
 #else
+namespace {
+size_t SurfaceBytes(int span, int rows) {
+    return (static_cast<size_t>(span) * static_cast<size_t>(rows) + 1) * sizeof(uint32_t);
+}
+} // namespace
+
+// Anonymous pages rather than the heap: they are zero and take memory only once drawn into,
+// so an instance whose editor never opens does not pay for its surface.
 bool SystemRaster::Allocate(int span, int rows) {
-    void* fresh = std::calloc(static_cast<size_t>(span) * static_cast<size_t>(rows) + 1, sizeof(uint32_t));
-    if (!fresh) return false;
-    std::free(pixels);
+    void* fresh = mmap(nullptr, SurfaceBytes(span, rows), PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (fresh == MAP_FAILED) return false;
+    Release();
     pixels = static_cast<uint32_t*>(fresh);
     allocatedSpan = span;
     allocatedRows = rows;
@@ -82,7 +90,7 @@ bool SystemRaster::Allocate(int span, int rows) {
 }
 
 void SystemRaster::Release() {
-    std::free(pixels);
+    if (pixels) munmap(pixels, SurfaceBytes(allocatedSpan, allocatedRows));
     pixels = nullptr;
     allocatedSpan = allocatedRows = 0;
 }

@@ -34,9 +34,13 @@ public:
     bool SendMidi(const MidiMessage& message) override;
     bool SendMidiList(const std::vector<MidiMessage>& messages) override;
 
+    // The bits of HostExtensions(): the capabilities the host asked about.
+    enum HostExtension : int { kHasCockosExtensions = 1, kHasCockosViewAsConfig = 2 };
     int HostExtensions() const { return hostExtensions; }
 
 protected:
+    // effVendorSpecific calls the adapter does not answer itself (0: not handled).
+    virtual intptr_t VendorSpecific(int32_t index, intptr_t value, void* ptr, float opt) { return 0; }
     intptr_t CallHost(int32_t opcode, int32_t index, intptr_t value, void* ptr, float opt);
 
 private:

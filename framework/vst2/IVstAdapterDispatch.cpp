@@ -165,16 +165,26 @@ intptr_t IVstAdapter::Dispatch(int32_t opcode, int32_t index, intptr_t value, vo
         }
         break;
     case effVendorSpecific:
-        if (index == 7 && text) {
+        // Cockos' extension: the display text of a value the parameter need not hold.
+        if (index == effGetParamDisplay && text) {
             if (value >= 0 && value < ParamCount()) ParamAt(static_cast<int>(value))->FormatForHost(opt, true, text);
             result = kVendorSpecificAnswer;
+        } else if (index == kVendorParamIdentifier && text && value >= 0 && value < ParamCount()) {
+            result = GetParameterIdentifier(static_cast<int>(value), text) ? 1 : 0;
+        } else if (index == kVendorReadPresetFile && text) {
+            result = ReadPresetFile(text) ? 1 : 0;
+        } else {
+            result = VendorSpecific(index, value, ptr, opt);
         }
+        break;
+    case effGetVendorVersion:
+        result = GetPluginVersion(true);
         break;
     case effCanDo:
         result = CanDo(text);
         break;
     case effGetVstVersion:
-        result = 2400;
+        result = kVstVersion;
         break;
     case effGetMidiKeyName:
         // The key-name record: int32 this channel, int32 key number, char name[64].
@@ -217,11 +227,11 @@ intptr_t IVstAdapter::CanDo(const char* text) {
             if (std::strcmp(text, m) == 0) return 1;
     }
     if (std::strcmp(text, "hasCockosExtensions") == 0) {
-        hostExtensions |= 1;
+        hostExtensions |= kHasCockosExtensions;
         return kCockosAnswer;
     }
     if (std::strcmp(text, "hasCockosViewAsConfig") == 0) {
-        hostExtensions |= 2;
+        hostExtensions |= kHasCockosViewAsConfig;
         return kCockosAnswer;
     }
     return 0;
@@ -253,9 +263,9 @@ intptr_t IVstAdapter::ProcessEvents(const VstEvents* events) {
 
 intptr_t IVstAdapter::GetChunk(int32_t index, void* ptr) {
     if (!ptr) return 0;
-    StateChunk& chunk = index == 0 ? bankChunk : programChunk;
+    StateChunk& chunk = index == kVstBankChunk ? bankChunk : programChunk;
     StateChunk::WriteHeader(chunk);
-    if (index == 0) {
+    if (index == kVstBankChunk) {
         StoreCurrentProgram(nullptr);
         SerializePrograms(chunk);
     }
@@ -269,11 +279,11 @@ intptr_t IVstAdapter::GetChunk(int32_t index, void* ptr) {
 
 intptr_t IVstAdapter::SetChunk(int32_t index, intptr_t size, const void* ptr) {
     if (!ptr || size < 0 || size > 0x7fffffff) return 0;
-    StateChunk& chunk = index == 0 ? bankChunk : programChunk;
+    StateChunk& chunk = index == kVstBankChunk ? bankChunk : programChunk;
     chunk.Assign(ptr, static_cast<int>(size));
     int position = 0;
     const int version = StateChunk::ReadHeader(chunk, position);
-    if (index == 0 && version >= StateChunk::kVersion) {
+    if (index == kVstBankChunk && version >= StateChunk::kVersion) {
         position = UnserializePrograms(chunk, position);
         position = UnserializeState(chunk, position);
     } else {

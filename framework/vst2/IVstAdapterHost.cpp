@@ -3,6 +3,25 @@
 
 #include "TextUtil.h"
 
+namespace {
+// Host quirks handled when the plug-in opens; each changes nothing for a plug-in with two inputs
+// and two outputs.
+// Forte, Audition, Orion and SAWStudio: channels past the first pair start with inputs
+// disconnected and outputs connected.
+bool ConnectsOnlyFirstPair(int host) {
+    return host == kHostForte || host == kHostAudition || host == kHostOrion || host == kHostSawStudio;
+}
+
+// Cakewalk, Live and the hosts above: a plug-in declared without channels gets a stereo pair.
+bool NeedsStereoPair(int host) {
+    return host == kHostCakewalk || host == kHostLive || ConnectsOnlyFirstPair(host);
+}
+
+// The time-info fields GetTransport reads beyond the sample position.
+constexpr int32_t kTransportFields = kVstPpqPosValid | kVstTempoValid | kVstBarsValid | kVstCyclePosValid |
+                                     kVstTimeSigValid;
+} // namespace
+
 void IVstAdapter::BeginEdit(int index) { CallHost(audioMasterBeginEdit, index, 0, nullptr, 0.0f); }
 
 void IVstAdapter::AutomateHost(int index, double normalizedValue) {
@@ -37,9 +56,8 @@ void IVstAdapter::GetTimeSignature(int& outNumerator, int& outDenominator) {
 
 void IVstAdapter::GetTransport(TransportInfo& out) {
     out = TransportInfo{};
-    constexpr int32_t kWanted = 0x3E00;
-    const VstTimeInfo* info = GetTimeInfo(kWanted);
-    if (!info || (info->flags & kWanted) == 0) return;
+    const VstTimeInfo* info = GetTimeInfo(kTransportFields);
+    if (!info || (info->flags & kTransportFields) == 0) return;
     out.samplePosition = info->samplePos;
     if ((info->flags & kVstPpqPosValid) && info->ppqPos >= 0.0) out.musicalPosition = info->ppqPos;
     if ((info->flags & kVstTempoValid) && info->tempo > 0.0) out.tempo = info->tempo;
@@ -57,7 +75,7 @@ void IVstAdapter::GetTransport(TransportInfo& out) {
 }
 
 int IVstAdapter::IdentifyHost() {
-    if (hostId != -1) return hostId;
+    if (hostId != kHostNotIdentified) return hostId;
     char product[256] = {};
     CallHost(audioMasterGetProductString, 0, 0, product, 0.0f);
     product[sizeof(product) - 1] = '\0';
@@ -104,12 +122,11 @@ void IVstAdapter::OnOpen() {
     if (hostIdentified) return;
     hostIdentified = true;
     const int id = IdentifyHost();
-    if (id == 15 || id == 17 || id == 18 || id == 20) {
+    if (ConnectsOnlyFirstPair(id)) {
         SetInputConnections(2, InputCount() - 2, false);
         SetOutputConnections(2, OutputCount() - 2, true);
     }
-    if ((id == 5 || id == 9 || id == 15 || id == 17 || id == 18 || id == 20) && InputCount() == 0 &&
-        OutputCount() == 0) {
+    if (NeedsStereoPair(id) && InputCount() == 0 && OutputCount() == 0) {
         channelConfigs.push_back(ChannelConfig{2, 2});
         ConfigureChannels(2, 2);
         SetInputConnections(0, 2, true);

@@ -22,6 +22,7 @@ using AEffectSetParameterProc = void(VST_CALL*)(AEffect* effect, int32_t index, 
 using AEffectGetParameterProc = float(VST_CALL*)(AEffect* effect, int32_t index);
 
 constexpr int32_t kEffectMagic = 0x56737450; // 'VstP'
+constexpr int32_t kVstVersion = 2400;          // answered to effGetVstVersion and audioMasterVersion
 
 struct AEffect {
     int32_t magic;
@@ -121,6 +122,16 @@ enum VstDispatcherOpcode : int32_t {
     effStopProcess = 72,
     effSetProcessPrecision = 77,
 };
+
+// The index of effGetChunk and effSetChunk: the whole bank, or else the current program.
+constexpr int32_t kVstBankChunk = 0;
+// Our own effVendorSpecific query (index): writes the source identifier of parameter `value`
+// ("kMasterVolume") into ptr (32 bytes) and answers 1, so tools can keep naming parameters by
+// identifier. Plug-ins that do not know it answer 0.
+constexpr int32_t kVendorParamIdentifier = 0x56704964; // 'VpId'
+// Our own effVendorSpecific request (index): reads the preset file whose path is ptr, in the
+// plug-in's own preset format, and answers 1 when it was applied.
+constexpr int32_t kVendorReadPresetFile = 0x56704C64; // 'VpLd'
 
 enum VstHostOpcode : int32_t {
     audioMasterAutomate = 0,

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "EditorIndices.h"
+#include "EditorPositions.h"
 #include "EditorSnapshot.h"
 #include "HostedPlugin.h"
 #include "IControl.h"

@@ -6,6 +6,7 @@
 #include "IKnobControls.h"
 #include "IMiscControls.h"
 #include "ITextControls.h"
+#include "OversamplingControl.h"
 
 #include <typeinfo>
 
@@ -71,6 +72,7 @@ const Row kRows[] = {
     {221, typeid(IVerticalPickControl), {140, 90, 322, 370}, kPresetListClick},
     {222, typeid(ISliderControl), {330, 91, 340, 368}, kPresetScroll},
     {223, typeid(IBitmapOverlayControl), {157, 101, 476, 326}, -1},
+    {230, typeid(IOversamplingControl), {98, 170, 124, 184}, -1},
 };
 
 // First and last attach index of each model panel, and its knob count.
@@ -82,7 +84,7 @@ const PanelSpan kPanelSpans[kNumModels] = {{7, 14, 5},    {15, 22, 5},   {23, 30
                                            {70, 77, 5},   {78, 85, 5},   {86, 93, 5},   {94, 101, 5},
                                            {102, 109, 5}, {110, 115, 3}, {116, 123, 3}, {124, 131, 5}};
 
-TEST_F(Layout, AttachesTheBackgroundAnd223ControlsInOrder) {
+TEST_F(Layout, AttachesTheBackgroundAndEveryControlInOrder) {
     ASSERT_EQ(graphics->ControlCount(), kControlCount);
     for (const Row& row : kRows) {
         IControl* control = At(row.index);
@@ -93,6 +95,47 @@ TEST_F(Layout, AttachesTheBackgroundAnd223ControlsInOrder) {
     }
     EXPECT_EQ(At(kControlBackground)->Blend().method, IBlendSpec::kClobber);
     EXPECT_EQ(static_cast<IBitmapOverlayControl*>(At(kControlAbout))->OffTarget(), IRect(0, 0, 200, 30));
+}
+
+// The handles the builder hands the plug-in are the positions the layout describes.
+TEST_F(Layout, HandsThePluginTheIndicesOfTheControlsItAddresses) {
+    const EditorControls& c = plugin->Controls();
+    const struct {
+        int handle, position;
+    } handles[] = {
+        {c.valueText, kControlValueText},
+        {c.nameStrip, kControlNameStrip},
+        {c.valueBar, kControlValueBar},
+        {c.bankName, kControlBankName},
+        {c.presetName, kControlPresetName},
+        {c.tunerBackground, kControlTunerBackground},
+        {c.tunerMeter, kControlTunerMeter},
+        {c.tunerNote, kControlTunerNote},
+        {c.tunerText, kControlTunerText},
+        {c.tunerTuning, kControlTunerTuning},
+        {c.tunerButton, kControlTunerButton},
+        {c.responseFrame, kControlResponseFrame},
+        {c.response, kControlResponse},
+        {c.fileName, kControlFileName},
+        {c.fileSelector, kControlFileSelector},
+        {c.browser, kControlBrowser},
+        {c.BankRow(0), kControlBankRows},
+        {c.BankRow(19), kControlBankRows + 19},
+        {c.PresetRow(0), kControlPresetRows},
+        {c.PresetRow(19), kControlPresetRows + 19},
+        {c.bankPick, kControlBankPick},
+        {c.presetPick, kControlPresetPick},
+        {c.about, kControlAbout},
+        {c.lampGate, kControlLampGate},
+        {c.lampAmp, kControlLampAmp},
+        {c.lampCabinet, kControlLampCabinet},
+        {c.lampEq, kControlLampEq},
+        {c.lampImpulse, kControlLampImpulse},
+        {c.cabinetPicture, kControlCabinetPicture},
+        {c.oversampling, kControlOversampling},
+    };
+    for (const auto& h : handles)
+        EXPECT_EQ(h.handle, h.position);
 }
 
 TEST_F(Layout, EachModelPanelIsOneGroupBoundToItsModel) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "DspBank.h"
+#include "Noise.h"
 
 #include <cmath>
 #include <complex>
@@ -33,15 +34,8 @@ inline bool Finite(const BiquadCoefficients& c) {
            std::isfinite(c.a2);
 }
 
-// Deterministic noise in -amplitude..amplitude.
-inline std::vector<double> Noise(int n, double amplitude, uint32_t seed = 12345) {
-    std::vector<double> v(static_cast<size_t>(n));
-    for (double& x : v) {
-        seed = seed * 1664525u + 1013904223u;
-        x = amplitude * (static_cast<double>(seed >> 8) / 8388608.0 - 1.0);
-    }
-    return v;
-}
+// The shared test noise (tests/support/Noise.h), under the name the DSP suites know it by.
+using ::Noise;
 
 inline bool SameBits(double a, double b) {
     return std::memcmp(&a, &b, sizeof a) == 0;

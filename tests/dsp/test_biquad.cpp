@@ -191,7 +191,7 @@ TEST(BiquadBank, BlockProcessingIsBitIdenticalToSampleBySample) {
     DspBank a, b;
     a.DesignBiquad(90.0, 0.7, 0.0, kRate, kHighPass, 3);
     b.DesignBiquad(90.0, 0.7, 0.0, kRate, kHighPass, 3);
-    auto x = dsptest::Noise(1000, 0.7);
+    auto x = Noise(1000, 0.7);
     std::vector<double> y = x;
     b.ProcessBiquadBlock(y.data(), 1000, 3);
     for (int i = 0; i < 1000; ++i)
@@ -216,7 +216,7 @@ TEST(Cascade, RunsTheSectionsInSeries) {
     single.DesignBiquad(100.0, 1.0, -20.0, kRate, kSoftLowShelf, 0);
     single.DesignBiquad(2000.0, 0.3, 6.0, kRate, kPeak, 1);
     bank.SetCascade(2, 0.5);
-    for (double x : dsptest::Noise(200, 1.0)) {
+    for (double x : Noise(200, 1.0)) {
         const double expected = single.ProcessBiquad(single.ProcessBiquad(x, 0), 1) * 0.5;
         ASSERT_NEAR(bank.ProcessCascade(x), expected, 1e-15);
     }
@@ -233,7 +233,7 @@ TEST(Cascade, BlockRunIsBitIdenticalForEveryCountAndBlockSize) {
         }
         a.SetCascade(count, 0.8);
         b.SetCascade(count, 0.8);
-        const auto x = dsptest::Noise(4000, 0.9, 77u + count);
+        const auto x = Noise(4000, 0.9, 77u + count);
         std::vector<double> y = x;
         int pos = 0;
         for (int k = 0; pos < 4000; ++k) {

@@ -157,7 +157,7 @@ TEST(CabinetDesign, CabinetOffPassesTheSignalUnchanged) {
     DspBank bank;
     DesignCabPreset(bank, 12, 48000.0);
     DesignCabPreset(bank, 0, 48000.0);
-    for (double x : dsptest::Noise(100, 1.0))
+    for (double x : Noise(100, 1.0))
         ASSERT_EQ(bank.ProcessCascade(x), x);
 }
 
@@ -174,14 +174,14 @@ TEST(CabinetDesign, OutOfRangePresetChangesNothing) {
 TEST(CabinetDesign, ShorterPresetLeavesTheUpperSlotsStateAlone) {
     DspBank bank;
     DesignCabPreset(bank, 1, 48000.0);
-    for (double x : dsptest::Noise(500, 0.5))
+    for (double x : Noise(500, 0.5))
         bank.ProcessCascade(x);
     double held[20];
     for (int i = 10; i < 20; ++i)
         held[i] = bank.biquad.y1[i];
     DesignCabPreset(bank, 2, 48000.0);
     EXPECT_EQ(bank.CascadeCount(), 10);
-    std::vector<double> block = dsptest::Noise(300, 0.5, 9);
+    std::vector<double> block = Noise(300, 0.5, 9);
     bank.ProcessCascadeBlock(block.data(), 300);
     for (int i = 10; i < 20; ++i)
         EXPECT_EQ(bank.biquad.y1[i], held[i]) << i;

@@ -1,5 +1,6 @@
 #include "ConvolutionEngine.h"
 #include "FftKernels.h"
+#include "Noise.h"
 
 #include <gtest/gtest.h>
 
@@ -11,18 +12,9 @@
 
 namespace {
 
-std::vector<double> Noise(int count, unsigned seed, double level = 1.0) {
-    std::mt19937 rng(seed);
-    std::uniform_real_distribution<double> dist(-level, level);
-    std::vector<double> v(count);
-    for (double& x : v)
-        x = dist(rng);
-    return v;
-}
-
 // A decaying noise impulse, the shape of a measured cabinet or room.
 std::vector<double> TestImpulse(int length, unsigned seed) {
-    std::vector<double> h = Noise(length, seed);
+    std::vector<double> h = Noise(length, 1.0, seed);
     for (int i = 0; i < length; ++i)
         h[i] *= std::exp(-2.0 * i / std::max(1, length));
     return h;
@@ -124,7 +116,7 @@ TEST(ConvolutionEngine, MatchesDirectConvolutionWithRandomBlocksFromTheFirstSamp
         const std::vector<double> h = TestImpulse(length, length);
         // Long impulses get a short burst of noise followed by silence to ring out in.
         const int signal = length > 20000 ? 3000 : 3 * length + 9000;
-        std::vector<double> x = Noise(signal, 7 + length);
+        std::vector<double> x = Noise(signal, 1.0, 7 + length);
         x.resize(signal + length + 5000, 0.0);
         ConvolutionEngine engine;
         engine.LoadImpulse(h.data(), length);
@@ -143,7 +135,7 @@ TEST(ConvolutionEngine, PlainKernelsMatchDirectConvolution) {
     } plain;
     for (int length : {65, 1000, 12000}) {
         const std::vector<double> h = TestImpulse(length, 70 + length);
-        std::vector<double> x = Noise(length + 9000, 71);
+        std::vector<double> x = Noise(length + 9000, 1.0, 71);
         x.resize(2 * length + 9000, 0.0);
         ConvolutionEngine engine;
         engine.LoadImpulse(h.data(), length);
@@ -162,7 +154,7 @@ TEST(ConvolutionEngine, UnitImpulseAtZeroReproducesTheInputExactly) {
         h[0] = 1.0;
         ConvolutionEngine engine;
         engine.LoadImpulse(h.data(), length);
-        const std::vector<double> x = Noise(20000, 3);
+        const std::vector<double> x = Noise(20000, 1.0, 3);
         EXPECT_EQ(RunEngine(engine, x, 0), x) << "length " << length;
     }
 }
@@ -172,7 +164,7 @@ TEST(ConvolutionEngine, UnitImpulseAtThousandDelaysByThousand) {
     h[1000] = 1.0;
     ConvolutionEngine engine;
     engine.LoadImpulse(h.data(), static_cast<int>(h.size()));
-    const std::vector<double> x = Noise(12000, 4);
+    const std::vector<double> x = Noise(12000, 1.0, 4);
     const std::vector<double> y = RunEngine(engine, x, 0);
     ASSERT_EQ(y.size(), x.size());
     for (int i = 0; i < 1000; ++i)
@@ -192,7 +184,7 @@ TEST(ConvolutionEngine, SilentImpulseGivesSilenceWithoutTransforms) {
     std::vector<double> h(30000, 1e-17);
     ConvolutionEngine engine;
     engine.LoadImpulse(h.data(), static_cast<int>(h.size()));
-    const std::vector<double> y = RunEngine(engine, Noise(50000, 5), 0);
+    const std::vector<double> y = RunEngine(engine, Noise(50000, 1.0, 5), 0);
     // The direct head convolves whatever it is given; the FFT stages skip everything.
     EXPECT_LT(Peak(y), 1e-15);
     EXPECT_EQ(engine.TransformCount(), 0);
@@ -201,7 +193,7 @@ TEST(ConvolutionEngine, SilentImpulseGivesSilenceWithoutTransforms) {
 TEST(ConvolutionEngine, SilenceAfterSignalRingsOutThenStops) {
     const int length = 4097;
     const std::vector<double> h = TestImpulse(length, 9);
-    std::vector<double> x = Noise(6000, 10);
+    std::vector<double> x = Noise(6000, 1.0, 10);
     // Below the silence threshold of an input block, so whole blocks of it count as silent.
     for (int i = 0; i < 40000; ++i)
         x.push_back(i % 2 ? 1e-7 : -1e-7);
@@ -225,7 +217,7 @@ TEST(ConvolutionEngine, SilenceAfterSignalRingsOutThenStops) {
 TEST(ConvolutionEngine, BlockSizesOneAnd4096GiveIdenticalStreams) {
     for (int length : {65, 192, 5000, 40000}) {
         const std::vector<double> h = TestImpulse(length, 20 + length);
-        const std::vector<double> x = Noise(3 * 4096 + length, 21);
+        const std::vector<double> x = Noise(3 * 4096 + length, 1.0, 21);
         ConvolutionEngine a, b;
         a.LoadImpulse(h.data(), length);
         b.LoadImpulse(h.data(), length);
@@ -236,7 +228,7 @@ TEST(ConvolutionEngine, BlockSizesOneAnd4096GiveIdenticalStreams) {
 TEST(ConvolutionEngine, BlocksLargerThanTheReserveStillComeBackWhole) {
     const int length = 3000;
     const std::vector<double> h = TestImpulse(length, 30);
-    const std::vector<double> x = Noise(50000, 31);
+    const std::vector<double> x = Noise(50000, 1.0, 31);
     ConvolutionEngine engine;
     engine.LoadImpulse(h.data(), length);
     const std::vector<double> want = DirectConvolution(x, h, x.size());
@@ -246,7 +238,7 @@ TEST(ConvolutionEngine, BlocksLargerThanTheReserveStillComeBackWhole) {
 TEST(ConvolutionEngine, TenSecondImpulseAt96kHz) {
     const int length = 960000;
     const std::vector<double> h = TestImpulse(length, 40);
-    std::vector<double> x = Noise(20000, 41);
+    std::vector<double> x = Noise(20000, 1.0, 41);
     x.resize(length + 30000, 0.0);
     ConvolutionEngine engine;
     engine.LoadImpulse(h.data(), length);
@@ -271,7 +263,7 @@ TEST(ConvolutionEngine, EmptyImpulseAndOutputBookkeeping) {
     EXPECT_EQ(engine.OutputChannels()[0], nullptr);
     engine.LoadImpulse(ImpulseBuffer{});
     EXPECT_EQ(engine.StageCount(), 1);
-    const std::vector<double> x = Noise(100, 50);
+    const std::vector<double> x = Noise(100, 1.0, 50);
     const double* in[1] = {x.data()};
     engine.FeedInput(in, 100);
     EXPECT_EQ(engine.OutputChannelCount(), 1);
@@ -294,7 +286,7 @@ TEST(ConvolutionEngine, NonFiniteImpulseSamplesCountAsSilence) {
     clean[5] = clean[2000] = 0.0;
     ConvolutionEngine engine;
     EXPECT_TRUE(engine.LoadImpulse(h.data(), static_cast<int>(h.size())));
-    const std::vector<double> x = Noise(8000, 81);
+    const std::vector<double> x = Noise(8000, 1.0, 81);
     const std::vector<double> want = DirectConvolution(x, clean, x.size());
     ExpectClose(RunEngine(engine, x, 0), want, 1e-6 * Peak(want), "non-finite samples");
 }
@@ -307,7 +299,7 @@ TEST(ConvolutionEngine, ImpulseBufferUsesChannelZero) {
     buffer.channels[1][3] = 1.0;
     ConvolutionEngine engine;
     engine.LoadImpulse(buffer);
-    std::vector<double> x = Noise(2000, 60);
+    std::vector<double> x = Noise(2000, 1.0, 60);
     const std::vector<double> y = RunEngine(engine, x, 0);
     for (size_t i = 7; i < x.size(); ++i)
         ASSERT_NEAR(y[i], 0.5 * x[i - 7], 1e-7) << i;

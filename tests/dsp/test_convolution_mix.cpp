@@ -1,4 +1,5 @@
 #include "AllocationCounter.h"
+#include "Noise.h"
 #include "SignalChain.h"
 
 #include <gtest/gtest.h>
@@ -10,15 +11,6 @@
 #include <vector>
 
 namespace {
-
-std::vector<double> Noise(int count, unsigned seed) {
-    std::mt19937 rng(seed);
-    std::uniform_real_distribution<double> dist(-0.4, 0.4);
-    std::vector<double> v(count);
-    for (double& x : v)
-        x = dist(rng);
-    return v;
-}
 
 // A chain whose per-sample part passes in0 + in1 through unchanged.
 std::unique_ptr<SignalChain> FlatChain() {
@@ -65,14 +57,14 @@ TEST(ConvolutionMix, GainsFollowTheKnobLaws) {
 TEST(ConvolutionMix, BlockIsConvolvedAndMixedIntoBothOutputs) {
     auto chain = FlatChain();
     const int length = 3000;
-    std::vector<double> h = Noise(length, 1);
+    std::vector<double> h = Noise(length, 0.4, 1);
     const double norm = 0.37;
     chain->LoadImpulse(h.data(), length, norm);
     chain->SetDryGain(0.25);
     chain->SetWetGain(0.6);
     chain->SetConvolutionEnabled(true);
     const int total = 20000;
-    const std::vector<double> in0 = Noise(total, 2), in1 = Noise(total, 3);
+    const std::vector<double> in0 = Noise(total, 0.4, 2), in1 = Noise(total, 0.4, 3);
     std::vector<double> out0(total), out1(total);
     std::mt19937 rng(4);
     std::uniform_int_distribution<int> sizes(1, 6000);
@@ -99,7 +91,7 @@ TEST(ConvolutionMix, OffLeavesTheChainOutputAndNonFiniteNormCountsAsOne) {
     h[3] = 1.0;
     chain->LoadImpulse(h.data(), 10, std::numeric_limits<double>::infinity());
     EXPECT_EQ(chain->IrNorm(), 1.0);
-    const std::vector<double> in0 = Noise(256, 5), in1(256, 0.0);
+    const std::vector<double> in0 = Noise(256, 0.4, 5), in1(256, 0.0);
     std::vector<double> out0(256), out1(256);
     chain->ProcessBlock(in0.data(), in1.data(), out0.data(), out1.data(), 256);
     EXPECT_EQ(out0, in0);
@@ -115,11 +107,11 @@ TEST(ConvolutionMixRealTime, ProcessBlockWithConvolutionAllocatesNothing) {
     chain->SetCabPreset(5);
     chain->SetGateEnabled(true);
     chain->SetAmpEnabled(true);
-    const std::vector<double> h = Noise(48000 * 2, 6);
+    const std::vector<double> h = Noise(48000 * 2, 0.4, 6);
     chain->LoadImpulse(h.data(), static_cast<int>(h.size()), 0.01);
     chain->SetDryGain(0.5);
     chain->SetConvolutionEnabled(true);
-    const std::vector<double> in0 = Noise(10000, 7), in1 = Noise(10000, 8);
+    const std::vector<double> in0 = Noise(10000, 0.4, 7), in1 = Noise(10000, 0.4, 8);
     std::vector<double> out0(10000), out1(10000);
     AllocationCounter counter;
     for (int round = 0; round < 6; ++round)

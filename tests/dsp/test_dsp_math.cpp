@@ -134,8 +134,8 @@ TEST(DspMath, DesignsAndRenderingAreThePlatformsSameBits) {
     chain->SetEqHigh(0.4);
     chain->SetLoudness(0.3);
     chain->SetMasterVolume(0.7);
-    const auto in0 = dsptest::Noise(4096, 0.5, 3);
-    const auto in1 = dsptest::Noise(4096, 0.1, 4);
+    const auto in0 = Noise(4096, 0.5, 3);
+    const auto in1 = Noise(4096, 0.1, 4);
     std::vector<double> out0(4096), out1(4096);
     chain->ProcessBlock(in0.data(), in1.data(), out0.data(), out1.data(), 4096);
     uint64_t rendered = 1469598103934665603ull;

@@ -1,4 +1,5 @@
 #include "AmpTestRig.h"
+#include "Noise.h"
 #include "Waveshapers.h"
 
 #include <gtest/gtest.h>
@@ -12,15 +13,6 @@
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
-
-std::vector<double> Noise(int n, double amplitude, unsigned seed) {
-    std::mt19937 rng(seed);
-    std::uniform_real_distribution<double> dist(-amplitude, amplitude);
-    std::vector<double> v(n);
-    for (double& x : v)
-        x = dist(rng);
-    return v;
-}
 
 // Magnitude of one frequency over the whole signal (Goertzel).
 double Tone(const std::vector<double>& x, double freqHz, double rate) {

@@ -1,5 +1,6 @@
 #include "AmpSectionChain.h"
 #include "DspBank.h"
+#include "Noise.h"
 
 #include <gtest/gtest.h>
 
@@ -29,15 +30,6 @@ struct TwinBanks {
     std::unique_ptr<DspBank> plain;
 };
 
-std::vector<double> Noise(int n, unsigned seed) {
-    std::mt19937 rng(seed);
-    std::uniform_real_distribution<double> dist(-1.0, 1.0);
-    std::vector<double> v(n);
-    for (double& x : v)
-        x = dist(rng);
-    return v;
-}
-
 bool Same(const std::vector<double>& a, const std::vector<double>& b) {
     return std::memcmp(a.data(), b.data(), sizeof(double) * a.size()) == 0;
 }
@@ -49,7 +41,7 @@ TEST(ModelSectionLanes, ChainMatchesSectionAfterSectionForAnyLengthAndCount) {
     for (int count = 1; count <= kMaxChain; ++count) {
         for (int n : {1, 2, 3, 5, 6, 7, 13, 64}) {
             TwinBanks banks(count * 100 + n);
-            std::vector<double> s = Noise(n, n), tap(n, 0.0);
+            std::vector<double> s = Noise(n, 1.0, n), tap(n, 0.0);
             std::vector<double> want = s, wantTap(n, 0.0);
             for (int i = 0; i < n; ++i) {
                 for (int j = 0; j < count; ++j) {
@@ -71,7 +63,7 @@ TEST(ModelSectionLanes, ChainMatchesSectionAfterSectionForAnyLengthAndCount) {
 TEST(ModelSectionLanes, NetworkOfParallelAndSerialLanesMatches) {
     for (int n : {1, 2, 4, 9, 64}) {
         TwinBanks banks(7 + n);
-        const std::vector<double> x = Noise(n, 3 * n), e = Noise(n, 5 * n);
+        const std::vector<double> x = Noise(n, 1.0, 3 * n), e = Noise(n, 1.0, 5 * n);
         std::vector<double> a(n), b(n), c(n), p(n);
         const SectionLane lanes[] = {{108, x.data(), a.data(), 0}, {109, a.data(), b.data(), 1},
                                      {110, x.data(), c.data(), 0}, {112, e.data(), p.data(), 0},

@@ -117,7 +117,7 @@ TEST(ModelSettings, ModelChangeKeepsStatesAndRedesignsSections) {
         DspBank::OnePoleArrays onePoleB;
     } before{rig.bank->biquad, rig.bank->onePoleB};
     const std::vector<double> row8(rig.bank->delayLine[8].buffer.get(),
-                                   rig.bank->delayLine[8].buffer.get() + rig.bank->delayLine[8].size);
+                                   rig.bank->delayLine[8].buffer.get() + rig.bank->delayLine[8].capacity);
     rig.amp.SelectModel(10);
     const DspBank::BiquadArrays& q = rig.bank->biquad;
     for (int slot = 64; slot <= 117; ++slot) {
@@ -132,7 +132,7 @@ TEST(ModelSettings, ModelChangeKeepsStatesAndRedesignsSections) {
     for (int slot : {112, 113, 114, 115, 83, 84, 85, 86, 87, 107})
         EXPECT_NE(q.b0[slot], before.biquad.b0[slot]) << slot;
     EXPECT_EQ(rig.bank->delayLine[4].lastIndex, static_cast<int>(0.0069 * kRate - 1.0));
-    for (int i = 0; i < rig.bank->delayLine[4].size; ++i)
+    for (int i = 0; i < rig.bank->delayLine[4].capacity; ++i)
         ASSERT_EQ(rig.bank->delayLine[4].buffer[i], 0.0);
     EXPECT_TRUE(std::equal(row8.begin(), row8.end(), rig.bank->delayLine[8].buffer.get()));
 }

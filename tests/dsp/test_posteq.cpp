@@ -32,9 +32,9 @@ TEST(PostEq, FlatSettingsReturnTheInputTimesTheVolume) {
     EXPECT_EQ(eq.LoudnessMix(), 0.0);
     for (double volume : {1.0, 0.37}) {
         eq.SetVolume(volume);
-        for (double x : dsptest::Noise(2000, 1.0))
+        for (double x : Noise(2000, 1.0))
             ASSERT_EQ(eq.Process(bank, x), x * volume);
-        std::vector<double> block = dsptest::Noise(777, 1.0, 5);
+        std::vector<double> block = Noise(777, 1.0, 5);
         const std::vector<double> in = block;
         eq.ProcessBlock(bank, block.data(), 777, volume);
         for (int i = 0; i < 777; ++i)
@@ -86,7 +86,7 @@ TEST(PostEq, ProcessFollowsTheSectionOrder) {
     eq.SetVolume(0.7);
     for (int s : {68, 69, 70, 73, 74})
         ref.SetBiquadCoefficients(s, bank.GetBiquadCoefficients(s));
-    for (double x : dsptest::Noise(500, 1.0)) {
+    for (double x : Noise(500, 1.0)) {
         double a = ref.ProcessBiquad(x, 68);
         a = eq.EqLowMix() * ref.ProcessBiquad(a, 73) + a;
         a = ref.ProcessBiquad(ref.ProcessBiquad(a, 69), 70);
@@ -106,7 +106,7 @@ TEST(PostEq, BlockRunIsBitIdenticalToSampleBySample) {
         eq.SetEqLow(b, v, kRate);
         eq.SetEqHigh(b, 1.0 - v, kRate);
         eq.SetLoudness(b, v, kRate);
-        const auto x = dsptest::Noise(5000, 1.0, 31);
+        const auto x = Noise(5000, 1.0, 31);
         std::vector<double> y = x;
         int pos = 0;
         for (int k = 0; pos < 5000; ++k) {

@@ -111,6 +111,9 @@ TEST(DelayLine, AllocatesOneSecondAndDelaysLastIndexPlusOne) {
     bank.AllocDelayLine(0.002, kRate, 4);
     EXPECT_EQ(bank.delayLine[4].lastIndex, 87);
     EXPECT_EQ(bank.delayLine[4].size, 44100);
+    // The storage is room for the combs, not the whole second.
+    EXPECT_GT(bank.delayLine[4].capacity, 87);
+    EXPECT_LT(bank.delayLine[4].capacity, 44100 / 10);
     // An impulse comes back every 88 samples, scaled by the feedback each time.
     std::vector<double> out;
     for (int i = 0; i < 300; ++i)
@@ -133,6 +136,7 @@ TEST(DelayLine, LengthChangeZeroesAndStaysInsideTheBuffer) {
     // Longer than the buffer: limited to it. Shorter than a sample: one sample.
     bank.SetDelayLength(3.0, kRate, 0);
     EXPECT_EQ(bank.delayLine[0].lastIndex, 44099);
+    EXPECT_EQ(bank.delayLine[0].capacity, 44100); // grown to hold it
     bank.SetDelayLength(0.0, kRate, 0);
     EXPECT_EQ(bank.delayLine[0].lastIndex, 0);
     EXPECT_EQ(bank.FeedbackComb(0, 0.5, 1.0), 1.0);

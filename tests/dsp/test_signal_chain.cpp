@@ -77,8 +77,8 @@ double Peak(const std::vector<double>& v, size_t from, size_t to) {
 TEST(SignalChain, CabinetOffWithFlatSettingsOutputsTheSumExactly) {
     auto chain = MakeChain();
     Flat(*chain);
-    const auto in0 = dsptest::Noise(10000, 0.5, 1);
-    const auto in1 = dsptest::Noise(10000, 0.5, 2);
+    const auto in0 = Noise(10000, 0.5, 1);
+    const auto in1 = Noise(10000, 0.5, 2);
     const Rendered r = Render(*chain, in0, in1, 64);
     for (size_t i = 0; i < in0.size(); ++i) {
         ASSERT_EQ(r.out0[i], in0[i] + in1[i]) << i;
@@ -91,8 +91,8 @@ TEST(SignalChain, ProcessesInPlace) {
     Busy(*chain);
     auto reference = MakeChain();
     Busy(*reference);
-    const auto in0 = dsptest::Noise(3000, 0.3, 3);
-    const auto in1 = dsptest::Noise(3000, 0.3, 4);
+    const auto in0 = Noise(3000, 0.3, 3);
+    const auto in1 = Noise(3000, 0.3, 4);
     const Rendered expected = Render(*reference, in0, in1, 100);
     std::vector<double> b0 = in0, b1 = in1;
     for (int pos = 0; pos < 3000; pos += 100)
@@ -102,8 +102,8 @@ TEST(SignalChain, ProcessesInPlace) {
 }
 
 TEST(SignalChain, OutputDoesNotDependOnTheBlockSize) {
-    const auto in0 = dsptest::Noise(48000, 0.4, 5);
-    const auto in1 = dsptest::Noise(48000, 0.2, 6);
+    const auto in0 = Noise(48000, 0.4, 5);
+    const auto in1 = Noise(48000, 0.2, 6);
     auto one = MakeChain();
     auto big = MakeChain();
     auto plain = MakeChain();
@@ -129,7 +129,7 @@ TEST(SignalChain, GateOpensOnABurstAndClosesAfterIt) {
     chain->SetGateRelease(0.0);   // about 10 ms
     const int n = 48000;
     std::vector<double> in0(n), in1(n, 0.0);
-    const auto hiss = dsptest::Noise(n, 1e-4, 8); // -80 dB, below the threshold
+    const auto hiss = Noise(n, 1e-4, 8); // -80 dB, below the threshold
     for (int i = 0; i < n; ++i) {
         const bool burst = i >= 9600 && i < 19200;
         in0[i] = burst ? 0.5 * std::sin(2.0 * dsptest::kPi * 220.0 * i / kRate) : hiss[i];
@@ -166,8 +166,8 @@ TEST(SignalChain, TunerViewPassesEachInputToItsOutput) {
     auto chain = MakeChain();
     Busy(*chain);
     chain->SetTunerView(true);
-    const auto in0 = dsptest::Noise(1000, 0.5, 10);
-    const auto in1 = dsptest::Noise(1000, 0.5, 11);
+    const auto in0 = Noise(1000, 0.5, 10);
+    const auto in1 = Noise(1000, 0.5, 11);
     const Rendered r = Render(*chain, in0, in1, 100);
     EXPECT_EQ(r.out0, in0);
     EXPECT_EQ(r.out1, in1);
@@ -187,7 +187,7 @@ TEST(SignalChain, BadBuffersAndCountsAreSafe) {
 TEST(SignalChain, RecoversFromANonFiniteInput) {
     auto chain = MakeChain();
     Busy(*chain);
-    std::vector<double> in0 = dsptest::Noise(256, 0.5), in1(256, 0.0), o0(256), o1(256);
+    std::vector<double> in0 = Noise(256, 0.5), in1(256, 0.0), o0(256), o1(256);
     in0[100] = std::nan("");
     chain->ProcessBlock(in0.data(), in1.data(), o0.data(), o1.data(), 256);
     for (double y : o0)
@@ -253,7 +253,7 @@ TEST(SignalChain, ResetWithTheSameOrABadRateChangesNothing) {
     auto chain = MakeChain(48000.0);
     chain->SetCabPreset(2);
     std::vector<double> in(512), zero(512, 0.0), o0(512), o1(512);
-    in = dsptest::Noise(512, 0.5);
+    in = Noise(512, 0.5);
     chain->ProcessBlock(in.data(), zero.data(), o0.data(), o1.data(), 512);
     const double state = chain->Bank().biquad.y1[3];
     for (double rate : {48000.0, 0.0, -44100.0, std::nan(""), 1e12}) {
@@ -268,7 +268,7 @@ TEST(SilenceDetector, BlocksThatStartWithZeroAreStillProcessed) {
     Flat(*chain);
     // First samples 0.25, -0.25 and 0 sum to nothing; the blocks carry signal all the same.
     for (double first : {0.25, -0.25, 0.0, 0.0, 0.0, 0.0}) {
-        std::vector<double> in0 = dsptest::Noise(64, 0.5), in1(64, 0.0), o0(64), o1(64);
+        std::vector<double> in0 = Noise(64, 0.5), in1(64, 0.0), o0(64), o1(64);
         in0[0] = first;
         chain->ProcessBlock(in0.data(), in1.data(), o0.data(), o1.data(), 64);
         for (int i = 0; i < 64; ++i)
@@ -287,7 +287,7 @@ TEST(SilenceDetector, RingingTailIsNotCut) {
     // A burst, then digital silence: the cabinet rings on, exactly as the bank alone computes it.
     const int n = 48000;
     std::vector<double> in0(n, 0.0), in1(n, 0.0);
-    const auto burst = dsptest::Noise(2000, 0.5, 21);
+    const auto burst = Noise(2000, 0.5, 21);
     std::copy(burst.begin(), burst.end(), in0.begin());
     const Rendered r = Render(*chain, in0, in1, 64);
     for (int i = 0; i < n; ++i) {
@@ -306,7 +306,7 @@ TEST(SilenceDetector, GoesQuietAfterDecayedSilenceAndWakesAtTheFirstSample) {
     auto chain = MakeChain();
     Busy(*chain);
     const int block = 256;
-    std::vector<double> in0 = dsptest::Noise(block, 0.5), zero(block, 0.0), o0(block), o1(block);
+    std::vector<double> in0 = Noise(block, 0.5), zero(block, 0.0), o0(block), o1(block);
     chain->ProcessBlock(in0.data(), zero.data(), o0.data(), o1.data(), block);
     int blocks = 0;
     while (!chain->IsQuiet() && blocks < 2000) {

@@ -17,7 +17,7 @@ TEST(EffectRecord, FieldsAfterConstruction) {
     EXPECT_EQ(e->numOutputs, 2);
     EXPECT_EQ(e->uniqueID, kVzp2);
     EXPECT_EQ(e->version, 20500);
-    EXPECT_EQ(e->initialDelay, 0);
+    EXPECT_EQ(e->initialDelay, 39); // the amp models' default 2x oversampling
     EXPECT_EQ(e->ioRatio, 1.0f);
     EXPECT_EQ(e->realQualities, 0);
     EXPECT_EQ(e->offQualities, 0);
@@ -58,9 +58,12 @@ TEST_F(Dispatcher, FixedAnswers) {
     EXPECT_EQ(plugin->Dispatch(effCanBeAutomated, 161), 1);
     EXPECT_EQ(plugin->Dispatch(effGetProgram), 0);
     // Opcodes without an action answer 0.
-    for (int32_t op : {9, 16, 20, 21, 27, 28, 30, 36, 41, 43, 44, 46, 49, 52, 56, 59, 65, 67, 68, 70, 77, 79})
+    for (int32_t op : {9, 16, 20, 21, 27, 28, 30, 36, 41, 43, 44, 46, 52, 56, 59, 65, 67, 68, 70, 77, 79})
         EXPECT_EQ(plugin->Dispatch(op), 0) << "opcode " << op;
     EXPECT_EQ(plugin->Dispatch(effIdle), 0);
+    // The vendor version is the plug-in's version, as the effect record gives it.
+    EXPECT_EQ(plugin->Dispatch(effGetVendorVersion), 20500);
+    EXPECT_EQ(plugin->Dispatch(effGetVendorVersion), effect->version);
 }
 
 TEST_F(Dispatcher, CapabilityAnswers) {
@@ -80,14 +83,14 @@ TEST_F(Dispatcher, CapabilityAnswers) {
 TEST_F(Dispatcher, NamesAndNullPointers) {
     EXPECT_EQ(plugin->EffectName(), "Vulpane");
     EXPECT_EQ(plugin->VendorString(), "kestrovanic");
-    EXPECT_EQ(plugin->ProductString(), "");
+    EXPECT_EQ(plugin->ProductString(), "Vulpane");
     EXPECT_EQ(plugin->Dispatch(effGetEffectName, 0, 0, nullptr), 0);
     EXPECT_EQ(plugin->Dispatch(effGetVendorString, 0, 0, nullptr), 0);
     EXPECT_EQ(plugin->Dispatch(effGetProductString, 0, 0, nullptr), 0);
     char text[64] = "x";
     EXPECT_EQ(plugin->Dispatch(effGetEffectName, 0, 0, text), 1);
     EXPECT_EQ(plugin->Dispatch(effGetProductString, 0, 0, text), 1);
-    EXPECT_STREQ(text, "");
+    EXPECT_STREQ(text, "Vulpane");
 }
 
 TEST_F(Dispatcher, PinProperties) {
@@ -111,14 +114,14 @@ TEST_F(Dispatcher, PinProperties) {
 
 TEST_F(Dispatcher, VendorSpecificFormatsAnyValue) {
     char text[64] = "untouched";
-    EXPECT_EQ(plugin->Dispatch(effVendorSpecific, 7, 999, text, 0.5f), 0xBEEF);
+    EXPECT_EQ(plugin->Dispatch(effVendorSpecific, effGetParamDisplay, 999, text, 0.5f), 0xBEEF);
     EXPECT_STREQ(text, "untouched");
-    EXPECT_EQ(plugin->Dispatch(effVendorSpecific, 7, 4, text, 7.0f / 15.0f), 0xBEEF);
+    EXPECT_EQ(plugin->Dispatch(effVendorSpecific, effGetParamDisplay, 4, text, 7.0f / 15.0f), 0xBEEF);
     EXPECT_STREQ(text, "Metal Charter");
-    EXPECT_EQ(plugin->Dispatch(effVendorSpecific, 7, 1, text, 0.25f), 0xBEEF);
+    EXPECT_EQ(plugin->Dispatch(effVendorSpecific, effGetParamDisplay, 1, text, 0.25f), 0xBEEF);
     EXPECT_STREQ(text, "0.250");
-    EXPECT_EQ(plugin->Dispatch(effVendorSpecific, 6, 1, text, 0.25f), 0);
-    EXPECT_EQ(plugin->Dispatch(effVendorSpecific, 7, 1, nullptr, 0.25f), 0);
+    EXPECT_EQ(plugin->Dispatch(effVendorSpecific, effGetParamLabel, 1, text, 0.25f), 0);
+    EXPECT_EQ(plugin->Dispatch(effVendorSpecific, effGetParamDisplay, 1, nullptr, 0.25f), 0);
 }
 
 TEST_F(Dispatcher, ProgramNames) {

@@ -2,22 +2,36 @@
 #include "BuiltPlugin.h"
 
 #include <cmath>
+#include <set>
 #include <limits>
 
 namespace {
 class Parameters : public BuiltPluginTest {};
 
-TEST_F(Parameters, OnlyModelAndCabinetHaveNamesAndNoneHasALabel) {
+// Every parameter but the free 23..29 has a short name no other shares (hosts' name buffers
+// differ, so 15 characters at most) and an identifier tools can name it by; none has a label.
+TEST_F(Parameters, NamesAreShortUniqueAndNoneHasALabel) {
+    std::set<std::string> names, identifiers;
     for (int i = 0; i < 162; ++i) {
         const std::string name = plugin->ParamName(i);
-        if (i == 4)
-            EXPECT_EQ(name, "Dst/Amp Preset");
-        else if (i == 12)
-            EXPECT_EQ(name, "Cab Preset");
-        else
-            EXPECT_EQ(name, "") << "index " << i;
+        const std::string identifier = plugin->ParamIdentifier(i);
         EXPECT_EQ(plugin->ParamLabel(i), "") << "index " << i;
+        if (i >= 23 && i <= 29) {
+            EXPECT_EQ(name, "") << "index " << i;
+            EXPECT_EQ(identifier, "") << "index " << i;
+            continue;
+        }
+        EXPECT_FALSE(name.empty()) << "index " << i;
+        EXPECT_LE(name.size(), 15u) << name;
+        EXPECT_TRUE(names.insert(name).second) << "twice: " << name;
+        EXPECT_EQ(identifier[0], 'k') << "index " << i;
+        EXPECT_TRUE(identifiers.insert(identifier).second) << "twice: " << identifier;
     }
+    EXPECT_EQ(plugin->ParamName(4), "Amp Model");
+    EXPECT_EQ(plugin->ParamName(12), "Cab");
+    EXPECT_EQ(plugin->ParamName(10 + 78), "JGM900 Gain");
+    EXPECT_EQ(plugin->ParamIdentifier(7 + 30), "kModelSwitch+7");
+    EXPECT_EQ(plugin->ParamIdentifier(162), "");
 }
 
 TEST_F(Parameters, DefaultDisplays) {

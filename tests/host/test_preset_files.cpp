@@ -25,7 +25,8 @@ class PresetFiles : public BuiltPluginTest {};
 
 TEST_F(PresetFiles, ProgramFileLayout) {
     const std::vector<char> bytes = FormatPresetFile(CapturePreset(*plugin, false));
-    ASSERT_EQ(bytes.size(), 60u + 1308u); // header fields, then the chunk with an empty path
+    // Header fields, then the chunk with an empty path and a new instance's oversampling record.
+    ASSERT_EQ(bytes.size(), 60u + 1328u);
     EXPECT_EQ(std::string(bytes.data(), 4), "CcnK");
     EXPECT_EQ(BigEndian(bytes, 4), static_cast<int32_t>(bytes.size() - 8));
     EXPECT_EQ(std::string(bytes.data() + 8, 4), "FPCh");
@@ -34,7 +35,7 @@ TEST_F(PresetFiles, ProgramFileLayout) {
     EXPECT_EQ(BigEndian(bytes, 20), 20500);
     EXPECT_EQ(BigEndian(bytes, 24), 1);
     EXPECT_EQ(std::string(bytes.data() + 28), "Default");
-    EXPECT_EQ(BigEndian(bytes, 56), 1308);
+    EXPECT_EQ(BigEndian(bytes, 56), 1328);
     EXPECT_EQ(std::vector<char>(bytes.begin() + 60, bytes.end()), plugin->GetChunk(true));
 }
 
@@ -43,8 +44,8 @@ TEST_F(PresetFiles, BankFileLayout) {
     EXPECT_EQ(std::string(bytes.data() + 8, 4), "FBCh");
     EXPECT_EQ(BigEndian(bytes, 12), 2);
     EXPECT_EQ(BigEndian(bytes, 28), 0); // current program
-    EXPECT_EQ(BigEndian(bytes, 156), 2620);
-    ASSERT_EQ(bytes.size(), 160u + 2620u);
+    EXPECT_EQ(BigEndian(bytes, 156), 2640);
+    ASSERT_EQ(bytes.size(), 160u + 2640u);
 }
 
 TEST_F(PresetFiles, DamagedFilesAreRefusedAndChangeNothing) {

@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <cmath>
+#include <cstring>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -132,8 +133,11 @@ protected:
     std::vector<char> SongNamingTheFile() {
         std::unique_ptr<HostedPlugin> p = Fresh();
         std::vector<char> chunk = p->GetChunk(true);
+        // The values follow the header and the path text; tagged records may follow them.
+        int32_t pathLength = 0;
+        std::memcpy(&pathLength, chunk.data() + 8, sizeof pathLength);
         std::vector<double> values;
-        for (int i = 0; i < kParams; ++i) values.push_back(ReadDouble(chunk, chunk.size() - kParams * 8 + i * 8));
+        for (int i = 0; i < kParams; ++i) values.push_back(ReadDouble(chunk, 12 + pathLength + i * 8));
         for (int i = kModelSwitch; i < kModelSwitch + 16; ++i) values[static_cast<size_t>(i)] = 0.0;
         values[3] = 0.0;
         values[15] = 0.0;

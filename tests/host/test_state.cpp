@@ -4,6 +4,7 @@
 #include "PresetFile.h"
 
 #include <cmath>
+#include <cstring>
 #include <random>
 
 namespace {
@@ -18,9 +19,12 @@ ChunkBytes State(const std::string& path, const std::vector<double>& values) {
 }
 
 std::vector<double> Defaults(HostedPlugin& plugin) {
+    // After the header and the path text; tagged records may follow the values.
     std::vector<char> chunk = plugin.GetChunk(true);
+    int32_t pathLength = 0;
+    std::memcpy(&pathLength, chunk.data() + 8, sizeof pathLength);
     std::vector<double> values;
-    for (int i = 0; i < kParams; ++i) values.push_back(ReadDouble(chunk, chunk.size() - kParams * 8 + i * 8));
+    for (int i = 0; i < kParams; ++i) values.push_back(ReadDouble(chunk, 12 + pathLength + i * 8));
     return values;
 }
 
@@ -39,7 +43,7 @@ TEST_F(State, ProgramChunkLayout) {
 
 TEST_F(State, BankChunkLayout) {
     const std::vector<char> bank = plugin->GetChunk(false);
-    ASSERT_EQ(bank.size(), 2620u);
+    ASSERT_EQ(bank.size(), 2640u); // the last 20 bytes: a new instance's oversampling record
     ChunkBytes expected;
     expected.Header().Text("Default").Byte(1);
     EXPECT_EQ(std::vector<char>(bank.begin(), bank.begin() + 20), expected.bytes);
@@ -157,3 +161,28 @@ TEST_F(State, BankRoundTripKeepsProgramNames) {
     EXPECT_EQ(other->GetChunk(false), bank);
 }
 } // namespace
+
+// The oversampling factor: set through the vendor-specific opcode, reported as latency, kept in
+// the state's 'OVSM' record; a state without the record plays at 1x.
+TEST_F(State, OversamplingFactorTravelsInItsRecord) {
+    constexpr int32_t kOpcode = 0x56704F73; // 'VpOs'
+    struct Row {
+        int factor;
+        int latency;
+    };
+    for (const Row row : {Row{1, 0}, Row{2, 39}, Row{4, 45}, Row{8, 47}}) {
+        ASSERT_EQ(plugin->Dispatch(effVendorSpecific, kOpcode, row.factor), row.factor);
+        EXPECT_EQ(effect->initialDelay, row.latency);
+        const std::vector<char> chunk = plugin->GetChunk(true);
+        auto other = LoadBuiltPlugin();
+        ASSERT_TRUE(other);
+        other->Start(44100.0, 512);
+        ASSERT_EQ(other->SetChunk(true, chunk), 1);
+        EXPECT_EQ(other->Dispatch(effVendorSpecific, kOpcode, 0), row.factor);
+        EXPECT_EQ(other->Effect()->initialDelay, row.latency);
+    }
+    EXPECT_EQ(plugin->Dispatch(effVendorSpecific, kOpcode, 3), 8); // refused: unchanged
+    ASSERT_EQ(plugin->SetChunk(true, ::State("", Defaults(*plugin)).bytes), 1);
+    EXPECT_EQ(plugin->Dispatch(effVendorSpecific, kOpcode, 0), 1);
+    EXPECT_EQ(effect->initialDelay, 0);
+}

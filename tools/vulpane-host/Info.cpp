@@ -31,6 +31,7 @@ int RunInfo(HostedPlugin& plugin, const Options& options) {
     std::printf("product:      %s\n", plugin.ProductString().c_str());
     std::printf("unique id:    '%s' (0x%08X)\n", FourCC(e->uniqueID).c_str(), static_cast<unsigned>(e->uniqueID));
     std::printf("version:      %d\n", e->version);
+    std::printf("vendor ver.:  %d\n", static_cast<int>(plugin.Dispatch(effGetVendorVersion)));
     std::printf("vst version:  %d\n", static_cast<int>(plugin.Dispatch(effGetVstVersion)));
     std::printf("category:     %d\n", static_cast<int>(plugin.Dispatch(effGetPlugCategory)));
     std::printf("flags:        0x%X%s%s%s%s%s%s\n", static_cast<unsigned>(e->flags),
@@ -46,6 +47,13 @@ int RunInfo(HostedPlugin& plugin, const Options& options) {
     for (int i = 0; i < e->numParams; ++i)
         std::printf("  %3d  %-20s %-8s %s\n", i, ("\"" + plugin.ParamName(i) + "\"").c_str(),
                     ("\"" + plugin.ParamLabel(i) + "\"").c_str(), plugin.ParamDisplay(i).c_str());
+    std::printf("choices:\n");
+    for (int i = 0; i < e->numParams; ++i) {
+        const std::vector<std::string> choices = NamedChoices(plugin, i);
+        if (choices.empty()) continue;
+        std::printf("  %3d  \"%s\":\n", i, plugin.ParamName(i).c_str());
+        for (size_t c = 0; c < choices.size(); ++c) std::printf("       %2zu  %s\n", c, choices[c].c_str());
+    }
     std::printf("capabilities:\n");
     for (const char* capability : kCapabilities)
         std::printf("  %-22s %d\n", capability, static_cast<int32_t>(plugin.CanDo(capability)));

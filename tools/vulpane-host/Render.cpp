@@ -6,12 +6,52 @@
 
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
+
+#if defined(_WIN32)
+#include <io.h>
+#define VULPANE_ISATTY(f) _isatty(_fileno(f))
+#else
+#include <unistd.h>
+#define VULPANE_ISATTY(f) isatty(fileno(f))
+#endif
 
 namespace {
+bool SameFile(const std::string& a, const std::string& b) {
+    std::error_code failed;
+    return std::filesystem::equivalent(a, b, failed);
+}
+
+bool WritesOverInput(const Options& options, const std::string& out, bool demo, std::string& error) {
+    const std::string inputs[] = {options.files[0], demo ? "" : options.files[1], options.fxp, options.chunk,
+                                  options.preset};
+    for (const std::string& input : inputs)
+        if (!input.empty() && SameFile(input, out)) {
+            error = "will not write over the input " + out + " (--overwrite allows it)";
+            return true;
+        }
+    return false;
+}
+
+// An output may replace nothing the user gave as input and no existing file other than a
+// WAV this host rendered, unless --overwrite says so.
+bool MayWrite(const Options& options, const std::string& out, bool demo, std::string& error) {
+    std::error_code failed;
+    if (options.overwrite || !std::filesystem::exists(out, failed)) return true;
+    if (WritesOverInput(options, out, demo, error)) return false;
+    if (IsHostRenderedWav(out)) return true;
+    if (demo)
+        error = out + " exists and was not rendered by vulpane-host; to render it, give an output too: " +
+                "render PLUGIN " + out + " OUT.wav (or --overwrite to replace it with the demo phrase)";
+    else
+        error = out + " exists and was not rendered by vulpane-host (--overwrite replaces it)";
+    return false;
+}
+
 bool Prepare(HostedPlugin& plugin, const Options& options, double rate) {
     plugin.Start(rate, options.block);
     std::string error;
-    if (!ApplySettings(plugin, options, error)) {
+    if (!ApplySettings(plugin, options, error) || !ApplyOversample(plugin, options.oversample, error)) {
         std::fprintf(stderr, "vulpane-host: %s\n", error.c_str());
         return false;
     }
@@ -27,6 +67,11 @@ int RunRender(HostedPlugin& plugin, const Options& options) {
     std::string error;
     AudioBuffer input;
     const bool demo = options.files.size() == 2;
+    const std::string& out = options.files.back();
+    if (!MayWrite(options, out, demo, error)) {
+        std::fprintf(stderr, "vulpane-host: %s\n", error.c_str());
+        return 1;
+    }
     if (demo) {
         input = MakeDemoPhrase(options.rate > 0 ? options.rate : 48000.0);
     } else if (!ReadAudioFile(options.files[1], input, error)) {
@@ -37,6 +82,11 @@ int RunRender(HostedPlugin& plugin, const Options& options) {
         std::fprintf(stderr, "vulpane-host: the input has no audio\n");
         return 1;
     }
+    if (input.sampleRate < kMinRate || input.sampleRate > kMaxRate) {
+        std::fprintf(stderr, "vulpane-host: %s is at %.0f Hz, outside 8000..768000 Hz\n", options.files[1].c_str(),
+                     input.sampleRate);
+        return 1;
+    }
     if (!Prepare(plugin, options, input.sampleRate)) return 1;
 
     RenderOptions render;
@@ -44,7 +94,8 @@ int RunRender(HostedPlugin& plugin, const Options& options) {
     render.doublePrecision = !options.floatOnly;
     const double seconds = static_cast<double>(input.Frames()) / input.sampleRate;
     int lastPercent = -1;
-    if (!options.quiet && seconds > 20.0)
+    const bool showProgress = options.progress || (seconds > 20.0 && VULPANE_ISATTY(stderr));
+    if (!options.quiet && showProgress)
         render.progress = [&](double done) {
             const int percent = static_cast<int>(done * 100.0);
             if (percent == lastPercent) return;
@@ -53,7 +104,6 @@ int RunRender(HostedPlugin& plugin, const Options& options) {
             if (percent == 100) std::fputc('\n', stderr);
         };
     const AudioBuffer output = RenderThrough(plugin, input, render);
-    const std::string& out = options.files.back();
     if (!WriteWavFile(out, output, options.bits, error)) {
         std::fprintf(stderr, "vulpane-host: %s\n", error.c_str());
         return 1;
@@ -69,8 +119,12 @@ int RunSave(HostedPlugin& plugin, const Options& options, bool bank) {
         std::fprintf(stderr, "vulpane-host: %s takes PLUGIN OUT\n", options.command.c_str());
         return 2;
     }
-    if (!Prepare(plugin, options, options.rate > 0 ? options.rate : 44100.0)) return 1;
     std::string error;
+    if (!options.overwrite && WritesOverInput(options, options.files[1], false, error)) {
+        std::fprintf(stderr, "vulpane-host: %s\n", error.c_str());
+        return 1;
+    }
+    if (!Prepare(plugin, options, options.rate > 0 ? options.rate : 44100.0)) return 1;
     std::vector<char> bytes;
     if (options.command == "save-chunk")
         bytes = plugin.GetChunk(true);

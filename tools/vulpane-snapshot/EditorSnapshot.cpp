@@ -1,6 +1,5 @@
 #include "EditorSnapshot.h"
 
-#include "EditorIndices.h"
 #include "IFileSelectorControl.h"
 #include "IRasterGraphics.h"
 #include "ImageEncode.h"
@@ -34,7 +33,9 @@ bool WriteEditorSnapshot(AEffect* effect, const std::string& fileName, std::stri
 bool LoadSnapshotImpulse(AEffect* effect, const std::string& fileName, std::string& error) {
     auto* plugin = effect ? dynamic_cast<VulpanePlugin*>(IVstAdapter::FromEffect(effect)) : nullptr;
     auto* graphics = plugin ? dynamic_cast<IEditorGraphics*>(plugin->Editor()) : nullptr;
-    auto* selector = graphics ? dynamic_cast<IFileSelectorControl*>(graphics->ControlAt(kControlFileSelector)) : nullptr;
+    auto* selector =
+        graphics ? dynamic_cast<IFileSelectorControl*>(graphics->ControlAt(plugin->Controls().fileSelector))
+                 : nullptr;
     if (!selector) {
         error = "the plug-in has no impulse file selector";
         return false;

@@ -1,13 +1,26 @@
-// vulpane-snapshot OUT.png [--set NAME=VALUE ...] [--fxp FILE] [--chunk FILE] [--impulse WAV]
+// vulpane-snapshot OUT.png [SETTINGS] [--impulse WAV]: see kUsage.
 // Draws Vulpane's editor as it looks after the given settings and writes it as a PNG.
 #include "EditorSnapshot.h"
 #include "HostedPlugin.h"
 #include "Options.h"
 
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
+namespace {
+const char kUsage[] =
+    "usage: vulpane-snapshot OUT.png [--set NAME=VALUE ...] [--fxp FILE] [--chunk FILE] [--preset FILE.vzp]\n"
+    "       [--impulse FILE.wav]\n"
+    "Draws Vulpane's editor as it looks after the settings (as vulpane-host --help describes\n"
+    "them) and writes it as a PNG.\n";
+} // namespace
+
 int main(int argc, char** argv) {
+    if (argc >= 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
     // Reuse the host's option parser: the picture file stands where its files go.
     std::vector<char*> args{argv[0], const_cast<char*>("snapshot")};
     std::string impulse;
@@ -21,23 +34,20 @@ int main(int argc, char** argv) {
     std::string error;
     if (!ParseOptions(static_cast<int>(args.size()), args.data(), options, error) ||
         options.files.size() != 1) {
-        std::fprintf(
-            stderr,
-            "%s\nusage: vulpane-snapshot OUT.png [--set NAME=VALUE ...] [--fxp FILE] [--chunk FILE] "
-            "[--impulse WAV]\n",
-            error.empty() ? "one output file is needed" : error.c_str());
+        std::fprintf(stderr, "vulpane-snapshot: %s\n%s", error.empty() ? "one output file is needed" : error.c_str(),
+                     kUsage);
         return 2;
     }
     std::unique_ptr<HostedPlugin> plugin = HostedPlugin::FromEntry(&VulpaneInProcess, error);
     if (!plugin) {
-        std::fprintf(stderr, "%s\n", error.c_str());
+        std::fprintf(stderr, "vulpane-snapshot: %s\n", error.c_str());
         return 1;
     }
     plugin->Start(44100.0, 512);
     if (!ApplySettings(*plugin, options, error) ||
         (!impulse.empty() && !LoadSnapshotImpulse(plugin->Effect(), impulse, error)) ||
         !WriteEditorSnapshot(plugin->Effect(), options.files[0], error)) {
-        std::fprintf(stderr, "%s\n", error.c_str());
+        std::fprintf(stderr, "vulpane-snapshot: %s\n", error.c_str());
         return 1;
     }
     return 0;

@@ -1,0 +1,156 @@
+#include "AmpOversampling.h"
+
+#include <cmath>
+#include <new>
+
+namespace {
+
+constexpr int kCombRows = 14;
+constexpr double kPi = 3.141592653589793;
+
+} // namespace
+
+bool OversampledAmp::Prepare(int factor, double hostRate, const AmpModels& plain) {
+    if (factor != 2 && factor != 4 && factor != 8) return false;
+    if (!resampler.Prepare(factor, kMaxBlock)) return false;
+    const double rate = factor * hostRate;
+    bank = std::make_unique<DspBank>();
+    bank->ResetBank();
+    // Short comb buffers (1/32 s); each model sets the lengths of the rows it uses.
+    for (int row = 0; row < kCombRows; ++row)
+        bank->SetDelaySamples(factor, static_cast<int>(rate / 32.0) + 1, row);
+    amp.Initialise(*bank, rate, factor);
+    amp.CopySettingsFrom(plain);
+    return true;
+}
+
+void OversampledAmp::ProcessBlock(double* x, int n) {
+    const int k = resampler.Factor();
+    resampler.Up(x, n, fast);
+    amp.ProcessBlock(fast, n * k);
+    resampler.Down(fast, n, x);
+}
+
+void OversampledAmp::ClearState() {
+    if (bank) bank->ClearAllState();
+    resampler.Clear();
+}
+
+AmpOversampling::AmpOversampling() = default;
+AmpOversampling::~AmpOversampling() = default;
+
+int AmpOversampling::Latency() const {
+    return Oversampler::LatencyOf(factor);
+}
+
+bool AmpOversampling::SetFactor(int k, double hostRate, AmpModels& plain) {
+    if (k != 1 && k != 2 && k != 4 && k != 8) return false;
+    FreeRetired();
+    if (k == factor) return true;
+    std::unique_ptr<OversampledAmp> path;
+    if (k > 1) {
+        try {
+            path = std::make_unique<OversampledAmp>();
+            if (!path->Prepare(k, hostRate, plain)) return false;
+        } catch (const std::bad_alloc&) {
+            return false;
+        }
+    }
+    factor = k;
+    if (!started) {
+        // Nothing has been heard yet: no crossfade needed.
+        current = std::move(path);
+    } else if (switching) {
+        // The switch under way ends first; this one follows it.
+        pending = std::move(path);
+        pendingSet = true;
+    } else {
+        incoming = std::move(path);
+        StartSwitch();
+    }
+    Link(plain);
+    return true;
+}
+
+void AmpOversampling::RateChanged(double hostRate, AmpModels& plain) {
+    incoming.reset();
+    pending.reset();
+    pendingSet = false;
+    switching = false;
+    current.reset();
+    FreeRetired();
+    started = false;
+    if (factor > 1) {
+        try {
+            auto path = std::make_unique<OversampledAmp>();
+            if (path->Prepare(factor, hostRate, plain)) current = std::move(path);
+        } catch (const std::bad_alloc&) {
+        }
+        if (!current) factor = 1;
+    }
+    Link(plain);
+}
+
+void AmpOversampling::StartSwitch() {
+    switching = true;
+    switchPosition = 0;
+}
+
+// Every path that may be heard follows the host-rate models' settings, one after the other.
+void AmpOversampling::Link(AmpModels& plain) {
+    AmpModels* chain[3];
+    int count = 0;
+    if (current) chain[count++] = &current->Amp();
+    if (incoming) chain[count++] = &incoming->Amp();
+    if (pending) chain[count++] = &pending->Amp();
+    plain.SetFollower(count ? chain[0] : nullptr);
+    for (int i = 0; i < count; ++i)
+        chain[i]->SetFollower(i + 1 < count ? chain[i + 1] : nullptr);
+}
+
+void AmpOversampling::FreeRetired() {
+    retired[0].reset();
+    retired[1].reset();
+}
+
+void AmpOversampling::Run(OversampledAmp* path, AmpModels& plain, double* x, int n) {
+    if (path)
+        path->ProcessBlock(x, n);
+    else
+        plain.ProcessBlock(x, n);
+}
+
+void AmpOversampling::ProcessBlock(AmpModels& plain, double* x, int n) {
+    if (!switching) {
+        Run(current.get(), plain, x, n);
+        return;
+    }
+    for (int i = 0; i < n; ++i)
+        other[i] = x[i];
+    Run(current.get(), plain, x, n);
+    Run(incoming.get(), plain, other, n);
+    for (int i = 0; i < n; ++i) {
+        const int p = switchPosition + i - kWarmUp;
+        if (p < 0) continue;
+        const double w = p >= kCrossfade ? 1.0 : 0.5 - 0.5 * std::cos(kPi * p / kCrossfade);
+        x[i] = x[i] + (other[i] - x[i]) * w;
+    }
+    switchPosition += n;
+    if (switchPosition < kWarmUp + kCrossfade) return;
+    // The new path alone is heard from the next block on; the old one is freed off the audio path.
+    std::unique_ptr<OversampledAmp>& slot = retired[0] ? retired[1] : retired[0];
+    slot = std::move(current);
+    current = std::move(incoming);
+    switching = false;
+    if (pendingSet) {
+        incoming = std::move(pending);
+        pendingSet = false;
+        StartSwitch();
+    }
+    Link(plain);
+}
+
+void AmpOversampling::ClearState() {
+    if (current) current->ClearState();
+    if (incoming) incoming->ClearState();
+}

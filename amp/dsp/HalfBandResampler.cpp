@@ -1,0 +1,193 @@
+#include "HalfBandResampler.h"
+
+#include "DspMath.h"
+
+#include <cstring>
+
+namespace {
+
+constexpr double kPi = 3.141592653589793;
+
+// Modified Bessel function of the first kind, order 0, by its power series.
+double BesselI0(double x) {
+    double sum = 1.0, term = 1.0;
+    const double q = 0.25 * x * x;
+    for (int k = 1; k < 64; ++k) {
+        term *= q / (static_cast<double>(k) * k);
+        sum += term;
+        if (term < sum * 1e-17) break;
+    }
+    return sum;
+}
+
+// Taps and Kaiser beta of the steps, from the host rate outwards. The first step is flat to
+// 0.4167 sr and stops from 0.5833 sr (about 100 dB); the later ones only have to stop the images
+// of that band, so they are short.
+constexpr int kStepTaps[3] = {79, 23, 19};
+constexpr double kStepBeta[3] = {10.0, 10.0, 10.0};
+
+void CopyBlock(double* to, const double* from, int n) {
+    if (n > 0) std::memcpy(to, from, sizeof(double) * static_cast<size_t>(n));
+}
+
+} // namespace
+
+void HalfBandStep::Design(int taps, double beta, int maxInput, int extraDelay) {
+    half = taps < 3 ? 0 : (taps - 3) / 4;
+    extra = extraDelay < 0 ? 0 : extraDelay;
+    const int centre = 2 * half + 1;
+    const double norm = BesselI0(beta);
+    g.assign(static_cast<size_t>(half + 1), 0.0);
+    for (int k = 0; k <= half; ++k) {
+        const int offset = 2 * k + 1;
+        const double r = static_cast<double>(offset) / centre; // window position 0..1 from the centre
+        const double w = BesselI0(beta * DspSqrt(1.0 - r * r)) / norm;
+        const double sinc = DspSin(0.5 * kPi * offset) / (kPi * offset); // cut-off at a quarter of the rate
+        g[static_cast<size_t>(k)] = sinc * w;
+    }
+    upBuf.assign(static_cast<size_t>(2 * half + 1 + maxInput), 0.0);
+    downBuf.assign(static_cast<size_t>(4 * half + 2 + extra + 2 * maxInput), 0.0);
+}
+
+std::vector<double> HalfBandStep::Impulse() const {
+    const int centre = 2 * half + 1;
+    std::vector<double> h(static_cast<size_t>(4 * half + 3), 0.0);
+    h[static_cast<size_t>(centre)] = 0.5;
+    for (int k = 0; k <= half; ++k) {
+        h[static_cast<size_t>(centre - 2 * k - 1)] = g[static_cast<size_t>(k)];
+        h[static_cast<size_t>(centre + 2 * k + 1)] = g[static_cast<size_t>(k)];
+    }
+    return h;
+}
+
+void HalfBandStep::Clear() {
+    std::fill(upBuf.begin(), upBuf.end(), 0.0);
+    std::fill(downBuf.begin(), downBuf.end(), 0.0);
+}
+
+// y[2n] = 2 sum_k g_k (x[n - m + k] + x[n - m - 1 - k]); y[2n + 1] = x[n - m].
+void HalfBandStep::Interpolate(const double* in, int n, double* out) {
+    const int m = half;
+    const int history = 2 * m + 1;
+    double* buf = upBuf.data();
+    CopyBlock(buf + history, in, n);
+    const double* gk = g.data();
+    for (int i = 0; i < n; ++i) {
+        const double* x = buf + history + i; // x[0] is the newest sample
+        double acc = 0.0;
+        for (int k = 0; k <= m; ++k)
+            acc += gk[k] * (x[k - m] + x[-m - 1 - k]);
+        out[2 * i] = 2.0 * acc;
+        out[2 * i + 1] = x[-m];
+    }
+    std::memmove(buf, buf + n, sizeof(double) * static_cast<size_t>(history));
+}
+
+// y[n] = 0.5 u[2n - 2m - 1] + sum_k g_k (u[2n - 2m + 2k] + u[2n - 2m - 2 - 2k]), u delayed by
+// `extra` samples.
+void HalfBandStep::Decimate(const double* in, int n, double* out) {
+    const int m = half;
+    const int history = 4 * m + 2 + extra;
+    double* buf = downBuf.data();
+    CopyBlock(buf + history, in, 2 * n);
+    const double* gk = g.data();
+    for (int i = 0; i < n; ++i) {
+        const double* u = buf + history + 2 * i - extra; // u[0] is sample 2n
+        double acc = 0.0;
+        for (int k = 0; k <= m; ++k)
+            acc += gk[k] * (u[2 * k - 2 * m] + u[-2 * m - 2 - 2 * k]);
+        out[i] = acc + 0.5 * u[-2 * m - 1];
+    }
+    std::memmove(buf, buf + 2 * n, sizeof(double) * static_cast<size_t>(history));
+}
+
+namespace {
+
+// Round trip in samples at the highest rate: each step delays by its centre tap on the way up and
+// on the way down, at its own rate.
+int RoundTrip(int k) {
+    int total = 0;
+    for (int i = 0; (k >> (i + 1)) > 0; ++i)
+        total += 2 * (2 * ((kStepTaps[i] - 3) / 4) + 1) * (k >> (i + 1));
+    return total;
+}
+
+// Plain delay at the highest rate that makes the round trip whole host samples.
+int PadOf(int k) {
+    return (k - RoundTrip(k) % k) % k;
+}
+
+} // namespace
+
+int Oversampler::LatencyOf(int k) {
+    if (k != 1 && k != 2 && k != 4 && k != 8) return 0;
+    return (RoundTrip(k) + PadOf(k)) / k;
+}
+
+int Oversampler::StepTaps(int step) {
+    return kStepTaps[step < 0 ? 0 : (step > 2 ? 2 : step)];
+}
+
+double Oversampler::StepBeta(int step) {
+    return kStepBeta[step < 0 ? 0 : (step > 2 ? 2 : step)];
+}
+
+bool Oversampler::Prepare(int k, int maxBlock) {
+    int s = 0;
+    switch (k) {
+    case 1: s = 0; break;
+    case 2: s = 1; break;
+    case 4: s = 2; break;
+    case 8: s = 3; break;
+    default: return false;
+    }
+    factor = k;
+    steps = s;
+    const int pad = PadOf(k);
+    latency = LatencyOf(k);
+    for (int i = 0; i < steps; ++i) {
+        const int inputAtStep = maxBlock << i;
+        up[i].Design(StepTaps(i), StepBeta(i), inputAtStep);
+        down[i].Design(StepTaps(i), StepBeta(i), inputAtStep, i == steps - 1 ? pad : 0);
+    }
+    scratch.assign(static_cast<size_t>(maxBlock) * 2 * kMaxFactor, 0.0);
+    return true;
+}
+
+void Oversampler::Up(const double* in, int n, double* out) {
+    if (steps == 0) {
+        CopyBlock(out, in, n);
+        return;
+    }
+    // Alternate between the two halves of the scratch, ending in out.
+    const double* from = in;
+    int len = n;
+    for (int i = 0; i < steps; ++i) {
+        double* to = i == steps - 1 ? out : scratch.data() + (i % 2) * (scratch.size() / 2);
+        up[i].Interpolate(from, len, to);
+        from = to;
+        len *= 2;
+    }
+}
+
+void Oversampler::Down(double* in, int n, double* out) {
+    if (steps == 0) {
+        CopyBlock(out, in, n);
+        return;
+    }
+    int len = n << (steps - 1); // output length of the highest step
+    double* from = in;
+    for (int i = steps - 1; i >= 0; --i) {
+        double* to = i == 0 ? out : from; // decimating in place: the history holds the input
+        down[i].Decimate(from, len, to);
+        from = to;
+        len /= 2;
+    }
+}
+
+void Oversampler::Clear() {
+    for (int i = 0; i < steps; ++i) {
+        up[i].Clear();
+        down[i].Clear();
+    }
+}

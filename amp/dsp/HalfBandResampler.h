@@ -1,0 +1,69 @@
+#pragma once
+
+#include <vector>
+
+// Linear-phase half-band FIR (Kaiser-windowed sinc) used as one 2x step of interpolation or
+// decimation. A half-band filter has every second tap zero except the centre (0.5), so each
+// output costs (taps + 1) / 4 multiplies of symmetric pairs. Taps is 4m + 3; the delay is
+// (taps - 1) / 2 samples at the higher rate.
+class HalfBandStep {
+public:
+    // Designs the taps and sizes the history for blocks of at most maxInput samples at the lower
+    // rate (interpolation) or 2 maxInput at the higher rate (decimation). extraDelay adds whole
+    // samples of plain delay at the higher rate in front of the decimator.
+    void Design(int taps, double kaiserBeta, int maxInput, int extraDelay = 0);
+    int Taps() const { return 4 * half + 3; }
+    // The delay of one filter pass in samples at the higher rate.
+    int Delay() const { return 2 * half + 1; }
+    // The filter's taps h[0..taps) (gain 1 at DC; the interpolator runs it at gain 2).
+    std::vector<double> Impulse() const;
+
+    // n samples in, 2n out (n <= maxInput).
+    void Interpolate(const double* in, int n, double* out);
+    // 2n samples in, n out (n <= maxInput).
+    void Decimate(const double* in, int n, double* out);
+    void Clear();
+
+private:
+    int half = 0;              // m: the pairs beside the centre are g[0..m]
+    int extra = 0;             // plain delay in front of the decimator
+    std::vector<double> g;     // tap at centre +-(2k + 1)
+    std::vector<double> upBuf; // history (2m + 1) then the block
+    std::vector<double> downBuf;
+};
+
+// Up- and down-sampling by 1, 2, 4 or 8 as a cascade of half-band steps: the first step carries
+// the audio band's edge (flat to 0.4167 of the host rate, stop band from 0.5833), later steps only
+// remove images of that band and are short. A plain delay at the highest rate makes the round
+// trip a whole number of host samples, so the latency is exact for every frequency.
+class Oversampler {
+public:
+    static constexpr int kMaxFactor = 8;
+
+    // Allocates for blocks of at most maxBlock host samples. False for a factor that is not 1, 2,
+    // 4 or 8.
+    bool Prepare(int factor, int maxBlock);
+    int Factor() const { return factor; }
+    // Host samples from input to output of Up then Down.
+    int Latency() const { return latency; }
+
+    // n host samples in, factor * n out.
+    void Up(const double* in, int n, double* out);
+    // factor * n samples in, n host samples out; `in` is used as scratch.
+    void Down(double* in, int n, double* out);
+    void Clear();
+
+    // The latency Prepare gives a factor (0 for one that is not 1, 2, 4 or 8).
+    static int LatencyOf(int factor);
+    // The taps and Kaiser beta of step s (0 = the one next to the host rate).
+    static int StepTaps(int step);
+    static double StepBeta(int step);
+
+private:
+    int factor = 1;
+    int steps = 0;
+    int latency = 0;
+    HalfBandStep up[3];
+    HalfBandStep down[3];
+    std::vector<double> scratch;
+};
