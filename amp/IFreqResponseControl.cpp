@@ -75,8 +75,8 @@ IFreqResponseControl::IFreqResponseControl(IPluginBase* owner, const IColorARGB&
     : IControl(owner, r, -1, IBlendSpec::kNone), windowType(type), width(std::min(r.W(), kMaxColumns)),
       height(r.H()), left(r.left), top(r.top), size(analysisSize < 2 ? 2 : analysisSize), colour(c),
       window(static_cast<size_t>(size)), magnitudes(static_cast<size_t>(size)),
-      logMagnitudes(static_cast<size_t>(size)), columns(static_cast<size_t>(std::max(width, 0))),
-      smoothing(kMaxColumns) {
+      logMagnitudes(static_cast<size_t>(size)), fresh(static_cast<size_t>(std::max(width, 0))),
+      smoothing(kMaxColumns), columns(fresh.size()), drawn(fresh.size()) {
     for (int n = 0; n < size; ++n) {
         const double w = WindowValue(windowType, n, size - 1);
         window[static_cast<size_t>(n)] = w * w;
@@ -125,8 +125,15 @@ void IFreqResponseControl::Analyze(const double* samples) {
             y = (q - y) * (y > q ? fall : rise) + y;
             q = y;
         }
-        columns[static_cast<size_t>(c)] = std::clamp(y, 0.0, static_cast<double>(height));
+        fresh[static_cast<size_t>(c)] = std::clamp(y, 0.0, static_cast<double>(height));
     }
+    std::lock_guard<std::mutex> hold(columnsLock);
+    columns = fresh;
+}
+
+double IFreqResponseControl::ColumnValue(int c) const {
+    std::lock_guard<std::mutex> hold(columnsLock);
+    return columns[static_cast<size_t>(c)];
 }
 
 void IFreqResponseControl::OnMouseOver(int x, int y, const IMouseKeys&) {
@@ -151,13 +158,17 @@ void IFreqResponseControl::HoverText(int x, int y, char* out, int outSize) const
 }
 
 bool IFreqResponseControl::Draw(IEditorGraphics* graphics) {
+    {
+        std::lock_guard<std::mutex> hold(columnsLock);
+        drawn = columns;
+    }
     const IBlendSpec clobber(IBlendSpec::kClobber, 1.0f);
     for (int c = 0; c + 1 < width; ++c) {
-        const double y = columns[static_cast<size_t>(c)];
+        const double y = drawn[static_cast<size_t>(c)];
         if (y <= 0.0 || y >= height) continue;
         graphics->DrawLine(colour, static_cast<float>(left + c), static_cast<float>(top + y),
                            static_cast<float>(left + c + 1),
-                           static_cast<float>(top + columns[static_cast<size_t>(c + 1)]), &clobber, true);
+                           static_cast<float>(top + drawn[static_cast<size_t>(c + 1)]), &clobber, true);
     }
     graphics->EnableHoverTracking();
     if (hovering) {

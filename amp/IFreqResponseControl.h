@@ -3,6 +3,7 @@
 #include "IControl.h"
 
 #include <cstddef>
+#include <mutex>
 #include <vector>
 
 // Draws the magnitude response of the loaded cabinet impulse as one polyline over a
@@ -15,7 +16,8 @@ public:
     void SetRange(double minFreq, double maxFreq, double dbSpan, double dbOffset);
     void SetHold(int hold) { this->hold = hold; }
     void SetSampleRate(double rate) { sampleRate = rate; }
-    // samples: AnalysisSize() values; recomputes the column values of the curve.
+    // samples: AnalysisSize() values; recomputes the column values of the curve. May run on any
+    // thread: the new curve is published under a short lock that the drawing copies it under.
     void Analyze(const double* samples);
 
     void OnMouseOver(int x, int y, const IMouseKeys& mods) override;
@@ -26,7 +28,7 @@ public:
 
     int AnalysisSize() const { return size; }
     // Pixels from the top of the display to the curve in column c.
-    double ColumnValue(int c) const { return columns[static_cast<size_t>(c)]; }
+    double ColumnValue(int c) const;
     // The hover text for a pointer position, as Draw shows it.
     void HoverText(int x, int y, char* out, int outSize) const;
 
@@ -38,7 +40,10 @@ private:
     double minFreq = 20.0, maxFreq = 20480.0;
     double dbSpan = 80.0, dbOffset = 30.0;
     IColorARGB colour;
-    std::vector<double> window, magnitudes, logMagnitudes, columns, smoothing;
+    std::vector<double> window, magnitudes, logMagnitudes, fresh, smoothing;
+    mutable std::mutex columnsLock;
+    std::vector<double> columns; // the published curve, under columnsLock
+    std::vector<double> drawn;   // the drawing's copy
     int hold = 0;
     int hoverX = 0, hoverY = 0;
     bool hovering = false;

@@ -76,6 +76,14 @@ int FirstNonZero(const double* a, const double* b, int n) {
     return n;
 }
 
+// x - x is 0 for every finite x and NaN otherwise.
+bool AllFinite(const double* a, const double* b, int n) {
+    double sum = 0.0;
+    for (int i = 0; i < n; ++i)
+        sum += (a[i] - a[i]) + (b[i] - b[i]);
+    return sum == 0.0;
+}
+
 void Zero(double* out, int n) {
     if (n > 0) std::memset(out, 0, sizeof(double) * static_cast<size_t>(n));
 }
@@ -232,17 +240,23 @@ void SignalChain::Process(const double* in0, const double* in1, double* out0, do
     Zero(out0, start);
     Zero(out1, start);
 
-    if (tunerView) {
+    const bool passThrough = tunerView && AllFinite(in0 + start, in1 + start, frames - start);
+    if (passThrough) {
         FeedTuner(in0 + start, frames - start);
         if (out0 != in0)
             std::memmove(out0 + start, in0 + start, sizeof(double) * static_cast<size_t>(frames - start));
         if (out1 != in1)
             std::memmove(out1 + start, in1 + start, sizeof(double) * static_cast<size_t>(frames - start));
+    } else if (tunerView) {
+        // Non-finite input goes the chain's way: its mono sum is not finite, so the recovery
+        // mutes the block and clears the states. The tuner never sees it.
+        for (int i = start; i < frames; ++i)
+            out0[i] = in0[i] + in1[i];
     } else {
         RunChain(in0, in1, out0, out1, start, frames, mode);
         if (convolutionEnabled) ProcessConvolution(out0, out1, frames);
     }
-    if (!tunerView) RecoverFromNonFinite(out0, out1, frames);
+    if (!passThrough) RecoverFromNonFinite(out0, out1, frames);
     UpdateQuietState(inputSilent, out0, out1, frames);
 }
 

@@ -6,7 +6,8 @@ IBitmapControl::IBitmapControl(IPluginBase* owner, int x, int y, int param, cons
     : IControl(owner, IRect(x, y, x + s.width, y + s.FrameHeight()), param, blendMethod), strip(s) {}
 
 bool IBitmapControl::Draw(IEditorGraphics* graphics) {
-    graphics->DrawFrame(strip, rect, FrameForValue(strip.frames, value), &blend);
+    const IBlendSpec spec = Blend();
+    graphics->DrawFrame(strip, rect, FrameForValue(strip.frames, value), &spec);
     return true;
 }
 
@@ -27,23 +28,18 @@ void IContactControl::OnMouseUp(int, int, const IMouseKeys&) {
 
 IBitmapOverlayControl::IBitmapOverlayControl(IPluginBase* owner, int x, int y, int param,
                                              const IBitmapStrip& s, const IRect& off, int blendMethod)
-    : ISwitchControl(owner, x, y, param, s, blendMethod), offTarget(off) {
-    UpdateTarget();
-}
+    : ISwitchControl(owner, x, y, param, s, blendMethod), offTarget(off) {}
 
-void IBitmapOverlayControl::UpdateTarget() {
-    targetRect = value < 0.5 ? offTarget : rect;
+bool IBitmapOverlayControl::HitTest(int x, int y) {
+    return (value < 0.5 ? offTarget : rect).Contains(x, y);
 }
 
 bool IBitmapOverlayControl::Draw(IEditorGraphics* graphics) {
-    UpdateTarget();
-    if (value < 0.5) return true;
-    return IBitmapControl::Draw(graphics);
-}
-
-void IBitmapOverlayControl::MarkDirty(bool pushToPlug) {
-    ISwitchControl::MarkDirty(pushToPlug);
-    UpdateTarget();
+    const double shown = value;
+    if (shown < 0.5) return true;
+    const IBlendSpec spec = Blend();
+    graphics->DrawFrame(strip, rect, FrameForValue(strip.frames, shown), &spec);
+    return true;
 }
 
 void IButtonSwitchControl::OnMouseDown(int, int, const IMouseKeys&) {
@@ -58,6 +54,7 @@ void IButtonSwitchControl::OnMouseUp(int, int, const IMouseKeys&) {
 }
 
 bool IButtonSwitchControl::Draw(IEditorGraphics* graphics) {
-    graphics->DrawFrame(strip, rect, pressed ? 2 : 1, &blend);
+    const IBlendSpec spec = Blend();
+    graphics->DrawFrame(strip, rect, pressed ? 2 : 1, &spec);
     return true;
 }

@@ -37,11 +37,10 @@ public:
                           const IRect& offTarget, int blendMethod = IBlendSpec::kNone);
     bool Draw(IEditorGraphics* graphics) override;
     // The hit area follows the value at once, not only at the next draw.
-    void MarkDirty(bool pushToPlug) override;
+    bool HitTest(int x, int y) override;
     const IRect& OffTarget() const { return offTarget; }
 
 private:
-    void UpdateTarget();
     IRect offTarget;
 };
 

@@ -44,6 +44,7 @@ void IControl::AskParameterValue() {
 }
 
 void IControl::ApplyPluginValue(double newValue) {
+    newValue = Clamped(newValue);
     if (defaultValue < 0.0) {
         defaultValue = newValue;
     } else if (newValue == value) {
@@ -62,7 +63,6 @@ void IControl::Hide(bool hide) {
 
 void IControl::SetDimmed(bool dim) {
     grayed = dim;
-    blend.weight = dim ? 0.25f : 1.0f;
     MarkDirty(false);
 }
 
@@ -77,17 +77,22 @@ bool IControl::HitTest(int x, int y) {
     return targetRect.Contains(x, y);
 }
 
+double IControl::Clamped(double v) const {
+    if (!(v >= clampLow)) return clampLow; // also catches NaN
+    return v > clampHigh ? clampHigh : v;
+}
+
 void IControl::MarkDirty(bool pushToPlug) {
-    if (!(value >= clampLow)) value = clampLow; // also catches NaN
-    if (value > clampHigh) value = clampHigh;
+    const double current = value;
+    if (Clamped(current) != current) value = Clamped(current);
     dirty = true;
+    ++changes;
     SetChanged();
-    if (pushToPlug && BoundParameter()) plugin->SetParameterFromGUI(paramIdx, value);
+    if (pushToPlug && BoundParameter()) plugin->SetParameterFromGUI(paramIdx, Clamped(current));
 }
 
 void IControl::MarkClean() {
-    dirty = redrawAgain;
-    redrawAgain = false;
+    dirty = redrawAgain.exchange(false);
 }
 
 bool IControl::NeedsRedraw() {
@@ -95,6 +100,7 @@ bool IControl::NeedsRedraw() {
 }
 
 void IControl::ApplyUserValue(double newValue) {
+    newValue = Clamped(newValue);
     if (newValue == value) return;
     value = newValue;
     MarkDirty(true);

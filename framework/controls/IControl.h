@@ -3,12 +3,36 @@
 #include "IGraphicsTypes.h"
 #include "ISubject.h"
 
+#include <atomic>
+
 class IEditorGraphics;
 class IParameter;
 class IPluginBase;
 
+// A double that one thread may store while another reads it: each load and store is atomic, so
+// the drawing always sees a whole value. Read-modify-write (+=) is for the window thread only.
+class SharedDouble {
+public:
+    SharedDouble(double v = 0.0) : v(v) {}
+    SharedDouble(const SharedDouble& o) : v(static_cast<double>(o)) {}
+    SharedDouble& operator=(const SharedDouble& o) { return *this = static_cast<double>(o); }
+    operator double() const { return v.load(std::memory_order_relaxed); }
+    SharedDouble& operator=(double x) {
+        v.store(x, std::memory_order_relaxed);
+        return *this;
+    }
+    SharedDouble& operator+=(double x) { return *this = *this + x; }
+
+private:
+    std::atomic<double> v;
+};
+
 // A widget of the editor: a rectangle it draws into, an optional bound parameter with its
 // normalised value, and the mouse handlers. Owned by the graphics object once attached.
+// The plug-in stores values and flags from its own threads (the audio thread among them) while
+// the window thread draws without the plug-in lock: value, default and flags are atomics, and a
+// stored value is clamped before it is published, so a draw never waits and never sees a torn
+// or out-of-range value.
 class IControl : public ISubject {
 public:
     IControl(IPluginBase* plugin, const IRect& rect, int paramIdx = -1, int blendMethod = IBlendSpec::kNone);
@@ -57,6 +81,8 @@ public:
         clampHigh = high;
     }
     bool IsDirty() const { return dirty; }
+    // Counts every MarkDirty, so the window thread can tell whether a control changed after it looked.
+    unsigned Changes() const { return changes; }
     bool IsHidden() const { return hidden; }
     bool IsGrayed() const { return grayed; }
     bool RedrawAgain() const { return redrawAgain; }
@@ -64,21 +90,26 @@ public:
     void DisablePrompt(bool disable) { promptDisabled = disable; }
     bool DblClickAsSingle() const { return dblClickAsSingle; }
     void SetDblClickAsSingle(bool single) { dblClickAsSingle = single; }
-    const IBlendSpec& Blend() const { return blend; }
+    // The blend the control draws with: its own, at a quarter weight while dimmed.
+    IBlendSpec Blend() const { return IBlendSpec(blend.method, grayed ? 0.25f : 1.0f); }
 
 protected:
+    // value clamped into the control's range (NaN to the low end).
+    double Clamped(double v) const;
+
     IPluginBase* plugin;
     IRect rect;
     IRect targetRect;
     int paramIdx;
-    double value = 0.0;
-    double defaultValue = -1.0;
+    SharedDouble value = 0.0;
+    SharedDouble defaultValue = -1.0;
     double clampLow = 0.0;
     double clampHigh = 1.0;
-    bool dirty = true;
-    bool hidden = false;
-    bool grayed = false;
-    bool redrawAgain = false;
+    std::atomic<bool> dirty{true};
+    std::atomic<bool> hidden{false};
+    std::atomic<bool> grayed{false};
+    std::atomic<bool> redrawAgain{false};
+    std::atomic<unsigned> changes{0};
     bool promptDisabled = false;
     bool dblClickAsSingle = false;
     IBlendSpec blend;

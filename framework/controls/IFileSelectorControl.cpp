@@ -1,5 +1,6 @@
 #include "IFileSelectorControl.h"
 #include "IEditorGraphics.h"
+#include "IPluginBase.h"
 
 IFileSelectorControl::IFileSelectorControl(IPluginBase* owner, const IRect& r, int param,
                                            const IBitmapStrip& s, int act, const char* startFolder,
@@ -12,7 +13,14 @@ void IFileSelectorControl::OnMouseDown(int, int, const IMouseKeys&) {
     if (!graphics) return;
     state = kDialogOpen;
     MarkDirty(false);
-    graphics->AskForFile(fileName, action, folder.c_str(), extension.c_str());
+    // The dialog runs without the plug-in lock; the name is stored under it, since restoring a
+    // state sets it from the host's thread.
+    std::string chosen;
+    graphics->AskForFile(chosen, action, folder.c_str(), extension.c_str());
+    {
+        ScopedLock<PluginLock> hold(plugin->Lock());
+        fileName = chosen;
+    }
     value += 1.0;
     if (value > 1.0) value = 0.0;
     state = kChosen;
@@ -20,10 +28,11 @@ void IFileSelectorControl::OnMouseDown(int, int, const IMouseKeys&) {
 }
 
 bool IFileSelectorControl::Draw(IEditorGraphics* graphics) {
+    const IBlendSpec spec = Blend();
     if (strip.frames == 2) {
-        graphics->DrawFrame(strip, rect, state == kDialogOpen ? 2 : 1, &blend);
+        graphics->DrawFrame(strip, rect, state == kDialogOpen ? 2 : 1, &spec);
     } else if (state == kDialogOpen) {
-        graphics->DrawBitmap(strip, rect, 0, 0, &blend);
+        graphics->DrawBitmap(strip, rect, 0, 0, &spec);
     }
     return true;
 }

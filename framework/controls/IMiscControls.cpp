@@ -35,15 +35,17 @@ void ISliderControl::SnapTo(int x, int y) {
 bool ISliderControl::Draw(IEditorGraphics* graphics) {
     const int travel = length - handleSize;
     const int h = handle.FrameHeight();
+    const double shown = value;
     IRect place;
     if (direction == kHorizontal) {
-        const int offset = static_cast<int>(travel * value);
+        const int offset = static_cast<int>(travel * shown);
         place = IRect(rect.left + offset, rect.top, rect.left + offset + handle.width, rect.top + h);
     } else {
-        const int offset = static_cast<int>(travel * (1.0 - value));
+        const int offset = static_cast<int>(travel * (1.0 - shown));
         place = IRect(rect.left, rect.top + offset, rect.left + handle.width, rect.top + offset + h);
     }
-    graphics->DrawFrame(handle, place, 1, &blend);
+    const IBlendSpec spec = Blend();
+    graphics->DrawFrame(handle, place, 1, &spec);
     return true;
 }
 

@@ -18,8 +18,7 @@ void ISubject::RemoveObserver(IObserver* observer) {
 }
 
 void ISubject::NotifyObservers() {
-    if (!observers || !changed) return;
-    changed = false;
+    if (!observers || !changed.exchange(false)) return;
     const std::vector<IObserver*> current = *observers; // an observer may detach itself
     for (IObserver* observer : current)
         observer->OnSubjectChanged(this);

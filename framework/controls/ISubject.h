@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <vector>
 
 class ISubject;
@@ -11,6 +12,7 @@ public:
 };
 
 // Tells its observers (not owned) that it changed, once per change, when asked to notify.
+// Any thread may mark the change; observers are added and notified on the window thread.
 class ISubject {
 public:
     ISubject() = default;
@@ -27,5 +29,5 @@ public:
 
 private:
     std::vector<IObserver*>* observers = nullptr;
-    bool changed = false;
+    std::atomic<bool> changed{false};
 };

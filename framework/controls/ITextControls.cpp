@@ -65,10 +65,18 @@ ITextControl::ITextControl(IPluginBase* owner, const IRect& r, const ITextStyle&
 
 bool ITextControl::StoreText(const char* newText) {
     if (!newText) newText = "";
-    SpinGuard guard(busy);
-    if (std::strncmp(text, newText, kMaxText - 1) == 0) return false;
-    std::strncpy(text, newText, kMaxText - 1);
-    text[kMaxText - 1] = 0;
+    SpinGuard guard(writing);
+    int n = 0;
+    while (n < kMaxText - 1 && newText[n] && newText[n] == text[n].load(std::memory_order_relaxed)) ++n;
+    if (n == kMaxText - 1 || (!newText[n] && !text[n].load(std::memory_order_relaxed))) return false;
+    sequence.fetch_add(1, std::memory_order_relaxed);
+    std::atomic_thread_fence(std::memory_order_release);
+    bool ended = false;
+    for (int i = 0; i < kMaxText - 1; ++i) {
+        ended = ended || !newText[i];
+        text[i].store(ended ? 0 : newText[i], std::memory_order_relaxed);
+    }
+    sequence.fetch_add(1, std::memory_order_release);
     return true;
 }
 
@@ -78,8 +86,15 @@ void ITextControl::ApplyPluginText(const char* newText) {
 
 void ITextControl::GetText(char* out, int size) const {
     if (!out || size <= 0) return;
-    SpinGuard guard(busy);
-    CopyText(out, static_cast<size_t>(size), text);
+    const int n = size < kMaxText ? size : kMaxText;
+    for (;;) {
+        const unsigned before = sequence.load(std::memory_order_acquire);
+        if (before & 1u) continue;
+        for (int i = 0; i < n - 1; ++i) out[i] = text[i].load(std::memory_order_relaxed);
+        std::atomic_thread_fence(std::memory_order_acquire);
+        if (sequence.load(std::memory_order_relaxed) == before) break;
+    }
+    out[n - 1] = 0;
 }
 
 std::string ITextControl::Text() const {
@@ -113,12 +128,15 @@ IParameter* IParamTextControl::ShownParameter() const {
     return ownParam ? ownParam : BoundParameter();
 }
 
+// The text follows the control's own value, which the plug-in stores with every change: the
+// drawing never reads the parameter, which other threads write under the plug-in lock.
 bool IParamTextControl::Draw(IEditorGraphics* graphics) {
-    if (ownParam) ownParam->SetFromNormalized(value);
+    const double normalized = value;
+    if (ownParam) ownParam->SetFromNormalized(normalized);
     IParameter* param = ShownParameter();
     if (showValue && param) {
         char shown[kMaxText];
-        param->FormatForHost(param->Value(), false, shown);
+        param->FormatForHost(param->ValueOfNormalized(normalized), false, shown);
         if (showLabel) {
             std::strncat(shown, " ", kMaxText - std::strlen(shown) - 1);
             std::strncat(shown, param->Label(), kMaxText - std::strlen(shown) - 1);

@@ -6,8 +6,9 @@
 #include <string>
 
 // Shows a text. The plug-in may set the text from any thread (the tuner does so from the
-// audio thread), so the text lives in a fixed buffer behind a short spin lock: setting it
-// never allocates and drawing never reads a half-replaced string.
+// audio thread), so the text lives in a fixed buffer under a sequence count: setting it never
+// allocates or waits for a reader, and a reader that overlapped a change reads again, so the
+// drawing never sees a half-replaced string. Writers take turns on a short spin flag.
 class ITextControl : public IControl {
 public:
     static const int kMaxText = 256;
@@ -38,8 +39,9 @@ protected:
     ITextStyle style;
 
 private:
-    mutable std::atomic_flag busy = ATOMIC_FLAG_INIT;
-    char text[kMaxText] = {};
+    std::atomic_flag writing = ATOMIC_FLAG_INIT;
+    std::atomic<unsigned> sequence{0}; // odd while a change is being written
+    std::atomic<char> text[kMaxText] = {};
     bool editable = false;
     bool secret = false;
     const char* hint = nullptr;

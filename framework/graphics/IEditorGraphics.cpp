@@ -92,7 +92,10 @@ bool IEditorGraphics::NeedsRedraw(IRect& outRect) {
     if (plugin) plugin->OnIdleHook();
     outRect = IRect();
     bool any = false;
-    for (IControl* control : controls) {
+    scannedChanges.resize(controls.size());
+    for (size_t i = 0; i < controls.size(); ++i) {
+        IControl* control = controls[i];
+        scannedChanges[i] = control->Changes();
         control->NotifyObservers();
         if (control->NeedsRedraw()) {
             outRect = outRect.Union(control->Rect());
@@ -105,9 +108,17 @@ bool IEditorGraphics::NeedsRedraw(IRect& outRect) {
 bool IEditorGraphics::Draw(const IRect& rect) {
     if (controls.empty()) return true;
     drawRect = rect;
-    for (IControl* control : controls) {
-        if (!control->IsHidden() && rect.Intersects(control->Rect())) control->Draw(this);
+    // A control is cleaned before it is drawn: a value stored meanwhile from another thread
+    // marks it dirty again, so the next tick draws it. One outside rect is cleaned too, unless
+    // it changed after the last dirty scan (that change is drawn at the next tick).
+    for (size_t i = 0; i < controls.size(); ++i) {
+        IControl* control = controls[i];
+        if (!rect.Intersects(control->Rect())) {
+            if (i >= scannedChanges.size() || scannedChanges[i] == control->Changes()) control->MarkClean();
+            continue;
+        }
         control->MarkClean();
+        if (!control->IsHidden()) control->Draw(this);
     }
     return PresentRect(rect);
 }

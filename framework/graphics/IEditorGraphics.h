@@ -109,7 +109,9 @@ public:
 
     // Timer tick: the union of the dirty controls' rectangles (empty when none).
     bool NeedsRedraw(IRect& outRect);
-    // Paint: draws the controls that meet rect, cleans every control, presents rect.
+    // Paint: cleans and draws the controls that meet rect, cleans the others that did not change
+    // since the last scan, presents rect. Runs on the window thread without the plug-in lock;
+    // what it reads from a control is atomic.
     bool Draw(const IRect& rect);
 
     // Events, in editor pixels.
@@ -137,6 +139,7 @@ protected:
     void DeleteControls();
 
     std::vector<IControl*> controls;
+    std::vector<unsigned> scannedChanges; // each control's change count at the last dirty scan
     IPluginBase* plugin;
     IRect drawRect;
     int width;

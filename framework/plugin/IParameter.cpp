@@ -69,12 +69,13 @@ double IParameter::ToNormalized(double v) const {
 
 double IParameter::FromNormalized(double n) const { return minimum + std::pow(n, shape) * (maximum - minimum); }
 
-void IParameter::SetFromNormalized(double n) {
+double IParameter::ValueOfNormalized(double n) const {
     double v = minimum + std::pow(n, shape) * (maximum - minimum);
     if (type != kTypeDouble) v = step * std::floor(v / step + 0.5);
-    if (v > maximum) v = maximum;
-    value = v;
+    return v > maximum ? maximum : v;
 }
+
+void IParameter::SetFromNormalized(double n) { value = ValueOfNormalized(n); }
 
 void IParameter::SetClamped(double v) {
     if (v < minimum) v = minimum;

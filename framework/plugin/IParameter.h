@@ -37,6 +37,8 @@ public:
     double Normalized() const { return ToNormalized(value); }
     double ToNormalized(double v) const;
     double FromNormalized(double n) const;
+    // The value SetFromNormalized(n) stores (rounded to the step unless a double), without storing it.
+    double ValueOfNormalized(double n) const;
     void SetFromNormalized(double n);
     // Stores v clamped into minimum..maximum, without rounding to the step.
     void SetClamped(double v);

@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -313,3 +314,27 @@ TEST(TunerRealTime, TunerViewAllocatesNothing) {
 }
 
 } // namespace
+
+// A non-finite block in the tuner view is muted for the host as in the chain; the tuner never
+// sees it, so its reading of the note before and after stays the same and finite.
+TEST(Tuner, NonFiniteInputInTheTunerViewIsMutedAndIgnored) {
+    RecordingDisplay display;
+    auto chain = TunerChain(44100.0, display);
+    Feed(*chain, {{110.0, 0.5}}, 1.0);
+    ASSERT_EQ(chain->GetTuner().NoteIndex(), 24);
+    const char* const kinds[] = {"nan", "inf", "-inf"};
+    for (int channel = 0; channel < 2; ++channel)
+        for (const char* kind : kinds) {
+            SCOPED_TRACE(std::string(kind) + " on input " + std::to_string(channel));
+            std::vector<double> in0 = Tones({{110.0, 0.5}}, 44100.0, 512), in1(512, 0.0), out0(512), out1(512);
+            (channel == 0 ? in0 : in1)[200] = std::strtod(kind, nullptr);
+            chain->ProcessBlock(in0.data(), in1.data(), out0.data(), out1.data(), 512);
+            for (int i = 0; i < 512; ++i) {
+                ASSERT_EQ(out0[static_cast<size_t>(i)], 0.0);
+                ASSERT_EQ(out1[static_cast<size_t>(i)], 0.0);
+            }
+            EXPECT_EQ(Feed(*chain, {{110.0, 0.5}}, 0.2), 0.0); // passes through again
+            EXPECT_EQ(chain->GetTuner().NoteIndex(), 24);
+            EXPECT_TRUE(std::isfinite(display.meter) && std::isfinite(display.note));
+        }
+}

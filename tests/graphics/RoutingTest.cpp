@@ -142,6 +142,31 @@ TEST_F(RoutingTest, DirtyScanUnitesRectanglesAndDrawMeetsOnlyThoseThatIntersect)
     EXPECT_TRUE(dirty.Empty());
 }
 
+// A value the plug-in stores between the dirty scan and the paint (from another thread) is not
+// lost: the changed control stays dirty when the paint does not reach it, and is drawn next tick.
+TEST_F(RoutingTest, ChangeAfterTheDirtyScanSurvivesAPaintElsewhere) {
+    auto* a = new ProbeControl(plugin.get(), IRect(0, 0, 10, 10), -1);
+    auto* b = new ProbeControl(plugin.get(), IRect(30, 20, 40, 30), -1);
+    graphics->AddControl(a);
+    graphics->AddControl(b);
+    IRect dirty;
+    ASSERT_TRUE(graphics->NeedsRedraw(dirty));
+    graphics->Draw(dirty);
+    ASSERT_FALSE(graphics->NeedsRedraw(dirty));
+    a->ApplyPluginValue(0.5);
+    ASSERT_TRUE(graphics->NeedsRedraw(dirty));
+    EXPECT_EQ(dirty, a->Rect());
+    b->ApplyPluginValue(0.5); // after the scan, outside the area about to be painted
+    graphics->Draw(dirty);
+    EXPECT_EQ(b->draws, 1);
+    EXPECT_TRUE(b->IsDirty());
+    ASSERT_TRUE(graphics->NeedsRedraw(dirty));
+    EXPECT_EQ(dirty.Union(b->Rect()), dirty);
+    graphics->Draw(dirty);
+    EXPECT_EQ(b->draws, 2);
+    EXPECT_EQ(b->Value(), 0.5);
+}
+
 TEST_F(RoutingTest, SetBackgroundShiftsEarlierControls) {
     auto* first = new ProbeControl(plugin.get(), IRect(0, 0, 10, 10), 1);
     auto* second = new ProbeControl(plugin.get(), IRect(20, 0, 30, 10), 2);

@@ -8,6 +8,22 @@
 #include <malloc.h>
 #endif
 
+// Under AddressSanitizer or ThreadSanitizer the sanitizer owns malloc and operator new (a
+// replacement would run before the sanitizer starts): the counter then counts through the
+// sanitizer allocator's hook, which sees every allocation of either kind.
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
+#define VULPANE_SANITIZER_ALLOCATOR 1
+#endif
+#endif
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+#define VULPANE_SANITIZER_ALLOCATOR 1
+#endif
+
+#if defined(VULPANE_SANITIZER_ALLOCATOR)
+#include <sanitizer/allocator_interface.h>
+#endif
+
 namespace {
 
 std::atomic<long long> gAllocations{0};
@@ -16,12 +32,13 @@ void Count() {
     gAllocations.fetch_add(1, std::memory_order_relaxed);
 }
 
-#if defined(__GLIBC__)
+#if defined(__GLIBC__) || defined(VULPANE_SANITIZER_ALLOCATOR)
 constexpr bool kCountsMalloc = true;
 #else
 constexpr bool kCountsMalloc = false;
 #endif
 
+#if !defined(VULPANE_SANITIZER_ALLOCATOR)
 void* Allocate(std::size_t size) {
     if (!kCountsMalloc) Count(); // otherwise malloc itself counts
     void* p = std::malloc(size ? size : 1);
@@ -47,8 +64,19 @@ void FreeAligned(void* p) {
     std::free(p);
 #endif
 }
+#endif
 
 } // namespace
+
+#if defined(VULPANE_SANITIZER_ALLOCATOR)
+namespace {
+void CountHook(const volatile void*, std::size_t) {
+    Count();
+}
+void IgnoreFree(const volatile void*) {}
+[[maybe_unused]] const int gHookInstalled = __sanitizer_install_malloc_and_free_hooks(CountHook, IgnoreFree);
+} // namespace
+#endif
 
 AllocationCounter::AllocationCounter() : start(Total()) {}
 long long AllocationCounter::Allocations() const {
@@ -64,6 +92,7 @@ bool AllocationCounter::CountsMalloc() {
     return kCountsMalloc;
 }
 
+#if !defined(VULPANE_SANITIZER_ALLOCATOR)
 // ---- operator new / delete ----
 
 void* operator new(std::size_t size) {
@@ -170,3 +199,4 @@ int posix_memalign(void** out, std::size_t alignment, std::size_t size) {
 }
 }
 #endif
+#endif // !VULPANE_SANITIZER_ALLOCATOR

@@ -3,7 +3,8 @@
 // Counts heap allocations made anywhere in the test program. Linking the
 // vulpane_allocation_counter library replaces the global allocation functions: every form of
 // operator new is counted, and on glibc also malloc, calloc, realloc and the aligned allocators
-// (so C-style allocations inside a library are caught too).
+// (so C-style allocations inside a library are caught too). In a sanitizer build it counts every
+// allocation through the sanitizer allocator's hook instead of replacing anything.
 //
 //     AllocationCounter counter;
 //     chain.ProcessBlock(...);
