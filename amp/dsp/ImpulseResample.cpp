@@ -66,6 +66,7 @@ WavStatus ResampleImpulse(const std::vector<double>& in, double fromRate, double
     // In doubles, so no count wraps before the check.
     const double frames = std::floor(static_cast<double>(in.size()) * toRate / fromRate);
     if (!(frames <= static_cast<double>(maxFrames))) return WavStatus::kTooLong;
+    if (frames < 1.0 && !in.empty()) return WavStatus::kEmpty;
     try {
         std::vector<double> result;
         if (fromRate == toRate) {

@@ -46,8 +46,9 @@ WavStatus ParseWav(const uint8_t* bytes, size_t size, WavImpulse& out);
 // Resamples an impulse from fromRate to toRate into out: floor(frames * toRate / fromRate)
 // samples, band-limited (libsamplerate's best sinc converter), sample j at the input's time
 // j / toRate. The resulting length is checked against maxFrames before anything is allocated
-// (kTooLong), a failed allocation is kNoMemory, and equal rates copy the samples unchanged. On
-// any status but kOk, out is left unchanged.
+// (kTooLong), an impulse of which not one sample would be left is kEmpty, a failed allocation is
+// kNoMemory, and equal rates copy the samples unchanged. On any status but kOk, out is left
+// unchanged.
 WavStatus ResampleImpulse(const std::vector<double>& in, double fromRate, double toRate, size_t maxFrames,
                           std::vector<double>& out);
 

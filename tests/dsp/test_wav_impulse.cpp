@@ -271,6 +271,8 @@ TEST(WavBounds, ResampledLengthsAreCheckedInSixtyFourBitsBeforeAllocating) {
         {"NaN rate", 100, 48000.0, std::nan(""), WavStatus::kBadRate},
         {"infinite rate", 100, std::numeric_limits<double>::infinity(), 48000.0, WavStatus::kBadRate},
         {"negative rate", 100, 48000.0, -44100.0, WavStatus::kBadRate},
+        // Nothing would be left of it: an impulse that plays as silence is no success.
+        {"too short for the new rate", 1, 768000.0, 8000.0, WavStatus::kEmpty},
     };
     for (const LengthCase& c : cases) {
         SCOPED_TRACE(c.name);
