@@ -246,12 +246,7 @@ void BM_Engine(benchmark::State& state) {
     for (auto _ : state) {
         for (int pos = 0; pos < total; pos += block) {
             const int n = std::min(block, total - pos);
-            const double* in[1] = {x.data() + pos};
-            engine.FeedInput(in, n);
-            int ready = engine.ProduceOutput(n);
-            if (ready < n) ready = engine.ProduceOutput(n);
-            std::copy(engine.OutputChannels()[0], engine.OutputChannels()[0] + ready, y.data() + pos);
-            engine.ConsumeOutput(ready);
+            engine.Process(x.data() + pos, y.data() + pos, n);
         }
         benchmark::DoNotOptimize(y.data());
         samples += total;
@@ -276,6 +271,7 @@ void BM_EnginePeak(benchmark::State& state) {
     engine.LoadImpulse(h.data(), length);
     const int total = 4 * 65536;
     const std::vector<double> x = Noise(total, 5);
+    std::vector<double> y(block);
     std::vector<double> times;
     times.reserve(total / block + 1);
     for (auto _ : state) {
@@ -283,12 +279,8 @@ void BM_EnginePeak(benchmark::State& state) {
         for (int pos = 0; pos < total; pos += block) {
             const int n = std::min(block, total - pos);
             const double start = ThreadMicros();
-            const double* in[1] = {x.data() + pos};
-            engine.FeedInput(in, n);
-            int ready = engine.ProduceOutput(n);
-            if (ready < n) ready = engine.ProduceOutput(n);
-            benchmark::DoNotOptimize(engine.OutputChannels()[0][ready - 1]);
-            engine.ConsumeOutput(ready);
+            engine.Process(x.data() + pos, y.data(), n);
+            benchmark::DoNotOptimize(y[n - 1]);
             times.push_back(ThreadMicros() - start);
         }
     }

@@ -6,7 +6,7 @@
 void AmpModels::ApplyModelSections() {
     ModelDesigner d{*bank, sampleRate, rateFactor};
     switch (model) {
-    case 0:
+    case AmpModel::kClean1:
         d.Row(8, 0.002), d.Row(9, 0.00027), d.Row(10, 0.002), d.Row(11, 0.00027);
         d.PoleB(4, 500);
         d.CleanCombFilters();
@@ -15,7 +15,7 @@ void AmpModels::ApplyModelSections() {
         d.Peak(114, 10000, 2, 9.6);
         d.Peak(116, 146, 0.1, -15); // slot 115 follows the gain knob
         break;
-    case 1:
+    case AmpModel::kClean2:
         d.Row(8, 0.0024), d.Row(9, 0.00018), d.Row(10, 0.0024), d.Row(11, 0.00018);
         d.PoleB(4, 500);
         d.CleanCombFilters();
@@ -24,7 +24,7 @@ void AmpModels::ApplyModelSections() {
         d.Peak(114, 15300, 2, 7.2);
         d.Peak(116, 146, 0.1, -15);
         break;
-    case 2:
+    case AmpModel::kClean3:
         d.Row(8, 0.0074), d.Row(9, 0.00128), d.Row(10, 0.0074), d.Row(11, 0.00128);
         d.PoleB(4, 500);
         d.CleanCombFilters();
@@ -35,7 +35,7 @@ void AmpModels::ApplyModelSections() {
         d.Peak(116, 7500, 3, 10);
         d.Peak(117, 146, 0.1, -15);
         break;
-    case 3:
+    case AmpModel::kClean4:
         d.Row(8, 0.012), d.Row(9, 0.00002), d.Row(10, 0.012), d.Row(11, 0.00002);
         d.PoleB(4, 500);
         d.CleanCombFilters();
@@ -43,7 +43,7 @@ void AmpModels::ApplyModelSections() {
         d.Peak(113, 60, 3.2, 24.9);
         d.Peak(114, 17000, 2, 28.8);
         break;
-    case 4: {
+    case AmpModel::kPiezoAcoustic: {
         static const double kSeconds[14] = {0.0074, 0.0081, 0.0086, 0.0069, 0.0065, 0.0062,  0.0093,
                                             0.006,  0.0057, 0.0053, 0.005,  0.0047, 0.00032, 0.00032};
         for (int row = 0; row < 14; ++row)
@@ -56,21 +56,21 @@ void AmpModels::ApplyModelSections() {
         d.SoftShelf(112, 300, 1, -30);
         break;
     }
-    case 5:
+    case AmpModel::kTubeCreamer:
         d.PoleB(1, 720.4840087890625);
         d.PoleA(1, 2000);
         d.PoleB(2, 723.4310302734375);
         d.PoleA(2, 2700);
         break;
-    case 6:
+    case AmpModel::kFuzzz:
         break;
-    case 7:
+    case AmpModel::kMetalCharter:
         d.LowPass(80, 3500, 1.736);
         d.SoftShelf(81, 900, 3.5, 5.1);
         d.Peak(82, 1900, 3, 5.1);
         d.Peak(83, 1200, 5, -1.5);
         break;
-    case 8:
+    case AmpModel::kMetalMachine:
         d.PoleA(3, 2750);
         d.PoleA(5, 4950);
         d.HighPass(83, 785, 1.4);
@@ -82,7 +82,7 @@ void AmpModels::ApplyModelSections() {
         d.LowPass(96, 5100, 1.4);
         d.LowPass(97, 160, 0.555);
         break;
-    case 9:
+    case AmpModel::kMetalStyle:
         d.Row(0, 0.0051), d.Row(1, 0.00031), d.Row(2, 0.0051), d.Row(3, 0.00031);
         d.PoleB(0, 720.4840087890625);
         d.PoleA(0, 723.4310302734375);
@@ -110,7 +110,7 @@ void AmpModels::ApplyModelSections() {
         d.Peak(93, 900, 3, 3.6);
         d.Peak(94, 6000, 2, 10.2);
         break;
-    case 10:
+    case AmpModel::kJgm900:
         d.Row(4, 0.0069), d.Row(5, 0.00031), d.Row(6, 0.0069), d.Row(7, 0.00031);
         d.PoleB(4, 500);
         d.PoleA(3, 2750);
@@ -126,7 +126,7 @@ void AmpModels::ApplyModelSections() {
         d.LowPass(87, 1320, 0.75);
         d.HighShelf(107, 15000, 1, 10);
         break;
-    case 11:
+    case AmpModel::kDirtyBox:
         d.PoleA(4, 3450);
         d.PoleA(5, 5850);
         d.HighPass(98, 710, 1.4);
@@ -141,7 +141,7 @@ void AmpModels::ApplyModelSections() {
         d.HighShelf(104, 5000, 1, 5.6);
         d.HighShelf(105, 10000, 1, 10);
         break;
-    case 12:
+    case AmpModel::kDarktorsion:
         d.Row(4, 0.0069), d.Row(5, 0.0005), d.Row(6, 0.0069), d.Row(7, 0.0005);
         d.Row(0, 0.0048), d.Row(1, 0.00012), d.Row(2, 0.0048), d.Row(3, 0.00012);
         d.PoleB(4, 500);
@@ -162,16 +162,16 @@ void AmpModels::ApplyModelSections() {
         d.LowPass(84, 4200, 1.4);
         d.LowPass(85, 11300, 3);
         break;
-    case 13:
+    case AmpModel::kBat:
         d.PoleB(0, 400);
         d.Peak(81, 100, 2.85, 2);
         d.HighShelf(82, 900, 3, 4.2);
         break;
-    case 14:
+    case AmpModel::kPoltergeist:
         d.HighPass(81, 200, 3);
         d.LowPass(85, 3000, 3);
         break;
-    case 15:
+    case AmpModel::kNoiseSoldier:
         d.PoleB(0, 100);
         d.PoleB(1, 1300);
         d.PoleA(0, 6250);

@@ -58,14 +58,14 @@ void AmpModels::Initialise(DspBank& b, double rate, int factor) {
     sampleRate = rate;
     rateFactor = factor < 1 ? 1 : factor;
     knobs = Knobs{};
-    // Model 14's lines exist from the start, so its shifter never runs on a missing buffer.
+    // The Poltergeist's lines exist from the start, so its shifter never runs on a missing buffer.
     bank->AllocModDelay(0.0, sampleRate, 0);
     bank->AllocModDelay(0.0, sampleRate, 1);
     ResetShifter();
     volume = GainTaper(knobs.volume);
     SetToneResonance(knobs.resonance);
     SetToneFreq(knobs.toneFreq);
-    SelectModel(0);
+    SelectModel(AmpModel::kClean1);
 }
 
 void AmpModels::SampleRateChanged(double rate) {
@@ -86,7 +86,7 @@ bool AmpModels::SelectModel(int m) {
     DesignMiddle();
     DesignTreble();
     ApplyGain();
-    if (model == 14) ResetShifter();
+    if (model == AmpModel::kPoltergeist) ResetShifter();
     return true;
 }
 
@@ -154,9 +154,9 @@ void AmpModels::SetTreble(double v) {
     if (follower) follower->SetTreble(v);
     knobs.treble = v;
     DesignTreble();
-    // Model 15's middle section tracks the treble value; design it again so that the result does
+    // The Noise Soldier's middle section tracks the treble value; design it again so that the result does
     // not depend on the order in which the knobs were moved (or restored).
-    if (model == 15) DesignMiddle();
+    if (model == AmpModel::kNoiseSoldier) DesignMiddle();
 }
 
 void AmpModels::DesignToneFilters() {
@@ -186,25 +186,25 @@ void AmpModels::ApplyGain() {
     const double g = knobs.gain;
     drive = ExponentialDrive(g);
     switch (model) {
-    case 0:
+    case AmpModel::kClean1:
         DesignModelSection(*bank, 900.0 * g, 1.4, 0.0, sampleRate, rateFactor, kHighPass, 115);
         break;
-    case 3:
+    case AmpModel::kClean4:
         DesignModelSection(*bank, 425.0 * g, 1.4, 0.0, sampleRate, rateFactor, kHighPass, 115);
         break;
-    case 5:
+    case AmpModel::kTubeCreamer:
         drive2 = drive + 0.5;
         break;
-    case 9:
+    case AmpModel::kMetalStyle:
         drive2 = 0.15 * drive + 3.0;
         break;
-    case 13:
+    case AmpModel::kBat:
         drive = 1.0 + 199.0 * GainTaper(g);
         break;
-    case 14:
+    case AmpModel::kPoltergeist:
         drive = 1.0 + 499.0 * GainTaper(g);
         break;
-    case 15:
+    case AmpModel::kNoiseSoldier:
         drive = 10.0 + 490.0 * GainTaper(g);
         break;
     default:
@@ -219,23 +219,23 @@ void AmpModels::DesignBass() {
     const PeakKnob& peak = kBassPeak[model];
     if (peak.width > 0.0) d.Peak(64, peak.freq, peak.width, KnobDb(v));
     switch (model) {
-    case 6:
+    case AmpModel::kFuzzz:
         d.HighPass(64, 500 * v, 1.4);
         break;
-    case 7:
+    case AmpModel::kMetalCharter:
         d.BandPass(64, 2100 * v + 400, 3);
         break;
-    case 9:
+    case AmpModel::kMetalStyle:
         stageDrive = 38.0 * v + 2.0;
         break;
-    case 14:
+    case AmpModel::kPoltergeist:
         d.LowShelf(84, 80, 3, KnobDb(v));
         break;
-    case 15:
+    case AmpModel::kNoiseSoldier:
         d.LowShelf(81, 200, 3, 12.0 * v - 6.0);
         break;
     default:
-        break; // model 13 has no bass knob
+        break; // the Bat has no bass knob
     }
 }
 
@@ -246,23 +246,23 @@ void AmpModels::DesignMiddle() {
     const PeakKnob& peak = kMiddlePeak[model];
     if (peak.width > 0.0) d.Peak(65, peak.freq, peak.width, KnobDb(v));
     switch (model) {
-    case 6:
+    case AmpModel::kFuzzz:
         d.SoftShelf(65, 800, 1, KnobDb(v));
         break;
-    case 7:
+    case AmpModel::kMetalCharter:
         d.Peak(65, 100, 5, 32.0 * v - 16.0);
         break;
-    case 13:
+    case AmpModel::kBat:
         // Turning the knob up closes the low pass from 10 kHz to 1 kHz.
         d.LowPass(64, 1000.0 + 9000.0 * (1.0 - (1.0 - DspExp(-3.0 * v)) * TaperScale()), 2.75);
         break;
-    case 14: {
+    case AmpModel::kPoltergeist: {
         const double t = GainTaper(v);
         d.Peak(82, 300.0 + 2700.0 * t, 5.75, 3.0 * t + 8.1);
         d.Peak(83, 464, 2.3, -5.5 * t - 4.662);
         break;
     }
-    case 15: {
+    case AmpModel::kNoiseSoldier: {
         const double u = DspPow(1.09051, 16.0 * knobs.treble - 8.0);
         double g = 6.0 * v - 3.0;
         if (g < 0.0) g *= 5.0;
@@ -281,16 +281,16 @@ void AmpModels::DesignTreble() {
     const PeakKnob& peak = kTreblePeak[model];
     if (peak.width > 0.0) d.Peak(66, peak.freq, peak.width, KnobDb(v));
     switch (model) {
-    case 7:
+    case AmpModel::kMetalCharter:
         d.Peak(66, 1800, 2.7, 27.0 * v - 12.0);
         break;
-    case 14:
+    case AmpModel::kPoltergeist:
         modulationOn = v > 0.0;
         break;
-    case 15:
+    case AmpModel::kNoiseSoldier:
         d.HighShelf(84, 1500, 3, 16.0 * v - 8.0);
         break;
     default:
-        break; // model 13 has no treble knob
+        break; // the Bat has no treble knob
     }
 }

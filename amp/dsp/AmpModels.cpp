@@ -8,45 +8,45 @@ double AmpModels::Process(double x) {
 
 double AmpModels::RunModel(double u) {
     switch (model) {
-    case 0:
+    case AmpModel::kClean1:
         return S(66, S(65, S(64, CleanOneOrTwo(3.9 * u, true))));
-    case 1:
+    case AmpModel::kClean2:
         return S(66, S(65, S(64, CleanOneOrTwo(2.0 * u, false))));
-    case 2:
+    case AmpModel::kClean3:
         return S(66, S(65, S(64, CleanThree(1.5 * u))));
-    case 3:
+    case AmpModel::kClean4:
         return S(66, S(65, S(64, CleanFour(1.1 * u))));
-    case 4:
+    case AmpModel::kPiezoAcoustic:
         return S(66, S(65, S(64, Piezo(u))));
-    case 5:
+    case AmpModel::kTubeCreamer:
         return S(66, S(65, S(64, Creamer(u))));
-    case 6:
+    case AmpModel::kFuzzz:
         return S(66, S(65, AsymClip(S(64, u), 0.3, drive)));
-    case 7: {
+    case AmpModel::kMetalCharter: {
         const double a = S(64, S(80, u));
         const double c = SoftClip(a, 0.5, drive);
         return S(66, S(65, S(83, S(82, S(81, 0.5 * c)))));
     }
-    case 8: {
+    case AmpModel::kMetalMachine: {
         const double one = MachineOne(u);
         return S(66, S(65, S(64, one + MachineTwo(u))));
     }
-    case 9: {
+    case AmpModel::kMetalStyle: {
         const double one = StyleOne(u);
         const double two = StyleTwo(u);
         return S(66, S(65, StyleFour(one + two + Creamer(u))));
     }
-    case 10:
+    case AmpModel::kJgm900:
         return S(66, S(65, S(64, MachineThree(Jgm(u)))));
-    case 11: {
+    case AmpModel::kDirtyBox: {
         const double one = DirtyOne(u);
         return S(66, S(65, S(64, one + DirtyTwo(u))));
     }
-    case 12:
+    case AmpModel::kDarktorsion:
         return S(66, S(65, S(64, Darktorsion(u))));
-    case 13:
+    case AmpModel::kBat:
         return Bat(u);
-    case 14:
+    case AmpModel::kPoltergeist:
         return Poltergeist(u);
     default:
         return Soldier(u);

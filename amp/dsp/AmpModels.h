@@ -1,5 +1,7 @@
 #pragma once
 
+#include "AmpModelIds.h"
+
 class DspBank;
 
 // The sixteen amplifier models between the gate and the cabinet, with their shared knobs and the
@@ -14,9 +16,9 @@ class DspBank;
 // and do no I/O. ProcessBlock gives bit-identical output to n calls of Process.
 class AmpModels {
 public:
-    static constexpr int kModelCount = 16;
+    static constexpr int kModelCount = AmpModel::kCount;
 
-    // Called once at start-up, after the bank's delay lines exist. Designs model 0 and the tone
+    // Called once at start-up, after the bank's delay lines exist. Designs the first model and the tone
     // stack with every knob at 0.5, so the amp sounds before the first parameter change.
     // With rateFactor k > 1 the models run at sampleRate = k times the host rate: the combs keep
     // the sample counts they have at the host rate times k (see ModelDesigner::Row).
@@ -69,7 +71,7 @@ private:
         double middle = 0.5;
         double treble = 0.5;
     };
-    // Model 14's two-tap pitch shifter: 4 Hz delay ramps half a period apart, crossfaded by a
+    // The Poltergeist's two-tap pitch shifter: 4 Hz delay ramps half a period apart, crossfaded by a
     // triangle locked to the first ramp.
     struct Shifter {
         double phase1 = 0.0;
@@ -134,7 +136,7 @@ private:
 
     double drive = 1.0;        // D
     double drive2 = 1.0;       // D2, the creamer's first clip
-    double stageDrive = 21.0;  // D9, model 9's second stage
+    double stageDrive = 21.0;  // D9, the Metal Style's second stage
     double toneMix = -0.4;     // M
     double resonanceMix = 0.0; // K
     double volume = 1.0;       // V

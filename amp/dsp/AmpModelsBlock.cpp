@@ -32,30 +32,30 @@ void AmpModels::RunChunk(double* x, int n) {
     int postCount = 5;
     if (!RunNetwork(x, t1, n, post, postCount)) {
         switch (model) {
-        case 4:
+        case AmpModel::kPiezoAcoustic:
             EACH t1[i] = Piezo(x[i]);
             break;
-        case 5:
+        case AmpModel::kTubeCreamer:
             EACH t1[i] = Creamer(x[i]);
             break;
-        case 6:
+        case AmpModel::kFuzzz:
             EACH t1[i] = AsymClip(S(64, x[i]), 0.3, drive);
             post = kMidTone, postCount = 4;
             break;
-        case 7: {
+        case AmpModel::kMetalCharter: {
             static const int kShape[] = {81, 82, 83};
             EACH t1[i] = 0.5 * SoftClip(S(64, S(80, x[i])), 0.5, drive);
             RunSectionChain(*bank, kShape, 3, t1, n);
             post = kMidTone, postCount = 4;
             break;
         }
-        case 13: {
+        case AmpModel::kBat: {
             static const int kBat[] = {81, 64, 82, 72, 71};
             EACH t1[i] = SoftClip(x[i] - B(0, x[i]), 0.5, drive);
             post = kBat;
             break;
         }
-        case 14: {
+        case AmpModel::kPoltergeist: {
             static const int kPolter[] = {82, 83, 84, 85, 72, 71};
             EACH {
                 double a = S(81, x[i]);

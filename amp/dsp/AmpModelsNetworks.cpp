@@ -40,9 +40,9 @@ bool AmpModels::RunNetwork(const double* x, double* w, int n, const int*& post, 
     postCount = 5;
     const double gain = knobs.gain;
     switch (model) {
-    case 0:
-    case 1: {
-        const double scale = model == 0 ? 3.9 : 2.0;
+    case AmpModel::kClean1:
+    case AmpModel::kClean2: {
+        const double scale = model == AmpModel::kClean1 ? 3.9 : 2.0;
         EACH {
             u[i] = scale * x[i];
             e[i] = u[i] - B(4, u[i]);
@@ -55,15 +55,16 @@ bool AmpModels::RunNetwork(const double* x, double* w, int n, const int*& post, 
             const double c11 = COMB(11, 0.99, c[i]);
             const double r = (c11 + c9) * 0.5;
             const double s = c8 + c10 + p[i];
-            const double o = model == 0 ? SoftClip(S(115, s), 0.5, 2.0 * gain) : SoftClip(s, 0.5, 3.0 * gain);
+            const double o = model == AmpModel::kClean1 ? SoftClip(S(115, s), 0.5, 2.0 * gain)
+                                                        : SoftClip(s, 0.5, 3.0 * gain);
             w[i] = ((1.0 - gain) * s + gain * o + r) * 0.5;
         }
         post = kCleanOnePost, postCount = 6;
         return true;
     }
-    case 2:
-    case 3: {
-        const double scale = model == 2 ? 1.5 : 1.1;
+    case AmpModel::kClean3:
+    case AmpModel::kClean4: {
+        const double scale = model == AmpModel::kClean3 ? 1.5 : 1.1;
         EACH {
             u[i] = scale * x[i];
             e[i] = u[i] - B(4, u[i]);
@@ -75,7 +76,7 @@ bool AmpModels::RunNetwork(const double* x, double* w, int n, const int*& post, 
             const double c10 = COMB(10, 0.73, d[i]);
             const double c11 = COMB(11, 0.99, c[i]);
             const double r = (c11 + c9) * 0.5;
-            if (model == 2) {
+            if (model == AmpModel::kClean3) {
                 const double s = f[i] + p[i];
                 u[i] = s;
                 e[i] = c10 + r + c8;
@@ -86,14 +87,14 @@ bool AmpModels::RunNetwork(const double* x, double* w, int n, const int*& post, 
                 w[i] = ((1.0 - gain) * h + gain * o) * 0.5;
             }
         }
-        if (model == 3) return true;
+        if (model == AmpModel::kClean4) return true;
         static const int kClip[] = {115, 116};
         RunSectionChain(*bank, kClip, 2, g, n);
         EACH w[i] = ((1.0 - gain) * u[i] + (3.0 - 2.0 * gain) * g[i] * gain + e[i]) * 0.5;
         post = kCleanThreePost, postCount = 6;
         return true;
     }
-    case 8: {
+    case AmpModel::kMetalMachine: {
         const SectionLane front[] = {{83, x, a, 0}, {84, a, a, 2}, {95, x, b, 0}, {96, b, b, 2}};
         RunSectionLanes(*bank, front, 4, n);
         EACH {
@@ -108,7 +109,7 @@ bool AmpModels::RunNetwork(const double* x, double* w, int n, const int*& post, 
         }
         return true;
     }
-    case 9: {
+    case AmpModel::kMetalStyle: {
         const double bass = knobs.bass;
         EACH u[i] = bass * x[i];
         const SectionLane front[] = {{83, x, a, 0}, {84, a, a, 2}, {106, a, a, 4}, {81, u, b, 0}};
@@ -141,8 +142,8 @@ bool AmpModels::RunNetwork(const double* x, double* w, int n, const int*& post, 
         post = kMidTone, postCount = 4;
         return true;
     }
-    case 10:
-    case 12: {
+    case AmpModel::kJgm900:
+    case AmpModel::kDarktorsion: {
         EACH e[i] = x[i] - B(4, x[i]);
         CombAndBodyLanes(*bank, x, e, a, b, c, d, f, p, n);
         EACH {
@@ -154,7 +155,7 @@ bool AmpModels::RunNetwork(const double* x, double* w, int n, const int*& post, 
         }
         static const int kFront[] = {115, 83, 84};
         RunSectionChain(*bank, kFront, 3, u, n);
-        if (model == 10) {
+        if (model == AmpModel::kJgm900) {
             EACH e[i] = A(3, SoftClip(u[i], 0.5, drive));
             const SectionLane back[] = {{85, e, a, 0}, {86, e, b, 0}, {107, b, b, 2}, {87, e, c, 0}};
             RunSectionLanes(*bank, back, 4, n);
@@ -178,7 +179,7 @@ bool AmpModels::RunNetwork(const double* x, double* w, int n, const int*& post, 
         }
         return true;
     }
-    case 11: {
+    case AmpModel::kDirtyBox: {
         const SectionLane front[] = {{98, x, a, 0}, {99, a, a, 2}, {103, a, a, 4},
                                      {95, x, b, 0}, {96, b, b, 2}, {104, b, b, 4}};
         RunSectionLanes(*bank, front, 6, n);

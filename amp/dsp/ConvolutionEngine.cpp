@@ -3,7 +3,6 @@
 #include "Fft.h"
 
 #include <algorithm>
-#include <cstring>
 #include <new>
 
 namespace {
@@ -74,68 +73,43 @@ bool ConvolutionEngine::LoadImpulse(const double* samples, int length) {
         stages.push_back(std::make_unique<ConvolutionEngineStage>(nullptr, 0, 0, 0, 0, kReserveBlock));
         loaded = false;
     }
-    output.assign(2 * static_cast<size_t>(kReserveBlock), 0.0);
-    outputRead = outputSize = 0;
-    outputChannelCount = 0;
-    outputPointers[0] = nullptr;
     feedIn = true;
     return loaded;
 }
 
-void ConvolutionEngine::FeedInput(const double* const* inputs, int count) {
-    outputChannelCount = 1;
-    if (!inputs || !inputs[0] || count <= 0) return;
+int ConvolutionEngine::Process(const double* in, double* out, int n) {
+    if (!in || !out || n <= 0) return 0;
+    int written = 0;
+    while (written < n) {
+        const int piece = std::min(n - written, kReserveBlock);
+        const int ready = ProcessPiece(in + written, out + written, piece);
+        written += ready;
+        if (ready < piece) break;
+    }
+    return written;
+}
+
+// The whole piece enters every stage before out is written, so out may alias in.
+int ConvolutionEngine::ProcessPiece(const double* in, double* out, int n) {
     if (feedIn) {
         // Middle stages start an eighth of their transform early so that their blocks do not all
         // complete in the same host block.
-        const int n = StageCount();
-        for (int i = 0; i < n; ++i) {
+        const int count = StageCount();
+        for (int i = 0; i < count; ++i) {
             ConvolutionEngineStage& s = *stages[i];
-            s.Align(i > 0 && i < n - 1 && !s.IsDirect() ? s.FftSize() / 8 : 0);
+            s.Align(i > 0 && i < count - 1 && !s.IsDirect() ? s.FftSize() / 8 : 0);
         }
         feedIn = false;
     }
     for (auto& s : stages)
-        s->Feed(inputs[0], count);
-}
-
-int ConvolutionEngine::ProduceOutput(int wanted) {
-    if (wanted <= 0) return 0;
-    int ready = wanted;
+        s->Feed(in, n);
+    int ready = n;
     for (const auto& s : stages)
         ready = std::min(ready, s->Available());
-    if (ready > 0) {
-        if (outputSize + ready > static_cast<int>(output.size())) {
-            const int unread = outputSize - outputRead;
-            std::memmove(output.data(), output.data() + outputRead, sizeof(double) * unread);
-            outputRead = 0;
-            outputSize = unread;
-            if (outputSize + ready > static_cast<int>(output.size())) output.resize(2 * (outputSize + ready));
-        }
-        double* dst = &output[outputSize];
-        std::fill_n(dst, ready, 0.0);
-        for (auto& s : stages)
-            s->TakeAdd(dst, ready);
-        outputSize += ready;
-    }
-    return std::min(wanted, outputSize - outputRead);
-}
-
-double* const* ConvolutionEngine::OutputChannels() {
-    outputPointers[0] = outputSize > outputRead ? &output[outputRead] : nullptr;
-    return outputPointers;
-}
-
-void ConvolutionEngine::ConsumeOutput(int count) {
-    outputRead = std::max(0, std::min(outputSize, outputRead + count));
-    if (outputRead == outputSize) {
-        outputRead = outputSize = 0;
-    } else if (outputRead > outputSize / 2) {
-        const int unread = outputSize - outputRead;
-        std::memmove(output.data(), output.data() + outputRead, sizeof(double) * unread);
-        outputRead = 0;
-        outputSize = unread;
-    }
+    std::fill_n(out, ready, 0.0);
+    for (auto& s : stages)
+        s->TakeAdd(out, ready);
+    return ready;
 }
 
 long long ConvolutionEngine::TransformCount() const {

@@ -19,10 +19,9 @@
 // fed is matched by one output sample in the same call, for any impulse length and any block size.
 //
 // Real-time contract: only LoadImpulse allocates (stage set-up, impulse transforms, buffers for
-// blocks of up to kReserveBlock samples). FeedInput, ProduceOutput, OutputChannels and
-// ConsumeOutput allocate nothing, take no lock and do no I/O, as long as each FeedInput brings at
-// most kReserveBlock samples and its output is consumed before the next (larger blocks work but
-// grow the buffers once). Not thread-safe: the owner serialises loading with processing.
+// blocks of kReserveBlock samples). Process allocates nothing, takes no lock, does no I/O and
+// throws nothing, for any block length (longer blocks are run in pieces of kReserveBlock). Not
+// thread-safe: the owner serialises loading with processing.
 class ConvolutionEngine {
 public:
     static constexpr int kReserveBlock = 4096;
@@ -43,20 +42,15 @@ public:
     static constexpr int kMaxImpulseLength = 1 << 23;
 
     // Replaces the impulse (channel 0 of the buffer; an empty buffer convolves to silence) and
-    // clears all signal state; samples that are not finite count as 0. The next FeedInput aligns
+    // clears all signal state; samples that are not finite count as 0. The next Process aligns
     // the stages. False when the memory for the impulse could not be had: the engine then
     // convolves to silence.
     bool LoadImpulse(const ImpulseBuffer& impulse);
     bool LoadImpulse(const double* samples, int length);
 
-    // Convolves count samples of inputs[0].
-    void FeedInput(const double* const* inputs, int count);
-    // Number of convolved samples ready, at most wanted.
-    int ProduceOutput(int wanted);
-    // Per output channel the first unread sample (null when none is ready).
-    double* const* OutputChannels();
-    int OutputChannelCount() const { return outputChannelCount; }
-    void ConsumeOutput(int count);
+    // Convolves n samples of in into out (which may be in) and returns how many it wrote: n, as
+    // every stage's delay is hidden; on a shortfall the rest of out is left as it was.
+    int Process(const double* in, double* out, int n);
 
     int StageCount() const { return static_cast<int>(stages.size()); }
     const ConvolutionEngineStage& Stage(int index) const { return *stages[index]; }
@@ -64,11 +58,9 @@ public:
     long long TransformCount() const;
 
 private:
+    // Feeds one piece of at most kReserveBlock samples and writes the samples every stage has ready.
+    int ProcessPiece(const double* in, double* out, int n);
+
     std::vector<std::unique_ptr<ConvolutionEngineStage>> stages;
-    std::vector<double> output;
-    int outputRead = 0;
-    int outputSize = 0;
-    int outputChannelCount = 0;
-    double* outputPointers[1] = {nullptr};
     bool feedIn = false;
 };

@@ -90,7 +90,9 @@ void Zero(double* out, int n) {
 
 } // namespace
 
-SignalChain::SignalChain() : convolution(new ConvolutionEngine), antiDenormal(kAntiDenormalSize, 0.0) {
+SignalChain::SignalChain()
+    : convolution(new ConvolutionEngine), convolved(ConvolutionEngine::kReserveBlock, 0.0),
+      antiDenormal(kAntiDenormalSize, 0.0) {
     Initialise(44100.0);
 }
 
@@ -394,9 +396,9 @@ std::unique_ptr<ConvolutionEngine> SignalChain::SwapConvolution(std::unique_ptr<
     return engine;
 }
 
-// Mixes the convolved block into both outputs, in pieces the engine holds without growing. A
-// block that is not finite stays out of the engine, where it would linger for the impulse's
-// length; RecoverFromNonFinite mutes it.
+// Mixes the convolved block into both outputs (which may be one buffer), a piece of at most
+// kReserveBlock samples at a time. A block that is not finite stays out of the engine, where it
+// would linger for the impulse's length; RecoverFromNonFinite mutes it.
 void SignalChain::ProcessConvolution(double* out0, double* out1, int frames) {
     double check = 0.0;
     for (int i = 0; i < frames; ++i)
@@ -404,22 +406,16 @@ void SignalChain::ProcessConvolution(double* out0, double* out1, int frames) {
     if (check != 0.0) return;
     const double wet = wetGain * irNorm;
     const double dry = dryGain;
+    double* const c = convolved.data();
     for (int done = 0; done < frames;) {
         const int n = std::min(frames - done, ConvolutionEngine::kReserveBlock);
         double* o0 = out0 + done;
         double* o1 = out1 + done;
-        const double* in[1] = {o0};
-        convolution->FeedInput(in, n);
-        int ready = convolution->ProduceOutput(n);
-        if (ready < n) ready = convolution->ProduceOutput(n);
-        if (ready > 0) {
-            const double* c = convolution->OutputChannels()[0];
-            for (int i = 0; i < ready; ++i) {
-                const double y = c[i] * wet + o0[i] * dry;
-                o0[i] = y;
-                o1[i] = y;
-            }
-            convolution->ConsumeOutput(ready);
+        const int ready = convolution->Process(o0, c, n);
+        for (int i = 0; i < ready; ++i) {
+            const double y = c[i] * wet + o0[i] * dry;
+            o0[i] = y;
+            o1[i] = y;
         }
         done += n;
     }

@@ -143,6 +143,7 @@ private:
     TunerDisplay* tunerDisplay = nullptr;
 
     std::unique_ptr<ConvolutionEngine> convolution; // never null
+    std::vector<double> convolved;                  // one piece of the engine's output
     double irNorm = 1.0;
     double dryGain = 0.0;
     double wetGain = 1.0;

@@ -38,7 +38,9 @@ protected:
         h.SetParameter(param, 0.0f);
     }
     void Click(int param) { Click(*host, param); }
-    void SelectModel(int m) { host->SetParameter(kAmpModel, static_cast<float>(m / 15.0)); }
+    void SelectModel(int m) {
+        host->SetParameter(kAmpModel, static_cast<float>(m / static_cast<double>(kLastModel)));
+    }
     double StripFrame() const { return At(kControlNameStrip)->Value() * 31.0; }
 
     // Mono output of a 220 Hz test tone through the plug-in.

@@ -1,5 +1,6 @@
 // What parameter changes do to the editor: the visible model panel, linked knobs, value texts,
 // the name strip, state restores, and host automation and MIDI reaching the sound.
+#include "AmpModelIds.h"
 #include "ChunkBytes.h"
 #include "EditorFixture.h"
 #include "IFileSelectorControl.h"
@@ -213,7 +214,7 @@ protected:
         EditorFixture::SetUp();
         Make(referenceHost, reference, referenceGraphics);
         for (HostedPlugin* h : {host.get(), referenceHost.get()}) {
-            h->SetParameter(kAmpModel, static_cast<float>(5 / 15.0));
+            h->SetParameter(kAmpModel, static_cast<float>(5 / static_cast<double>(kLastModel)));
             h->SetParameter(kModelSwitch + 5, 1.0f);
         }
         ASSERT_EQ(MaxDifference(Render(), Render(*referenceHost)), 0.0);
@@ -246,9 +247,9 @@ TEST_F(EditorSound, ControllerTwentyMovesTheSelectedModelsVolume) {
 
 namespace {
 TEST_F(EditorSound, ControllerForAKnobThePanelLacksStillMovesTheParameter) {
-    host->SetParameter(kAmpModel, 13.0f / 15.0f); // "Bat" has no bass knob on its panel
+    SelectModel(AmpModel::kBat); // no bass knob on its panel
     SendController(*host, 24, 127);
-    EXPECT_DOUBLE_EQ(plugin->ParamAt(kModelBass + 13)->Value(), 1.0);
+    EXPECT_DOUBLE_EQ(plugin->ParamAt(kModelBass + AmpModel::kBat)->Value(), 1.0);
     EXPECT_DOUBLE_EQ(plugin->ParamAt(kAmpBass)->Value(), 1.0);
 }
 } // namespace
@@ -382,7 +383,7 @@ TEST_F(EditorDispatch, ChainLampsAndCabinetPictureFollowWhatIsOn) {
     host->SetParameter(kModelSwitch, 1.0f); // model 0's own switch turns the amp on
     host->SetParameter(kEqHigh, 0.75f);
     Click(kIrToggle);
-    host->SetParameter(kCabPreset, 23.0f / 38.0f);
+    host->SetParameter(kCabPreset, 23.0f / kLastCabinet);
     for (int lamp : lamps)
         EXPECT_EQ(At(lamp)->Value(), 1.0) << "lamp " << lamp << " with everything on";
     host->SetParameter(kEqHigh, 0.5f);
@@ -401,7 +402,7 @@ TEST_F(EditorDispatch, ChainLampsAndCabinetPictureFollowWhatIsOn) {
         int cabinet = 0;
         while (cabinet < kNumCabinets && std::string(kCabinetNames[cabinet]) != picture.name) ++cabinet;
         ASSERT_LT(cabinet, kNumCabinets) << picture.name;
-        host->SetParameter(kCabPreset, static_cast<float>(cabinet / 38.0));
+        host->SetParameter(kCabPreset, static_cast<float>(cabinet / static_cast<double>(kLastCabinet)));
         EXPECT_NEAR(At(kControlCabinetPicture)->Value() * (kCabinetPictureFrames - 1), picture.frame, 1e-9)
             << picture.name;
         EXPECT_EQ(At(kControlLampCabinet)->Value(), cabinet == 0 ? 0.0 : 1.0) << picture.name;

@@ -82,7 +82,7 @@ TEST_F(EditorDrawing, EveryModelAndCabinetNameIsShownWholeInItsField) {
         ExpectWholeInField(132, kModelNames[m]);
     }
     for (int c = 0; c < kNumCabinets; ++c) {
-        host->SetParameter(kCabPreset, static_cast<float>(c / 38.0));
+        host->SetParameter(kCabPreset, static_cast<float>(c / static_cast<double>(kLastCabinet)));
         ExpectWholeInField(133, kCabinetNames[c]);
     }
     host->SetParameter(kIrDry, 0.0f);
@@ -129,7 +129,7 @@ namespace {
 // The cabinet picture comes after the about box and the response display in the control list;
 // it must not draw over them.
 TEST_F(EditorDrawing, CabinetPictureStaysUnderTheAboutBoxAndTheResponseDisplay) {
-    host->SetParameter(kCabPreset, 23.0f / 38.0f);
+    host->SetParameter(kCabPreset, 23.0f / kLastCabinet);
     auto expectClearOf = [this](std::initializer_list<int> above, const char* view) {
         const std::set<int> picture = Footprint(kControlCabinetPicture, Whole());
         EXPECT_FALSE(picture.empty()) << view;

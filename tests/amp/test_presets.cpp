@@ -224,7 +224,8 @@ TEST_F(PresetLibraryTest, ImpulseFollowsTheVersion) {
 
 TEST_F(PresetLibraryTest, NextAndPreviousStepThroughTheBank) {
     for (const char* name : {"a", "b", "c"})
-        WriteFile(Bank("Alpha") + name + ".vzp", PresetBytes("kvzp03", Values(17, (name[0] - 'a') / 15.0f)));
+        WriteFile(Bank("Alpha") + name + ".vzp",
+                  PresetBytes("kvzp03", Values(17, (name[0] - 'a') / static_cast<float>(kLastModel))));
     plugin->UsePresetFolder(root);
     Click(kPresetNext);
     EXPECT_EQ(plugin->CurrentPreset(), 1);
@@ -241,7 +242,8 @@ TEST_F(PresetLibraryTest, BrowserOpensScrollsAndLoadsAClickedRow) {
     char name[16];
     for (int i = 0; i < 25; ++i) {
         std::snprintf(name, sizeof(name), "p%02d.vzp", i);
-        WriteFile(Bank("Alpha") + name, PresetBytes("kvzp03", Values(17, (i % 16) / 15.0f)));
+        WriteFile(Bank("Alpha") + name,
+                  PresetBytes("kvzp03", Values(17, (i % kNumModels) / static_cast<float>(kLastModel))));
     }
     WriteFile(Bank("Zeta") + "z.vzp", PresetBytes("kvzp03", Values(17, 0.0f)));
     plugin->UsePresetFolder(root);
@@ -304,7 +306,8 @@ TEST_F(PresetLibraryTest, EveryProgramOfALargeBankSelectsItsOwnPreset) {
     char name[16];
     for (int i = 0; i < 100; ++i) {
         std::snprintf(name, sizeof(name), "p%03d.vzp", i);
-        WriteFile(Bank("Alpha") + name, PresetBytes("kvzp03", Values(17, (i % 16) / 15.0f)));
+        WriteFile(Bank("Alpha") + name,
+                  PresetBytes("kvzp03", Values(17, (i % kNumModels) / static_cast<float>(kLastModel))));
     }
     plugin->UsePresetFolder(root);
     for (int i = 0; i < 100; ++i) {

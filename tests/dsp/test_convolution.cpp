@@ -42,15 +42,10 @@ std::vector<double> RunEngine(ConvolutionEngine& engine, const std::vector<doubl
     y.reserve(x.size());
     for (size_t pos = 0; pos < x.size();) {
         const int n = std::min<int>(blockSize > 0 ? blockSize : sizes(rng), x.size() - pos);
-        const double* in[1] = {x.data() + pos};
-        engine.FeedInput(in, n);
-        int ready = engine.ProduceOutput(n);
-        if (ready < n) ready = engine.ProduceOutput(n);
+        y.resize(pos + n);
+        const int ready = engine.Process(x.data() + pos, y.data() + pos, n);
         EXPECT_EQ(ready, n) << "block at " << pos << " came back short";
         if (ready < n) return y;
-        const double* c = engine.OutputChannels()[0];
-        y.insert(y.end(), c, c + ready);
-        engine.ConsumeOutput(ready);
         pos += n;
     }
     return y;
@@ -258,24 +253,16 @@ TEST(ConvolutionEngine, TenSecondImpulseAt96kHz) {
         ASSERT_NEAR(y[c.first], c.second, 1e-6 * peak) << c.first;
 }
 
-TEST(ConvolutionEngine, EmptyImpulseAndOutputBookkeeping) {
+TEST(ConvolutionEngine, EmptyImpulseConvolvesToSilenceInPlace) {
     ConvolutionEngine engine;
-    EXPECT_EQ(engine.OutputChannels()[0], nullptr);
     engine.LoadImpulse(ImpulseBuffer{});
     EXPECT_EQ(engine.StageCount(), 1);
-    const std::vector<double> x = Noise(100, 1.0, 50);
-    const double* in[1] = {x.data()};
-    engine.FeedInput(in, 100);
-    EXPECT_EQ(engine.OutputChannelCount(), 1);
-    EXPECT_EQ(engine.ProduceOutput(60), 60);
-    EXPECT_EQ(engine.ProduceOutput(100), 100); // 60 unread + 40 more
-    for (int i = 0; i < 100; ++i)
-        ASSERT_EQ(engine.OutputChannels()[0][i], 0.0);
-    engine.ConsumeOutput(30);
-    EXPECT_EQ(engine.ProduceOutput(100), 70);
-    engine.ConsumeOutput(1000);
-    EXPECT_EQ(engine.OutputChannels()[0], nullptr);
-    EXPECT_EQ(engine.ProduceOutput(10), 0);
+    // In place, and longer than the engine's reserve, which runs in pieces.
+    std::vector<double> x = Noise(ConvolutionEngine::kReserveBlock + 100, 1.0, 50);
+    EXPECT_EQ(engine.Process(x.data(), x.data(), static_cast<int>(x.size())), static_cast<int>(x.size()));
+    EXPECT_EQ(Peak(x), 0.0);
+    EXPECT_EQ(engine.Process(x.data(), x.data(), 0), 0);
+    EXPECT_EQ(engine.Process(nullptr, x.data(), 10), 0);
 }
 
 TEST(ConvolutionEngine, NonFiniteImpulseSamplesCountAsSilence) {
