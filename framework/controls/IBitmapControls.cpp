@@ -6,8 +6,8 @@ IBitmapControl::IBitmapControl(IPluginBase* owner, int x, int y, int param, cons
     : IControl(owner, IRect(x, y, x + s.width, y + s.FrameHeight()), param, blendMethod), strip(s) {}
 
 bool IBitmapControl::Draw(IEditorGraphics* graphics) {
-    const IBlendSpec spec = Blend();
-    graphics->DrawFrame(strip, rect, FrameForValue(strip.frames, value), &spec);
+    const IBlendSpec blend = Blend();
+    graphics->DrawFrame(strip, rect, FrameForValue(strip.frames, value), &blend);
     return true;
 }
 
@@ -37,8 +37,8 @@ bool IBitmapOverlayControl::HitTest(int x, int y) {
 bool IBitmapOverlayControl::Draw(IEditorGraphics* graphics) {
     const double shown = value;
     if (shown < 0.5) return true;
-    const IBlendSpec spec = Blend();
-    graphics->DrawFrame(strip, rect, FrameForValue(strip.frames, shown), &spec);
+    const IBlendSpec blend = Blend();
+    graphics->DrawFrame(strip, rect, FrameForValue(strip.frames, shown), &blend);
     return true;
 }
 
@@ -54,7 +54,7 @@ void IButtonSwitchControl::OnMouseUp(int, int, const IMouseKeys&) {
 }
 
 bool IButtonSwitchControl::Draw(IEditorGraphics* graphics) {
-    const IBlendSpec spec = Blend();
-    graphics->DrawFrame(strip, rect, pressed ? 2 : 1, &spec);
+    const IBlendSpec blend = Blend();
+    graphics->DrawFrame(strip, rect, pressed ? 2 : 1, &blend);
     return true;
 }

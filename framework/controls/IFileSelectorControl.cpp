@@ -28,11 +28,11 @@ void IFileSelectorControl::OnMouseDown(int, int, const IMouseKeys&) {
 }
 
 bool IFileSelectorControl::Draw(IEditorGraphics* graphics) {
-    const IBlendSpec spec = Blend();
+    const IBlendSpec blend = Blend();
     if (strip.frames == 2) {
-        graphics->DrawFrame(strip, rect, state == kDialogOpen ? 2 : 1, &spec);
+        graphics->DrawFrame(strip, rect, state == kDialogOpen ? 2 : 1, &blend);
     } else if (state == kDialogOpen) {
-        graphics->DrawBitmap(strip, rect, 0, 0, &spec);
+        graphics->DrawBitmap(strip, rect, 0, 0, &blend);
     }
     return true;
 }

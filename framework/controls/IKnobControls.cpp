@@ -26,8 +26,8 @@ IKnobMultiControl::IKnobMultiControl(IPluginBase* owner, int x, int y, int param
     : IKnobControl(owner, IRect(x, y, x + s.width, y + s.FrameHeight()), param, dir, gear), strip(s) {}
 
 bool IKnobMultiControl::Draw(IEditorGraphics* graphics) {
-    const IBlendSpec spec = Blend();
-    graphics->DrawFrame(strip, rect, FrameForValue(strip.frames, value), &spec);
+    const IBlendSpec blend = Blend();
+    graphics->DrawFrame(strip, rect, FrameForValue(strip.frames, value), &blend);
     return true;
 }
 
@@ -42,8 +42,8 @@ bool INeedleKnobControl::Draw(IEditorGraphics* graphics) {
     const float cx = static_cast<float>(rect.left + rect.right) / 2.0f;
     const float cy = static_cast<float>(rect.top + rect.bottom) / 2.0f;
     const float s = std::sin(a), c = std::cos(a);
-    const IBlendSpec spec = Blend();
+    const IBlendSpec blend = Blend();
     graphics->DrawLine(colour, cx + innerRadius * s, cy - innerRadius * c, cx + outerRadius * s,
-                       cy - outerRadius * c, &spec, true);
+                       cy - outerRadius * c, &blend, true);
     return true;
 }

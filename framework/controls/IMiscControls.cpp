@@ -44,8 +44,8 @@ bool ISliderControl::Draw(IEditorGraphics* graphics) {
         const int offset = static_cast<int>(travel * (1.0 - shown));
         place = IRect(rect.left, rect.top + offset, rect.left + handle.width, rect.top + offset + h);
     }
-    const IBlendSpec spec = Blend();
-    graphics->DrawFrame(handle, place, 1, &spec);
+    const IBlendSpec blend = Blend();
+    graphics->DrawFrame(handle, place, 1, &blend);
     return true;
 }
 
