@@ -1,9 +1,11 @@
-// What the editor shows after a change: the touched parameter's name, value bar and text,
-// which model panel is visible, and the tuner and impulse views.
+#include "EditorFeedback.h"
+
+#include "EditorControls.h"
 #include "EditorIndices.h"
 #include "IEditorGraphics.h"
 #include "ITextControls.h"
-#include "VulpanePlugin.h"
+#include "ParameterIds.h"
+#include "PluginServices.h"
 
 #include <cstdio>
 #include <cstring>
@@ -37,9 +39,8 @@ int CabinetPictureOf(int cabinet) {
     return kCabinetSpeakers[cabinet];
 }
 
-IEditorGraphics* VulpanePlugin::Graphics() const { return graphics; }
-
-bool VulpanePlugin::HasControlFor(int paramIndex) const {
+bool EditorFeedback::HasControlFor(int paramIndex) const {
+    IEditorGraphics* graphics = plugin.Graphics();
     if (!graphics) return false;
     for (int i = 0; i < graphics->ControlCount(); ++i)
         if (graphics->ControlAt(i)->ParamIdx() == paramIndex) return true;
@@ -48,37 +49,49 @@ bool VulpanePlugin::HasControlFor(int paramIndex) const {
 
 // The strip, the bar and the text always change together, so the display never shows one
 // parameter's name over another's value.
-void VulpanePlugin::ShowFeedback(int stripFrame, double bar, const char* text) {
+void EditorFeedback::Show(int stripFrame, double bar, const char* text) {
+    IEditorGraphics* graphics = plugin.Graphics();
     if (!graphics) return;
+    const EditorControls& controls = plugin.Controls();
     graphics->PushControlValue(controls.nameStrip, static_cast<double>(stripFrame) / kStripFrames);
     graphics->PushControlValue(controls.valueBar, bar);
-    if (auto* control = dynamic_cast<ITextControl*>(graphics->ControlAt(controls.valueText)))
-        control->ApplyPluginText(text ? text : "");
+    ShowText(controls.valueText, text ? text : "");
 }
 
-void VulpanePlugin::ShowFeedbackFormat(int stripFrame, double bar, const char* format, double value) {
+void EditorFeedback::ShowFormat(int stripFrame, double bar, const char* format, double value) {
     char text[64];
     std::snprintf(text, sizeof(text), format, value);
-    ShowFeedback(stripFrame, bar, text);
+    Show(stripFrame, bar, text);
 }
 
-void VulpanePlugin::ShowLamp(int controlIndex, bool lit) {
-    if (graphics) graphics->PushControlValue(controlIndex, lit ? 1.0 : 0.0);
-}
-
-void VulpanePlugin::ShowCabinet(int cabinet) {
+// Neither allocates: the tuner's reading comes through here from the audio path.
+void EditorFeedback::ShowText(int controlIndex, const char* text) {
+    IEditorGraphics* graphics = plugin.Graphics();
     if (!graphics) return;
-    ShowLamp(controls.lampCabinet, cabinet != 0);
-    graphics->PushControlValue(controls.cabinetPicture,
+    if (auto* control = dynamic_cast<ITextControl*>(graphics->ControlAt(controlIndex)))
+        control->ApplyPluginText(text);
+}
+
+void EditorFeedback::ShowLamp(int controlIndex, bool lit) {
+    if (IEditorGraphics* graphics = plugin.Graphics()) graphics->PushControlValue(controlIndex, lit ? 1.0 : 0.0);
+}
+
+void EditorFeedback::ShowCabinet(int cabinet) {
+    IEditorGraphics* graphics = plugin.Graphics();
+    if (!graphics) return;
+    ShowLamp(plugin.Controls().lampCabinet, cabinet != 0);
+    graphics->PushControlValue(plugin.Controls().cabinetPicture,
                                static_cast<double>(CabinetPictureOf(cabinet)) / (kCabinetPictureFrames - 1));
 }
 
-void VulpanePlugin::ShowControl(int controlIndex, bool show) {
+void EditorFeedback::ShowControl(int controlIndex, bool show) {
+    IEditorGraphics* graphics = plugin.Graphics();
     if (!graphics) return;
     if (IControl* control = graphics->ControlAt(controlIndex)) control->Hide(!show);
 }
 
-void VulpanePlugin::SwitchPanel(int model) {
+void EditorFeedback::SwitchPanel(int model) {
+    IEditorGraphics* graphics = plugin.Graphics();
     if (!graphics) return;
     for (int index = kModelSwitch; index < kModelTreble + kNumModels; ++index) graphics->HideParam(index, true);
     if (impulsePanelShown || model < 0 || model >= kNumModels) return;
@@ -90,26 +103,25 @@ void VulpanePlugin::SwitchPanel(int model) {
                   {kModelTreble, kAmpTreble}};
     for (const auto& copy : copies) graphics->HideParam(copy.block + model, false);
     // A restored state keeps the copies it stored; the editor then shows the stored values.
-    if (restoringState) return;
+    if (plugin.Restoring()) return;
     for (const auto& copy : copies)
-        graphics->MoveParameterControls(copy.block + model, ParamAt(copy.shared)->Normalized());
+        graphics->MoveParameterControls(copy.block + model, plugin.ParamNormalized(copy.shared));
 }
 
-void VulpanePlugin::ShowTunerView(bool tuner) {
-    if (!graphics) return;
-    for (int index :
-         {controls.nameStrip, controls.valueBar, controls.valueText, controls.bankName, controls.presetName})
-        ShowControl(index, !tuner);
-    for (int index : controls.TunerView())
-        ShowControl(index, tuner);
-    graphics->HideParam(kTuningNext, !tuner);
+void EditorFeedback::PressImpulsePanel(double v, int model) {
+    if (v > 0.5) {
+        impulsePanelShown = !impulsePanelShown;
+        plugin.MoveParameter(kIrPanelLed, impulsePanelShown ? 1.0 : 0.0);
+    }
+    ShowImpulsePanel(impulsePanelShown, model);
 }
 
-void VulpanePlugin::ShowImpulsePanel(bool shown) {
+void EditorFeedback::ShowImpulsePanel(bool shown, int model) {
+    IEditorGraphics* graphics = plugin.Graphics();
     if (!graphics) return;
-    ShowControl(controls.responseFrame, shown);
-    ShowControl(controls.response, shown);
+    ShowControl(plugin.Controls().responseFrame, shown);
+    ShowControl(plugin.Controls().response, shown);
     graphics->HideParam(kIrDry, !shown);
     graphics->HideParam(kIrWet, !shown);
-    SwitchPanel(shown ? -1 : currentModel);
+    SwitchPanel(shown ? -1 : model);
 }

@@ -1,12 +1,16 @@
 // The work of an impulse load, on the loader thread: reading and parsing the file (or taking
 // the copy a song carried), resampling to the host rate and preparing a convolution engine. Only
 // the hand-over takes the plug-in lock, for a constant-time swap between two audio blocks.
+#include "ImpulseLibrary.h"
+
 #include "ConvolutionEngine.h"
+#include "EditorControls.h"
 #include "FileReader.h"
 #include "FolderListing.h"
 #include "IEditorGraphics.h"
 #include "IFreqResponseControl.h"
-#include "VulpanePlugin.h"
+#include "PluginServices.h"
+#include "SignalChain.h"
 #include "WavImpulse.h"
 
 #include <algorithm>
@@ -105,8 +109,8 @@ std::string FileNameOf(const std::string& path) {
 }
 } // namespace
 
-// What a finished load hands to the plug-in.
-struct VulpanePlugin::ImpulseResult {
+// What a finished load hands to the library.
+struct ImpulseLibrary::Result {
     std::string error; // empty on success
     bool missing = false;
     bool fromCopy = false;
@@ -118,44 +122,43 @@ struct VulpanePlugin::ImpulseResult {
     std::vector<std::string> files; // the WAV files beside the file read
 };
 
-void VulpanePlugin::RequestImpulse(ImpulseRequest request) {
+void ImpulseLibrary::Request(ImpulseRequest request) {
     auto shared = std::make_shared<const ImpulseRequest>(std::move(request));
-    if (impulseLoader.Post([this, shared](uint64_t serial) { RunImpulseLoad(*shared, serial); }) != 0)
-        impulseRequest = shared;
+    if (loader.Post([this, shared](uint64_t serial) { Run(*shared, serial); }) != 0) pending = shared;
 }
 
-void VulpanePlugin::RunImpulseLoad(const ImpulseRequest& request, uint64_t serial) {
+void ImpulseLibrary::Run(const ImpulseRequest& request, uint64_t serial) {
     try {
-        PrepareImpulse(request, serial);
+        Prepare(request, serial);
     } catch (const std::bad_alloc&) {
-        ImpulseResult failed;
+        Result failed;
         failed.error = "Not enough memory for the impulse.";
-        ApplyImpulseLoad(request, failed, serial);
+        Apply(request, failed, serial);
     }
 }
 
-void VulpanePlugin::PrepareImpulse(const ImpulseRequest& request, uint64_t serial) {
-    ImpulseResult result;
-    std::shared_ptr<const ImpulseSource> source;
+void ImpulseLibrary::Prepare(const ImpulseRequest& request, uint64_t serial) {
+    Result result;
+    std::shared_ptr<const ImpulseSource> impulse;
     std::string file;
     if (!request.path.empty()) {
         file = ExistingImpulsePath(request.path);
-        source = ReadImpulseFile(file, result.error, result.missing);
+        impulse = ReadImpulseFile(file, result.error, result.missing);
     }
-    if (impulseLoader.Superseded(serial)) return;
+    if (loader.Superseded(serial)) return;
     // The song's own copy wins over a file that is not the one it was saved with.
-    if (request.carried && !(source && SameImpulse(*source, *request.carried)))
+    if (request.carried && !(impulse && SameImpulse(*impulse, *request.carried)))
         if (auto copy = UsableCopy(request.carried)) {
-            source = std::move(copy);
+            impulse = std::move(copy);
             result.fromCopy = true;
         }
-    if (source && !result.fromCopy) result.file = file;
-    impulseLoader.HoldPoint(serial);
-    if (!source && result.error.empty()) result.error = "The impulse saved with the song is damaged.";
-    if (source) {
+    if (impulse && !result.fromCopy) result.file = file;
+    loader.HoldPoint(serial);
+    if (!impulse && result.error.empty()) result.error = "The impulse saved with the song is damaged.";
+    if (impulse) {
         result.error.clear();
         std::vector<double> samples;
-        WavStatus status = ResampleImpulse(source->samples, source->rate, request.rate,
+        WavStatus status = ResampleImpulse(impulse->samples, impulse->rate, request.rate,
                                            ConvolutionEngine::kMaxImpulseLength, samples);
         if (status == WavStatus::kOk) {
             result.norm = ImpulseNorm(samples);
@@ -163,68 +166,70 @@ void VulpanePlugin::PrepareImpulse(const ImpulseRequest& request, uint64_t seria
         }
         if (status != WavStatus::kOk) {
             result.error = WavStatusText(status) + request.path;
-        } else if (!impulseLoader.Superseded(serial)) {
+        } else if (!loader.Superseded(serial)) {
             result.engine = std::make_unique<ConvolutionEngine>();
             if (!result.engine->LoadImpulse(samples.data(), static_cast<int>(samples.size())))
                 result.error = "Not enough memory for the impulse.";
             samples.resize(std::min(samples.size(), size_t(4096)));
             result.start = std::move(samples);
-            result.source = std::move(source);
+            result.source = std::move(impulse);
         }
         if (!result.file.empty()) {
             const std::string name = FileNameOf(result.file);
             result.files = WavFilesIn(result.file.substr(0, result.file.size() - name.size()));
         }
     }
-    if (impulseLoader.Superseded(serial)) return;
-    ApplyImpulseLoad(request, result, serial);
+    if (loader.Superseded(serial)) return;
+    Apply(request, result, serial);
 }
 
-void VulpanePlugin::ApplyImpulseLoad(const ImpulseRequest& request, ImpulseResult& result, uint64_t serial) {
+void ImpulseLibrary::Apply(const ImpulseRequest& request, Result& result, uint64_t serial) {
     // Whatever is replaced is freed after the lock is released, on this thread.
     std::unique_ptr<ConvolutionEngine> replaced;
     std::shared_ptr<const ImpulseSource> replacedSource;
     std::vector<std::string> replacedFiles;
-    ScopedLock<PluginLock> hold(pluginLock);
-    if (impulseLoader.Superseded(serial)) return;
-    impulseRequest.reset();
+    ScopedLock<PluginLock> hold(plugin.PluginMutex());
+    if (loader.Superseded(serial)) return;
+    pending.reset();
+    SignalChain& chain = plugin.Chain();
     if (request.rate != chain.SampleRate()) {
         // The host rate changed while this one was prepared: prepare it again.
         ImpulseRequest again = request;
         again.rate = chain.SampleRate();
-        RequestImpulse(std::move(again));
+        Request(std::move(again));
         return;
     }
     if (!result.error.empty()) {
-        impulseError = result.error;
+        error = result.error;
         const std::string name = FileNameOf(request.path);
-        ShowImpulseField(name + (result.missing ? " (missing)" : " (not loaded)"));
+        ShowField(name + (result.missing ? " (missing)" : " (not loaded)"));
         if (!request.quiet) QueueMessage(result.error);
         return;
     }
     replaced = chain.SwapConvolution(std::move(result.engine), result.norm);
-    impulseInstalledRate = request.rate;
-    impulseError.clear();
-    if (!result.file.empty()) impulsePath = result.file;
-    replacedSource = std::move(impulseSource);
-    impulseSource = result.source;
-    if (!request.path.empty()) impulseSourcePath = impulsePath;
-    const std::string name = FileNameOf(impulsePath);
+    installedRate = request.rate;
+    error.clear();
+    if (!result.file.empty()) storedPath = result.file;
+    replacedSource = std::move(source);
+    source = result.source;
+    if (!request.path.empty()) sourcePath = storedPath;
+    const std::string name = FileNameOf(storedPath);
     if (!result.file.empty()) {
-        impulseFolder = impulsePath.substr(0, impulsePath.size() - name.size());
-        replacedFiles = std::move(impulseFiles);
-        impulseFiles = std::move(result.files);
-        impulseNames.clear();
-        impulseIndex = -1;
-        for (size_t i = 0; i < impulseFiles.size(); ++i) {
-            const std::string& file = impulseFiles[i];
-            impulseNames.push_back(file.substr(0, file.rfind('.')));
-            if (file == name) impulseIndex = static_cast<int>(i);
+        folder = storedPath.substr(0, storedPath.size() - name.size());
+        replacedFiles = std::move(files);
+        files = std::move(result.files);
+        names.clear();
+        entry = -1;
+        for (size_t i = 0; i < files.size(); ++i) {
+            const std::string& file = files[i];
+            names.push_back(file.substr(0, file.rfind('.')));
+            if (file == name) entry = static_cast<int>(i);
         }
     }
-    if (!request.path.empty()) ShowImpulseField(result.fromCopy ? name + " (from song)" : name.substr(0, name.rfind('.')));
+    if (!request.path.empty()) ShowField(result.fromCopy ? name + " (from song)" : name.substr(0, name.rfind('.')));
+    IEditorGraphics* graphics = plugin.Graphics();
     if (!graphics) return;
-    if (auto* response = dynamic_cast<IFreqResponseControl*>(graphics->ControlAt(controls.response))) {
+    if (auto* response = dynamic_cast<IFreqResponseControl*>(graphics->ControlAt(plugin.Controls().response))) {
         std::vector<double> start(static_cast<size_t>(std::max(response->AnalysisSize(), 0)), 0.0);
         std::copy_n(result.start.begin(), std::min(start.size(), result.start.size()), start.begin());
         response->SetSampleRate(chain.SampleRate());

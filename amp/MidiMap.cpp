@@ -39,7 +39,7 @@ void VulpanePlugin::ProcessMidi(const MidiMessage& message) {
         }
     } else if (kind == kProgramChange) {
         // Loads the preset with that index in the open bank; nothing when the bank is empty.
-        SelectProgram(message.data1);
+        presetBrowser.SelectProgram(message.data1);
         ReportToHost(kPresetPosition, ParamAt(kPresetPosition)->Normalized());
     }
 }

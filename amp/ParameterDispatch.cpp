@@ -1,5 +1,6 @@
 // What every parameter change does: DSP designs, linked parameters, step buttons and the
-// editor's feedback. Runs under the plug-in lock; nested changes re-enter on the same thread.
+// editor's feedback; the preset browser, tuner view, impulse library and impulse panel handle
+// their own parameters. Runs under the plug-in lock; nested changes re-enter on the same thread.
 #include "AmpModelIds.h"
 #include "EditorIndices.h"
 #include "VulpanePlugin.h"
@@ -129,7 +130,7 @@ void VulpanePlugin::ParameterChanged(int index) {
     case kAmpModel:
         currentModel = Clamp(static_cast<int>(v), 0, kLastModel);
         chain.Amp().SelectModel(currentModel);
-        SwitchPanel(currentModel);
+        feedback.SwitchPanel(currentModel);
         break;
     case kAmpVolume:
         chain.Amp().SetVolume(v);
@@ -162,7 +163,7 @@ void VulpanePlugin::ParameterChanged(int index) {
     case kCabPreset:
         currentCabinet = Clamp(static_cast<int>(v), 0, kLastCabinet);
         chain.SetCabPreset(currentCabinet);
-        ShowCabinet(currentCabinet);
+        feedback.ShowCabinet(currentCabinet);
         break;
     case kEqLow:
         chain.SetEqLow(v);
@@ -213,7 +214,7 @@ void VulpanePlugin::ParameterChanged(int index) {
         if (v > 0.5) {
             currentModel = Clamp(currentModel + (index == kModelNext ? 1 : -1), 0, kLastModel);
         } else if (v < 0.5) {
-            SwitchPanel(currentModel);
+            feedback.SwitchPanel(currentModel);
             MoveParameter(kAmpModel, currentModel / static_cast<double>(kLastModel));
         }
         break;
@@ -233,33 +234,20 @@ void VulpanePlugin::ParameterChanged(int index) {
     case kBankPosition:
     case kBankListClick:
     case kBankScroll:
-        ChangePresetBrowser(index, v);
+        presetBrowser.Change(index, v);
         break;
     case kTunerToggle:
-        if (v > 0.5)
-            chain.SetTunerView(!chain.TunerView());
-        else if (v < 0.5)
-            ShowTunerView(chain.TunerView());
-        break;
     case kTuningNext:
-        PressTuningButton(v);
-        break;
     case kTuning:
-        SelectTuning(Clamp(static_cast<int>(v), 0, Tuner::kTunings - 1));
+        tunerView.Change(index, v);
         break;
     case kIrFile:
-        ChooseImpulseFile();
-        break;
     case kIrPrev:
     case kIrNext:
-        if (v > 0.5) StepImpulseFile(index == kIrNext ? 1 : -1);
+        impulses.Change(index, v);
         break;
     case kIrPanel:
-        if (v > 0.5) {
-            impulsePanelShown = !impulsePanelShown;
-            MoveParameter(kIrPanelLed, impulsePanelShown ? 1.0 : 0.0);
-        }
-        ShowImpulsePanel(impulsePanelShown);
+        feedback.PressImpulsePanel(v, currentModel);
         break;
     default:
         if (index >= kModelSwitch && index < kModelTreble + kNumModels) ChangeModelCopy(index);

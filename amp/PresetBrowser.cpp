@@ -1,11 +1,17 @@
 // The read-only preset library: bank and preset scans, loading a preset file by moving the
 // editor's controls, and the browser panel with its two lists.
+#include "PresetBrowser.h"
+
+#include "EditorControls.h"
+#include "EditorFeedback.h"
 #include "EditorIndices.h"
 #include "FileReader.h"
 #include "IEditorGraphics.h"
-#include "ITextControls.h"
+#include "ImpulseLibrary.h"
 #include "LibraryFolder.h"
-#include "VulpanePlugin.h"
+#include "ParameterIds.h"
+#include "PluginServices.h"
+#include "SignalChain.h"
 #include "VzpFile.h"
 
 #include <algorithm>
@@ -49,14 +55,13 @@ double ExactPositionOf(int at, int count) {
 }
 } // namespace
 
-void VulpanePlugin::UsePresetFolder(const std::string& folder) {
-    ScopedLock<PluginLock> hold(pluginLock);
+void PresetBrowser::UseFolder(const std::string& folder) {
     banksFolder = folder;
     ScanBanks();
     ScanPresets();
 }
 
-void VulpanePlugin::ScanBanks() {
+void PresetBrowser::ScanBanks() {
     if (banksFolder.empty()) {
         const std::string library = LibraryFolder();
         const char sep = PathSeparator();
@@ -66,13 +71,11 @@ void VulpanePlugin::ScanBanks() {
     firstBankRow = 0;
 }
 
-void VulpanePlugin::ScanPresets() {
+void PresetBrowser::ScanPresets() {
     const int bank =
-        bankNames.empty() ? -1 : EntryAt(Value(kBankPosition), static_cast<int>(bankNames.size()));
+        bankNames.empty() ? -1 : EntryAt(plugin.ParamValue(kBankPosition), static_cast<int>(bankNames.size()));
     const std::string name = bank >= 0 ? bankNames[static_cast<size_t>(bank)] : std::string();
-    if (graphics)
-        if (auto* text = dynamic_cast<ITextControl*>(graphics->ControlAt(controls.bankName)))
-            text->ApplyPluginText(name.c_str());
+    feedback.ShowText(plugin.Controls().bankName, name.c_str());
     presets.clear();
     bankFolder.clear();
     if (bank >= 0) {
@@ -83,18 +86,18 @@ void VulpanePlugin::ScanPresets() {
     firstPresetRow = 0;
 }
 
-void VulpanePlugin::ShowPresetError(const std::string& text) {
+void PresetBrowser::ShowPresetError(const std::string& text) {
     presetError = text;
-    if (graphics) graphics->ShowMessage(text.c_str(), "Error");
+    if (IEditorGraphics* graphics = plugin.Graphics()) graphics->ShowMessage(text.c_str(), "Error");
 }
 
-bool VulpanePlugin::LoadPresetFile() {
+bool PresetBrowser::LoadPresetFile() {
     if (currentPreset < 0 || currentPreset >= static_cast<int>(presets.size())) return false;
     const PresetEntry& entry = presets[static_cast<size_t>(currentPreset)];
     return ApplyPresetFile(bankFolder + entry.file, entry.name);
 }
 
-bool VulpanePlugin::ReadPresetFile(const char* path) {
+bool PresetBrowser::ReadPresetFile(const char* path) {
     std::string name = path;
     const size_t slash = name.find_last_of("/\\");
     if (slash != std::string::npos) name.erase(0, slash + 1);
@@ -102,10 +105,8 @@ bool VulpanePlugin::ReadPresetFile(const char* path) {
     return ApplyPresetFile(path, name);
 }
 
-bool VulpanePlugin::ApplyPresetFile(const std::string& path, const std::string& name) {
-    if (graphics)
-        if (auto* text = dynamic_cast<ITextControl*>(graphics->ControlAt(controls.presetName)))
-            text->ApplyPluginText(name.c_str());
+bool PresetBrowser::ApplyPresetFile(const std::string& path, const std::string& name) {
+    feedback.ShowText(plugin.Controls().presetName, name.c_str());
     std::vector<unsigned char> bytes;
     if (!ReadWholeFile(path.c_str(), kMaxPresetFileBytes, bytes)) return false;
     VzpFile file;
@@ -123,22 +124,22 @@ bool VulpanePlugin::ApplyPresetFile(const std::string& path, const std::string& 
         presetTexts[i] = file.texts[i];
 
     // The preset's impulse is loaded as a restored state's is: a missing file is only marked.
-    if (file.version == 4) RecallImpulse(file.texts[4]);
+    if (file.version == 4) impulses.Recall(file.texts[4]);
 
     for (const VzpSetting& setting : VzpSettings(file))
-        MoveParameter(setting.param, setting.value);
+        plugin.MoveParameter(setting.param, setting.value);
 
     const bool on = VzpImpulseOn(file);
-    chain.SetConvolutionEnabled(on);
-    MoveParameter(kIrOn, on ? 1.0 : 0.0);
-    ShowLamp(controls.lampImpulse, on);
-    if (file.version == 4) ShowFeedback(kStripIrToggle, on ? 1.0 : 0.0, on ? "ON" : "OFF");
+    plugin.Chain().SetConvolutionEnabled(on);
+    plugin.MoveParameter(kIrOn, on ? 1.0 : 0.0);
+    feedback.ShowLamp(plugin.Controls().lampImpulse, on);
+    if (file.version == 4) feedback.Show(kStripIrToggle, on ? 1.0 : 0.0, on ? "ON" : "OFF");
     return true;
 }
 
-void VulpanePlugin::SelectPresetPosition(double v) {
+void PresetBrowser::SelectPresetPosition(double v) {
     v = std::clamp(v, 0.0, 1.0);
-    MoveParameter(kPresetPosition, v);
+    plugin.MoveParameter(kPresetPosition, v);
     if (!loadPending) return;
     // The position already stood there, so its change handler did not run.
     currentPreset = EntryAt(v, static_cast<int>(presets.size()));
@@ -146,7 +147,7 @@ void VulpanePlugin::SelectPresetPosition(double v) {
     loadPending = false;
 }
 
-void VulpanePlugin::SelectProgram(int program) {
+void PresetBrowser::SelectProgram(int program) {
     const int count = static_cast<int>(presets.size());
     if (count == 0) return;
     currentPreset = std::clamp(program, 0, count - 1);
@@ -154,8 +155,14 @@ void VulpanePlugin::SelectProgram(int program) {
     SelectPresetPosition(ExactPositionOf(currentPreset, count));
 }
 
-void VulpanePlugin::FillPresetRows() {
-    if (!graphics) return;
+bool PresetBrowser::SuspendLoad() {
+    const bool wasPending = loadPending;
+    loadPending = false;
+    return wasPending;
+}
+
+void PresetBrowser::FillPresetRows() {
+    if (!plugin.Graphics()) return;
     char text[128];
     for (int k = 0; k < kListRows; ++k) {
         const int at = firstPresetRow + k;
@@ -164,38 +171,38 @@ void VulpanePlugin::FillPresetRows() {
                           presets[static_cast<size_t>(at)].name.c_str());
         else
             text[0] = '\0';
-        if (auto* row = dynamic_cast<ITextControl*>(graphics->ControlAt(controls.PresetRow(k))))
-            row->ApplyPluginText(text);
+        feedback.ShowText(plugin.Controls().PresetRow(k), text);
     }
 }
 
-void VulpanePlugin::FillBankRows() {
-    if (!graphics) return;
+void PresetBrowser::FillBankRows() {
+    if (!plugin.Graphics()) return;
     for (int k = 0; k < kListRows; ++k) {
         const int at = firstBankRow + k;
         const char* name =
             at < static_cast<int>(bankNames.size()) ? bankNames[static_cast<size_t>(at)].c_str() : "";
-        if (auto* row = dynamic_cast<ITextControl*>(graphics->ControlAt(controls.BankRow(k))))
-            row->ApplyPluginText(name);
+        feedback.ShowText(plugin.Controls().BankRow(k), name);
     }
 }
 
-void VulpanePlugin::ShowBrowser(bool shown) {
+void PresetBrowser::ShowBrowser(bool shown) {
     browserShown = shown;
+    IEditorGraphics* graphics = plugin.Graphics();
     if (!graphics) return;
-    ShowControl(controls.browser, shown);
+    const EditorControls& controls = plugin.Controls();
+    feedback.ShowControl(controls.browser, shown);
     for (int k = 0; k < kListRows; ++k) {
-        ShowControl(controls.BankRow(k), shown);
-        ShowControl(controls.PresetRow(k), shown);
+        feedback.ShowControl(controls.BankRow(k), shown);
+        feedback.ShowControl(controls.PresetRow(k), shown);
     }
-    ShowControl(controls.bankPick, shown);
-    ShowControl(controls.presetPick, shown);
-    ShowControl(controls.oversampling, !shown); // it lies under the browser's bank list
+    feedback.ShowControl(controls.bankPick, shown);
+    feedback.ShowControl(controls.presetPick, shown);
+    feedback.ShowControl(controls.oversampling, !shown); // it lies under the browser's bank list
     graphics->HideParam(kPresetScroll, !shown);
     graphics->HideParam(kBankScroll, !shown);
 }
 
-void VulpanePlugin::ChangePresetBrowser(int index, double v) {
+void PresetBrowser::Change(int index, double v) {
     const int count = static_cast<int>(presets.size());
     const int banks = static_cast<int>(bankNames.size());
     switch (index) {
@@ -225,11 +232,11 @@ void VulpanePlugin::ChangePresetBrowser(int index, double v) {
             // A second press closes the browser without loading anything.
             ShowBrowser(false);
             loadPending = false;
-            MoveParameter(kPresetBrowse, 0.0);
+            plugin.MoveParameter(kPresetBrowse, 0.0);
             return;
         }
         loadPending = true;
-        MoveParameter(kPresetBrowse, 0.0);
+        plugin.MoveParameter(kPresetBrowse, 0.0);
         break;
     default:
         break;
@@ -242,7 +249,7 @@ void VulpanePlugin::ChangePresetBrowser(int index, double v) {
         FillBankRows();
         FillPresetRows();
         ShowBrowser(true);
-        MoveParameter(kPresetScroll, count > 0 ? 1.0 - static_cast<double>(currentPreset) / count : 1.0);
+        plugin.MoveParameter(kPresetScroll, count > 0 ? 1.0 - static_cast<double>(currentPreset) / count : 1.0);
         break;
     case kPresetListClick: {
         ShowBrowser(false);
@@ -266,8 +273,8 @@ void VulpanePlugin::ChangePresetBrowser(int index, double v) {
     case kBankListClick: {
         const int row = firstBankRow + std::clamp(static_cast<int>(kListRows * v), 0, kListRows - 1);
         if (row >= banks) return;
-        MoveParameter(kBankPosition, ExactPositionOf(row, banks));
-        MoveParameter(kPresetScroll, 1.0);
+        plugin.MoveParameter(kBankPosition, ExactPositionOf(row, banks));
+        plugin.MoveParameter(kPresetScroll, 1.0);
         ScanPresets();
         currentPreset = 0;
         FillPresetRows();

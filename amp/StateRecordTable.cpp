@@ -1,14 +1,17 @@
 // The tagged records this plug-in writes after its state (see StateRecords.h). A new record is
-// one more row in StateRecordKinds with its tag and the members that write and read it.
+// one more row in StateRecordKinds with its tag and the functions that write and read it.
 #include "VulpanePlugin.h"
-
-#include <cmath>
-#include <cstring>
 
 std::vector<VulpanePlugin::StateRecordKind> VulpanePlugin::StateRecordKinds() {
     return {
-        {StateTag('I', 'R', 'S', 'M'), &VulpanePlugin::WriteCarriedImpulse, &VulpanePlugin::ReadCarriedImpulse},
-        {StateTag('O', 'V', 'S', 'M'), &VulpanePlugin::WriteOversampling, &VulpanePlugin::ReadOversampling},
+        {StateTag('I', 'R', 'S', 'M'), [](VulpanePlugin& p, StateChunk& payload) { p.impulses.WriteCarried(payload); },
+         [](VulpanePlugin& p, const StateChunk& chunk, int position, int length) {
+             p.impulses.ReadCarried(chunk, position, length);
+         }},
+        {StateTag('O', 'V', 'S', 'M'), [](VulpanePlugin& p, StateChunk& payload) { p.WriteOversampling(payload); },
+         [](VulpanePlugin& p, const StateChunk& chunk, int position, int length) {
+             p.ReadOversampling(chunk, position, length);
+         }},
     };
 }
 
@@ -17,7 +20,7 @@ void VulpanePlugin::SerializeStateRecords(StateRecordWriter& writer) {
     StateChunk payload;
     for (const StateRecordKind& kind : StateRecordKinds()) {
         payload.Clear();
-        (this->*kind.write)(payload);
+        kind.write(*this, payload);
         if (payload.Size() > 0) writer.Add(kind.tag, payload);
     }
 }
@@ -28,37 +31,8 @@ void VulpanePlugin::UnserializeStateRecords(const StateChunk& chunk, const std::
         const StateRecordSpan* found = nullptr;
         for (const StateRecordSpan& span : records)
             if (span.tag == kind.tag) found = &span;
-        (this->*kind.read)(chunk, found ? found->position : -1, found ? found->length : 0);
+        kind.read(*this, chunk, found ? found->position : -1, found ? found->length : 0);
     }
-}
-
-// The impulse's samples at the file's rate: double rate, int frame count, the checksum, then
-// the frames as 32-bit floats. Only for the impulse of the stored path, up to kMaxCarriedImpulse.
-void VulpanePlugin::WriteCarriedImpulse(StateChunk& payload) {
-    if (!impulseSource || impulseSourcePath != impulsePath) return;
-    const std::vector<float>& stored = impulseSource->stored;
-    if (stored.empty() || stored.size() > kMaxCarriedImpulse) return;
-    payload.PutValue(impulseSource->rate);
-    payload.PutValue(static_cast<int32_t>(stored.size()));
-    payload.PutValue(impulseSource->checksum);
-    payload.PutBytes(stored.data(), static_cast<int>(stored.size() * sizeof(float)));
-}
-
-// The copy is checked against its checksum on the loader thread, which also makes its samples.
-void VulpanePlugin::ReadCarriedImpulse(const StateChunk& chunk, int position, int length) {
-    if (position < 0) return;
-    auto source = std::make_shared<ImpulseSource>();
-    int32_t frames = 0;
-    int at = chunk.GetValue(source->rate, position);
-    at = chunk.GetValue(frames, at);
-    at = chunk.GetValue(source->checksum, at);
-    if (at < 0 || frames <= 0 || static_cast<size_t>(frames) > kMaxCarriedImpulse ||
-        length != 16 + frames * static_cast<int>(sizeof(float)) || !std::isfinite(source->rate) ||
-        source->rate <= 0.0)
-        return;
-    source->stored.resize(static_cast<size_t>(frames));
-    if (chunk.GetBytes(source->stored.data(), frames * static_cast<int>(sizeof(float)), at) < 0) return;
-    RestoreImpulse(impulsePath, std::move(source));
 }
 
 // The amp models' rate factor as one int32, written when it is not 1. A state without the

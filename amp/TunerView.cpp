@@ -1,42 +1,76 @@
-// The tuner's part of the editor: the reading the audio path sends 25 times a second, and the
-// tuning selection.
-#include "IEditorGraphics.h"
-#include "ITextControls.h"
-#include "VulpanePlugin.h"
+// The tuner's part of the editor: the reading the audio path sends 25 times a second, the view
+// and the tuning selection.
+#include "TunerView.h"
 
-namespace {
-void SetText(IEditorGraphics* graphics, int controlIndex, const char* text) {
-    if (auto* control = dynamic_cast<ITextControl*>(graphics->ControlAt(controlIndex)))
-        control->ApplyPluginText(text);
+#include "EditorControls.h"
+#include "EditorFeedback.h"
+#include "IEditorGraphics.h"
+#include "ParameterIds.h"
+#include "PluginServices.h"
+#include "SignalChain.h"
+
+#include <algorithm>
+
+void TunerView::Change(int index, double v) {
+    SignalChain& chain = plugin.Chain();
+    switch (index) {
+    case kTunerToggle:
+        if (v > 0.5)
+            chain.SetTunerView(!chain.TunerView());
+        else if (v < 0.5)
+            ShowView(chain.TunerView());
+        break;
+    case kTuningNext:
+        PressTuningButton(v);
+        break;
+    case kTuning:
+        SelectTuning(std::clamp(static_cast<int>(v), 0, Tuner::kTunings - 1));
+        break;
+    default:
+        break;
+    }
 }
-} // namespace
 
 // Runs on the audio thread: only stores values and texts and marks the controls dirty (neither
 // allocates); the window thread draws them at its next timer tick.
-void VulpanePlugin::ShowTunerReading(double meter, double note, const char* text) {
+void TunerView::ShowTunerReading(double meter, double note, const char* text) {
+    IEditorGraphics* graphics = plugin.Graphics();
     if (!graphics) return;
+    const EditorControls& controls = plugin.Controls();
     graphics->PushControlValue(controls.tunerMeter, meter);
     graphics->PushControlValue(controls.tunerNote, note);
-    SetText(graphics, controls.tunerText, text);
+    feedback.ShowText(controls.tunerText, text);
+}
+
+void TunerView::ShowView(bool tuner) {
+    IEditorGraphics* graphics = plugin.Graphics();
+    if (!graphics) return;
+    const EditorControls& controls = plugin.Controls();
+    for (int index :
+         {controls.nameStrip, controls.valueBar, controls.valueText, controls.bankName, controls.presetName})
+        feedback.ShowControl(index, !tuner);
+    for (int index : controls.TunerView())
+        feedback.ShowControl(index, tuner);
+    graphics->HideParam(kTuningNext, !tuner);
 }
 
 // Press steps the tuning list; release publishes the tuning as kTuning and shows it.
-void VulpanePlugin::PressTuningButton(double v) {
-    Tuner& tuner = chain.GetTuner();
+void TunerView::PressTuningButton(double v) {
+    Tuner& tuner = plugin.Chain().GetTuner();
     if (v > 0.5) {
         tuner.NextTuning();
     } else if (v < 0.5) {
         const int index = tuner.TuningIndex();
-        MoveParameter(kTuning, index / static_cast<double>(Tuner::kTunings - 1));
+        plugin.MoveParameter(kTuning, index / static_cast<double>(Tuner::kTunings - 1));
         SelectTuning(index);
     }
 }
 
 // The string hints and the tuning's name follow every way the tuning changes (the button, the
 // host, a restored state), so the text never hints at strings of another tuning.
-void VulpanePlugin::SelectTuning(int index) {
-    Tuner& tuner = chain.GetTuner();
+void TunerView::SelectTuning(int index) {
+    Tuner& tuner = plugin.Chain().GetTuner();
     tuner.SetTuningIndex(index);
     tuner.BuildStringHints(tuner.TuningIndex());
-    if (graphics) SetText(graphics, controls.tunerTuning, Tuner::TuningName(tuner.TuningIndex()));
+    feedback.ShowText(plugin.Controls().tunerTuning, Tuner::TuningName(tuner.TuningIndex()));
 }

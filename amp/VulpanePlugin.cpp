@@ -1,8 +1,6 @@
 #include "VulpanePlugin.h"
 
-#include "IEditorGraphics.h"
 #include "OversamplingControl.h"
-#include "IFileSelectorControl.h"
 
 #include "VstEntry.h"
 
@@ -43,32 +41,21 @@ VulpanePlugin::VulpanePlugin(audioMasterCallback hostCallback) : IVstAdapter(hos
     MakeDefaultPrograms("Default", 1);
     BuildEditor();
     chain.Initialise(GetSampleRate());
-    chain.SetTunerDisplay(this);
+    chain.SetTunerDisplay(&tunerView);
     // Set before the host holds the effect, so there is nothing to tell it yet.
     chain.SetOversampling(kDefaultOversampling);
     SetLatency(chain.OversamplingLatency());
     ShowOversampling();
-    ScanBanks();
-    ScanPresets();
+    presetBrowser.UseFolder("");
 }
 
 // The loader stops first: a load still running gives up and frees what it prepared.
-VulpanePlugin::~VulpanePlugin() { impulseLoader.Stop(); }
+VulpanePlugin::~VulpanePlugin() { impulses.Stop(); }
 
 void VulpanePlugin::Reset() {
     ScopedLock<PluginLock> hold(pluginLock);
     chain.Reset(GetSampleRate());
-    // The impulse follows the host rate, so the convolved sound does not change with it; a load
-    // on its way starts again for the new rate.
-    const double rate = chain.SampleRate();
-    if (impulseRequest) {
-        if (impulseRequest->rate == rate) return;
-        ImpulseRequest again = *impulseRequest;
-        again.rate = rate;
-        RequestImpulse(std::move(again));
-    } else if (impulseSource && impulseInstalledRate != rate) {
-        RequestImpulse({"", impulseSource, rate, true});
-    }
+    impulses.FollowRate();
 }
 
 bool VulpanePlugin::SetOversampling(int factor) {
@@ -84,9 +71,7 @@ bool VulpanePlugin::SetOversampling(int factor) {
 }
 
 void VulpanePlugin::ShowOversampling() {
-    if (!graphics) return;
-    if (auto* control = dynamic_cast<ITextControl*>(graphics->ControlAt(controls.oversampling)))
-        control->ApplyPluginText(IOversamplingControl::Label(chain.Oversampling()));
+    feedback.ShowText(controls.oversampling, IOversamplingControl::Label(chain.Oversampling()));
 }
 
 intptr_t VulpanePlugin::VendorSpecific(int32_t index, intptr_t value, void*, float) {
@@ -101,7 +86,7 @@ void VulpanePlugin::ProcessBlock(double** inputs, double** outputs, int frames) 
 
 bool VulpanePlugin::SerializeState(StateChunk& chunk) {
     ScopedLock<PluginLock> hold(pluginLock);
-    chunk.PutString(impulsePath.c_str());
+    chunk.PutString(impulses.Path().c_str());
     if (chunk.Size() == 0) return false;
     return SerializeParams(chunk);
 }
@@ -110,25 +95,21 @@ int VulpanePlugin::UnserializeState(const StateChunk& chunk, int position) {
     ScopedLock<PluginLock> hold(pluginLock);
     std::string path;
     const int next = chunk.GetString(path, position);
-    impulsePath = path;
-    if (graphics)
-        if (auto* selector = dynamic_cast<IFileSelectorControl*>(graphics->ControlAt(controls.fileSelector)))
-            selector->SetSelectedFile(path.c_str());
+    impulses.StorePath(path);
     // The stored values come back as they are: no button acts, no linked knob is re-derived and
     // no preset is loaded by the browser's position.
     const bool wasRestoring = restoringState;
-    const bool wasLoadPending = loadPending;
     restoringState = true;
-    loadPending = false;
+    const bool wasLoadPending = presetBrowser.SuspendLoad();
     const int result = UnserializeParams(chunk, next);
     restoringState = wasRestoring;
-    loadPending = wasLoadPending;
-    RestoreImpulse(path, nullptr);
+    presetBrowser.ResumeLoad(wasLoadPending);
+    impulses.Restore(path, nullptr);
     return result;
 }
 
 void VulpanePlugin::MoveParameter(int index, double normalizedValue) {
-    if (editor && HasControlFor(index))
+    if (editor && feedback.HasControlFor(index))
         editor->MoveParameterControls(index, normalizedValue);
     else if (ParamAt(index)->Normalized() != normalizedValue)
         SetParameterFromGUI(index, normalizedValue); // as a control does: only a change is sent
@@ -139,3 +120,12 @@ void VulpanePlugin::ReportToHost(int index, double normalizedValue) {
     AutomateHost(index, normalizedValue);
     EndEdit(index);
 }
+
+void VulpanePlugin::UsePresetFolder(const std::string& folder) {
+    ScopedLock<PluginLock> hold(pluginLock);
+    presetBrowser.UseFolder(folder);
+}
+
+bool VulpanePlugin::ReadPresetFile(const char* path) { return presetBrowser.ReadPresetFile(path); }
+
+void VulpanePlugin::OnIdleHook() { impulses.ShowQueuedMessage(); }

@@ -1,0 +1,68 @@
+#pragma once
+
+#include "PresetLibrary.h"
+
+#include <string>
+#include <vector>
+
+class EditorFeedback;
+class ImpulseLibrary;
+class PluginServices;
+
+// The read-only preset library: the banks of a banks folder and the open bank's presets, loading
+// a preset file by moving the editor's controls, and the browser panel with its two lists.
+// Calls come under the plug-in lock.
+class PresetBrowser {
+public:
+    PresetBrowser(PluginServices& plugin, EditorFeedback& feedback, ImpulseLibrary& impulses)
+        : plugin(plugin), feedback(feedback), impulses(impulses) {}
+
+    // The banks found, the open bank's presets, the preset the next load reads, and the last
+    // preset error shown ("" after a good load).
+    const std::vector<std::string>& BankNames() const { return bankNames; }
+    const std::vector<PresetEntry>& PresetNames() const { return presets; }
+    int CurrentPreset() const { return currentPreset; }
+    const std::string& PresetError() const { return presetError; }
+
+    // Reads the library from the banks folder (with its trailing separator; "" for the library
+    // beside the plug-in) and opens the bank kBankPosition selects.
+    void UseFolder(const std::string& folder);
+    // kPresetPosition, kPresetBrowse, kPresetListClick, kPresetPrev, kPresetNext, kPresetScroll,
+    // kBankPosition, kBankListClick and kBankScroll changed to v.
+    void Change(int index, double v);
+    // A program change: loads the preset with that index in the open bank (nothing when empty).
+    void SelectProgram(int program);
+    // Reads a preset file and applies it, as a host asks.
+    bool ReadPresetFile(const char* path);
+    // While a state is restored the browser's position loads nothing: Suspend returns whether a
+    // load was pending, Resume brings that back.
+    bool SuspendLoad();
+    void ResumeLoad(bool wasPending) { loadPending = wasPending; }
+
+private:
+    void ScanBanks();
+    void ScanPresets();
+    bool LoadPresetFile();
+    bool ApplyPresetFile(const std::string& path, const std::string& name);
+    // Moves kPresetPosition and, when that changed nothing, loads the pending preset itself.
+    void SelectPresetPosition(double v);
+    void ShowBrowser(bool shown);
+    void FillPresetRows();
+    void FillBankRows();
+    void ShowPresetError(const std::string& text);
+
+    PluginServices& plugin;
+    EditorFeedback& feedback;
+    ImpulseLibrary& impulses;
+    std::string banksFolder;
+    std::string bankFolder;
+    std::vector<std::string> bankNames;
+    std::vector<PresetEntry> presets;
+    std::string presetTexts[5];
+    std::string presetError;
+    int currentPreset = 0;
+    int firstPresetRow = 0;
+    int firstBankRow = 0;
+    bool loadPending = false;
+    bool browserShown = false;
+};
