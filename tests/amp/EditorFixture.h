@@ -6,6 +6,7 @@
 #include "HostedPlugin.h"
 #include "IControl.h"
 #include "IEditorGraphics.h"
+#include "ITextControls.h"
 #include "VulpanePlugin.h"
 
 #include <gtest/gtest.h>
@@ -61,6 +62,15 @@ protected:
     VulpanePlugin* plugin = nullptr;
     IEditorGraphics* graphics = nullptr;
 };
+
+// Whether the parameter is one model's own copy of a shared amp knob (its panel's knobs).
+inline bool IsPanelParam(int param) {
+    return param >= kModelSwitch && param < kModelTreble + kNumModels;
+}
+
+inline std::string ValueText(IEditorGraphics* graphics) {
+    return static_cast<ITextControl*>(graphics->ControlAt(kControlValueText))->Text();
+}
 
 // Largest absolute difference of two renders.
 inline double MaxDifference(const std::vector<double>& a, const std::vector<double>& b) {

@@ -1,5 +1,6 @@
 // Impulse files through the plug-in: the file selector's choice, the folder walk, failed loads
 // and the convolved output against a direct convolution.
+#include "ChunkBytes.h"
 #include "EditorFixture.h"
 #include "IFileSelectorControl.h"
 #include "IFreqResponseControl.h"
@@ -271,5 +272,20 @@ TEST_F(ImpulseFiles, ARestoredSongMarksItsMissingFileAndPlaysItsOwnCopy) {
     EXPECT_EQ(NameShown(), "a.wav (from song)");
     EXPECT_EQ(plugin->ImpulseError(), "");
     ExpectConvolved(Fractions(aWords), 44100.0);
+}
+
+TEST_F(ImpulseFiles, StateRestoreShowsTheStoredImpulsePathInTheSelector) {
+    std::vector<char> chunk = host->GetChunk(true);
+    // Replace the empty path (length 0 after the 8-byte header) by a stored one.
+    const std::string path = "C:\\impulses\\room";
+    ChunkBytes block;
+    block.Header().Text(path);
+    std::vector<char> withPath = block.bytes;
+    withPath.insert(withPath.end(), chunk.begin() + 12, chunk.end());
+    ASSERT_EQ(host->SetChunk(true, withPath), 1);
+    std::string shown;
+    static_cast<IFileSelectorControl*>(graphics->ControlAt(kControlFileSelector))->SelectedFile(shown);
+    EXPECT_EQ(shown, path);
+    EXPECT_EQ(plugin->ImpulsePath(), path);
 }
 } // namespace

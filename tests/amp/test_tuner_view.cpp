@@ -10,7 +10,7 @@ namespace {
 constexpr double kPi = 3.14159265358979323846;
 void* volatile gSink;
 
-class TunerView : public EditorFixture {
+class TunerViewTest : public EditorFixture {
 protected:
     std::string TextOf(int control) const {
         auto* text = dynamic_cast<ITextControl*>(At(control));
@@ -42,7 +42,7 @@ protected:
     std::vector<double> in0 = std::vector<double>(512), in1 = in0, out0 = in0, out1 = in0;
 };
 
-TEST_F(TunerView, PressAndReleaseShowsTheTunerAndPassesAudioThrough) {
+TEST_F(TunerViewTest, PressAndReleaseShowsTheTunerAndPassesAudioThrough) {
     Click(kTunerToggle);
     for (int c = kControlTunerBackground; c <= kControlTunerButton; ++c)
         EXPECT_FALSE(At(c)->IsHidden()) << c;
@@ -67,7 +67,7 @@ TEST_F(TunerView, PressAndReleaseShowsTheTunerAndPassesAudioThrough) {
     EXPECT_GT(Play(110.0, 0.2), 0.0);
 }
 
-TEST_F(TunerView, TuningButtonStepsAndTheTextHintsAtStrings) {
+TEST_F(TunerViewTest, TuningButtonStepsAndTheTextHintsAtStrings) {
     Click(kTunerToggle);
     Click(kTuningNext);
     EXPECT_EQ(TextOf(kControlTunerTuning), "Standard E-E,A,D,G,B,E");
@@ -85,7 +85,7 @@ TEST_F(TunerView, TuningButtonStepsAndTheTextHintsAtStrings) {
 
 // A tuning the host sets (automation or a restored song) rebuilds the hints and shows its
 // name, so the text never hints at the strings of another tuning.
-TEST_F(TunerView, TuningFromTheHostRebuildsTheHints) {
+TEST_F(TunerViewTest, TuningFromTheHostRebuildsTheHints) {
     Click(kTunerToggle);
     Click(kTuningNext); // standard hints built
     host->SetParameter(kTuning, 2.0f / 11.0f);
@@ -94,7 +94,7 @@ TEST_F(TunerView, TuningFromTheHostRebuildsTheHints) {
     EXPECT_EQ(TextOf(kControlTunerText), "6th string");
 }
 
-TEST_F(TunerView, ReadingTheTunerIntoTheEditorAllocatesNothing) {
+TEST_F(TunerViewTest, ReadingTheTunerIntoTheEditorAllocatesNothing) {
     Click(kTunerToggle);
     Click(kTuningNext);
     Play(196.0, 0.5); // warm up
