@@ -82,6 +82,7 @@ private:
     // A shared amp knob changed by the host or MIDI: the selected model's own copy follows.
     void FollowInModelCopy(int sharedIndex);
     void ShowOversampling();
+    // The dispatch's display calls, shown by the feedback part.
     void ShowFeedback(int stripFrame, double bar, const char* text) { feedback.Show(stripFrame, bar, text); }
     void ShowFeedbackFormat(int stripFrame, double bar, const char* format, double value) {
         feedback.ShowFormat(stripFrame, bar, format, value);
@@ -116,7 +117,8 @@ private:
     int currentModel = 0;
     int currentCabinet = 0;
     bool restoringState = false;
-    // The parts, each with its own state. The impulse library's loader thread stops first.
+    // The parts, each with its own state; the destructor stops the impulse loader before any
+    // member goes.
     EditorFeedback feedback{*this};
     TunerView tunerView{*this, feedback};
     ImpulseLibrary impulses{*this};
