@@ -361,7 +361,7 @@ void SignalChain::RecoverFromNonFinite(double* out0, double* out1, int frames) {
     for (DspBank::DelayLine& d : bank.delayLine)
         Zero(d.buffer.get(), d.capacity);
     for (DspBank::ModDelayLine& m : bank.modDelay)
-        Zero(m.buffer.get(), m.length);
+        Zero(m.buffer.get(), m.capacity);
     ampOversampling.ClearState();
     Zero(out0, frames);
     Zero(out1, frames);
