@@ -332,6 +332,10 @@ void DspBank::AllocModDelay(double depth, double sampleRate, int slot) {
     m.readFraction = r - std::floor(r);
 }
 
+int OversampledCombRoom(double sampleRate) {
+    return static_cast<int>(sampleRate / 64.0) + 1;
+}
+
 int CombDelaySamples(double seconds, double sampleRate) {
     return DelayLastIndex(seconds, sampleRate, OneSecond(sampleRate)) + 1;
 }

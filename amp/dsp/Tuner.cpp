@@ -66,7 +66,7 @@ const Tuner::FftTables& Tuner::SharedFftTables() {
 }
 
 Tuner::Tuner()
-    : real(kFftSize, 0.0), imag(kFftSize, 0.0), magnitude(kBins, 0.0), fftTables(SharedFftTables()) {
+    : real(kFftSize, 0.0), imag(kFftSize, 0.0), fftTables(SharedFftTables()) {
     static const char* const kNames[12] = {"A", "A#", "B", "C", "C#", "D", "D#", "E", "F", "F#", "G", "G#"};
     for (int n = 0; n < kNotes; ++n) {
         char name[kMaxLabel];
@@ -158,10 +158,10 @@ void Tuner::AnalyseTuner() {
     std::memset(imag.data(), 0, sizeof(double) * static_cast<size_t>(kFftSize));
     RunTunerFft();
 
-    double* m = magnitude.data();
+    // The magnitudes replace the real parts they are computed from.
+    double* m = real.data();
     for (int k = 0; k < kBins; ++k)
-        m[k] = std::sqrt(real[static_cast<size_t>(k)] * real[static_cast<size_t>(k)] +
-                         imag[static_cast<size_t>(k)] * imag[static_cast<size_t>(k)]);
+        m[k] = std::sqrt(m[k] * m[k] + imag[static_cast<size_t>(k)] * imag[static_cast<size_t>(k)]);
 
     // Global maximum over bins 1..8191; among equal maxima the highest bin wins.
     int best = kBins - 1;

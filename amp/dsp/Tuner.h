@@ -92,7 +92,6 @@ private:
     double window[kWindow] = {};
     std::vector<double> real;
     std::vector<double> imag;
-    std::vector<double> magnitude;
     // The FFT's twiddles and bit-reversal order: the same for every tuner, so built once per process.
     struct FftTables {
         FftTables();
