@@ -33,7 +33,7 @@ int OneSecond(double sampleRate) {
 
 // Room of a comb buffer: more than the longest comb a model designs (12 ms), so a model change
 // never allocates.
-constexpr double kCombRoomSeconds = 0.025;
+constexpr double kCombRoomSeconds = 1.0 / 64.0;
 
 int DelayLastIndex(double seconds, double sampleRate, int size) {
     const double last = seconds * sampleRate - 1.0;
