@@ -289,8 +289,13 @@ void DspBank::AllocDelayLine(double seconds, double sampleRate, int slot) {
     const int size = OneSecond(sampleRate);
     d.size = size;
     d.lastIndex = DelayLastIndex(seconds, sampleRate, size);
-    d.capacity = std::max(d.lastIndex + 1, std::min(size, static_cast<int>(std::ceil(kCombRoomSeconds * sampleRate))));
-    d.buffer.reset(new double[static_cast<size_t>(d.capacity)]());
+    const int capacity =
+        std::max(d.lastIndex + 1, std::min(size, static_cast<int>(std::ceil(kCombRoomSeconds * sampleRate))));
+    if (d.buffer && d.capacity == capacity)
+        std::memset(d.buffer.get(), 0, sizeof(double) * static_cast<size_t>(capacity));
+    else
+        d.buffer.reset(new double[static_cast<size_t>(capacity)]());
+    d.capacity = capacity;
     d.position = 0;
 }
 
