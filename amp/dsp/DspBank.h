@@ -53,6 +53,9 @@ double FollowerCoefficient(double timeMs, double sampleRate);
 
 // The loop length in samples that AllocDelayLine and SetDelayLength give a comb of `seconds`.
 int CombDelaySamples(double seconds, double sampleRate);
+// The buffer of a comb row run at a multiple of the host rate: 1/64 s, more than the longest
+// comb a model designs (12 ms), so a model change only clears it.
+int OversampledCombRoom(double sampleRate);
 
 // Envelope-generator time 2^(10 v - 6.666666) seconds for a normalised knob value v.
 double EnvelopeSeconds(double v);
