@@ -226,7 +226,7 @@ void VulpanePlugin::BuildEditor() {
     auto* editorGraphics = new IPlatformGraphics(this, kEditorWidth, kEditorHeight, 0, NewEditorWindow());
     LayoutBuilder build(this, editorGraphics);
     controls = EditorControls{};
-    editorGraphics->SetBackground(kImgBackground, ImageName(kImgBackground));
+    SetBackgroundImage(*editorGraphics, kImgBackground, ImageName(kImgBackground));
 
     for (int param : {kAmpOn, kAmpVolume, kAmpGain, kAmpBass, kAmpMiddle, kAmpTreble})
         build.HiddenNeedle(param);

@@ -58,3 +58,8 @@ bool IButtonSwitchControl::Draw(IEditorGraphics* graphics) {
     graphics->DrawFrame(strip, rect, pressed ? 2 : 1, &blend);
     return true;
 }
+
+void SetBackgroundImage(IEditorGraphics& graphics, int resourceId, const char* resourceName) {
+    const IBitmapStrip strip = graphics.LoadImageResource(resourceId, resourceName, 1);
+    graphics.SetBackground(new IBitmapControl(graphics.Plugin(), 0, 0, -1, strip, IBlendSpec::kClobber));
+}

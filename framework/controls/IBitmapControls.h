@@ -16,6 +16,9 @@ protected:
     IBitmapStrip strip;
 };
 
+// Makes the image resource the editor's background: control 0, drawn with the clobber blend.
+void SetBackgroundImage(IEditorGraphics& graphics, int resourceId, const char* resourceName);
+
 // Each click steps to the next frame's value, wrapping to 0 after 1.
 class ISwitchControl : public IBitmapControl {
 public:

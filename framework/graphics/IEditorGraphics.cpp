@@ -1,5 +1,4 @@
 #include "IEditorGraphics.h"
-#include "IBitmapControls.h"
 #include "IControl.h"
 #include "IPluginBase.h"
 #include "ImageCache.h"
@@ -29,9 +28,9 @@ IControl* IEditorGraphics::ControlAt(int index) const {
     return index >= 0 && index < ControlCount() ? controls[static_cast<size_t>(index)] : nullptr;
 }
 
-void IEditorGraphics::SetBackground(int resourceId, const char* resourceName) {
-    const IBitmapStrip strip = LoadImageResource(resourceId, resourceName, 1);
-    controls.insert(controls.begin(), new IBitmapControl(plugin, 0, 0, -1, strip, IBlendSpec::kClobber));
+void IEditorGraphics::SetBackground(IControl* background) {
+    if (!background) return;
+    controls.insert(controls.begin(), background);
     if (captureIdx >= 0) ++captureIdx;
     if (hoverIdx >= 0) ++hoverIdx;
 }

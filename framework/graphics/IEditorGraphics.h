@@ -89,8 +89,9 @@ public:
     virtual IBitmapStrip LoadImageResource(int resourceId, const char* resourceName, int frames) = 0;
     virtual IBitmapStrip ScaledCopy(const IBitmapStrip& strip, int newWidth, int newHeight) = 0;
     virtual IBitmapStrip CroppedCopy(const IBitmapStrip& strip, const IRect& area) = 0;
-    // Inserts the background image as control 0 (clobber blend); later indices shift by one.
-    virtual void SetBackground(int resourceId, const char* resourceName);
+    // Inserts the background as control 0 and takes it over; later indices shift by one (null:
+    // nothing changes). SetBackgroundImage (IBitmapControls.h) makes one of an image.
+    virtual void SetBackground(IControl* background);
     virtual void DrawVerticalLine(const IColorARGB& colour, int x, int yLow, int yHigh) = 0;
     virtual void DrawHorizontalLine(const IColorARGB& colour, int y, int xLow, int xHigh) = 0;
     virtual void CacheImage(const IBitmapStrip& strip);

@@ -10,7 +10,7 @@ using DrawingTest = EditorTest;
 
 TEST_F(DrawingTest, GrayedControlDrawsAtQuarterWeight) {
     const uint32_t white[1] = {0xffffffff};
-    graphics->SetBackground(100, "img/background.png");
+    SetBackgroundImage(*graphics, 100, "img/background.png");
     auto* sw = new ISwitchControl(plugin.get(), 8, 8, 1, Strip(8, 8, 1, white));
     graphics->AddControl(sw);
     Attach();

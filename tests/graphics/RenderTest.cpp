@@ -34,7 +34,7 @@ TEST_F(RenderTest, HeadlessRenderMatchesTheExpectedImage) {
                                                 IColorARGB(255, 250, 250, 250), 2.0f, 0.0f, -2.356f, 2.356f));
     graphics->AddControl(
         new IBitmapOverlayControl(plugin.get(), 40, 2, -1, Strip(20, 16, 1, glass), IRect()));
-    graphics->SetBackground(100, "img/background.png");
+    SetBackgroundImage(*graphics, 100, "img/background.png");
     plugin->ParamAt(0)->SetValue(0.5);
     plugin->ParamAt(1)->SetValue(1.0);
     plugin->ParamAt(3)->SetValue(0.3);

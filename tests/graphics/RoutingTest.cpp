@@ -172,7 +172,7 @@ TEST_F(RoutingTest, SetBackgroundShiftsEarlierControls) {
     auto* second = new ProbeControl(plugin.get(), IRect(20, 0, 30, 10), 2);
     EXPECT_EQ(graphics->AddControl(first), 0);
     EXPECT_EQ(graphics->AddControl(second), 1);
-    graphics->SetBackground(100, "img/background.png");
+    SetBackgroundImage(*graphics, 100, "img/background.png");
     ASSERT_EQ(graphics->ControlCount(), 3);
     EXPECT_EQ(graphics->ControlAt(1), first);
     EXPECT_EQ(graphics->ControlAt(2), second);
