@@ -5,7 +5,6 @@
 #include "ITextControls.h"
 #include "VulpanePlugin.h"
 
-#include <cstdio>
 #include <cstring>
 
 namespace {
@@ -54,12 +53,6 @@ void VulpanePlugin::ShowFeedback(int stripFrame, double bar, const char* text) {
     graphics->PushControlValue(controls.valueBar, bar);
     if (auto* control = dynamic_cast<ITextControl*>(graphics->ControlAt(controls.valueText)))
         control->ApplyPluginText(text ? text : "");
-}
-
-void VulpanePlugin::ShowFeedbackFormat(int stripFrame, double bar, const char* format, double value) {
-    char text[64];
-    std::snprintf(text, sizeof(text), format, value);
-    ShowFeedback(stripFrame, bar, text);
 }
 
 void VulpanePlugin::ShowLamp(int controlIndex, bool lit) {

@@ -91,7 +91,6 @@ private:
     // Whether some editor control is bound to the parameter (panels lack some knobs).
     bool HasControlFor(int paramIndex) const;
     void ShowFeedback(int stripFrame, double bar, const char* text);
-    void ShowFeedbackFormat(int stripFrame, double bar, const char* format, double value);
     void ShowControl(int controlIndex, bool show);
     // The signal-chain plate's stage lamps and the cabinet picture.
     void ShowLamp(int controlIndex, bool lit);
