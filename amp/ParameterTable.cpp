@@ -10,13 +10,13 @@ namespace {
 // clang-format off
 #define VULPANE_PARAMETER_ROW(identifier, index, name, label, type, minimum, maximum, step, value, display, dsp, \
                               control, texts)                                                                 \
-    {#identifier, identifier, name, label, ParamType::k##type, minimum, maximum, step, value, Law::k##display,   \
-     Law::k##dsp, ControlKind::k##control, texts},
+    {#identifier, identifier, name, {label, ParamType::k##type, minimum, maximum, step, value},                 \
+     Law::k##display, Law::k##dsp, ControlKind::k##control, texts},
 constexpr ParameterRow kRows[] = {VULPANE_PARAMETERS(VULPANE_PARAMETER_ROW)};
 #undef VULPANE_PARAMETER_ROW
 
 #define VULPANE_BLOCK_ROW(identifier, first, role, label, type, minimum, maximum, step, value, display, control) \
-    {#identifier, first, role, label, ParamType::k##type, minimum, maximum, step, value, Law::k##display,        \
+    {#identifier, first, role, {label, ParamType::k##type, minimum, maximum, step, value}, Law::k##display,      \
      ControlKind::k##control},
 constexpr ModelBlockRow kBlockRows[] = {VULPANE_MODEL_BLOCKS(VULPANE_BLOCK_ROW)};
 #undef VULPANE_BLOCK_ROW
@@ -73,15 +73,14 @@ double PhysicalValue(int index, double v) {
 }
 
 namespace {
-void Declare(IParameter* p, const char* name, ParamType type, double minimum, double maximum, double step,
-             double defaultValue, const char* label) {
-    switch (type) {
+void Declare(IParameter* p, const char* name, const Declaration& d) {
+    switch (d.type) {
     case ParamType::kDouble:
-        p->DeclareDouble(name, defaultValue, minimum, maximum, step, label);
+        p->DeclareDouble(name, d.defaultValue, d.minimum, d.maximum, d.step, d.label);
         break;
     case ParamType::kInt: // a list keeps the integer type, so the chunk stores it as before
-        p->DeclareInt(name, static_cast<int>(defaultValue), static_cast<int>(minimum), static_cast<int>(maximum),
-                      label);
+        p->DeclareInt(name, static_cast<int>(d.defaultValue), static_cast<int>(d.minimum),
+                      static_cast<int>(d.maximum), d.label);
         break;
     case ParamType::kNone:
         p->SetName(name);
@@ -92,22 +91,20 @@ void Declare(IParameter* p, const char* name, ParamType type, double minimum, do
 
 void VulpanePlugin::DeclareParameters() {
     for (const ParameterRow& row : kRows)
-        Declare(ParamAt(row.index), row.name, row.type, row.minimum, row.maximum, row.step, row.defaultValue,
-                row.label);
+        Declare(ParamAt(row.index), row.name, row.declared);
     for (const ModelBlockRow& block : kBlockRows)
         for (int m = 0; m < kNumModels; ++m) {
             char name[32];
             std::snprintf(name, sizeof name, "%s %s", kModelShortNames[m], block.role);
-            Declare(ParamAt(block.first + m), name, block.type, block.minimum, block.maximum, block.step,
-                    block.defaultValue, block.label);
+            Declare(ParamAt(block.first + m), name, block.declared);
         }
     // The lists, declared again as enumerations: they keep the integer type and take the
     // enumeration's range and texts.
     for (const ParameterRow& row : kRows) {
         if (!row.texts) continue;
         IParameter* p = ParamAt(row.index);
-        const int count = static_cast<int>(row.maximum) + 1;
-        p->DeclareEnum(row.name, static_cast<int>(row.defaultValue), count);
+        const int count = static_cast<int>(row.declared.maximum) + 1;
+        p->DeclareEnum(row.name, static_cast<int>(row.declared.defaultValue), count);
         for (int v = 0; v < count; ++v) p->SetDisplayText(v, row.texts[v]);
     }
 }

@@ -19,16 +19,21 @@ enum class ControlKind : unsigned char {
     kFileSelector, // the impulse file chooser
 };
 
-struct ParameterRow {
-    const char* identifier;
-    int index;
-    const char* name;
+// What a declaration gives the host: the label, type, range, step and default.
+struct Declaration {
     const char* label;
     ParamType type;
     double minimum;
     double maximum;
     double step;
     double defaultValue;
+};
+
+struct ParameterRow {
+    const char* identifier;
+    int index;
+    const char* name;
+    Declaration declared;
     Law display;
     Law dsp;
     ControlKind control;
@@ -40,12 +45,7 @@ struct ModelBlockRow {
     const char* identifier;
     int first;
     const char* role;
-    const char* label;
-    ParamType type;
-    double minimum;
-    double maximum;
-    double step;
-    double defaultValue;
+    Declaration declared;
     Law display;
     ControlKind control;
 };

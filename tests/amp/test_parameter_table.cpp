@@ -14,24 +14,25 @@
 namespace {
 // What a host displays for a declared value: a list's text, "0" for zero, else the number with
 // the step's decimals (three for 0.001, none for 1).
-std::string HostText(ParamType type, double step, const char* const* texts, double value) {
+std::string HostText(const Declaration& d, const char* const* texts, double value) {
     if (texts) return texts[static_cast<int>(value)];
     if (value == 0.0) return "0";
     char text[32];
-    std::snprintf(text, sizeof text, type == ParamType::kDouble && step < 1.0 ? "%.3f" : "%.0f", value);
+    std::snprintf(text, sizeof text, d.type == ParamType::kDouble && d.step < 1.0 ? "%.3f" : "%.0f", value);
     return text;
 }
 
 // One index as the built plug-in declares it, checked against its row's columns.
-void ExpectHostSees(HostedPlugin& plugin, int index, const std::string& name, const char* label, ParamType type,
-                    double minimum, double maximum, double step, double defaultValue, const char* const* texts) {
+// value: what the index holds after open (its default, unless another index set it).
+void ExpectHostSees(HostedPlugin& plugin, int index, const std::string& name, const Declaration& d, double value,
+                    const char* const* texts) {
     SCOPED_TRACE("index " + std::to_string(index) + " " + name);
     EXPECT_EQ(plugin.ParamName(index), name);
-    EXPECT_EQ(plugin.ParamLabel(index), label);
-    EXPECT_FLOAT_EQ(plugin.GetParameter(index), static_cast<float>((defaultValue - minimum) / (maximum - minimum)));
-    EXPECT_EQ(plugin.ParamDisplay(index), HostText(type, step, texts, defaultValue));
-    EXPECT_EQ(plugin.ParamDisplayAt(index, 0.0f), HostText(type, step, texts, minimum));
-    EXPECT_EQ(plugin.ParamDisplayAt(index, 1.0f), HostText(type, step, texts, maximum));
+    EXPECT_EQ(plugin.ParamLabel(index), d.label);
+    EXPECT_FLOAT_EQ(plugin.GetParameter(index), static_cast<float>((value - d.minimum) / (d.maximum - d.minimum)));
+    EXPECT_EQ(plugin.ParamDisplay(index), HostText(d, texts, value));
+    EXPECT_EQ(plugin.ParamDisplayAt(index, 0.0f), HostText(d, texts, d.minimum));
+    EXPECT_EQ(plugin.ParamDisplayAt(index, 1.0f), HostText(d, texts, d.maximum));
 }
 
 TEST(ParameterTable, RowsAreWhatTheHostSees) {
@@ -46,8 +47,7 @@ TEST(ParameterTable, RowsAreWhatTheHostSees) {
         EXPECT_EQ(plugin->ParamIdentifier(row.index), row.identifier);
         EXPECT_LE(std::string(row.name).size(), 15u) << row.name;
         EXPECT_TRUE(names.insert(row.name).second) << row.name;
-        ExpectHostSees(*plugin, row.index, row.name, row.label, row.type, row.minimum, row.maximum, row.step,
-                       row.defaultValue, row.texts);
+        ExpectHostSees(*plugin, row.index, row.name, row.declared, row.declared.defaultValue, row.texts);
     }
     for (const ModelBlockRow& block : ModelBlockRows())
         for (int m = 0; m < kNumModels; ++m) {
@@ -64,8 +64,8 @@ TEST(ParameterTable, RowsAreWhatTheHostSees) {
             EXPECT_TRUE(names.insert(name).second) << name;
             // Model 0 is selected at open: its switch and lamp show the amp switch, which is off.
             const bool followsAmpOn = m == 0 && (block.first == kModelSwitch || block.first == kModelLed);
-            ExpectHostSees(*plugin, index, name, block.label, block.type, block.minimum, block.maximum, block.step,
-                           followsAmpOn ? 0.0 : block.defaultValue, nullptr);
+            ExpectHostSees(*plugin, index, name, block.declared, followsAmpOn ? 0.0 : block.declared.defaultValue,
+                           nullptr);
         }
     // Every index but the seven free ones has a row; the enum is made from the same rows.
     EXPECT_EQ(indices.size(), 162u - 7u);
