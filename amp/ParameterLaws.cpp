@@ -4,6 +4,20 @@
 
 #include <cstdio>
 
+namespace {
+struct LawRow {
+    const char* name;
+    const char* format;
+};
+#define VULPANE_LAW_ROW(law, name, format) {name, format},
+constexpr LawRow kLaws[] = {VULPANE_LAWS(VULPANE_LAW_ROW)};
+#undef VULPANE_LAW_ROW
+
+const LawRow& RowOf(Law law) { return kLaws[static_cast<int>(law)]; }
+} // namespace
+
+const char* LawName(Law law) { return RowOf(law).name; }
+
 // The expressions keep their order of operations: the sound and the texts depend on every bit.
 double LawValue(Law law, double v) {
     switch (law) {
@@ -35,76 +49,16 @@ double LawValue(Law law, double v) {
     return v;
 }
 
-const char* LawName(Law law) {
-    switch (law) {
-    case Law::kNone:
-        return "none";
-    case Law::kOnOff:
-        return "switch: ON from 0.5";
-    case Law::kOnAboveZero:
-        return "switch: ON above 0";
-    case Law::kGateDb:
-        return "threshold dB: 100v-100, '%.0f dB'";
-    case Law::kTenths:
-        return "scale 0..10: 10v, '%.2f'";
-    case Law::kCentredTenths:
-        return "scale -5..5: 10v-5, '%.2f'";
-    case Law::kReversedTenths:
-        return "scale 10..0: (1-v)*10, '%.2f', bar 1-v";
-    case Law::kEqDb:
-        return "gain dB: 24v-12, '%.1f dB'";
-    case Law::kSwitchDb:
-        return "shelf dB: 24v-12, '%.0f dB'";
-    case Law::kDryDb:
-        return "dry dB: 96v-48 below 0.5, 48v-24 from it, '%.1f dB', '-inf dB' at -48";
-    case Law::kWetDb:
-        return "wet dB: 48v-24, '%.1f dB'";
-    case Law::kReleaseSeconds:
-        return "release s: 2^(10v-6.666666)";
-    case Law::kLoudnessDb:
-        return "shelf dB: -30v";
-    case Law::kLinear:
-        return "factor: v";
-    }
-    return "";
-}
-
 ShownValue LawDisplay(Law law, double v) {
     ShownValue shown{law == Law::kReversedTenths ? 1.0 - v : v, ""};
     const double value = LawValue(law, v);
-    const char* format = nullptr;
-    switch (law) {
-    case Law::kOnOff:
-        std::snprintf(shown.text, sizeof shown.text, "%s", v >= 0.5 ? "ON" : "OFF");
-        break;
-    case Law::kOnAboveZero:
-        std::snprintf(shown.text, sizeof shown.text, "%s", v > 0.0 ? "ON" : "OFF");
-        break;
-    case Law::kGateDb:
-    case Law::kSwitchDb:
-        format = "%.0f dB";
-        break;
-    case Law::kTenths:
-    case Law::kCentredTenths:
-    case Law::kReversedTenths:
-        format = "%.2f";
-        break;
-    case Law::kDryDb:
-        if (value == -48.0)
-            std::snprintf(shown.text, sizeof shown.text, "%s", "-inf dB");
-        else
-            format = "%.1f dB";
-        break;
-    case Law::kEqDb:
-    case Law::kWetDb:
-        format = "%.1f dB";
-        break;
-    case Law::kNone:
-    case Law::kReleaseSeconds:
-    case Law::kLoudnessDb:
-    case Law::kLinear:
-        break;
-    }
-    if (format) std::snprintf(shown.text, sizeof shown.text, format, value);
+    const char* text = nullptr;
+    if (law == Law::kOnOff) text = v >= 0.5 ? "ON" : "OFF";
+    if (law == Law::kOnAboveZero) text = v > 0.0 ? "ON" : "OFF";
+    if (law == Law::kDryDb && value == -48.0) text = "-inf dB";
+    if (text)
+        std::snprintf(shown.text, sizeof shown.text, "%s", text);
+    else if (RowOf(law).format)
+        std::snprintf(shown.text, sizeof shown.text, RowOf(law).format, value);
     return shown;
 }
