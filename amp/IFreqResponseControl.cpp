@@ -74,13 +74,8 @@ IFreqResponseControl::IFreqResponseControl(IPluginBase* owner, const IColorARGB&
                                            int analysisSize, int type)
     : IControl(owner, r, -1, IBlendSpec::kNone), windowType(type), width(std::min(r.W(), kMaxColumns)),
       height(r.H()), left(r.left), top(r.top), size(analysisSize < 2 ? 2 : analysisSize), colour(c),
-      window(static_cast<size_t>(size)), magnitudes(static_cast<size_t>(size)),
-      logMagnitudes(static_cast<size_t>(size)), fresh(static_cast<size_t>(std::max(width, 0))),
-      smoothing(kMaxColumns), columns(fresh.size()), drawn(fresh.size()) {
-    for (int n = 0; n < size; ++n) {
-        const double w = WindowValue(windowType, n, size - 1);
-        window[static_cast<size_t>(n)] = w * w;
-    }
+      fresh(static_cast<size_t>(std::max(width, 0))), smoothing(kMaxColumns), columns(fresh.size()),
+      drawn(fresh.size()) {
     SetRange(minFreq, maxFreq, dbSpan, dbOffset);
 }
 
@@ -97,9 +92,14 @@ void IFreqResponseControl::Analyze(const double* samples) {
     if (!samples || width <= 0) return;
     const int k = static_cast<int>(std::log10(static_cast<double>(size)) / std::log10(2.0));
     const size_t n = size_t(1) << k;
+    // The analysis buffers live only while a curve is computed (an impulse load, off the audio
+    // path), so an idle editor holds just its columns.
     std::vector<std::complex<double>> bins(n);
-    for (size_t i = 0; i < n; ++i)
-        bins[i] = samples[i] * window[i];
+    for (size_t i = 0; i < n; ++i) {
+        const double w = WindowValue(windowType, static_cast<int>(i), size - 1);
+        bins[i] = samples[i] * (w * w);
+    }
+    std::vector<double> magnitudes(static_cast<size_t>(size)), logMagnitudes(static_cast<size_t>(size));
     Fft(bins);
     const int half = size / 2;
     for (int j = 0; j < half; ++j)

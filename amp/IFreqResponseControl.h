@@ -40,7 +40,7 @@ private:
     double minFreq = 20.0, maxFreq = 20480.0;
     double dbSpan = 80.0, dbOffset = 30.0;
     IColorARGB colour;
-    std::vector<double> window, magnitudes, logMagnitudes, fresh, smoothing;
+    std::vector<double> fresh, smoothing;
     mutable std::mutex columnsLock;
     std::vector<double> columns; // the published curve, under columnsLock
     std::vector<double> drawn;   // the drawing's copy

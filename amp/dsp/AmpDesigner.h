@@ -62,7 +62,7 @@ struct ModelDesigner {
             return;
         }
         const int delay = rowScale * CombDelaySamples(seconds, rate / rowScale);
-        bank.SetDelaySamples(delay, static_cast<int>(rate / 32.0) + 1, row);
+        bank.SetDelaySamples(delay, OversampledCombRoom(rate), row);
     }
 
     // The low passes in front of the clean models' combs (slots 108..111).

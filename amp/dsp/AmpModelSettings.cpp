@@ -59,8 +59,6 @@ void AmpModels::Initialise(DspBank& b, double rate, int factor) {
     rateFactor = factor < 1 ? 1 : factor;
     knobs = Knobs{};
     // The Poltergeist's lines exist from the start, so its shifter never runs on a missing buffer.
-    bank->AllocModDelay(0.0, sampleRate, 0);
-    bank->AllocModDelay(0.0, sampleRate, 1);
     ResetShifter();
     volume = GainTaper(knobs.volume);
     SetToneResonance(knobs.resonance);
@@ -169,16 +167,9 @@ void AmpModels::ResetShifter() {
     shifter = Shifter{};
     shifter.rampStep = 4.0 / sampleRate;
     shifter.triangleStep = 8.0 / sampleRate;
-    // Fresh one-second lines; the buffers are only made again when the rate changed their size.
-    for (int k = 0; k < DspBank::kModDelays; ++k) {
-        DspBank::ModDelayLine& line = bank->modDelay[k];
-        if (line.buffer && line.length == static_cast<int>(sampleRate)) {
-            std::memset(line.buffer.get(), 0, sizeof(double) * static_cast<size_t>(line.length));
-            line.position = 0;
-        } else {
-            bank->AllocModDelay(0.0, sampleRate, k);
-        }
-    }
+    // Fresh lines as deep as the ramps read; the buffers are only made again when the rate changed
+    // their size.
+    for (int k = 0; k < DspBank::kModDelays; ++k) bank->AllocModDelay(shifter.depth, sampleRate, k);
 }
 
 void AmpModels::ApplyGain() {

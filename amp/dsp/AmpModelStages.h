@@ -244,24 +244,13 @@ inline double AmpModels::PitchShifter(double a) {
     else
         s.triangle -= s.triangleStep;
 
-    DspBank::ModDelayLine& line1 = bank->modDelay[0];
-    DspBank::ModDelayLine& line2 = bank->modDelay[1];
-    const int n1 = line1.length;
-    const int n2 = line2.length;
+    // Each tap reads length - offset samples behind the sample just written.
+    const int n1 = bank->modDelay[0].length;
+    const int n2 = bank->modDelay[1].length;
     const int o1 = static_cast<int>((1.0 - s.phase1 * s.depth) * n1);
     const int o2 = static_cast<int>(n2 * (1.0 - s.depth * s.phase2));
-
-    line1.buffer[line1.position] = a;
-    int r1 = line1.position + o1;
-    if (r1 >= n1) r1 -= n1;
-    const double h1 = line1.buffer[r1];
-    if (++line1.position >= n1) line1.position = 0;
-
-    line2.buffer[line2.position] = a;
-    int r2 = line2.position + o2;
-    if (r2 >= n2) r2 -= n2;
-    const double h2 = line2.buffer[r2];
-    if (++line2.position >= n2) line2.position = 0;
+    const double h1 = bank->ModDelayTap(0, a, n1 - o1);
+    const double h2 = bank->ModDelayTap(1, a, n2 - o2);
 
     double t = s.triangle;
     if (t < 0.0) t = 0.0;

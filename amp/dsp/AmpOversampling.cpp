@@ -16,9 +16,9 @@ bool OversampledAmp::Prepare(int factor, double hostRate, const AmpModels& plain
     const double rate = factor * hostRate;
     bank = std::make_unique<DspBank>();
     bank->ResetBank();
-    // Short comb buffers (1/32 s); each model sets the lengths of the rows it uses.
+    // Short comb buffers; each model sets the lengths of the rows it uses.
     for (int row = 0; row < kCombRows; ++row)
-        bank->SetDelaySamples(factor, static_cast<int>(rate / 32.0) + 1, row);
+        bank->SetDelaySamples(factor, OversampledCombRoom(rate), row);
     amp.Initialise(*bank, rate, factor);
     amp.CopySettingsFrom(plain);
     return true;

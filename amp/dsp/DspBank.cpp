@@ -322,17 +322,24 @@ void DspBank::AllocModDelay(double depth, double sampleRate, int slot) {
     if (slot < 0 || slot >= kModDelays) return;
     ModDelayLine& m = modDelay[slot];
     const int length = OneSecond(sampleRate);
-    if (m.buffer && m.length == length) // already one second at this rate: cleared, not remade
-        std::memset(m.buffer.get(), 0, sizeof(double) * static_cast<size_t>(length));
+    const double reach = depth > 0.0 && depth < 1.0 ? std::ceil(depth * length) + 2.0 : length;
+    const int capacity = static_cast<int>(std::min<double>(length, reach));
+    if (m.buffer && m.capacity == capacity)
+        std::memset(m.buffer.get(), 0, sizeof(double) * static_cast<size_t>(capacity));
     else
-        m.buffer.reset(new double[length]());
+        m.buffer.reset(new double[static_cast<size_t>(capacity)]());
     m.length = length;
+    m.capacity = capacity;
     m.position = 0;
     double r = (1.0 - depth) * length;
     if (!(r >= 0.0)) r = 0.0;
     if (r > length) r = length;
     m.readOffset = static_cast<int>(r);
     m.readFraction = r - std::floor(r);
+}
+
+int OversampledCombRoom(double sampleRate) {
+    return static_cast<int>(sampleRate / 64.0) + 1;
 }
 
 int CombDelaySamples(double seconds, double sampleRate) {
@@ -345,6 +352,7 @@ void DspBank::SetDelaySamples(int delay, int capacity, int slot) {
     if (d.size != capacity) {
         d.buffer.reset(new double[static_cast<size_t>(capacity)]());
         d.size = capacity;
+        d.capacity = capacity;
     } else {
         std::memset(d.buffer.get(), 0, sizeof(double) * static_cast<size_t>(capacity));
     }
@@ -362,9 +370,9 @@ void DspBank::ClearAllState() {
     std::memset(follower.envelope, 0, sizeof follower.envelope);
     envelope.level = 0.0;
     for (DelayLine& d : delayLine)
-        if (d.buffer) std::memset(d.buffer.get(), 0, sizeof(double) * static_cast<size_t>(d.size));
+        if (d.buffer) std::memset(d.buffer.get(), 0, sizeof(double) * static_cast<size_t>(d.capacity));
     for (ModDelayLine& m : modDelay)
-        if (m.buffer) std::memset(m.buffer.get(), 0, sizeof(double) * static_cast<size_t>(m.length));
+        if (m.buffer) std::memset(m.buffer.get(), 0, sizeof(double) * static_cast<size_t>(m.capacity));
 }
 
 BiquadCoefficients RateScaledSection(const BiquadCoefficients& c, int factor) {

@@ -53,6 +53,9 @@ double FollowerCoefficient(double timeMs, double sampleRate);
 
 // The loop length in samples that AllocDelayLine and SetDelayLength give a comb of `seconds`.
 int CombDelaySamples(double seconds, double sampleRate);
+// The buffer of a comb row run at a multiple of the host rate: 1/64 s, more than the longest
+// comb a model designs (12 ms), so a model change only clears it.
+int OversampledCombRoom(double sampleRate);
 
 // Envelope-generator time 2^(10 v - 6.666666) seconds for a normalised knob value v.
 double EnvelopeSeconds(double v);
@@ -160,9 +163,12 @@ public:
         int lastIndex = 0;
         int position = 0;
     };
+    // A modulated delay: offsets are figured on a span of `length` samples (one second), but
+    // only the `capacity` most recent samples are kept, as a read never reaches further back.
     struct ModDelayLine {
         std::unique_ptr<double[]> buffer;
         int length = 0;
+        int capacity = 0;
         int position = 0;
         int readOffset = 0;
         double readFraction = 0.0;
@@ -234,7 +240,11 @@ public:
     // at a multiple of the host rate, where one second would be far more than needed.
     void SetDelaySamples(int delay, int capacity, int slot);
 
+    // A zeroed line whose reads reach at most `depth` of a second behind; readOffset is the
+    // offset of that deepest read. Cleared rather than remade when its size stays.
     void AllocModDelay(double depth, double sampleRate, int slot);
+    // Writes input into the line and returns the sample `behind` steps before it (0: input).
+    double ModDelayTap(int slot, double input, int behind);
 
     BiquadArrays biquad;
     OnePoleArrays onePoleA;
@@ -288,4 +298,15 @@ inline double DspBank::FeedbackComb(int slot, double feedback, double input) {
     ++pos;
     d.position = pos;
     return buf[pos];
+}
+
+inline double DspBank::ModDelayTap(int slot, double input, int behind) {
+    ModDelayLine& line = modDelay[slot];
+    line.buffer[line.position] = input;
+    if (behind >= line.capacity) behind = line.capacity - 1;
+    int r = line.position - behind;
+    if (r < 0) r += line.capacity;
+    const double h = line.buffer[r];
+    if (++line.position >= line.capacity) line.position = 0;
+    return h;
 }

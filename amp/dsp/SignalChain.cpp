@@ -92,29 +92,33 @@ void Zero(double* out, int n) {
 
 SignalChain::SignalChain()
     : convolution(new ConvolutionEngine), convolved(ConvolutionEngine::kReserveBlock, 0.0),
-      antiDenormal(kAntiDenormalSize, 0.0) {
+      antiDenormal(AntiDenormalTable().data()) {
     Initialise(44100.0);
 }
 
-void SignalChain::FillAntiDenormalTable() {
+const std::vector<double>& SignalChain::AntiDenormalTable() {
     // Tiny positive offsets (2^-67 .. 2^-66 per step, summed in single precision) that keep the
-    // signal after the gate away from denormal numbers. Each instance starts from the same seed
-    // so that equal input always renders equal output.
-    uint32_t state = 1;
-    float sum = 0.0f;
-    for (int k = 0; k < kAntiDenormalSize; ++k) {
-        state = state * 1234567u + 890123u;
-        const uint32_t bits = (state & 0x7f0000u) | 0x1e000000u;
-        float value;
-        std::memcpy(&value, &bits, sizeof value);
-        sum += value;
-        antiDenormal[static_cast<size_t>(k)] = sum;
-    }
-    antiDenormalIndex = 0;
+    // signal after the gate away from denormal numbers. One seed for the whole process, so that
+    // equal input always renders equal output in every instance.
+    static const std::vector<double> table = [] {
+        std::vector<double> offsets(kAntiDenormalSize);
+        uint32_t state = 1;
+        float sum = 0.0f;
+        for (int k = 0; k < kAntiDenormalSize; ++k) {
+            state = state * 1234567u + 890123u;
+            const uint32_t bits = (state & 0x7f0000u) | 0x1e000000u;
+            float value;
+            std::memcpy(&value, &bits, sizeof value);
+            sum += value;
+            offsets[static_cast<size_t>(k)] = sum;
+        }
+        return offsets;
+    }();
+    return table;
 }
 
 void SignalChain::Initialise(double rate) {
-    FillAntiDenormalTable();
+    antiDenormalIndex = 0;
     sampleRate = (rate >= kMinRate && rate <= kMaxRate) ? rate : 44100.0;
     bank.ResetBank();
     gateReleaseSet = false;
@@ -312,7 +316,7 @@ void SignalChain::RunChain(const double* in0, const double* in1, double* out0, d
 
 void SignalChain::RunGate(double* x, int n) {
     const double threshold = gateThreshold;
-    const double* table = antiDenormal.data();
+    const double* table = antiDenormal;
     int index = antiDenormalIndex;
     for (int i = 0; i < n; ++i) {
         const double level = bank.TrackEnvelope(x[i], 0);
@@ -370,7 +374,7 @@ void SignalChain::RecoverFromNonFinite(double* out0, double* out1, int frames) {
     for (DspBank::DelayLine& d : bank.delayLine)
         Zero(d.buffer.get(), d.capacity);
     for (DspBank::ModDelayLine& m : bank.modDelay)
-        Zero(m.buffer.get(), m.length);
+        Zero(m.buffer.get(), m.capacity);
     ampOversampling.ClearState();
     Zero(out0, frames);
     Zero(out1, frames);

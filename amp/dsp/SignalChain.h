@@ -113,7 +113,7 @@ private:
     void RecoverFromNonFinite(double* out0, double* out1, int frames);
     void DesignRateDependent();
     void SetGateEnvelope();
-    void FillAntiDenormalTable();
+    static const std::vector<double>& AntiDenormalTable();
 
     // Convolution stage, run after the block when the impulse is on: mixes the convolved block
     // into both outputs. Left empty until the convolution engine is attached.
@@ -161,7 +161,7 @@ private:
     long long silentRun = 0;
     long long quietAfter = 0;
 
-    std::vector<double> antiDenormal;
+    const double* antiDenormal; // the process-wide table
     int antiDenormalIndex = 0;
 
     double scratch[kChunk];

@@ -43,13 +43,11 @@ int ClampInt(int v, int lo, int hi) {
 
 } // namespace
 
-Tuner::Tuner()
-    : real(kFftSize, 0.0), imag(kFftSize, 0.0), magnitude(kBins, 0.0), twiddleCos(kBins), twiddleSin(kBins),
-      bitReverse(kFftSize) {
+Tuner::FftTables::FftTables() : cosines(kBins), sines(kBins), bitReverse(kFftSize) {
     for (int k = 0; k < kBins; ++k) {
         const double angle = 2.0 * kPi * k / kFftSize;
-        twiddleCos[static_cast<size_t>(k)] = std::cos(angle);
-        twiddleSin[static_cast<size_t>(k)] = std::sin(angle);
+        cosines[static_cast<size_t>(k)] = std::cos(angle);
+        sines[static_cast<size_t>(k)] = std::sin(angle);
     }
     int bits = 0;
     while ((1 << bits) < kFftSize)
@@ -60,6 +58,15 @@ Tuner::Tuner()
             if (i & (1 << b)) r |= 1 << (bits - 1 - b);
         bitReverse[static_cast<size_t>(i)] = r;
     }
+}
+
+const Tuner::FftTables& Tuner::SharedFftTables() {
+    static const FftTables tables;
+    return tables;
+}
+
+Tuner::Tuner()
+    : real(kFftSize, 0.0), imag(kFftSize, 0.0), fftTables(SharedFftTables()) {
     static const char* const kNames[12] = {"A", "A#", "B", "C", "C#", "D", "D#", "E", "F", "F#", "G", "G#"};
     for (int n = 0; n < kNotes; ++n) {
         char name[kMaxLabel];
@@ -111,8 +118,8 @@ void Tuner::Feed(const double* in, int frames, DspBank& bank, TunerDisplay* disp
 void Tuner::RunTunerFft() {
     double* re = real.data();
     double* im = imag.data();
-    const double* wc = twiddleCos.data();
-    const double* ws = twiddleSin.data();
+    const double* wc = fftTables.cosines.data();
+    const double* ws = fftTables.sines.data();
     for (int span = kFftSize; span >= 2; span >>= 1) {
         const int half = span >> 1;
         const int stride = kFftSize / span;
@@ -132,7 +139,7 @@ void Tuner::RunTunerFft() {
             }
         }
     }
-    const int* rev = bitReverse.data();
+    const int* rev = fftTables.bitReverse.data();
     for (int i = 0; i < kFftSize; ++i) {
         const int j = rev[i];
         if (j > i) {
@@ -151,10 +158,10 @@ void Tuner::AnalyseTuner() {
     std::memset(imag.data(), 0, sizeof(double) * static_cast<size_t>(kFftSize));
     RunTunerFft();
 
-    double* m = magnitude.data();
+    // The magnitudes replace the real parts they are computed from.
+    double* m = real.data();
     for (int k = 0; k < kBins; ++k)
-        m[k] = std::sqrt(real[static_cast<size_t>(k)] * real[static_cast<size_t>(k)] +
-                         imag[static_cast<size_t>(k)] * imag[static_cast<size_t>(k)]);
+        m[k] = std::sqrt(m[k] * m[k] + imag[static_cast<size_t>(k)] * imag[static_cast<size_t>(k)]);
 
     // Global maximum over bins 1..8191; among equal maxima the highest bin wins.
     int best = kBins - 1;

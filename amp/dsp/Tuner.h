@@ -92,10 +92,15 @@ private:
     double window[kWindow] = {};
     std::vector<double> real;
     std::vector<double> imag;
-    std::vector<double> magnitude;
-    std::vector<double> twiddleCos;
-    std::vector<double> twiddleSin;
-    std::vector<int> bitReverse;
+    // The FFT's twiddles and bit-reversal order: the same for every tuner, so built once per process.
+    struct FftTables {
+        FftTables();
+        std::vector<double> cosines;
+        std::vector<double> sines;
+        std::vector<int> bitReverse;
+    };
+    static const FftTables& SharedFftTables();
+    const FftTables& fftTables;
 
     double frequency = 0.0;
     double semitonePosition = 0.0;

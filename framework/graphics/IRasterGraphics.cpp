@@ -1,6 +1,8 @@
 #include "IRasterGraphics.h"
 #include "ImageCache.h"
 #include "ImageDecode.h"
+#include "ImageResources.h"
+#include "LazyPngRaster.h"
 #include "MemoryRaster.h"
 #include "RasterOps.h"
 #include "SystemRaster.h"
@@ -231,8 +233,14 @@ IRaster* IRasterGraphics::DecodeImageFile(const char* fileName) {
 
 IRaster* IRasterGraphics::DecodeImageResource(int resourceId, const char* resourceName) {
     switch (ImageKindOf(resourceName)) {
-    case ImageKind::kPng:
+    case ImageKind::kPng: {
+        // Embedded PNGs decode when first drawn: an instance that never shows its editor never pays.
+        const unsigned char* data = nullptr;
+        size_t size = 0;
+        if (FindImageResource(resourceId, &data, &size))
+            if (IRaster* lazy = LazyPngRaster::FromData(data, size)) return lazy;
         return DecodePngResource(moduleHandle, resourceId);
+    }
     case ImageKind::kJpeg:
         return DecodeJpegResource(moduleHandle, resourceId);
     default:

@@ -158,6 +158,9 @@ TEST(ModDelay, AllocatesOneSecondWithReadOffset) {
     EXPECT_EQ(bank.modDelay[1].length, 44100);
     EXPECT_EQ(bank.modDelay[1].readOffset, 33075);
     EXPECT_EQ(bank.modDelay[1].readFraction, 0.0);
+    // Only what the deepest read reaches is kept.
+    EXPECT_GT(bank.modDelay[1].capacity, 44100 - 33075);
+    EXPECT_LT(bank.modDelay[1].capacity, 44100 / 2);
     bank.AllocModDelay(0.3, 1000.0, 0);
     EXPECT_NEAR(bank.modDelay[0].readOffset + bank.modDelay[0].readFraction, 700.0, 1e-9);
     EXPECT_GE(bank.modDelay[0].readFraction, 0.0);

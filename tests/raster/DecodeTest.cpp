@@ -1,6 +1,7 @@
 #include "ImageDecode.h"
 #include "ImageEncode.h"
 #include "ImageResources.h"
+#include "LazyPngRaster.h"
 #include "MemoryRaster.h"
 
 #include <gtest/gtest.h>
@@ -122,6 +123,36 @@ TEST(DecodePng, RejectsShortWrongAndTruncatedData) {
     EXPECT_EQ(DecodePng(bytes.data(), bytes.size()), nullptr);
     EXPECT_EQ(DecodePng(static_cast<const unsigned char*>(nullptr), 100), nullptr);
     EXPECT_EQ(DecodePng("/nonexistent/image.png"), nullptr);
+}
+
+// A lazy image has its size from the header at once and its pixels only when asked; they are
+// the eager decoder's, or transparent when the data behind a good header is broken.
+TEST(DecodePng, LazyImageDecodesOnFirstUseToTheSamePixels) {
+    const std::vector<unsigned char> bytes = MakeRgbPng(7, 5);
+    std::unique_ptr<IRaster> eager(DecodePng(bytes.data(), bytes.size()));
+    std::unique_ptr<LazyPngRaster> lazy(LazyPngRaster::FromData(bytes.data(), bytes.size()));
+    ASSERT_NE(eager, nullptr);
+    ASSERT_NE(lazy, nullptr);
+    EXPECT_EQ(lazy->Width(), 7);
+    EXPECT_EQ(lazy->Height(), 5);
+    EXPECT_FALSE(lazy->Decoded());
+    for (int y = 0; y < 5; ++y)
+        for (int x = 0; x < 7; ++x)
+            EXPECT_EQ(lazy->Row(y)[x], eager->Row(y)[x]) << x << "," << y;
+    EXPECT_TRUE(lazy->Decoded());
+
+    std::vector<unsigned char> broken = bytes;
+    broken.resize(40);
+    std::unique_ptr<LazyPngRaster> damaged(LazyPngRaster::FromData(broken.data(), broken.size()));
+    ASSERT_NE(damaged, nullptr);
+    for (int y = 0; y < 5; ++y)
+        for (int x = 0; x < 7; ++x)
+            EXPECT_EQ(damaged->Row(y)[x], 0u);
+
+    std::vector<unsigned char> wrong = bytes;
+    wrong[13] = 'X'; // not an IHDR chunk
+    EXPECT_EQ(LazyPngRaster::FromData(wrong.data(), wrong.size()), nullptr);
+    EXPECT_EQ(LazyPngRaster::FromData(bytes.data(), 20), nullptr);
 }
 
 TEST(DecodePng, ReusesTheGivenBitmap) {
