@@ -64,13 +64,17 @@ bool ConvolutionEngine::LoadImpulse(const double* samples, int length) {
     length = std::max(0, std::min(length, kMaxImpulseLength));
     bool loaded = true;
     stages.clear();
+    // No impulse needs no stage: the engine then answers silence at once.
+    if (length == 0) {
+        feedIn = true;
+        return true;
+    }
     try {
         for (const Piece& p : Plan(length))
             stages.push_back(std::make_unique<ConvolutionEngineStage>(samples, length, p.offset, p.length,
                                                                       p.fftSize, kReserveBlock));
     } catch (const std::bad_alloc&) {
         stages.clear();
-        stages.push_back(std::make_unique<ConvolutionEngineStage>(nullptr, 0, 0, 0, 0, kReserveBlock));
         loaded = false;
     }
     feedIn = true;

@@ -33,7 +33,7 @@ int OneSecond(double sampleRate) {
 
 // Room of a comb buffer: more than the longest comb a model designs (12 ms), so a model change
 // never allocates.
-constexpr double kCombRoomSeconds = 0.025;
+constexpr double kCombRoomSeconds = 1.0 / 64.0;
 
 int DelayLastIndex(double seconds, double sampleRate, int size) {
     const double last = seconds * sampleRate - 1.0;
@@ -295,8 +295,13 @@ void DspBank::AllocDelayLine(double seconds, double sampleRate, int slot) {
     const int size = OneSecond(sampleRate);
     d.size = size;
     d.lastIndex = DelayLastIndex(seconds, sampleRate, size);
-    d.capacity = std::max(d.lastIndex + 1, std::min(size, static_cast<int>(std::ceil(kCombRoomSeconds * sampleRate))));
-    d.buffer.reset(new double[static_cast<size_t>(d.capacity)]());
+    const int capacity =
+        std::max(d.lastIndex + 1, std::min(size, static_cast<int>(std::ceil(kCombRoomSeconds * sampleRate))));
+    if (d.buffer && d.capacity == capacity)
+        std::memset(d.buffer.get(), 0, sizeof(double) * static_cast<size_t>(capacity));
+    else
+        d.buffer.reset(new double[static_cast<size_t>(capacity)]());
+    d.capacity = capacity;
     d.position = 0;
 }
 

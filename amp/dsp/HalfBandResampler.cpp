@@ -150,7 +150,8 @@ bool Oversampler::Prepare(int k, int maxBlock) {
         up[i].Design(StepTaps(i), StepBeta(i), inputAtStep);
         down[i].Design(StepTaps(i), StepBeta(i), inputAtStep, i == steps - 1 ? pad : 0);
     }
-    scratch.assign(static_cast<size_t>(maxBlock) * 2 * kMaxFactor, 0.0);
+    // Two halves, each holding the largest intermediate step's output (none at 2x).
+    scratch.assign(static_cast<size_t>(maxBlock) * (k > 2 ? k : 0), 0.0);
     return true;
 }
 

@@ -56,7 +56,9 @@ public:
     void SetLoudness(double db, double knob);
     // A linear factor 0..1.
     void SetMasterVolume(double gain);
-    void SetTunerView(bool on) { tunerView = on; }
+    // The tuner's analysis buffers are made when the view is first turned on (a parameter change,
+    // never the audio path); if they cannot be, the view stays off.
+    void SetTunerView(bool on) { tunerView = on && tuner.PrepareAnalysis(); }
     // Where the tuner's readings go while the tuner view is on (null: nowhere). Not owned.
     void SetTunerDisplay(TunerDisplay* display) { tunerDisplay = display; }
     // Impulse convolution mixed after the block: on/off (kIrOn), the direct gain (-48..+24 dB;
@@ -146,7 +148,7 @@ private:
     double loudnessKnob = 0.5;
     double masterVolume = 0.5;
 
-    Tuner tuner;
+    Tuner tuner{Tuner::kBuffersWhenNeeded};
     TunerDisplay* tunerDisplay = nullptr;
 
     std::unique_ptr<ConvolutionEngine> convolution; // never null

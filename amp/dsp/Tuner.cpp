@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <new>
 
 namespace {
 
@@ -65,8 +66,8 @@ const Tuner::FftTables& Tuner::SharedFftTables() {
     return tables;
 }
 
-Tuner::Tuner()
-    : real(kFftSize, 0.0), imag(kFftSize, 0.0), fftTables(SharedFftTables()) {
+Tuner::Tuner(Buffers buffers) : fftTables(SharedFftTables()) {
+    if (buffers == kBuffersNow) PrepareAnalysis();
     static const char* const kNames[12] = {"A", "A#", "B", "C", "C#", "D", "D#", "E", "F", "F#", "G", "G#"};
     for (int n = 0; n < kNotes; ++n) {
         char name[kMaxLabel];
@@ -77,6 +78,19 @@ Tuner::Tuner()
         CopyText(labels[n], name, kMaxLabel);
     }
     SetSampleRate(sampleRate);
+}
+
+bool Tuner::PrepareAnalysis() {
+    if (!real.empty()) return true;
+    try {
+        real.assign(kFftSize, 0.0);
+        imag.assign(kFftSize, 0.0);
+    } catch (const std::bad_alloc&) {
+        real.clear();
+        imag.clear();
+        return false;
+    }
+    return true;
 }
 
 void Tuner::SetSampleRate(double rate) {
@@ -153,6 +167,7 @@ void Tuner::RunTunerFft() {
 }
 
 void Tuner::AnalyseTuner() {
+    if (real.empty()) return;
     std::memcpy(real.data(), window, sizeof window);
     std::memset(real.data() + kWindow, 0, sizeof(double) * static_cast<size_t>(kFftSize - kWindow));
     std::memset(imag.data(), 0, sizeof(double) * static_cast<size_t>(kFftSize));

@@ -28,7 +28,12 @@ public:
     static constexpr int kMeterFrames = 40;
     static constexpr int kMeterFollower = 1;
 
-    Tuner();
+    // A tuner made with kBuffersWhenNeeded holds no analysis buffers until PrepareAnalysis; until
+    // then it collects and displays, but finds no note.
+    enum Buffers { kBuffersNow, kBuffersWhenNeeded };
+    explicit Tuner(Buffers buffers = kBuffersNow);
+    // Makes the analysis buffers if they are missing; false when they cannot be made.
+    bool PrepareAnalysis();
 
     // Decimation floor(rate / 3000) and display interval trunc(rate / 25), each at least 1.
     // The collection state is kept.

@@ -35,9 +35,7 @@ unsigned long NextCodePoint(const unsigned char*& p) {
 
 class FreeTypeText : public ITextRenderer {
 public:
-    FreeTypeText() {
-        if (FT_Init_FreeType(&library) != 0) library = nullptr;
-    }
+    FreeTypeText() = default;
     ~FreeTypeText() override {
         for (Face& f : faces)
             if (f.face) FT_Done_Face(f.face);
@@ -60,7 +58,17 @@ private:
     static long Advance(FT_Face face, const std::vector<unsigned long>& codes);
     void SetHeight(FT_Face face, int cellHeight);
 
+    // FreeType starts with the first text drawn or measured, so an editor never shown costs nothing.
+    bool Ready() {
+        if (!started) {
+            started = true;
+            if (FT_Init_FreeType(&library) != 0) library = nullptr;
+        }
+        return library != nullptr;
+    }
+
     FT_Library library = nullptr;
+    bool started = false;
     std::vector<Face> faces;
 };
 
@@ -126,7 +134,7 @@ long FreeTypeText::Advance(FT_Face face, const std::vector<unsigned long>& codes
 }
 
 int FreeTypeText::TextWidth(IRaster*, const ITextStyle& style, const char* text) {
-    if (!library || !text || style.size <= 0) return -1;
+    if (!text || style.size <= 0 || !Ready()) return -1;
     FT_Face face = FaceFor(style);
     if (!face) return -1;
     SetHeight(face, style.size);
@@ -135,7 +143,7 @@ int FreeTypeText::TextWidth(IRaster*, const ITextStyle& style, const char* text)
 
 bool FreeTypeText::DrawText(IRaster* target, const IRect& clip, const ITextStyle& style, const char* text,
                             const IRect& rect) {
-    if (!library || !target || !target->Pixels() || !text || !*text || style.size <= 0) return true;
+    if (!target || !target->Pixels() || !text || !*text || style.size <= 0 || !Ready()) return true;
     FT_Face face = FaceFor(style);
     if (!face) return true;
     SetHeight(face, style.size);
