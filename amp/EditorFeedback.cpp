@@ -7,7 +7,6 @@
 #include "ParameterIds.h"
 #include "PluginServices.h"
 
-#include <cstdio>
 #include <cstring>
 
 namespace {
@@ -56,12 +55,6 @@ void EditorFeedback::Show(int stripFrame, double bar, const char* text) {
     graphics->PushControlValue(controls.nameStrip, static_cast<double>(stripFrame) / kStripFrames);
     graphics->PushControlValue(controls.valueBar, bar);
     ShowText(controls.valueText, text ? text : "");
-}
-
-void EditorFeedback::ShowFormat(int stripFrame, double bar, const char* format, double value) {
-    char text[64];
-    std::snprintf(text, sizeof(text), format, value);
-    Show(stripFrame, bar, text);
 }
 
 // Neither allocates: the tuner's reading comes through here from the audio path.

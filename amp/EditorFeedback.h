@@ -12,7 +12,6 @@ public:
     // Whether some editor control is bound to the parameter (panels lack some knobs).
     bool HasControlFor(int paramIndex) const;
     void Show(int stripFrame, double bar, const char* text);
-    void ShowFormat(int stripFrame, double bar, const char* format, double value);
     void ShowText(int controlIndex, const char* text);
     void ShowControl(int controlIndex, bool show);
     void ShowLamp(int controlIndex, bool lit);

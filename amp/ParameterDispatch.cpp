@@ -3,6 +3,7 @@
 // their own parameters. Runs under the plug-in lock; nested changes re-enter on the same thread.
 #include "AmpModelIds.h"
 #include "EditorIndices.h"
+#include "ParameterTable.h"
 #include "VulpanePlugin.h"
 
 #include <cmath>
@@ -59,8 +60,6 @@ int StripOfModelKnob(int blockStart, int model) {
     }
 }
 
-constexpr int kPoltergeistModel = 14;
-
 // The per-model block that copies a shared parameter (-1: none).
 int BlockOfShared(int shared) {
     for (int block : {kModelSwitch, kModelVolume, kModelGain, kModelBass, kModelMiddle, kModelTreble})
@@ -94,10 +93,8 @@ int Clamp(int v, int lo, int hi) { return v < lo ? lo : (v > hi ? hi : v); }
 
 // Whether either post EQ band shows a gain other than 0.0 dB.
 bool EqShaping(double low, double high) {
-    return std::fabs(24.0 * low - 12.0) >= 0.05 || std::fabs(24.0 * high - 12.0) >= 0.05;
+    return std::fabs(PhysicalValue(kEqLow, low)) >= 0.05 || std::fabs(PhysicalValue(kEqHigh, high)) >= 0.05;
 }
-
-const char* OnOff(bool on) { return on ? "ON" : "OFF"; }
 } // namespace
 
 void VulpanePlugin::ParameterChanged(int index) {
@@ -106,25 +103,30 @@ void VulpanePlugin::ParameterChanged(int index) {
     if (!param) return;
     const double v = param->Value();
     if (restoringState && IsMomentary(index)) return;
+    // The touched parameter's name strip, with its value shown by the law of its row.
+    auto showValue = [&](int strip, double shownValue) {
+        const ShownValue shown = DisplayOf(index, shownValue);
+        ShowFeedback(strip, shown.bar, shown.text);
+    };
     switch (index) {
     case kGate:
         chain.SetGateEnabled(v >= 0.5);
         MoveParameter(kGateLed, v >= 0.5 ? 1.0 : 0.0);
         ShowLamp(controls.lampGate, v >= 0.5);
-        ShowFeedback(kStripGate, v, OnOff(v >= 0.5));
+        showValue(kStripGate, v);
         break;
     case kGateThreshold:
-        chain.SetGateThreshold(v);
-        ShowFeedbackFormat(kStripGateThreshold, v, "%.0f dB", 100.0 * v - 100.0);
+        chain.SetGateThreshold(PhysicalValue(index, v));
+        showValue(kStripGateThreshold, v);
         break;
     case kGateRelease:
-        chain.SetGateRelease(v);
-        ShowFeedbackFormat(kStripGateRelease, v, "%.2f", 10.0 * v);
+        chain.SetGateRelease(PhysicalValue(index, v));
+        showValue(kStripGateRelease, v);
         break;
     case kAmpOn:
         chain.SetAmpEnabled(v >= 0.5);
         ShowLamp(controls.lampAmp, v >= 0.5);
-        ShowFeedback(kStripAmpSwitch, v, OnOff(v >= 0.5));
+        showValue(kStripAmpSwitch, v);
         FollowInModelCopy(index);
         break;
     case kAmpModel:
@@ -142,11 +144,11 @@ void VulpanePlugin::ParameterChanged(int index) {
         break;
     case kToneFreq:
         chain.Amp().SetToneFreq(v);
-        ShowFeedbackFormat(kStripToneFreq, v, "%.2f", 10.0 * v);
+        showValue(kStripToneFreq, v);
         break;
     case kToneResonance:
         chain.Amp().SetToneResonance(v);
-        ShowFeedbackFormat(kStripResonance, v, "%.2f", 10.0 * v);
+        showValue(kStripResonance, v);
         break;
     case kAmpBass:
         chain.Amp().SetBass(v);
@@ -166,22 +168,22 @@ void VulpanePlugin::ParameterChanged(int index) {
         feedback.ShowCabinet(currentCabinet);
         break;
     case kEqLow:
-        chain.SetEqLow(v);
+        chain.SetEqLow(PhysicalValue(index, v), v);
         ShowLamp(controls.lampEq, EqShaping(v, Value(kEqHigh)));
-        ShowFeedbackFormat(kStripEqLow, v, "%.1f dB", 24.0 * v - 12.0);
+        showValue(kStripEqLow, v);
         break;
     case kEqHigh:
-        chain.SetEqHigh(v);
+        chain.SetEqHigh(PhysicalValue(index, v));
         ShowLamp(controls.lampEq, EqShaping(Value(kEqLow), v));
-        ShowFeedbackFormat(kStripEqHigh, v, "%.1f dB", 24.0 * v - 12.0);
+        showValue(kStripEqHigh, v);
         break;
     case kLoudness:
-        chain.SetLoudness(v);
-        ShowFeedbackFormat(kStripLoudness, 1.0 - v, "%.2f", (1.0 - v) * 10.0);
+        chain.SetLoudness(PhysicalValue(index, v), v);
+        showValue(kStripLoudness, v);
         break;
     case kMasterVolume:
-        chain.SetMasterVolume(v);
-        ShowFeedbackFormat(kStripMaster, v, "%.2f", 10.0 * v);
+        chain.SetMasterVolume(PhysicalValue(index, v));
+        showValue(kStripMaster, v);
         break;
     case kIrOn:
         chain.SetConvolutionEnabled(v != 0.0);
@@ -192,22 +194,17 @@ void VulpanePlugin::ParameterChanged(int index) {
             const bool on = !chain.ConvolutionEnabled();
             chain.SetConvolutionEnabled(on);
             MoveParameter(kIrOn, on ? 1.0 : 0.0);
-            ShowFeedback(kStripIrToggle, on ? 1.0 : 0.0, OnOff(on));
+            showValue(kStripIrToggle, on ? 1.0 : 0.0);
             ShowLamp(controls.lampImpulse, on);
         }
         break;
-    case kIrDry: {
-        chain.SetDryGain(v);
-        const double g = v >= 0.5 ? 48.0 * v - 24.0 : 96.0 * v - 48.0;
-        if (g == -48.0)
-            ShowFeedback(kStripIrDry, v, "-inf dB");
-        else
-            ShowFeedbackFormat(kStripIrDry, v, "%.1f dB", g);
+    case kIrDry:
+        chain.SetDryGain(PhysicalValue(index, v));
+        showValue(kStripIrDry, v);
         break;
-    }
     case kIrWet:
-        chain.SetWetGain(v);
-        ShowFeedbackFormat(kStripIrWet, v, "%.1f dB", 48.0 * v - 24.0);
+        chain.SetWetGain(PhysicalValue(index, v));
+        showValue(kStripIrWet, v);
         break;
     case kModelPrev:
     case kModelNext:
@@ -267,18 +264,9 @@ void VulpanePlugin::ChangeModelCopy(int index) {
         MoveParameter(shared, normalized);
         if (blockStart == kModelSwitch) MoveParameter(kModelLed + m, normalized);
     }
-    const double value = Value(shared);
-    const int strip = StripOfModelKnob(blockStart, m);
-    if (blockStart == kModelSwitch)
-        ShowFeedback(strip, value, OnOff(value >= 0.5));
-    else if (m == kPoltergeistModel && blockStart == kModelBass) // a three-position low-shelf switch
-        ShowFeedbackFormat(strip, value, "%.0f dB", 24.0 * value - 12.0);
-    else if (m == kPoltergeistModel && blockStart == kModelTreble) // the modulation switch
-        ShowFeedback(strip, value, OnOff(value > 0.0));
-    else if (blockStart == kModelVolume || blockStart == kModelGain)
-        ShowFeedbackFormat(strip, value, "%.2f", 10.0 * value);
-    else
-        ShowFeedbackFormat(strip, value, "%.2f", 10.0 * value - 5.0);
+    // The copy's law shows the shared value as it stands after the nested change.
+    const ShownValue shown = DisplayOf(index, Value(shared));
+    ShowFeedback(StripOfModelKnob(blockStart, m), shown.bar, shown.text);
 }
 
 void VulpanePlugin::FollowInModelCopy(int sharedIndex) {

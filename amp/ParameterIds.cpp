@@ -25,56 +25,10 @@ struct NamedIndex {
     const char* name;
     int index;
 };
-constexpr NamedIndex kSingles[] = {
-    {"kGate", kGate},
-    {"kGateThreshold", kGateThreshold},
-    {"kGateRelease", kGateRelease},
-    {"kAmpOn", kAmpOn},
-    {"kAmpModel", kAmpModel},
-    {"kAmpVolume", kAmpVolume},
-    {"kAmpGain", kAmpGain},
-    {"kToneFreq", kToneFreq},
-    {"kToneResonance", kToneResonance},
-    {"kAmpBass", kAmpBass},
-    {"kAmpMiddle", kAmpMiddle},
-    {"kAmpTreble", kAmpTreble},
-    {"kCabPreset", kCabPreset},
-    {"kEqLow", kEqLow},
-    {"kEqHigh", kEqHigh},
-    {"kLoudness", kLoudness},
-    {"kMasterVolume", kMasterVolume},
-    {"kGateLed", kGateLed},
-    {"kIrOn", kIrOn},
-    {"kIrPanelLed", kIrPanelLed},
-    {"kIrToggle", kIrToggle},
-    {"kIrDry", kIrDry},
-    {"kIrWet", kIrWet},
-    {"kModelPrev", kModelPrev},
-    {"kModelNext", kModelNext},
-    {"kCabPrev", kCabPrev},
-    {"kCabNext", kCabNext},
-    {"kPresetPosition", kPresetPosition},
-    {"kPresetBrowse", kPresetBrowse},
-    {"kPresetListClick", kPresetListClick},
-    {"kPresetPrev", kPresetPrev},
-    {"kPresetNext", kPresetNext},
-    {"kPresetScroll", kPresetScroll},
-    {"kBankPosition", kBankPosition},
-    {"kBankListClick", kBankListClick},
-    {"kBankScroll", kBankScroll},
-    {"kTunerToggle", kTunerToggle},
-    {"kTuningNext", kTuningNext},
-    {"kTuning", kTuning},
-    {"kIrFile", kIrFile},
-    {"kIrPrev", kIrPrev},
-    {"kIrNext", kIrNext},
-    {"kIrPanel", kIrPanel},
-};
-constexpr NamedIndex kBlocks[] = {
-    {"kModelSwitch", kModelSwitch}, {"kModelLed", kModelLed},       {"kModelVolume", kModelVolume},
-    {"kModelGain", kModelGain},     {"kModelBass", kModelBass},     {"kModelMiddle", kModelMiddle},
-    {"kModelTreble", kModelTreble},
-};
+#define VULPANE_NAMED_INDEX(identifier, index, ...) {#identifier, identifier},
+constexpr NamedIndex kSingles[] = {VULPANE_PARAMETERS(VULPANE_NAMED_INDEX)};
+constexpr NamedIndex kBlocks[] = {VULPANE_MODEL_BLOCKS(VULPANE_NAMED_INDEX)};
+#undef VULPANE_NAMED_INDEX
 } // namespace
 
 const char* ParameterIdName(int index, char* out) {

@@ -84,9 +84,6 @@ private:
     void ShowOversampling();
     // The dispatch's display calls, shown by the feedback part.
     void ShowFeedback(int stripFrame, double bar, const char* text) { feedback.Show(stripFrame, bar, text); }
-    void ShowFeedbackFormat(int stripFrame, double bar, const char* format, double value) {
-        feedback.ShowFormat(stripFrame, bar, format, value);
-    }
     void ShowLamp(int controlIndex, bool lit) { feedback.ShowLamp(controlIndex, lit); }
 
     // What the parts ask of the plug-in.

@@ -33,9 +33,9 @@ template <bool kBlockwise> void BM_Chain(benchmark::State& state) {
     auto chain = std::make_unique<SignalChain>();
     chain->Initialise(kRate);
     chain->SetCabPreset(preset);
-    chain->SetEqLow(0.6);
-    chain->SetEqHigh(0.4);
-    chain->SetLoudness(0.5);
+    chain->SetEqLow(2.4, 0.6);
+    chain->SetEqHigh(-2.4);
+    chain->SetLoudness(-15.0, 0.5);
     chain->SetMasterVolume(0.5);
     const std::vector<double> in0 = Noise(1), in1 = Noise(2);
     std::vector<double> out0(static_cast<size_t>(frames)), out1(static_cast<size_t>(frames));

@@ -39,9 +39,9 @@ std::unique_ptr<SignalChain> MakeChain(int model) {
     chain->SetGateEnabled(true);
     chain->SetAmpEnabled(model >= 0); // -1: gate, cabinet and post EQ only
     chain->SetCabPreset(1);           // 20 sections
-    chain->SetEqLow(0.6);
-    chain->SetEqHigh(0.4);
-    chain->SetLoudness(0.3);
+    chain->SetEqLow(2.4, 0.6);
+    chain->SetEqHigh(-2.4);
+    chain->SetLoudness(-9.0, 0.3);
     AmpModels& amp = chain->Amp();
     amp.SetGain(0.7);
     amp.SetTreble(0.6);

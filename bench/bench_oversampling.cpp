@@ -44,9 +44,9 @@ void BM_Chain(benchmark::State& state) {
     chain->SetGateEnabled(true);
     chain->SetAmpEnabled(true);
     chain->SetCabPreset(1); // 20 sections
-    chain->SetEqLow(0.6);
-    chain->SetEqHigh(0.4);
-    chain->SetLoudness(0.3);
+    chain->SetEqLow(2.4, 0.6);
+    chain->SetEqHigh(-2.4);
+    chain->SetLoudness(-9.0, 0.3);
     chain->Amp().SetGain(0.7);
     chain->Amp().SelectModel(model);
     chain->SetOversampling(factor);

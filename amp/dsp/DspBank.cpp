@@ -231,11 +231,17 @@ void DspBank::SetEnvelopeFollower(double attackMs, double releaseMs, double samp
 
 void DspBank::SetEnvelopeTimes(double attack, double decay, double sustain, double release, double peak,
                                double sampleRate) {
+    SetEnvelopeSeconds(EnvelopeSeconds(attack), EnvelopeSeconds(decay), sustain, EnvelopeSeconds(release), peak,
+                       sampleRate);
+}
+
+void DspBank::SetEnvelopeSeconds(double attackSeconds, double decaySeconds, double sustain,
+                                 double releaseSeconds, double peak, double sampleRate) {
     EnvelopeGenerator& e = envelope;
-    e.attackStep = peak / (EnvelopeSeconds(attack) * sampleRate);
-    e.decayStep = peak / (sampleRate * EnvelopeSeconds(decay));
+    e.attackStep = peak / (attackSeconds * sampleRate);
+    e.decayStep = peak / (sampleRate * decaySeconds);
     e.sustainLevel = peak * sustain;
-    e.releaseStep = peak / (sampleRate * EnvelopeSeconds(release));
+    e.releaseStep = peak / (sampleRate * releaseSeconds);
     e.peak = peak;
 }
 

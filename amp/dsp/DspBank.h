@@ -217,9 +217,13 @@ public:
     void SetEnvelopeFollower(double attackMs, double releaseMs, double sampleRate, int slot);
     double TrackEnvelope(double x, int slot);
 
-    // --- attack/decay/sustain/release generator; attack, decay, release are knob values 0..1 ---
+    // --- attack/decay/sustain/release generator ---
+    // Attack, decay and release as knob values 0..1 (EnvelopeSeconds gives their times).
     void SetEnvelopeTimes(double attack, double decay, double sustain, double release, double peak,
                           double sampleRate);
+    // The same with the three times in seconds.
+    void SetEnvelopeSeconds(double attackSeconds, double decaySeconds, double sustain, double releaseSeconds,
+                            double peak, double sampleRate);
     double StepEnvelope(double gate);
 
     // --- delay lines ---

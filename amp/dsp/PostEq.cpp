@@ -20,26 +20,23 @@ double Shelf(DspBank& bank, double x, int slot, bool flat) {
 
 } // namespace
 
-void PostEq::SetEqLow(DspBank& bank, double v, double sampleRate) {
-    const double g = 24.0 * v - 12.0;
-    bank.DesignBiquad(500.0, 1.0, g, sampleRate, kLowShelf, kLowShelfSlot);
-    lowFlat = g == 0.0;
-    bank.DesignBiquad(12.0 * g + 500.0, 1.9, 0.0, sampleRate, kBandPass, kLowBandSlot);
-    eqLowMix = -0.08 / (v + 1.0) * g;
+void PostEq::SetEqLow(DspBank& bank, double db, double knob, double sampleRate) {
+    bank.DesignBiquad(500.0, 1.0, db, sampleRate, kLowShelf, kLowShelfSlot);
+    lowFlat = db == 0.0;
+    bank.DesignBiquad(12.0 * db + 500.0, 1.9, 0.0, sampleRate, kBandPass, kLowBandSlot);
+    eqLowMix = -0.08 / (knob + 1.0) * db;
 }
 
-void PostEq::SetEqHigh(DspBank& bank, double v, double sampleRate) {
-    const double g = 24.0 * v - 12.0;
-    bank.DesignBiquad(3000.0, 1.0, g, sampleRate, kHighShelf, kHighShelfSlot);
-    highFlat = g == 0.0;
+void PostEq::SetEqHigh(DspBank& bank, double db, double sampleRate) {
+    bank.DesignBiquad(3000.0, 1.0, db, sampleRate, kHighShelf, kHighShelfSlot);
+    highFlat = db == 0.0;
 }
 
-void PostEq::SetLoudness(DspBank& bank, double v, double sampleRate) {
-    const double g = -30.0 * v;
-    bank.DesignBiquad(200.0, 1.0, g, sampleRate, kLowShelf, kLoudnessShelfSlot);
-    loudFlat = g == 0.0;
-    bank.DesignBiquad(3.83 * g + 200.0, 1.9, 0.0, sampleRate, kBandPass, kLoudnessBandSlot);
-    loudnessMix = g * -0.145 * v;
+void PostEq::SetLoudness(DspBank& bank, double db, double knob, double sampleRate) {
+    bank.DesignBiquad(200.0, 1.0, db, sampleRate, kLowShelf, kLoudnessShelfSlot);
+    loudFlat = db == 0.0;
+    bank.DesignBiquad(3.83 * db + 200.0, 1.9, 0.0, sampleRate, kBandPass, kLoudnessBandSlot);
+    loudnessMix = db * -0.145 * knob;
 }
 
 double PostEq::Process(DspBank& bank, double x, double volumeNow) const {

@@ -12,11 +12,12 @@ public:
     static constexpr int kLowBandSlot = 73;
     static constexpr int kLoudnessBandSlot = 74;
 
-    // v is the parameter's raw value 0..1.
-    void SetEqLow(DspBank& bank, double v, double sampleRate);
-    void SetEqHigh(DspBank& bank, double v, double sampleRate);
-    void SetLoudness(DspBank& bank, double v, double sampleRate);
-    void SetVolume(double v) { volume = v; }
+    // Shelf gains in dB (low and high -12..12, loudness -30..0). The band passes mixed into the
+    // low band and the loudness follow their knob positions 0..1 as well as the gains.
+    void SetEqLow(DspBank& bank, double db, double knob, double sampleRate);
+    void SetEqHigh(DspBank& bank, double db, double sampleRate);
+    void SetLoudness(DspBank& bank, double db, double knob, double sampleRate);
+    void SetVolume(double gain) { volume = gain; }
 
     double EqLowMix() const { return eqLowMix; }
     double LoudnessMix() const { return loudnessMix; }

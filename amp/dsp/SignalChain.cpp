@@ -49,11 +49,11 @@ private:
 #endif
 };
 
-// Clamps a raw parameter value into 0..1; false for NaN.
-bool Normalised(double& v) {
+// Clamps a setting into lo..hi; false for NaN.
+bool Clamped(double& v, double lo, double hi) {
     if (!(v == v)) return false;
-    if (v < 0.0) v = 0.0;
-    if (v > 1.0) v = 1.0;
+    if (v < lo) v = lo;
+    if (v > hi) v = hi;
     return true;
 }
 
@@ -127,11 +127,12 @@ void SignalChain::Initialise(double rate) {
         bank.AllocDelayLine(kCombSeconds[row], sampleRate, row);
     amp.Initialise(bank, sampleRate);
     ampOversampling.RateChanged(sampleRate, amp);
-    SetGateThreshold(0.5);
+    // The parameters' defaults (0.5 on each knob).
+    SetGateThreshold(-50.0);
     SetCabPreset(0);
-    SetEqLow(0.5);
-    SetEqHigh(0.5);
-    SetLoudness(0.5);
+    SetEqLow(0.0, 0.5);
+    SetEqHigh(0.0);
+    SetLoudness(-15.0, 0.5);
     SetMasterVolume(0.5);
     quiet = false;
     silentRun = 0;
@@ -146,9 +147,9 @@ void SignalChain::Reset(double rate) {
         bank.AllocDelayLine(kCombSeconds[row], sampleRate, row);
     // Everything else the old rate shaped: the cabinet, the post EQ, the model's own settings.
     DesignCabPreset(bank, cabPreset, sampleRate);
-    postEq.SetEqLow(bank, eqLow, sampleRate);
-    postEq.SetEqHigh(bank, eqHigh, sampleRate);
-    postEq.SetLoudness(bank, loudness, sampleRate);
+    postEq.SetEqLow(bank, eqLowDb, eqLowKnob, sampleRate);
+    postEq.SetEqHigh(bank, eqHighDb, sampleRate);
+    postEq.SetLoudness(bank, loudnessDb, loudnessKnob, sampleRate);
     amp.SampleRateChanged(sampleRate);
     ampOversampling.RateChanged(sampleRate, amp);
 }
@@ -162,21 +163,27 @@ void SignalChain::DesignRateDependent() {
     bank.SetEnvelopeFollower(10.0, 10.0, static_cast<double>(static_cast<int>(sampleRate / 25.0)), 1);
     tuner.SetSampleRate(sampleRate);
     if (gateReleaseSet)
-        bank.SetEnvelopeTimes(0.0, 1.0, 1.0, gateRelease, 1.0, sampleRate);
+        SetGateEnvelope();
     else
         bank.SetEnvelopeTimes(1.0, 1.0, 0.5, 1.0, 1.0, sampleRate);
     quietAfter = static_cast<long long>(kQuietSeconds * sampleRate);
 }
 
-void SignalChain::SetGateThreshold(double v) {
-    if (Normalised(v)) gateThreshold = DspPow(10.0, (100.0 * v - 100.0) * 0.05);
+void SignalChain::SetGateThreshold(double db) {
+    if (Clamped(db, -100.0, 0.0)) gateThreshold = DspPow(10.0, db * 0.05);
 }
 
-void SignalChain::SetGateRelease(double v) {
-    if (!Normalised(v)) return;
-    gateRelease = v;
+void SignalChain::SetGateRelease(double seconds) {
+    if (!Clamped(seconds, EnvelopeSeconds(0.0), EnvelopeSeconds(1.0))) return;
+    gateReleaseSeconds = seconds;
     gateReleaseSet = true;
-    bank.SetEnvelopeTimes(0.0, 1.0, 1.0, v, 1.0, sampleRate);
+    SetGateEnvelope();
+}
+
+// The gate opens at once, closes over the release time and holds fully open in between.
+void SignalChain::SetGateEnvelope() {
+    bank.SetEnvelopeSeconds(EnvelopeSeconds(0.0), EnvelopeSeconds(1.0), 1.0, gateReleaseSeconds,
+                            1.0, sampleRate);
 }
 
 void SignalChain::SetCabPreset(int preset) {
@@ -184,28 +191,30 @@ void SignalChain::SetCabPreset(int preset) {
     DesignCabPreset(bank, preset, sampleRate);
 }
 
-void SignalChain::SetEqLow(double v) {
-    if (!Normalised(v)) return;
-    eqLow = v;
-    postEq.SetEqLow(bank, v, sampleRate);
+void SignalChain::SetEqLow(double db, double knob) {
+    if (!Clamped(db, -12.0, 12.0) || !Clamped(knob, 0.0, 1.0)) return;
+    eqLowDb = db;
+    eqLowKnob = knob;
+    postEq.SetEqLow(bank, db, knob, sampleRate);
 }
 
-void SignalChain::SetEqHigh(double v) {
-    if (!Normalised(v)) return;
-    eqHigh = v;
-    postEq.SetEqHigh(bank, v, sampleRate);
+void SignalChain::SetEqHigh(double db) {
+    if (!Clamped(db, -12.0, 12.0)) return;
+    eqHighDb = db;
+    postEq.SetEqHigh(bank, db, sampleRate);
 }
 
-void SignalChain::SetLoudness(double v) {
-    if (!Normalised(v)) return;
-    loudness = v;
-    postEq.SetLoudness(bank, v, sampleRate);
+void SignalChain::SetLoudness(double db, double knob) {
+    if (!Clamped(db, -30.0, 0.0) || !Clamped(knob, 0.0, 1.0)) return;
+    loudnessDb = db;
+    loudnessKnob = knob;
+    postEq.SetLoudness(bank, db, knob, sampleRate);
 }
 
-void SignalChain::SetMasterVolume(double v) {
-    if (!Normalised(v)) return;
-    masterVolume = v;
-    postEq.SetVolume(v);
+void SignalChain::SetMasterVolume(double gain) {
+    if (!Clamped(gain, 0.0, 1.0)) return;
+    masterVolume = gain;
+    postEq.SetVolume(gain);
 }
 
 void SignalChain::ProcessBlock(const double* in0, const double* in1, double* out0, double* out1, int frames) {
@@ -371,15 +380,14 @@ void SignalChain::RecoverFromNonFinite(double* out0, double* out1, int frames) {
     Zero(out1, frames);
 }
 
-void SignalChain::SetDryGain(double v) {
-    if (!Normalised(v)) return;
-    const double db = v < 0.5 ? 96.0 * v - 48.0 : 48.0 * v - 24.0;
+void SignalChain::SetDryGain(double db) {
+    if (!Clamped(db, -48.0, 24.0)) return;
     dryGain = db <= -48.0 ? 0.0 : std::pow(10.0, db / 20.0);
 }
 
-void SignalChain::SetWetGain(double v) {
-    if (!Normalised(v)) return;
-    wetGain = std::pow(10.0, (48.0 * v - 24.0) / 20.0);
+void SignalChain::SetWetGain(double db) {
+    if (!Clamped(db, -24.0, 24.0)) return;
+    wetGain = std::pow(10.0, db / 20.0);
 }
 
 bool SignalChain::LoadImpulse(const ImpulseBuffer& impulse, double norm) {

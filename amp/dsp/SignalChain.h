@@ -40,28 +40,32 @@ public:
     void ProcessBlockSampleBySample(const double* in0, const double* in1, double* out0, double* out1,
                                     int frames);
 
-    // Parameter setters; v is the parameter's raw value, clamped into 0..1 (NaN is ignored).
+    // Parameter setters in the units of the parameter table's laws, each clamped into the range
+    // its knob covers; NaN is ignored.
     void SetGateEnabled(bool on) { gateEnabled = on; }
-    void SetGateThreshold(double v);
-    void SetGateRelease(double v);
+    // -100..0 dB.
+    void SetGateThreshold(double db);
+    // EnvelopeSeconds(0..1), about 9.8 ms .. 10.08 s.
+    void SetGateRelease(double seconds);
     void SetAmpEnabled(bool on) { ampEnabled = on; }
     // The integer value of kCabPreset; stored always, designed only when in 0..38.
     void SetCabPreset(int preset);
-    void SetEqLow(double v);
-    void SetEqHigh(double v);
-    void SetLoudness(double v);
-    void SetMasterVolume(double v);
+    // The post EQ (see PostEq): the gains in dB with the knob positions their mixes follow.
+    void SetEqLow(double db, double knob);
+    void SetEqHigh(double db);
+    void SetLoudness(double db, double knob);
+    // A linear factor 0..1.
+    void SetMasterVolume(double gain);
     // The tuner's analysis buffers are made when the view is first turned on (a parameter change,
     // never the audio path); if they cannot be, the view stays off.
     void SetTunerView(bool on) { tunerView = on && tuner.PrepareAnalysis(); }
     // Where the tuner's readings go while the tuner view is on (null: nowhere). Not owned.
     void SetTunerDisplay(TunerDisplay* display) { tunerDisplay = display; }
-    // Impulse convolution mixed after the block: on/off (kIrOn), the direct gain from kIrDry
-    // (-48..0 dB over 0..0.5, then 0..+24 dB; silent at 0) and the convolved gain from kIrWet
-    // (-24..+24 dB).
+    // Impulse convolution mixed after the block: on/off (kIrOn), the direct gain (-48..+24 dB;
+    // -48 dB is silence) and the convolved gain (-24..+24 dB).
     void SetConvolutionEnabled(bool on) { convolutionEnabled = on; }
-    void SetDryGain(double v);
-    void SetWetGain(double v);
+    void SetDryGain(double db);
+    void SetWetGain(double db);
     // Installs an impulse and the gain applied to the convolved signal (a factor that is not
     // finite counts as 1). Allocates: call it outside the audio path. False when the memory
     // for the impulse could not be had (the convolved part is then silent).
@@ -110,6 +114,7 @@ private:
     void UpdateQuietState(bool inputSilent, const double* out0, const double* out1, int frames);
     void RecoverFromNonFinite(double* out0, double* out1, int frames);
     void DesignRateDependent();
+    void SetGateEnvelope();
     static const std::vector<double>& AntiDenormalTable();
 
     // Convolution stage, run after the block when the impulse is on: mixes the convolved block
@@ -132,13 +137,15 @@ private:
     bool convolutionEnabled = false;
     bool tunerView = false;
     double gateThreshold = 0.0;
-    double gateRelease = 0.5;
+    double gateReleaseSeconds = 0.0;
     bool gateReleaseSet = false;
 
     int cabPreset = 0;
-    double eqLow = 0.5;
-    double eqHigh = 0.5;
-    double loudness = 0.5;
+    double eqLowDb = 0.0;
+    double eqLowKnob = 0.5;
+    double eqHighDb = 0.0;
+    double loudnessDb = -15.0;
+    double loudnessKnob = 0.5;
     double masterVolume = 0.5;
 
     Tuner tuner{Tuner::kBuffersWhenNeeded};

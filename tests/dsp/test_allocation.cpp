@@ -36,8 +36,8 @@ TEST(SignalChainRealTime, ProcessBlockAllocatesNothing) {
     chain->SetCabPreset(1);
     chain->SetGateEnabled(true);
     chain->SetAmpEnabled(true);
-    chain->SetEqLow(0.2);
-    chain->SetLoudness(0.7);
+    chain->SetEqLow(-7.2, 0.2);
+    chain->SetLoudness(-21.0, 0.7);
     std::vector<double> in0(4096), in1(4096), out0(4096), out1(4096);
     for (size_t i = 0; i < in0.size(); ++i) {
         in0[i] = 0.3 * ((i * 7919) % 101) / 101.0 - 0.15;

@@ -17,9 +17,9 @@ std::unique_ptr<SignalChain> FlatChain() {
     auto chain = std::make_unique<SignalChain>();
     chain->Initialise(48000.0);
     chain->SetCabPreset(0);
-    chain->SetEqLow(0.5);
-    chain->SetEqHigh(0.5);
-    chain->SetLoudness(0.0);
+    chain->SetEqLow(0.0, 0.5);
+    chain->SetEqHigh(0.0);
+    chain->SetLoudness(0.0, 0.0);
     chain->SetMasterVolume(1.0);
     chain->SetGateEnabled(false);
     chain->SetAmpEnabled(false);
@@ -30,26 +30,30 @@ double Db(double db) {
     return std::pow(10.0, db / 20.0);
 }
 
-TEST(ConvolutionMix, GainsFollowTheKnobLaws) {
+TEST(ConvolutionMix, GainsFollowTheirDecibels) {
     SignalChain chain;
     EXPECT_EQ(chain.DryGain(), 0.0);
     EXPECT_EQ(chain.WetGain(), 1.0);
     EXPECT_EQ(chain.IrNorm(), 1.0);
-    chain.SetDryGain(0.0);
+    chain.SetDryGain(-48.0); // the bottom of the dry knob is silence
     EXPECT_EQ(chain.DryGain(), 0.0);
-    chain.SetDryGain(0.25);
+    chain.SetDryGain(-24.0);
     EXPECT_NEAR(chain.DryGain(), Db(-24.0), 1e-12);
-    chain.SetDryGain(0.5);
+    chain.SetDryGain(0.0);
     EXPECT_NEAR(chain.DryGain(), 1.0, 1e-12);
-    chain.SetDryGain(0.75);
+    chain.SetDryGain(12.0);
     EXPECT_NEAR(chain.DryGain(), Db(12.0), 1e-12);
     chain.SetDryGain(std::nan(""));
     EXPECT_NEAR(chain.DryGain(), Db(12.0), 1e-12);
-    chain.SetWetGain(0.0);
+    chain.SetDryGain(-70.0);
+    EXPECT_EQ(chain.DryGain(), 0.0);
+    chain.SetWetGain(-24.0);
     EXPECT_NEAR(chain.WetGain(), Db(-24.0), 1e-12);
-    chain.SetWetGain(1.0);
+    chain.SetWetGain(24.0);
     EXPECT_NEAR(chain.WetGain(), Db(24.0), 1e-12);
-    chain.SetWetGain(0.5);
+    chain.SetWetGain(30.0); // beyond the knob's range
+    EXPECT_NEAR(chain.WetGain(), Db(24.0), 1e-12);
+    chain.SetWetGain(0.0);
     EXPECT_NEAR(chain.WetGain(), 1.0, 1e-12);
 }
 
@@ -60,8 +64,8 @@ TEST(ConvolutionMix, BlockIsConvolvedAndMixedIntoBothOutputs) {
     std::vector<double> h = Noise(length, 0.4, 1);
     const double norm = 0.37;
     chain->LoadImpulse(h.data(), length, norm);
-    chain->SetDryGain(0.25);
-    chain->SetWetGain(0.6);
+    chain->SetDryGain(-24.0);
+    chain->SetWetGain(4.8);
     chain->SetConvolutionEnabled(true);
     const int total = 20000;
     const std::vector<double> in0 = Noise(total, 0.4, 2), in1 = Noise(total, 0.4, 3);
@@ -109,7 +113,7 @@ TEST(ConvolutionMixRealTime, ProcessBlockWithConvolutionAllocatesNothing) {
     chain->SetAmpEnabled(true);
     const std::vector<double> h = Noise(48000 * 2, 0.4, 6);
     chain->LoadImpulse(h.data(), static_cast<int>(h.size()), 0.01);
-    chain->SetDryGain(0.5);
+    chain->SetDryGain(0.0);
     chain->SetConvolutionEnabled(true);
     const std::vector<double> in0 = Noise(10000, 0.4, 7), in1 = Noise(10000, 0.4, 8);
     std::vector<double> out0(10000), out1(10000);

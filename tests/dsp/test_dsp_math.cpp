@@ -127,12 +127,13 @@ TEST(DspMath, DesignsAndRenderingAreThePlatformsSameBits) {
     auto chain = std::make_unique<SignalChain>();
     chain->Initialise(48000.0);
     chain->SetGateEnabled(true);
-    chain->SetGateThreshold(0.4);
-    chain->SetGateRelease(0.3);
+    // The units the parameter laws give for knobs at 0.4, 0.3, 0.65, 0.4, 0.3 and 0.7.
+    chain->SetGateThreshold(100.0 * 0.4 - 100.0);
+    chain->SetGateRelease(EnvelopeSeconds(0.3));
     chain->SetCabPreset(27);
-    chain->SetEqLow(0.65);
-    chain->SetEqHigh(0.4);
-    chain->SetLoudness(0.3);
+    chain->SetEqLow(24.0 * 0.65 - 12.0, 0.65);
+    chain->SetEqHigh(24.0 * 0.4 - 12.0);
+    chain->SetLoudness(-30.0 * 0.3, 0.3);
     chain->SetMasterVolume(0.7);
     const auto in0 = Noise(4096, 0.5, 3);
     const auto in1 = Noise(4096, 0.1, 4);

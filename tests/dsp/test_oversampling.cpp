@@ -79,7 +79,7 @@ TEST(OversampledModels, MatchHostRateModelsBelowFiveKilohertz) {
         chain->Reset(kRate);
         chain->SetAmpEnabled(true);
         chain->SetMasterVolume(1.0);
-        chain->SetLoudness(0.0);
+        chain->SetLoudness(0.0, 0.0);
         chain->Amp().SelectModel(model);
         if (model == 14) chain->Amp().SetTreble(0.0); // the pitch shifter's sweep is not a filter
         chain->SetOversampling(factor);

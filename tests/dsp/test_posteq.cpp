@@ -25,9 +25,9 @@ double PeakFrequency(const BiquadCoefficients& c) {
 TEST(PostEq, FlatSettingsReturnTheInputTimesTheVolume) {
     DspBank bank;
     PostEq eq;
-    eq.SetEqLow(bank, 0.5, kRate);
-    eq.SetEqHigh(bank, 0.5, kRate);
-    eq.SetLoudness(bank, 0.0, kRate);
+    eq.SetEqLow(bank, 0.0, 0.5, kRate);
+    eq.SetEqHigh(bank, 0.0, kRate);
+    eq.SetLoudness(bank, 0.0, 0.0, kRate);
     EXPECT_EQ(eq.EqLowMix(), 0.0);
     EXPECT_EQ(eq.LoudnessMix(), 0.0);
     for (double volume : {1.0, 0.37}) {
@@ -45,13 +45,13 @@ TEST(PostEq, FlatSettingsReturnTheInputTimesTheVolume) {
 TEST(PostEq, LowBandAtItsEnds) {
     DspBank bank;
     PostEq eq;
-    eq.SetEqLow(bank, 0.0, kRate);
+    eq.SetEqLow(bank, -12.0, 0.0, kRate);
     EXPECT_NEAR(MagnitudeDb(bank.GetBiquadCoefficients(68), 0.0, kRate), -12.0, 1e-9);
     EXPECT_NEAR(PeakFrequency(bank.GetBiquadCoefficients(73)), 356.0, 0.5);
     EXPECT_NEAR(MagnitudeDb(bank.GetBiquadCoefficients(73), 356.0, kRate), 0.0, 1e-9);
     EXPECT_DOUBLE_EQ(eq.EqLowMix(), 0.96);
 
-    eq.SetEqLow(bank, 1.0, kRate);
+    eq.SetEqLow(bank, 12.0, 1.0, kRate);
     EXPECT_NEAR(MagnitudeDb(bank.GetBiquadCoefficients(68), 0.0, kRate), 12.0, 1e-9);
     EXPECT_NEAR(PeakFrequency(bank.GetBiquadCoefficients(73)), 644.0, 0.5);
     EXPECT_DOUBLE_EQ(eq.EqLowMix(), -0.48);
@@ -60,17 +60,17 @@ TEST(PostEq, LowBandAtItsEnds) {
 TEST(PostEq, HighBandShelvesTheTop) {
     DspBank bank;
     PostEq eq;
-    eq.SetEqHigh(bank, 1.0, kRate);
+    eq.SetEqHigh(bank, 12.0, kRate);
     EXPECT_NEAR(MagnitudeDb(bank.GetBiquadCoefficients(69), kRate / 2, kRate), 12.0, 1e-9);
     EXPECT_NEAR(MagnitudeDb(bank.GetBiquadCoefficients(69), 0.0, kRate), 0.0, 1e-9);
-    eq.SetEqHigh(bank, 0.25, kRate);
+    eq.SetEqHigh(bank, -6.0, kRate);
     EXPECT_NEAR(MagnitudeDb(bank.GetBiquadCoefficients(69), kRate / 2, kRate), -6.0, 1e-9);
 }
 
 TEST(PostEq, FullLoudnessCutsThirtyDbAndMixesABandAt85Hz) {
     DspBank bank;
     PostEq eq;
-    eq.SetLoudness(bank, 1.0, kRate);
+    eq.SetLoudness(bank, -30.0, 1.0, kRate);
     EXPECT_NEAR(MagnitudeDb(bank.GetBiquadCoefficients(70), 0.0, kRate), -30.0, 1e-9);
     EXPECT_NEAR(MagnitudeDb(bank.GetBiquadCoefficients(70), kRate / 2, kRate), 0.0, 1e-9);
     EXPECT_NEAR(PeakFrequency(bank.GetBiquadCoefficients(74)), 85.1, 0.2);
@@ -80,9 +80,9 @@ TEST(PostEq, FullLoudnessCutsThirtyDbAndMixesABandAt85Hz) {
 TEST(PostEq, ProcessFollowsTheSectionOrder) {
     DspBank bank, ref;
     PostEq eq;
-    eq.SetEqLow(bank, 0.8, kRate);
-    eq.SetEqHigh(bank, 0.3, kRate);
-    eq.SetLoudness(bank, 0.6, kRate);
+    eq.SetEqLow(bank, 7.2, 0.8, kRate);
+    eq.SetEqHigh(bank, -4.8, kRate);
+    eq.SetLoudness(bank, -18.0, 0.6, kRate);
     eq.SetVolume(0.7);
     for (int s : {68, 69, 70, 73, 74})
         ref.SetBiquadCoefficients(s, bank.GetBiquadCoefficients(s));
@@ -100,12 +100,11 @@ TEST(PostEq, BlockRunIsBitIdenticalToSampleBySample) {
     for (double v : {0.0, 0.3, 0.5, 0.9}) {
         DspBank a, b;
         PostEq eq;
-        eq.SetEqLow(a, v, kRate);
-        eq.SetEqHigh(a, 1.0 - v, kRate);
-        eq.SetLoudness(a, v, kRate);
-        eq.SetEqLow(b, v, kRate);
-        eq.SetEqHigh(b, 1.0 - v, kRate);
-        eq.SetLoudness(b, v, kRate);
+        for (DspBank* bank : {&a, &b}) {
+            eq.SetEqLow(*bank, 24.0 * v - 12.0, v, kRate);
+            eq.SetEqHigh(*bank, 12.0 - 24.0 * v, kRate);
+            eq.SetLoudness(*bank, -30.0 * v, v, kRate);
+        }
         const auto x = Noise(5000, 1.0, 31);
         std::vector<double> y = x;
         int pos = 0;

@@ -45,21 +45,21 @@ std::unique_ptr<SignalChain> MakeChain(double rate = kRate) {
 // Every stage doing something: gate, amp hook, a 20-section cabinet, a non-flat post EQ.
 void Busy(SignalChain& chain) {
     chain.SetGateEnabled(true);
-    chain.SetGateThreshold(0.3);
-    chain.SetGateRelease(0.2);
+    chain.SetGateThreshold(-70.0);
+    chain.SetGateRelease(EnvelopeSeconds(0.2));
     chain.SetAmpEnabled(true);
     chain.SetCabPreset(36);
-    chain.SetEqLow(0.7);
-    chain.SetEqHigh(0.35);
-    chain.SetLoudness(0.4);
+    chain.SetEqLow(4.8, 0.7);
+    chain.SetEqHigh(-3.6);
+    chain.SetLoudness(-12.0, 0.4);
     chain.SetMasterVolume(0.8);
 }
 
 void Flat(SignalChain& chain) {
     chain.SetCabPreset(0);
-    chain.SetEqLow(0.5);
-    chain.SetEqHigh(0.5);
-    chain.SetLoudness(0.0);
+    chain.SetEqLow(0.0, 0.5);
+    chain.SetEqHigh(0.0);
+    chain.SetLoudness(0.0, 0.0);
     chain.SetMasterVolume(1.0);
     chain.SetGateEnabled(false);
     chain.SetAmpEnabled(false);
@@ -125,8 +125,8 @@ TEST(SignalChain, GateOpensOnABurstAndClosesAfterIt) {
     auto chain = MakeChain();
     Flat(*chain);
     chain->SetGateEnabled(true);
-    chain->SetGateThreshold(0.5); // -50 dB
-    chain->SetGateRelease(0.0);   // about 10 ms
+    chain->SetGateThreshold(-50.0);
+    chain->SetGateRelease(0.0098);
     const int n = 48000;
     std::vector<double> in0(n), in1(n, 0.0);
     const auto hiss = Noise(n, 1e-4, 8); // -80 dB, below the threshold
@@ -154,7 +154,7 @@ TEST(SignalChain, GateOffAddsNoOffsetAndAmpOffGoesStraightToTheCabinet) {
         EXPECT_EQ(r.out0[i], 0.0);
     // With the gate on, the anti-denormal offset is tiny and positive.
     chain->SetGateEnabled(true);
-    chain->SetGateThreshold(0.0);
+    chain->SetGateThreshold(-100.0);
     const Rendered g = Render(*chain, impulse, zero, 256);
     for (int i = 1; i < 256; ++i) {
         EXPECT_GT(g.out0[i], 0.0);
@@ -201,14 +201,16 @@ TEST(SignalChain, RecoversFromANonFiniteInput) {
 
 TEST(SignalChain, SettersIgnoreNaNAndClampTheRange) {
     auto chain = MakeChain();
-    chain->SetGateThreshold(1.0);
+    chain->SetGateThreshold(0.0);
     chain->SetGateThreshold(std::nan(""));
     EXPECT_EQ(chain->GateThreshold(), 1.0);
     chain->SetGateThreshold(7.0);
     EXPECT_EQ(chain->GateThreshold(), 1.0);
     chain->SetMasterVolume(-1.0);
     EXPECT_EQ(chain->GetPostEq().Volume(), 0.0);
-    chain->SetEqLow(std::nan(""));
+    chain->SetEqLow(std::nan(""), 0.5);
+    EXPECT_EQ(chain->GetPostEq().EqLowMix(), 0.0);
+    chain->SetEqLow(-12.0, std::nan(""));
     EXPECT_EQ(chain->GetPostEq().EqLowMix(), 0.0);
     chain->SetCabPreset(77);
     EXPECT_EQ(chain->CabPreset(), 77);
@@ -218,10 +220,10 @@ TEST(SignalChain, SettersIgnoreNaNAndClampTheRange) {
 TEST(SignalChain, RateChangeRedesignsEverythingRateDependent) {
     auto chain = MakeChain(44100.0);
     chain->SetCabPreset(5);
-    chain->SetEqLow(0.8);
-    chain->SetEqHigh(0.1);
-    chain->SetLoudness(0.6);
-    chain->SetGateRelease(0.3);
+    chain->SetEqLow(24.0 * 0.8 - 12.0, 0.8);
+    chain->SetEqHigh(24.0 * 0.1 - 12.0);
+    chain->SetLoudness(-18.0, 0.6);
+    chain->SetGateRelease(EnvelopeSeconds(0.3));
     chain->Reset(96000.0);
     EXPECT_EQ(chain->SampleRate(), 96000.0);
     const DspBank& bank = chain->Bank();

@@ -32,9 +32,9 @@ std::unique_ptr<SignalChain> MakeChain(const AliasCase& c) {
     chain->SetGateEnabled(false);
     chain->SetAmpEnabled(true);
     chain->SetCabPreset(0);
-    chain->SetEqLow(0.5);
-    chain->SetEqHigh(0.5);
-    chain->SetLoudness(0.0);
+    chain->SetEqLow(0.0, 0.5);
+    chain->SetEqHigh(0.0);
+    chain->SetLoudness(0.0, 0.0);
     chain->SetMasterVolume(1.0);
     AmpModels& amp = chain->Amp();
     amp.SelectModel(c.model);
