@@ -69,24 +69,8 @@ int BlockOfShared(int shared) {
 
 // Buttons whose press and release act; a restored state brings back only their stored values.
 bool IsMomentary(int index) {
-    switch (index) {
-    case kIrToggle:
-    case kModelPrev:
-    case kModelNext:
-    case kCabPrev:
-    case kCabNext:
-    case kPresetBrowse:
-    case kPresetPrev:
-    case kPresetNext:
-    case kTunerToggle:
-    case kTuningNext:
-    case kIrPrev:
-    case kIrNext:
-    case kIrPanel:
-        return true;
-    default:
-        return false;
-    }
+    const ParameterRow* row = FindParameterRow(index);
+    return row && row->control == ControlKind::kMomentary;
 }
 
 int Clamp(int v, int lo, int hi) { return v < lo ? lo : (v > hi ? hi : v); }
