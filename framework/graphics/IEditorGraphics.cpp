@@ -106,6 +106,7 @@ bool IEditorGraphics::NeedsRedraw(IRect& outRect) {
 
 bool IEditorGraphics::Draw(const IRect& rect) {
     if (controls.empty()) return true;
+    CreateDrawSurfaces();
     drawRect = rect;
     // A control is cleaned before it is drawn: a value stored meanwhile from another thread
     // marks it dirty again, so the next tick draws it. One outside rect is cleaned too, unless

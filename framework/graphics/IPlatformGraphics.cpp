@@ -75,6 +75,7 @@ void IPlatformGraphics::ShowMessage(const char* text, const char* caption) {
 
 int IPlatformGraphics::CreateEditorWindow(void* parent) {
     if (!window) return 0;
+    CreateDrawSurfaces();
     if (!window->Open(this, parent)) return 0;
     MarkAllDirty();
     return 1;

@@ -56,7 +56,8 @@ IRasterGraphics::~IRasterGraphics() {
     delete scratch;
 }
 
-IRaster* IRasterGraphics::DrawBitmapSurface() const {
+IRaster* IRasterGraphics::DrawBitmapSurface() {
+    CreateDrawSurfaces();
     return drawBitmap;
 }
 

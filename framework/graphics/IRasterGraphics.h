@@ -45,7 +45,7 @@ public:
     // The library module that holds the image resources (Windows instance handle).
     void SetModuleHandle(void* module) { moduleHandle = module; }
     void* ModuleHandle() const { return moduleHandle; }
-    IRaster* DrawBitmapSurface() const;
+    IRaster* DrawBitmapSurface();
 
 protected:
     SystemRaster* drawBitmap = nullptr;

@@ -122,7 +122,6 @@ void IPluginBase::AttachEditor(IEditorLink* newEditor) {
     if (!newEditor) return;
     ScopedLock<PluginLock> hold(pluginLock);
     for (int i = 0; i < ParamCount(); ++i) newEditor->PushParameterValue(i, params[static_cast<size_t>(i)].Normalized(), true);
-    newEditor->CreateDrawSurfaces();
     editor = newEditor;
 }
 

@@ -22,8 +22,10 @@ protected:
         if (!attached) delete graphics;
     }
 
+    // Attached and ready to draw, as when a host first opens or draws the editor.
     void Attach() {
         plugin->AttachEditor(graphics);
+        graphics->CreateDrawSurfaces();
         attached = true;
     }
     void Open() {
