@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+class ConvolutionEngine;
+class IFreqResponseControl;
 class PluginServices;
 class StateChunk;
 
@@ -61,6 +63,16 @@ private:
     void Run(const ImpulseRequest& request, uint64_t serial);
     void Prepare(const ImpulseRequest& request, uint64_t serial);
     void Apply(const ImpulseRequest& request, Result& result, uint64_t serial);
+    // What an installed impulse replaced, freed once the plug-in lock is released.
+    struct Replaced {
+        std::unique_ptr<ConvolutionEngine> engine;
+        std::shared_ptr<const ImpulseSource> source;
+        std::vector<std::string> files;
+    };
+    // Under the plug-in lock: installs the result; returns the response display to redraw from
+    // it (null: none), with the rate to draw it for.
+    IFreqResponseControl* Install(const ImpulseRequest& request, Result& result, uint64_t serial,
+                                  Replaced& replaced, double& rate);
     void ShowField(const std::string& text);
     void ShowSelectedFile(const std::string& file);
     void QueueMessage(const std::string& text);

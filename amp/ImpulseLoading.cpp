@@ -184,12 +184,23 @@ void ImpulseLibrary::Prepare(const ImpulseRequest& request, uint64_t serial) {
 }
 
 void ImpulseLibrary::Apply(const ImpulseRequest& request, Result& result, uint64_t serial) {
-    // Whatever is replaced is freed after the lock is released, on this thread.
-    std::unique_ptr<ConvolutionEngine> replaced;
-    std::shared_ptr<const ImpulseSource> replacedSource;
-    std::vector<std::string> replacedFiles;
+    // Whatever is replaced is freed after the lock is released, on this thread; the response
+    // curve is computed then too (its control publishes it under its own lock), so the audio
+    // thread never waits for more than the hand-over.
+    Replaced replaced;
+    double rate = 0.0;
+    IFreqResponseControl* response = Install(request, result, serial, replaced, rate);
+    if (!response) return;
+    std::vector<double> start(static_cast<size_t>(std::max(response->AnalysisSize(), 0)), 0.0);
+    std::copy_n(result.start.begin(), std::min(start.size(), result.start.size()), start.begin());
+    response->SetSampleRate(rate);
+    response->Analyze(start.data());
+}
+
+IFreqResponseControl* ImpulseLibrary::Install(const ImpulseRequest& request, Result& result, uint64_t serial,
+                                              Replaced& replaced, double& rate) {
     ScopedLock<PluginLock> hold(plugin.PluginMutex());
-    if (loader.Superseded(serial)) return;
+    if (loader.Superseded(serial)) return nullptr;
     pending.reset();
     SignalChain& chain = plugin.Chain();
     if (request.rate != chain.SampleRate()) {
@@ -197,26 +208,26 @@ void ImpulseLibrary::Apply(const ImpulseRequest& request, Result& result, uint64
         ImpulseRequest again = request;
         again.rate = chain.SampleRate();
         Request(std::move(again));
-        return;
+        return nullptr;
     }
     if (!result.error.empty()) {
         error = result.error;
         const std::string name = FileNameOf(request.path);
         ShowField(name + (result.missing ? " (missing)" : " (not loaded)"));
         if (!request.quiet) QueueMessage(result.error);
-        return;
+        return nullptr;
     }
-    replaced = chain.SwapConvolution(std::move(result.engine), result.norm);
+    replaced.engine = chain.SwapConvolution(std::move(result.engine), result.norm);
     installedRate = request.rate;
     error.clear();
     if (!result.file.empty()) storedPath = result.file;
-    replacedSource = std::move(source);
+    replaced.source = std::move(source);
     source = result.source;
     if (!request.path.empty()) sourcePath = storedPath;
     const std::string name = FileNameOf(storedPath);
     if (!result.file.empty()) {
         folder = storedPath.substr(0, storedPath.size() - name.size());
-        replacedFiles = std::move(files);
+        replaced.files = std::move(files);
         files = std::move(result.files);
         names.clear();
         entry = -1;
@@ -228,11 +239,7 @@ void ImpulseLibrary::Apply(const ImpulseRequest& request, Result& result, uint64
     }
     if (!request.path.empty()) ShowField(result.fromCopy ? name + " (from song)" : name.substr(0, name.rfind('.')));
     IEditorGraphics* graphics = plugin.Graphics();
-    if (!graphics) return;
-    if (auto* response = dynamic_cast<IFreqResponseControl*>(graphics->ControlAt(plugin.Controls().response))) {
-        std::vector<double> start(static_cast<size_t>(std::max(response->AnalysisSize(), 0)), 0.0);
-        std::copy_n(result.start.begin(), std::min(start.size(), result.start.size()), start.begin());
-        response->SetSampleRate(chain.SampleRate());
-        response->Analyze(start.data());
-    }
+    if (!graphics) return nullptr;
+    rate = chain.SampleRate();
+    return dynamic_cast<IFreqResponseControl*>(graphics->ControlAt(plugin.Controls().response));
 }

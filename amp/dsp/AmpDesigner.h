@@ -20,7 +20,7 @@ inline void DesignModelSection(DspBank& bank, double freq, double width, double 
 // Writes the sections, one-poles and comb lengths of a model at one sample rate. With rowScale
 // k > 1 the model runs at k times the host rate (rate is that rate): sections are carried over
 // from their host-rate designs, one-poles keep their corners, and a comb gets exactly k times the samples it has at the host
-// rate, so its loop lasts as long, in a buffer of 1/32 s.
+// rate, so its loop lasts as long, in a buffer of 1/64 s (OversampledCombRoom).
 struct ModelDesigner {
     DspBank& bank;
     double rate;

@@ -354,7 +354,7 @@ int CombDelaySamples(double seconds, double sampleRate) {
 void DspBank::SetDelaySamples(int delay, int capacity, int slot) {
     if (slot < 0 || slot >= kDelayLines || capacity < 1) return;
     DelayLine& d = delayLine[slot];
-    if (d.size != capacity) {
+    if (d.size != capacity || d.capacity != capacity) {
         d.buffer.reset(new double[static_cast<size_t>(capacity)]());
         d.size = capacity;
         d.capacity = capacity;

@@ -303,6 +303,7 @@ inline double DspBank::FeedbackComb(int slot, double feedback, double input) {
 inline double DspBank::ModDelayTap(int slot, double input, int behind) {
     ModDelayLine& line = modDelay[slot];
     line.buffer[line.position] = input;
+    if (behind < 0) behind = 0;
     if (behind >= line.capacity) behind = line.capacity - 1;
     int r = line.position - behind;
     if (r < 0) r += line.capacity;

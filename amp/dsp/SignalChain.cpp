@@ -100,7 +100,8 @@ const std::vector<double>& SignalChain::AntiDenormalTable() {
     // Tiny positive offsets (2^-67 .. 2^-66 per step, summed in single precision) that keep the
     // signal after the gate away from denormal numbers. One seed for the whole process, so that
     // equal input always renders equal output in every instance.
-    static const std::vector<double> table = [] {
+    // Never destroyed: an instance still running while the library unloads keeps reading it.
+    static const std::vector<double>& table = *new std::vector<double>([] {
         std::vector<double> offsets(kAntiDenormalSize);
         uint32_t state = 1;
         float sum = 0.0f;
@@ -113,7 +114,7 @@ const std::vector<double>& SignalChain::AntiDenormalTable() {
             offsets[static_cast<size_t>(k)] = sum;
         }
         return offsets;
-    }();
+    }());
     return table;
 }
 

@@ -62,7 +62,8 @@ Tuner::FftTables::FftTables() : cosines(kBins), sines(kBins), bitReverse(kFftSiz
 }
 
 const Tuner::FftTables& Tuner::SharedFftTables() {
-    static const FftTables tables;
+    // Never destroyed: an instance still running while the library unloads keeps reading it.
+    static const FftTables& tables = *new FftTables;
     return tables;
 }
 

@@ -11,8 +11,8 @@ public:
     virtual void PushParameterValue(int paramIndex, double value, bool normalized) = 0;
     // Moves the controls of a parameter as a user would, so the change handler runs.
     virtual void MoveParameterControls(int paramIndex, double normalizedValue) = 0;
-    // Makes the surfaces drawing needs, if not made yet: done when the editor first opens or
-    // draws, so an editor never shown holds none.
+    // Makes the surfaces drawing needs, if not made yet: done on the editor's thread when it
+    // first opens or draws, so an editor never shown holds none.
     virtual void CreateDrawSurfaces() = 0;
     // parent: the host's window handle. Returns non-zero when the window opened.
     virtual int CreateEditorWindow(void* parent) = 0;

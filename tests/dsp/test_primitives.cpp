@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include <cmath>
 
 namespace {
@@ -150,6 +152,22 @@ TEST(DelayLine, EveryRowHasABufferFromTheStart) {
     DspBank bank;
     for (int r = 0; r < DspBank::kDelayLines; ++r)
         EXPECT_EQ(bank.FeedbackComb(r, 0.5, 0.25), 0.25);
+}
+
+// The short line answers as a whole second of history would, for any read it allows.
+TEST(ModDelay, TapReadsAsAOneSecondRingWould) {
+    DspBank bank;
+    bank.AllocModDelay(0.125, 1000.0, 0);
+    const int capacity = bank.modDelay[0].capacity;
+    std::vector<double> history;
+    for (int n = 0; n < 5 * capacity; ++n) {
+        const double x = std::sin(0.37 * n) + 0.001 * n;
+        const int behind = (n * 7) % capacity; // 0 .. capacity - 1
+        history.push_back(x);
+        const int at = static_cast<int>(history.size()) - 1 - behind;
+        const double expected = at >= 0 ? history[static_cast<size_t>(at)] : 0.0;
+        ASSERT_EQ(bank.ModDelayTap(0, x, behind), expected) << n;
+    }
 }
 
 TEST(ModDelay, AllocatesOneSecondWithReadOffset) {
