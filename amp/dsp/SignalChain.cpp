@@ -4,6 +4,7 @@
 #include "DspMath.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -92,30 +93,38 @@ void Zero(double* out, int n) {
 
 SignalChain::SignalChain()
     : convolution(new ConvolutionEngine), convolved(ConvolutionEngine::kReserveBlock, 0.0),
-      antiDenormal(AntiDenormalTable().data()) {
+      antiDenormal(AntiDenormalTable()) {
     Initialise(44100.0);
 }
 
-const std::vector<double>& SignalChain::AntiDenormalTable() {
+namespace {
+// Static storage with no destructor: an instance still running while the library unloads keeps
+// reading it, and nothing is left on the heap.
+struct AntiDenormalOffsets {
+    AntiDenormalOffsets();
+    std::array<double, SignalChain::kAntiDenormalSize> values;
+};
+} // namespace
+
+const double* SignalChain::AntiDenormalTable() {
     // Tiny positive offsets (2^-67 .. 2^-66 per step, summed in single precision) that keep the
     // signal after the gate away from denormal numbers. One seed for the whole process, so that
     // equal input always renders equal output in every instance.
-    // Never destroyed: an instance still running while the library unloads keeps reading it.
-    static const std::vector<double>& table = *new std::vector<double>([] {
-        std::vector<double> offsets(kAntiDenormalSize);
-        uint32_t state = 1;
-        float sum = 0.0f;
-        for (int k = 0; k < kAntiDenormalSize; ++k) {
-            state = state * 1234567u + 890123u;
-            const uint32_t bits = (state & 0x7f0000u) | 0x1e000000u;
-            float value;
-            std::memcpy(&value, &bits, sizeof value);
-            sum += value;
-            offsets[static_cast<size_t>(k)] = sum;
-        }
-        return offsets;
-    }());
-    return table;
+    static const AntiDenormalOffsets table;
+    return table.values.data();
+}
+
+AntiDenormalOffsets::AntiDenormalOffsets() : values{} {
+    uint32_t state = 1;
+    float sum = 0.0f;
+    for (int k = 0; k < SignalChain::kAntiDenormalSize; ++k) {
+        state = state * 1234567u + 890123u;
+        const uint32_t bits = (state & 0x7f0000u) | 0x1e000000u;
+        float value;
+        std::memcpy(&value, &bits, sizeof value);
+        sum += value;
+        values[static_cast<size_t>(k)] = sum;
+    }
 }
 
 void SignalChain::Initialise(double rate) {
@@ -183,8 +192,8 @@ void SignalChain::SetGateRelease(double seconds) {
 
 // The gate opens at once, closes over the release time and holds fully open in between.
 void SignalChain::SetGateEnvelope() {
-    bank.SetEnvelopeSeconds(EnvelopeSeconds(0.0), EnvelopeSeconds(1.0), 1.0, gateReleaseSeconds,
-                            1.0, sampleRate);
+    bank.SetEnvelopeSeconds(EnvelopeSeconds(0.0), EnvelopeSeconds(1.0), 1.0, gateReleaseSeconds, 1.0,
+                            sampleRate);
 }
 
 void SignalChain::SetCabPreset(int preset) {

@@ -115,7 +115,7 @@ private:
     void RecoverFromNonFinite(double* out0, double* out1, int frames);
     void DesignRateDependent();
     void SetGateEnvelope();
-    static const std::vector<double>& AntiDenormalTable();
+    static const double* AntiDenormalTable();
 
     // Convolution stage, run after the block when the impulse is on: mixes the convolved block
     // into both outputs. Left empty until the convolution engine is attached.

@@ -44,7 +44,7 @@ int ClampInt(int v, int lo, int hi) {
 
 } // namespace
 
-Tuner::FftTables::FftTables() : cosines(kBins), sines(kBins), bitReverse(kFftSize) {
+Tuner::FftTables::FftTables() : cosines{}, sines{}, bitReverse{} {
     for (int k = 0; k < kBins; ++k) {
         const double angle = 2.0 * kPi * k / kFftSize;
         cosines[static_cast<size_t>(k)] = std::cos(angle);
@@ -62,8 +62,9 @@ Tuner::FftTables::FftTables() : cosines(kBins), sines(kBins), bitReverse(kFftSiz
 }
 
 const Tuner::FftTables& Tuner::SharedFftTables() {
-    // Never destroyed: an instance still running while the library unloads keeps reading it.
-    static const FftTables& tables = *new FftTables;
+    // Static storage with no destructor: an instance still running while the library unloads
+    // keeps reading it, and nothing is left on the heap.
+    static const FftTables tables;
     return tables;
 }
 

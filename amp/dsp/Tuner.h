@@ -2,6 +2,7 @@
 
 #include "TunerDisplay.h"
 
+#include <array>
 #include <vector>
 
 class DspBank;
@@ -100,9 +101,9 @@ private:
     // The FFT's twiddles and bit-reversal order: the same for every tuner, so built once per process.
     struct FftTables {
         FftTables();
-        std::vector<double> cosines;
-        std::vector<double> sines;
-        std::vector<int> bitReverse;
+        std::array<double, kBins> cosines;
+        std::array<double, kBins> sines;
+        std::array<int, kFftSize> bitReverse;
     };
     static const FftTables& SharedFftTables();
     const FftTables& fftTables;
