@@ -398,15 +398,19 @@ int RealLog2(int n) {
 } // namespace
 
 void RealFftForward(double* samples, double* re, double* im, int n, bool upperHalfZero) {
-    const int steps = RealFftStepCount(n);
-    for (int step = 0; step < steps; ++step)
-        RealFftForwardStep(samples, re, im, n, step, upperHalfZero);
+    const int lg = RealLog2(n);
+    if (lg < 0) return;
+    InitFftTables();
+    Forward(samples, lg, upperHalfZero && n / 2 >= 4);
+    SplitReal(samples, re, im, lg);
 }
 
 void RealFftInverse(const double* re, const double* im, double* samples, int n) {
-    const int steps = RealFftStepCount(n);
-    for (int step = 0; step < steps; ++step)
-        RealFftInverseStep(re, im, samples, n, step);
+    const int lg = RealLog2(n);
+    if (lg < 0) return;
+    InitFftTables();
+    JoinReal(re, im, samples, lg);
+    Inverse(samples, lg);
 }
 
 int RealFftStepCount(int n) {
