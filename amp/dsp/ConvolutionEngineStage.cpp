@@ -15,8 +15,11 @@ constexpr int kDirectChunk = 256;
 constexpr int kTileBins = 512;
 constexpr double kSilentInput = 1e-6;
 constexpr double kSilentImpulse = 1e-14;
-// Products per spread step (bins times terms), about the memory one transform pass moves.
-constexpr int kStepProducts = 16384;
+// Products per spread step (bins times terms): the impulse and input spectra of a long stage
+// come from main memory, so a step reads about 100 kB. A bin's sum does not depend on how the
+// bins are cut into steps, only on the order of its terms.
+constexpr int kStepProducts = 4096;
+constexpr int kStepBinsQuantum = 64;
 // A spread job aims to be done after this share of its window, which leaves room for steps that
 // cost more than their share.
 constexpr int kJobPaceNum = 3, kJobPaceDen = 4;
@@ -192,12 +195,12 @@ void ConvolutionEngineStage::Align(int preFeed) {
     outWrite += zeros;
 }
 
-void ConvolutionEngineStage::Feed(const double* input, int count) {
+void ConvolutionEngineStage::Feed(const double* input, int count, bool holdSteps) {
     if (count <= 0) return;
     if (IsDirect())
         FeedDirect(input, count);
     else
-        FeedFft(input, count);
+        FeedFft(input, count, holdSteps);
 }
 
 void ConvolutionEngineStage::TakeAdd(double* dst, int count) {
@@ -237,7 +240,7 @@ void ConvolutionEngineStage::FeedDirect(const double* input, int count) {
     }
 }
 
-void ConvolutionEngineStage::FeedFft(const double* input, int count) {
+void ConvolutionEngineStage::FeedFft(const double* input, int count, bool holdSteps) {
     for (int done = 0; done < count;) {
         const int n = std::min(block - queued, count - done);
         const double* src = input + done;
@@ -248,7 +251,7 @@ void ConvolutionEngineStage::FeedFft(const double* input, int count) {
         queueLoud = queueLoud || loud;
         queued += n;
         done += n;
-        if (jobDone < jobSteps) AdvanceJob(n);
+        if (jobDone < jobSteps) AdvanceJob(n, holdSteps);
         if (queued == block) {
             if (spread == Spread::WholeBlockDeferred)
                 StartDeferredBlock();
@@ -325,7 +328,7 @@ int ConvolutionEngineStage::CollectTerms(int newest, int firstPartition) {
     return count;
 }
 
-// Sums the first count terms over the bins [begin, end) (whole tiles): four terms at a time over
+// Sums the first count terms over the bins [begin, end) (multiples of four): four terms at a time over
 // tiles of bins, so the running sum stays in the first-level cache and is stored once per group.
 // The first group replaces the sum unless add is set.
 void ConvolutionEngineStage::MultiplyTiles(int count, int begin, int end, bool add) {
@@ -387,7 +390,7 @@ void ConvolutionEngineStage::StartOlderProducts() {
     }
     jobTerms = olderTerms;
     jobForwardSteps = jobInverseSteps = 0;
-    jobChunkBins = std::max(1, kStepProducts / std::max(1, jobTerms) / kTileBins) * kTileBins;
+    jobChunkBins = std::max(1, kStepProducts / std::max(1, jobTerms) / kStepBinsQuantum) * kStepBinsQuantum;
     jobProductSteps = jobTerms > 0 ? (bins + jobChunkBins - 1) / jobChunkBins : 0;
     jobSteps = jobProductSteps;
     jobDone = jobFed = 0;
@@ -402,7 +405,7 @@ void ConvolutionEngineStage::StartDeferredBlock() {
     std::swap(queue, pending);
     jobTerms = CollectTerms(newestInput, 0);
     jobForwardSteps = loud ? 1 + RealFftStepCount(fftSize) : 0;
-    jobChunkBins = std::max(1, kStepProducts / std::max(1, jobTerms) / kTileBins) * kTileBins;
+    jobChunkBins = std::max(1, kStepProducts / std::max(1, jobTerms) / kStepBinsQuantum) * kStepBinsQuantum;
     jobProductSteps = jobTerms > 0 ? (bins + jobChunkBins - 1) / jobChunkBins : 0;
     jobInverseSteps = jobTerms > 0 ? RealFftStepCount(fftSize) : 0;
     jobSteps = jobForwardSteps + jobProductSteps + jobInverseSteps + 1;
@@ -411,9 +414,10 @@ void ConvolutionEngineStage::StartDeferredBlock() {
 
 // Runs the steps due after `samples` more samples: an even share of the job per sample, all of
 // it by the end of its window.
-void ConvolutionEngineStage::AdvanceJob(int samples) {
+void ConvolutionEngineStage::AdvanceJob(int samples, bool holdSteps) {
     jobFed += samples;
     const long long paced = static_cast<long long>(jobWindow) * kJobPaceNum / kJobPaceDen;
+    if (holdSteps && jobFed < paced) return;
     const long long due =
         jobFed >= paced ? jobSteps : (static_cast<long long>(jobSteps) * jobFed + paced - 1) / paced;
     while (jobDone < due)

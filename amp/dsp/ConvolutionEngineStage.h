@@ -35,7 +35,13 @@ public:
     // moving its block boundaries by preFeed samples.
     void Align(int preFeed);
 
-    void Feed(const double* input, int count);
+    // With holdSteps the spread job runs no step that is not yet overdue: the caller knows that
+    // another stage does a block's transforms in this call, and the steps catch up in the next.
+    void Feed(const double* input, int count, bool holdSteps = false);
+    // Whether feeding count samples completes a block whose transforms run in that call.
+    bool CompletesTransformBlock(int count) const {
+        return spread == Spread::OlderProductsAhead && queued + count >= block;
+    }
     // Output samples ready to be taken.
     int Available() const { return outWrite - outRead; }
     // Adds the next count ready samples to dst and drops them from the stage.
@@ -63,7 +69,7 @@ public:
 
 private:
     void FeedDirect(const double* input, int count);
-    void FeedFft(const double* input, int count);
+    void FeedFft(const double* input, int count, bool holdSteps);
     void ProcessFftBlock();
     void StartDeferredBlock();
     void StartOlderProducts();
@@ -72,7 +78,7 @@ private:
     int CollectTerms(int newest, int firstPartition);
     void MultiplyTiles(int count, int begin, int end, bool add);
     void EmitBlock(bool any);
-    void AdvanceJob(int samples);
+    void AdvanceJob(int samples, bool holdSteps);
     void RunJobStep(int step);
     double* ReserveOutput(int count);
 
