@@ -88,7 +88,7 @@ AliasResult AnalyseAlias(const double* signal, double freqHz, bool keepSpectrum)
         for (int b = lo; b <= hi; ++b)
             if (b >= 0 && b < bins) harmonic[static_cast<size_t>(b)] = 1;
     }
-    double strongest = 1e-300, folded = 1e-300, totalPower = 1e-300, inharmonic = 1e-300;
+    double strongest = 1e-300, folded = 1e-300, audible = 1e-300, totalPower = 1e-300, inharmonic = 1e-300;
     int foldedBin = 0;
     const int low = static_cast<int>(std::ceil(kAliasLowHz / binHz));
     const int top = static_cast<int>(kAliasInharmonicTopHz / binHz);
@@ -98,6 +98,7 @@ AliasResult AnalyseAlias(const double* signal, double freqHz, bool keepSpectrum)
         if (v > strongest) strongest = v;
         if (harmonic[static_cast<size_t>(b)]) continue;
         if (b <= top) inharmonic += v;
+        if (b * binHz <= kAliasAudibleTopHz && v > audible) audible = v;
         if (v > folded) {
             folded = v;
             foldedBin = b;
@@ -105,6 +106,7 @@ AliasResult AnalyseAlias(const double* signal, double freqHz, bool keepSpectrum)
     }
     result.foldedDb = 10.0 * std::log10(folded / strongest);
     result.foldedHz = foldedBin * binHz;
+    result.foldedAudibleDb = 10.0 * std::log10(audible / strongest);
     result.inharmonicDb = 10.0 * std::log10(inharmonic / totalPower);
     if (keepSpectrum) {
         result.binHz = binHz;

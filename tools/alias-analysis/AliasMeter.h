@@ -18,6 +18,7 @@ struct AliasCase {
 struct AliasResult {
     double foldedDb = 0.0;     // strongest inharmonic peak above 20 Hz relative to the strongest peak
     double foldedHz = 0.0;     // where it is
+    double foldedAudibleDb = 0.0; // the same up to 20 kHz only (the resamplers' pass band)
     double inharmonicDb = 0.0; // inharmonic power from 20 Hz to 5 kHz relative to the total power above 20 Hz
     double nsPerSample = 0.0;  // chain time per host sample while measuring
     // With keepSpectrum: dB relative to the strongest peak per bin, 0 .. 24 kHz.
@@ -32,6 +33,7 @@ constexpr int kAliasAnalysed = 48000; // 1 s
 constexpr double kAliasGuardHz = 12.0;
 constexpr double kAliasLowHz = 20.0;
 constexpr double kAliasInharmonicTopHz = 5000.0;
+constexpr double kAliasAudibleTopHz = 20000.0;
 
 AliasResult MeasureAlias(const AliasCase& c, bool keepSpectrum = false);
 // The figures of kAliasAnalysed samples at kAliasRate of any signal driven by a sine of freqHz.

@@ -45,14 +45,14 @@ AliasResult Run(Clip clip, int factor, double freqHz) {
 } // namespace
 
 void PrintClipSketch() {
-    std::printf("| SoftClip at drive 200 | factor | folded 1109 | folded 2917 | inharmonic 1109 | inharmonic 2917 |\n"
-                "|---|---:|---:|---:|---:|---:|\n");
+    std::printf("| SoftClip at drive 200 | factor | folded 1109 (at Hz) | folded 2917 (at Hz) | folded to 20 kHz 1109 | folded to 20 kHz 2917 | inharmonic 1109 | inharmonic 2917 |\n"
+                "|---|---:|---:|---:|---:|---:|---:|---:|\n");
     const char* names[] = {"plain", "first-order ADAA", "second-order ADAA"};
     for (int c = 0; c < 3; ++c)
         for (int factor : {1, 2, 4}) {
             const AliasResult low = Run(static_cast<Clip>(c), factor, 1109.0);
             const AliasResult high = Run(static_cast<Clip>(c), factor, 2917.0);
-            std::printf("| %s | %dx | %.1f | %.1f | %.1f | %.1f |\n", names[c], factor, low.foldedDb, high.foldedDb,
+            std::printf("| %s | %dx | %.1f (%.0f) | %.1f (%.0f) | %.1f | %.1f | %.1f | %.1f |\n", names[c], factor, low.foldedDb, low.foldedHz, high.foldedDb, high.foldedHz, low.foldedAudibleDb, high.foldedAudibleDb,
                         low.inharmonicDb, high.inharmonicDb);
         }
 }
