@@ -143,7 +143,9 @@ TEST(OversampledModels, AliasFiguresOfTwoModels) {
         const AliasResult a = MeasureAlias(AliasCase{r.model, r.factor, r.freq, r.gain});
         EXPECT_LT(a.foldedDb, r.atMostDb) << "model " << r.model << " " << r.factor << "x";
         // The inharmonic power below 5 kHz: Dirty Box measures -18 dB at 1x and -25 dB at 2x.
-        if (r.model == 11 && r.factor <= 2) EXPECT_LT(a.inharmonicDb, r.factor == 1 ? -15.0 : -22.0);
+        if (r.model == 11 && r.factor <= 2) {
+            EXPECT_LT(a.inharmonicDb, r.factor == 1 ? -15.0 : -22.0);
+        }
         if (r.model == 11 && r.factor == 1) plain11 = a.foldedDb;
         if (r.model == 11 && r.factor == 2) {
             EXPECT_LT(a.foldedDb, plain11 - 5.0);
