@@ -94,7 +94,7 @@ const char* SkipSpace(const char* t) {
     return t;
 }
 
-// v of the number x a law shows, clamped into 0..1.
+// v of the number x a law shows (outside 0..1 for a number beyond the law's range).
 double InverseOf(Law law, double x) {
     double v = x;
     switch (law) {
@@ -123,7 +123,7 @@ double InverseOf(Law law, double x) {
     default:
         break;
     }
-    return v < 0.0 ? 0.0 : (v > 1.0 ? 1.0 : v);
+    return v;
 }
 } // namespace
 
@@ -144,6 +144,9 @@ bool LawFromText(Law law, const char* text, double& outV) {
     const char* unit = LawUnit(law);
     if (unit[0] && SameWord(end, unit, end)) end = SkipSpace(end);
     if (*end != '\0') return false;
-    outV = isSwitch ? (x < 0.0 ? 0.0 : (x > 1.0 ? 1.0 : x)) : InverseOf(law, x);
+    // The dry knob's silence reads back from "-inf"; other numbers must lie in the law's range.
+    const double v = law == Law::kDryDb && std::isinf(x) && x < 0.0 ? 0.0 : (isSwitch ? x : InverseOf(law, x));
+    if (!(v >= 0.0 && v <= 1.0)) return false;
+    outV = v;
     return true;
 }

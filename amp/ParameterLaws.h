@@ -49,6 +49,6 @@ ShownValue LawDisplay(Law law, double v);
 bool LawText(Law law, double v, char (&outText)[32]);
 const char* LawUnit(Law law);
 // The inverse of LawText: the v (0..1) whose text `text` is, with or without the unit, in any
-// case ("-12 dB", "5", "on"); a switch also takes a number as v. False for a law that shows no
-// text and for a text that is none of its.
+// case ("-12 dB", "5", "on"); a switch also takes a number 0..1 as v. False for a law that
+// shows no text, for a number outside the law's range and for a text that is none of its.
 bool LawFromText(Law law, const char* text, double& outV);

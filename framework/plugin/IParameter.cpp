@@ -125,9 +125,12 @@ bool IParameter::NormalizedFromText(const char* text, double& outNormalized) con
     while (std::isspace(static_cast<unsigned char>(*end))) ++end;
     if (*end != '\0') return false;
     if (!displayTexts.empty()) {
-        outNormalized = v < 0.0 ? 0.0 : (v > 1.0 ? 1.0 : v);
+        if (!(v >= 0.0 && v <= 1.0)) return false;
+        outNormalized = v;
         return true;
     }
-    outNormalized = ToNormalized(negateDisplay ? -v : v);
+    if (negateDisplay) v = -v;
+    if (!(v >= minimum && v <= maximum)) return false;
+    outNormalized = ToNormalized(v);
     return true;
 }

@@ -295,11 +295,15 @@ TEST(ParameterTable, TypedTextsSetTheirValues) {
         EXPECT_EQ(plugin->Dispatch(effString2Parameter, c.index, 0, const_cast<char*>(c.text)), 1);
         EXPECT_NEAR(plugin->GetParameter(c.index), c.normalized, 1e-6);
     }
-    for (const char* refused : {"", "abc", "5 kHz", "nan", "on off"}) {
+    for (const char* refused : {"", "abc", "5 kHz", "nan", "on off", "13 dB", "-inf", "0.5 dB dB"}) {
         plugin->SetParameter(kEqLow, 0.3f);
         EXPECT_EQ(plugin->Dispatch(effString2Parameter, kEqLow, 0, const_cast<char*>(refused)), 0) << refused;
         EXPECT_EQ(plugin->GetParameter(kEqLow), 0.3f) << refused;
     }
+    EXPECT_EQ(plugin->Dispatch(effString2Parameter, kMasterVolume, 0, const_cast<char*>("11")), 0);
+    EXPECT_EQ(plugin->Dispatch(effString2Parameter, kAmpModel, 0, const_cast<char*>("2")), 0);
+    EXPECT_EQ(plugin->Dispatch(effString2Parameter, kTuning, 0, const_cast<char*>("12")), 0);
+    EXPECT_EQ(plugin->Dispatch(effString2Parameter, kGate, 0, const_cast<char*>("2")), 0);
     EXPECT_EQ(plugin->Dispatch(effString2Parameter, kEqLow, 0, nullptr), 0);
     EXPECT_EQ(plugin->Dispatch(effString2Parameter, 162, 0, const_cast<char*>("1")), 0);
 }

@@ -136,13 +136,13 @@ bool ValueOf(HostedPlugin& plugin, const Setting& s, float& out, std::string& er
         out = static_cast<float>(number);
         return true;
     }
+    if (ValueFromPluginText(plugin, s, out)) return true;
     const Choices choices = ReadChoices(plugin, s.index);
     for (size_t i = 0; !isNumber && i < choices.texts.size(); ++i)
         if (Lower(choices.texts[i]) == Lower(s.text)) {
             out = choices.values[i];
             return true;
         }
-    if (ValueFromPluginText(plugin, s, out)) return true;
     if (isNumber) {
         error = s.name + "=" + s.text + ": values are normalised, 0..1, or a text the parameter shows";
         return false;
