@@ -16,20 +16,22 @@ struct Group {
     const char* name;
 };
 constexpr Group kSingleGroups[] = {
-    {kGate, 3, "Gate"},     {kAmpOn, 10, "Amp"},          {kEqLow, 4, "Post EQ"},
-    {kIrOn, 5, "Impulse"},  {kModelPrev, 20, "Editor"},
+    {kGate, 3, "Gate"},    {kAmpOn, 10, "Amp"},        {kEqLow, 4, "Post EQ"},
+    {kIrOn, 5, "Impulse"}, {kModelPrev, 20, "Editor"},
 };
-constexpr const char* kBlockGroups[] = {"Models: On", "Models: LED",  "Models: Volume", "Models: Gain",
+constexpr const char* kBlockGroups[] = {"Models: On",   "Models: LED",    "Models: Volume", "Models: Gain",
                                         "Models: Bass", "Models: Middle", "Models: Treble"};
 
 // The group of an index with its place among all groups (1, 2, ...), or false.
 bool GroupOf(int index, Group& out, int& number) {
-    Group groups[sizeof kSingleGroups / sizeof kSingleGroups[0] + sizeof kBlockGroups / sizeof kBlockGroups[0]];
+    Group
+        groups[sizeof kSingleGroups / sizeof kSingleGroups[0] + sizeof kBlockGroups / sizeof kBlockGroups[0]];
     int count = 0;
     for (const Group& g : kSingleGroups)
         if (g.first < kModelSwitch) groups[count++] = g;
     int role = 0;
-    for (const ModelBlockRow& block : ModelBlockRows()) groups[count++] = {block.first, kNumModels, kBlockGroups[role++]};
+    for (const ModelBlockRow& block : ModelBlockRows())
+        groups[count++] = {block.first, kNumModels, kBlockGroups[role++]};
     for (const Group& g : kSingleGroups)
         if (g.first >= kModelSwitch) groups[count++] = g;
     for (int i = 0; i < count; ++i)
@@ -41,7 +43,9 @@ bool GroupOf(int index, Group& out, int& number) {
     return false;
 }
 
-bool IsFreeIndex(int index) { return !FindParameterRow(index) && !FindModelBlock(index); }
+bool IsFreeIndex(int index) {
+    return !FindParameterRow(index) && !FindModelBlock(index);
+}
 
 const Declaration* DeclarationOf(int index) {
     if (const ParameterRow* row = FindParameterRow(index)) return &row->declared;
@@ -82,8 +86,9 @@ bool VulpanePlugin::DescribeParameter(int index, ParameterTraits& out) const {
     if (!declared) return false;
     const Law law = DisplayLawOf(index);
     // Two-state values: the on/off laws, and the lamps and toggles of step 1.
-    out.isSwitch = law == Law::kOnOff || law == Law::kOnAboveZero ||
-                   (declared->type == ParamType::kDouble && declared->step == 1.0 && declared->maximum == 1.0);
+    out.isSwitch =
+        law == Law::kOnOff || law == Law::kOnAboveZero ||
+        (declared->type == ParamType::kDouble && declared->step == 1.0 && declared->maximum == 1.0);
     if (declared->type == ParamType::kInt) {
         out.isInteger = true;
         out.minimum = static_cast<int>(declared->minimum);
@@ -102,4 +107,6 @@ bool VulpanePlugin::DescribeParameter(int index, ParameterTraits& out) const {
     return true;
 }
 
-bool VulpanePlugin::IsAutomatable(int index) const { return ParamAt(index) && !IsFreeIndex(index); }
+bool VulpanePlugin::IsAutomatable(int index) const {
+    return ParamAt(index) && !IsFreeIndex(index);
+}

@@ -6,7 +6,8 @@ namespace {
 constexpr int kAmpOn = 3, kAmpModel = 4, kModelSwitch = 30;
 
 void ExpectToldNothing(HostedPlugin& p, const char* after) {
-    EXPECT_TRUE(p.recorded.automation.empty()) << after << ": automated index " << p.recorded.automation[0].index;
+    EXPECT_TRUE(p.recorded.automation.empty())
+        << after << ": automated index " << p.recorded.automation[0].index;
     EXPECT_TRUE(p.recorded.beginEdits.empty()) << after;
     EXPECT_TRUE(p.recorded.endEdits.empty()) << after;
 }
@@ -15,7 +16,8 @@ void ProcessBlocks(HostedPlugin& p, int count) {
     std::vector<float> in(512, 0.1f), out0(512), out1(512);
     float* inputs[2] = {in.data(), in.data()};
     float* outputs[2] = {out0.data(), out1.data()};
-    for (int i = 0; i < count; ++i) p.ProcessFloat(inputs, outputs, 512);
+    for (int i = 0; i < count; ++i)
+        p.ProcessFloat(inputs, outputs, 512);
 }
 
 TEST(HostCalls, AFreshInstanceARestoreAndAProgramTellTheHostNothing) {
