@@ -16,10 +16,10 @@ constexpr int kTileBins = 512;
 constexpr double kSilentInput = 1e-6;
 constexpr double kSilentImpulse = 1e-14;
 // Products per spread step (bins times terms): the impulse and input spectra of a long stage
-// come from main memory, so a step reads about 100 kB. A bin's sum does not depend on how the
+// come from main memory, so a step reads about 400 kB, about what a transform pass moves. A bin's sum does not depend on how the
 // bins are cut into steps, only on the order of its terms.
-constexpr int kStepProducts = 4096;
-constexpr int kStepBinsQuantum = 64;
+constexpr int kStepProducts = 16384;
+constexpr int kStepBinsQuantum = 256;
 // A spread job aims to be done after this share of its window, which leaves room for steps that
 // cost more than their share.
 constexpr int kJobPaceNum = 3, kJobPaceDen = 4;
