@@ -15,9 +15,9 @@ constexpr int kDirectChunk = 256;
 constexpr int kTileBins = 512;
 constexpr double kSilentInput = 1e-6;
 constexpr double kSilentImpulse = 1e-14;
-// Products per spread step (bins times terms): the impulse and input spectra of a long stage
-// come from main memory, so a step reads about 400 kB, about what a transform pass moves. A bin's sum does not depend on how the
-// bins are cut into steps, only on the order of its terms.
+// Products per spread step (bins times terms): the spectra of a long stage come from main memory,
+// so a step reads about 400 kB, about what a transform pass moves. A bin's sum does not depend on
+// how the bins are cut into steps, only on the order of its terms.
 constexpr int kStepProducts = 16384;
 constexpr int kStepBinsQuantum = 256;
 // A spread job aims to be done after this share of its window, which leaves room for steps that
