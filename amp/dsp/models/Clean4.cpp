@@ -9,8 +9,7 @@ struct Model {
     template <class G> static typename G::Signal Graph(G& g, typename G::Signal x) {
         using namespace layout;
         const double gain = g.State().knobs.gain;
-        const typename G::Signal u = g.Map([](SampleOps&, double v) { return 1.1 * v; }, x);
-        const typename G::Signal e = PresenceCut(g, u, CombFront::presenceCut);
+        const auto [u, e] = ScaledPresenceCut(g, x, 1.1);
         const CombPairInputs<G> in = CombPairSections(g, u, kCleanCombs);
         const typename G::Signal q1 = Sections(g, e, {CombFront::presence1, CombFront::presence2});
         const typename G::Signal q2 = g.Section(CombFront::presence3, q1);

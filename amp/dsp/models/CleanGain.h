@@ -9,8 +9,7 @@ template <class G> typename G::Signal CleanGainGraph(G& g, typename G::Signal x,
                                                      BiquadSlot boxDip) {
     using namespace layout;
     const double gain = g.State().knobs.gain;
-    const typename G::Signal u = g.Map([scale](SampleOps&, double v) { return scale * v; }, x);
-    const typename G::Signal e = PresenceCut(g, u, CombFront::presenceCut);
+    const auto [u, e] = ScaledPresenceCut(g, x, scale);
     const CombPairInputs<G> in = CombPairSections(g, u, kCleanCombs);
     const typename G::Signal p = Sections(g, e, {CombFront::presence1, CombFront::presence2, CombFront::presence3});
     const typename G::Signal w = g.Map(

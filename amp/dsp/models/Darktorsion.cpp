@@ -12,9 +12,12 @@ struct Model {
         using namespace layout;
         const double drive = g.State().drive;
         const typename G::Signal a = PreampInput(g, JgmInputStage(g, x));
-        const typename G::Signal c =
-            g.Map([drive](SampleOps& o, double v) { return o.Shape(Preamp::clip, SoftClipShape{0.5, drive}, v); }, a);
-        const typename G::Signal cut = PresenceCut(g, c, Body::presenceCut);
+        const auto [c, cut] = g.MapN(
+            [drive](SampleOps& o, double v) {
+                const double clipped = o.Shape(Preamp::clip, SoftClipShape{0.5, drive}, v);
+                return std::array<double, 2>{clipped, o.PoleHighPass(Body::presenceCut, clipped)};
+            },
+            a);
         const CombPairInputs<G> in = CombPairSections(g, c, kBodyCombs);
         const typename G::Signal p =
             Sections(g, cut, {Body::presence1, Body::presence2, Body::presence3, Darktorsion::outputLowPass});

@@ -10,16 +10,13 @@ struct Model {
         const double drive = g.State().drive;
         const typename G::Signal a = Sections(g, x, {DirtyBox::highPass1, DirtyBox::lowPass1, DirtyBox::clipShelf1});
         const typename G::Signal b = Sections(g, x, {DirtyBox::highPass2, DirtyBox::lowPass2, DirtyBox::clipShelf2});
-        const typename G::Signal e = g.Map(
-            [drive](SampleOps& o, double v) {
-                return o.PoleA(DirtyBox::clipLowPass1, o.Shape(DirtyBox::clip1, SoftClipShape{0.5, drive}, v));
+        const auto [e, f] = g.MapN(
+            [drive](SampleOps& o, double u, double v) {
+                return std::array<double, 2>{
+                    o.PoleA(DirtyBox::clipLowPass1, o.Shape(DirtyBox::clip1, SoftClipShape{0.5, drive}, u)),
+                    o.PoleA(DirtyBox::clipLowPass2, o.Shape(DirtyBox::clip2, SoftClipShape{0.5, drive}, v))};
             },
-            a);
-        const typename G::Signal f = g.Map(
-            [drive](SampleOps& o, double v) {
-                return o.PoleA(DirtyBox::clipLowPass2, o.Shape(DirtyBox::clip2, SoftClipShape{0.5, drive}, v));
-            },
-            b);
+            a, b);
         const typename G::Signal low = g.Section(DirtyBox::low1, e);
         const typename G::Signal band = g.Section(DirtyBox::band1, e);
         const typename G::Signal second = Sections(g, f, {DirtyBox::low2, DirtyBox::air2});

@@ -10,12 +10,13 @@ struct Model {
         const double drive = g.State().drive;
         const typename G::Signal a = PreampInput(g, x);
         const typename G::Signal b = Sections(g, x, {MetalMachine::highPass2, MetalMachine::lowPass2});
-        const typename G::Signal e = PreampClip(g, a);
-        const typename G::Signal f = g.Map(
-            [drive](SampleOps& o, double v) {
-                return o.PoleA(MetalMachine::clipLowPass2, o.Shape(MetalMachine::clip2, SoftClipShape{0.5, drive}, v));
+        const auto [e, f] = g.MapN(
+            [drive](SampleOps& o, double u, double v) {
+                return std::array<double, 2>{
+                    PreampClipSample(o, drive, u),
+                    o.PoleA(MetalMachine::clipLowPass2, o.Shape(MetalMachine::clip2, SoftClipShape{0.5, drive}, v))};
             },
-            b);
+            a, b);
         const typename G::Signal high = g.Section(Preamp::band2, e);
         const typename G::Signal low = g.Section(Preamp::band1, e);
         const typename G::Signal body = g.Section(Preamp::band3, e);

@@ -12,26 +12,27 @@ struct Model {
         const typename G::Signal share = g.Map([bass](SampleOps&, double v) { return bass * v; }, x);
         const typename G::Signal a = g.Section(MetalStyle::clipShelf, PreampInput(g, x));
         const typename G::Signal b = g.Section(MetalStyle::stageLowPass, share);
-        const typename G::Signal e = PreampClip(g, a);
-        const typename G::Signal f = g.Map(
-            [stageDrive](SampleOps& o, double v) {
+        const double drive = g.State().drive;
+        const CreamerSample creamer(g.State());
+        const auto [e, f, cream] = g.MapN(
+            [drive, stageDrive, creamer](SampleOps& o, double u, double v, double in) {
+                const double clipped = PreampClipSample(o, drive, u);
                 const double lo = o.PoleB(MetalStyle::stageBass, v);
                 const double s = v + o.Shape(MetalStyle::stageClip, SoftClipShape{0.5, stageDrive}, v - lo);
-                return o.PoleA(MetalStyle::stagePole, s);
+                return std::array<double, 3>{clipped, o.PoleA(MetalStyle::stagePole, s), creamer(o, in)};
             },
-            b);
-        const typename G::Signal cream = CreamerStage(g, x);
+            a, b, x);
         const typename G::Signal high = g.Section(Preamp::band2, e);
         const typename G::Signal low = g.Section(Preamp::band1, e);
         const typename G::Signal body = g.Section(Preamp::band3, e);
         const typename G::Signal second = g.Section(MetalStyle::stageShelf, f);
-        const typename G::Signal v = g.Map(
-            [](SampleOps&, double hp, double lp, double m, double two, double c) {
+        const auto [v, cut] = g.MapN(
+            [](SampleOps& o, double hp, double lp, double m, double two, double c) {
                 const double one = (1.8 * hp * 10.0 + lp * 5.65f + m * 7.25) * 0.1;
-                return one + two + c;
+                const double sum = one + two + c;
+                return std::array<double, 2>{sum, o.PoleHighPass(Body::presenceCut, sum)};
             },
             high, low, body, second, cream);
-        const typename G::Signal cut = PresenceCut(g, v, Body::presenceCut);
         const CombPairInputs<G> in = CombPairSections(g, v, kBodyCombs);
         const typename G::Signal p = Sections(g, cut, {Body::presence1, Body::presence2, Body::presence3});
         const typename G::Signal w = g.Map(

@@ -53,7 +53,7 @@ template <class G> typename G::Signal ToneTail(G& g, typename G::Signal w) {
     const typename G::Signal band = g.Section(layout::Tone::band, shelf);
     const double k = g.State().resonanceMix;
     const double v = g.State().volume;
-    return g.Map([k, v](SampleOps&, double s, double b) { return (k * b + s) * v; }, shelf, band);
+    return g.MapOut([k, v](SampleOps&, double s, double b) { return (k * b + s) * v; }, shelf, band);
 }
 
 // The runners of a model whose graph is M::Graph(G&, G::Signal x), followed by the tone tail.
@@ -62,8 +62,8 @@ template <class M> double RunSample(DspBank& bank, ModelState& s, double x) {
     return ToneTail(g, M::Graph(g, x));
 }
 template <class M> void RunChunk(DspBank& bank, ModelState& s, double* x, int n) {
-    ChunkGraph g(bank, s, n);
-    g.Finish(ToneTail(g, M::Graph(g, ChunkGraph::Signal{x})), x);
+    ChunkGraph g(bank, s, x, n);
+    ToneTail(g, M::Graph(g, ChunkGraph::Signal{x}));
 }
 
 // Several sections in series.

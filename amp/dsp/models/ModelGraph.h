@@ -19,6 +19,10 @@
 #include "ModelState.h"
 #include "Waveshapers.h"
 
+#include <array>
+#include <cstring>
+#include <tuple>
+
 // The per-sample operations on the bank, for Map steps and the sample runner.
 struct SampleOps {
     DspBank& bank;
@@ -50,6 +54,10 @@ public:
         return ops.Shape(slot, curve, x);
     }
     template <class F, class... In> Signal Map(F f, In... in) { return f(ops, in...); }
+    // A pointwise step with several outputs: f returns std::array<double, K>.
+    template <class F, class... In> auto MapN(F f, In... in) { return f(ops, in...); }
+    // The graph's last step, whose output is the model's.
+    template <class F, class... In> Signal MapOut(F f, In... in) { return f(ops, in...); }
 
 private:
     SampleOps ops;
@@ -61,7 +69,8 @@ public:
     static constexpr int kChunk = 64;
     static constexpr int kBuffers = 40;
 
-    ChunkGraph(DspBank& bank, ModelState& state, int n) : ops{bank, state}, n(n) {}
+    // The graph's output goes to `out` (n samples), which its input may be.
+    ChunkGraph(DspBank& bank, ModelState& state, double* out, int n) : ops{bank, state}, n(n), out(out) {}
     const ModelState& State() const { return ops.state; }
 
     Signal Section(BiquadSlot s, Signal x) {
@@ -81,20 +90,53 @@ public:
     }
     template <class F, class... In> Signal Map(F f, In... in) {
         if ((Queued(in) || ...)) Flush();
-        double* out = NewBuffer();
-        const int count = n;
-        for (int i = 0; i < count; ++i)
-            out[i] = f(ops, in[i]...);
-        return out;
+        double* y = NewBuffer();
+        Loop(f, ops, n, y, in...);
+        return y;
     }
-    // Runs what is still queued and copies s to out.
-    void Finish(Signal s, double* out) {
-        if (Queued(s)) Flush();
-        for (int i = 0; i < n; ++i)
-            out[i] = s[i];
+    template <class F, class... In> auto MapN(F f, In... in) {
+        if ((Queued(in) || ...)) Flush();
+        using Result = decltype(f(ops, in[0]...));
+        constexpr int k = static_cast<int>(std::tuple_size<Result>::value);
+        static_assert(k == 2 || k == 3, "a step has one, two or three outputs");
+        std::array<Signal, k> signals;
+        double* outs[k];
+        for (int j = 0; j < k; ++j)
+            signals[j] = outs[j] = NewBuffer();
+        LoopN<k>(f, ops, n, outs, in...);
+        return signals;
+    }
+    // The last step: written to the output buffer. Every input is read at i before out[i] is
+    // written, so the graph's input may be the output.
+    template <class F, class... In> Signal MapOut(F f, In... in) {
+        if (laneCount > 0) Flush();
+        Loop(f, ops, n, out, in...);
+        return out;
     }
 
 private:
+    // The loops of a pointwise step, kept out of line. Each writes into arrays of its own and
+    // copies them out at the end: the compiler then knows that the writes touch no stage state,
+    // and keeps the states the step runs (one-pole outputs, comb positions) in registers from
+    // sample to sample.
+    template <class F, class... In> [[gnu::noinline]] static void Loop(F f, SampleOps ops, int n, double* y, In... in) {
+        double local[kChunk];
+        for (int i = 0; i < n; ++i)
+            local[i] = f(ops, in[i]...);
+        std::memcpy(y, local, sizeof(double) * static_cast<size_t>(n));
+    }
+    template <int K, class F, class... In>
+    [[gnu::noinline]] static void LoopN(F f, SampleOps ops, int n, double* const* outs, In... in) {
+        double local[K][kChunk];
+        for (int i = 0; i < n; ++i) {
+            const auto r = f(ops, in[i]...);
+            for (int j = 0; j < K; ++j)
+                local[j][i] = r[j];
+        }
+        for (int j = 0; j < K; ++j)
+            std::memcpy(outs[j], local[j], sizeof(double) * static_cast<size_t>(n));
+    }
+
     double* NewBuffer() {
         // A graph needs fewer buffers than this (the model tests run every graph); should one
         // need more, the last is reused rather than writing past the pool.
@@ -113,8 +155,9 @@ private:
 
     SampleOps ops;
     int n;
+    double* out;
     int used = 0;
     int laneCount = 0;
     SectionLane lanes[kMaxLanes];
-    double pool[kBuffers][kChunk];
+    alignas(64) double pool[kBuffers][kChunk];
 };

@@ -63,6 +63,16 @@ template <class G> typename G::Signal PresenceCut(G& g, typename G::Signal u, Po
     return g.Map([cut](SampleOps& o, double v) { return o.PoleHighPass(cut, v); }, u);
 }
 
+// The clean models' input, scaled, and its presence cut.
+template <class G> auto ScaledPresenceCut(G& g, typename G::Signal x, double scale) {
+    return g.MapN(
+        [scale](SampleOps& o, double v) {
+            const double u = scale * v;
+            return std::array<double, 2>{u, o.PoleHighPass(layout::CombFront::presenceCut, u)};
+        },
+        x);
+}
+
 // The JGM900 input (also Darktorsion's): the comb pairs on rows 4..7 beside the presence chain,
 // mixed and through the box dip.
 template <class G> typename G::Signal JgmInputStage(G& g, typename G::Signal u) {
@@ -80,21 +90,23 @@ template <class G> typename G::Signal JgmInputStage(G& g, typename G::Signal u) 
 
 // The creamer (Tube Creamer, and beside the Metal Style's stages): a band into two clips, then a
 // tone blend of the low-passed result and its bass.
+struct CreamerSample {
+    double drive2;
+    double toneMix;
+    explicit CreamerSample(const ModelState& s) : drive2(s.drive2), toneMix(s.toneMix) {}
+    double operator()(SampleOps& o, double x) const {
+        using namespace layout;
+        const double a = o.PoleA(Creamer::inputLowPass, x);
+        const double b = o.PoleB(Creamer::inputBass, a);
+        double t = o.Shape(Creamer::clip1, SoftClipShape{0.5, drive2}, a - b);
+        t = o.Shape(Creamer::clip2, SoftClipShape{0.5, 1.0}, t);
+        const double c = o.PoleA(Creamer::outputLowPass, t);
+        const double d = o.PoleB(Creamer::outputBass, c);
+        return ((c - d) * toneMix + c) * 0.6;
+    }
+};
 template <class G> typename G::Signal CreamerStage(G& g, typename G::Signal u) {
-    using namespace layout;
-    const double drive2 = g.State().drive2;
-    const double toneMix = g.State().toneMix;
-    return g.Map(
-        [drive2, toneMix](SampleOps& o, double x) {
-            const double a = o.PoleA(Creamer::inputLowPass, x);
-            const double b = o.PoleB(Creamer::inputBass, a);
-            double t = o.Shape(Creamer::clip1, SoftClipShape{0.5, drive2}, a - b);
-            t = o.Shape(Creamer::clip2, SoftClipShape{0.5, 1.0}, t);
-            const double c = o.PoleA(Creamer::outputLowPass, t);
-            const double d = o.PoleB(Creamer::outputBass, c);
-            return ((c - d) * toneMix + c) * 0.6;
-        },
-        u);
+    return g.Map(CreamerSample(g.State()), u);
 }
 inline void DesignCreamerPoles(ModelDesigner& d) {
     d.PoleB(layout::Creamer::inputBass, 720.4840087890625);
@@ -108,11 +120,11 @@ inline void DesignCreamerPoles(ModelDesigner& d) {
 template <class G> typename G::Signal PreampInput(G& g, typename G::Signal u) {
     return Sections(g, u, {layout::Preamp::inputHighPass, layout::Preamp::inputLowPass});
 }
+// The main clip and its low pass on one sample.
+inline double PreampClipSample(SampleOps& o, double drive, double x) {
+    return o.PoleA(layout::Preamp::clipLowPass, o.Shape(layout::Preamp::clip, SoftClipShape{0.5, drive}, x));
+}
 template <class G> typename G::Signal PreampClip(G& g, typename G::Signal a) {
     const double drive = g.State().drive;
-    return g.Map(
-        [drive](SampleOps& o, double x) {
-            return o.PoleA(layout::Preamp::clipLowPass, o.Shape(layout::Preamp::clip, SoftClipShape{0.5, drive}, x));
-        },
-        a);
+    return g.Map([drive](SampleOps& o, double x) { return PreampClipSample(o, drive, x); }, a);
 }
