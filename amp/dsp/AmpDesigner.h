@@ -7,8 +7,8 @@
 
 // A model's section at rate = factor x the host rate: designed at the host rate and carried over
 // by RateScaledSection, so that it sounds as the host-rate design does. Factor 1 is DesignBiquad.
-inline void DesignModelSection(DspBank& bank, double freq, double width, double gainDb, double rate, int factor,
-                               int type, BiquadSlot s) {
+inline void DesignModelSection(DspBank& bank, double freq, double width, double gainDb, double rate,
+                               int factor, int type, BiquadSlot s) {
     const int slot = s.index;
     if (factor <= 1) {
         bank.DesignBiquad(freq, width, gainDb, rate, type, slot);
@@ -21,8 +21,8 @@ inline void DesignModelSection(DspBank& bank, double freq, double width, double 
 
 // Writes the sections, one-poles and comb lengths of a model at one sample rate. With rowScale
 // k > 1 the model runs at k times the host rate (rate is that rate): sections are carried over
-// from their host-rate designs, one-poles keep their corners, and a comb gets exactly k times the samples it has at the host
-// rate, so its loop lasts as long, in a buffer of 1/64 s (OversampledCombRoom).
+// from their host-rate designs, one-poles keep their corners, and a comb gets exactly k times the samples it
+// has at the host rate, so its loop lasts as long, in a buffer of 1/64 s (OversampledCombRoom).
 struct ModelDesigner {
     DspBank& bank;
     double rate;
@@ -67,5 +67,4 @@ struct ModelDesigner {
         const int delay = rowScale * CombDelaySamples(seconds, rate / rowScale);
         bank.SetDelaySamples(delay, OversampledCombRoom(rate), row);
     }
-
 };

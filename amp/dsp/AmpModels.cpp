@@ -170,7 +170,8 @@ void AmpModels::ResetShifter() {
     s.triangleStep = 8.0 / sampleRate;
     // Fresh lines as deep as the ramps read; the buffers are only made again when the rate changed
     // their size.
-    for (int k = 0; k < DspBank::kModDelays; ++k) bank->AllocModDelay(s.depth, sampleRate, k);
+    for (int k = 0; k < DspBank::kModDelays; ++k)
+        bank->AllocModDelay(s.depth, sampleRate, k);
 }
 
 void AmpModels::ApplyGain() {
@@ -183,7 +184,8 @@ void AmpModels::ApplyGain() {
 namespace {
 
 // A shared knob: its peak in its slot if the model has one, then the model's own law.
-void DesignKnob(ModelDesigner& d, ModelState& s, const PeakKnob& peak, BiquadSlot slot, double v, KnobLaw law) {
+void DesignKnob(ModelDesigner& d, ModelState& s, const PeakKnob& peak, BiquadSlot slot, double v,
+                KnobLaw law) {
     if (peak.width > 0.0) d.Peak(slot, peak.freq, peak.width, KnobDb(v));
     if (law) law(d, s);
 }
@@ -199,11 +201,13 @@ void AmpModels::DesignBass() {
 void AmpModels::DesignMiddle() {
     if (!bank) return;
     ModelDesigner d = Designer();
-    DesignKnob(d, state, description->middlePeak, layout::Knobs::middle, state.knobs.middle, description->middle);
+    DesignKnob(d, state, description->middlePeak, layout::Knobs::middle, state.knobs.middle,
+               description->middle);
 }
 
 void AmpModels::DesignTreble() {
     if (!bank) return;
     ModelDesigner d = Designer();
-    DesignKnob(d, state, description->treblePeak, layout::Knobs::treble, state.knobs.treble, description->treble);
+    DesignKnob(d, state, description->treblePeak, layout::Knobs::treble, state.knobs.treble,
+               description->treble);
 }

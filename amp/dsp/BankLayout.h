@@ -168,10 +168,10 @@ struct ShaperSlot {
 };
 
 namespace layout {
-#define VULPANE_LAYOUT_NAME(owner, kind, name, first, count)                                                   \
-    namespace owner {                                                                                          \
-    constexpr kind##Slot##_t name{first};                                                                      \
-    constexpr int name##Count = count;                                                                         \
+#define VULPANE_LAYOUT_NAME(owner, kind, name, first, count)                                                 \
+    namespace owner {                                                                                        \
+    constexpr kind##Slot##_t name{first};                                                                    \
+    constexpr int name##Count = count;                                                                       \
     }
 using BiquadSlot_t = BiquadSlot;
 using PoleASlot_t = PoleASlot;
@@ -208,7 +208,10 @@ constexpr bool Fixed(const char* owner) {
            SameOwner(owner, "Knobs");
 }
 constexpr int Places(Kind k) {
-    return k == Kind::Biquad ? kBiquads : k == Kind::Row ? kCombRows : k == Kind::Shaper ? kShapers : kOnePoles;
+    return k == Kind::Biquad   ? kBiquads
+           : k == Kind::Row    ? kCombRows
+           : k == Kind::Shaper ? kShapers
+                               : kOnePoles;
 }
 constexpr bool Overlap(const Row& a, const Row& b) {
     return a.kind == b.kind && a.first < b.first + b.count && b.first < a.first + a.count;
@@ -220,7 +223,8 @@ constexpr bool Consistent() {
         if (a.first < 0 || a.count < 1 || a.first + a.count > Places(a.kind)) return false;
         for (int j = i + 1; j < kRowCount; ++j) {
             const Row& b = kRows[j];
-            if (Overlap(a, b) && (SameOwner(a.owner, b.owner) || Fixed(a.owner) || Fixed(b.owner))) return false;
+            if (Overlap(a, b) && (SameOwner(a.owner, b.owner) || Fixed(a.owner) || Fixed(b.owner)))
+                return false;
         }
     }
     return true;

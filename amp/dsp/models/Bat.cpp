@@ -38,5 +38,18 @@ void Middle(ModelDesigner& d, ModelState& s) {
 } // namespace
 
 extern const ModelDescription kBatModel;
-const ModelDescription kBatModel = {
-    Design, {}, {}, {}, Gain, nullptr, Middle, nullptr, RunSample<Model>, RunChunk<Model>, false};
+const ModelDescription kBatModel = {Design,
+                                    {},
+                                    {},
+                                    {},
+                                    Gain,
+                                    nullptr,
+                                    Middle,
+                                    nullptr,
+                                    RunSample<Model>,
+                                    RunChunk<Model>,
+                                    false,
+                                    {{PanelControl::kKnob, KnobName::kUsual},
+                                     {PanelControl::kNone, KnobName::kUsual},
+                                     {PanelControl::kKnob, KnobName::kBatMiddle},
+                                     {PanelControl::kNone, KnobName::kUsual}}};

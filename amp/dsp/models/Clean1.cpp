@@ -29,5 +29,5 @@ void Gain(ModelDesigner& d, ModelState& s) {
 } // namespace
 
 extern const ModelDescription kClean1Model;
-const ModelDescription kClean1Model = {
-    Design, {100, 3}, {2000, 3}, {10000, 3}, Gain, nullptr, nullptr, nullptr, RunSample<Model>, RunChunk<Model>, false};
+const ModelDescription kClean1Model = {Design,  {100, 3}, {2000, 3},        {10000, 3},      Gain,  nullptr,
+                                       nullptr, nullptr,  RunSample<Model>, RunChunk<Model>, false, {}};

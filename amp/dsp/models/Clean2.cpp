@@ -25,5 +25,5 @@ void Design(ModelDesigner& d) {
 } // namespace
 
 extern const ModelDescription kClean2Model;
-const ModelDescription kClean2Model = {
-    Design, {200, 3}, {700, 3}, {5000, 3}, nullptr, nullptr, nullptr, nullptr, RunSample<Model>, RunChunk<Model>, false};
+const ModelDescription kClean2Model = {Design,  {200, 3}, {700, 3},         {5000, 3},       nullptr, nullptr,
+                                       nullptr, nullptr,  RunSample<Model>, RunChunk<Model>, false,   {}};

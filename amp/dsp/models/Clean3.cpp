@@ -12,19 +12,17 @@ struct Model {
         const CombPairInputs<G> in = CombPairSections(g, u, kCleanCombs);
         const typename G::Signal q1 = Sections(g, e, {CombFront::presence1, CombFront::presence2});
         const typename G::Signal q2 = g.Section(CombFront::presence3, q1);
-        const typename G::Signal room = g.Map(
-            [](SampleOps& o, double l1, double s1, double l2, double s2) {
-                return CombPairMix(RunCombPair(o, kCleanCombs, l1, s1, l2, s2), 0.5);
-            },
-            in.low1, in.short1, in.low2, in.short2);
+        const typename G::Signal room =
+            g.Map([](SampleOps& o, double l1, double s1, double l2,
+                     double s2) { return CombPairMix(RunCombPair(o, kCleanCombs, l1, s1, l2, s2), 0.5); },
+                  in.low1, in.short1, in.low2, in.short2);
         const typename G::Signal s = g.Map([](SampleOps&, double a, double b) { return a + b; }, q1, q2);
         const typename G::Signal clipped = g.Shape(CleanGain::clip, SoftClipShape{0.5, gain}, s);
         const typename G::Signal shaped = Sections(g, clipped, {Clean3::clipDip, Clean3::clipLift});
-        const typename G::Signal w = g.Map(
-            [gain](SampleOps&, double dry, double c, double r) {
-                return ((1.0 - gain) * dry + (3.0 - 2.0 * gain) * c * gain + r) * 0.5;
-            },
-            s, shaped, room);
+        const typename G::Signal w =
+            g.Map([gain](SampleOps&, double dry, double c,
+                         double r) { return ((1.0 - gain) * dry + (3.0 - 2.0 * gain) * c * gain + r) * 0.5; },
+                  s, shaped, room);
         return Sections(g, w, {Clean3::boxDip, Knobs::bass, Knobs::middle, Knobs::treble});
     }
 };
@@ -46,5 +44,5 @@ void Design(ModelDesigner& d) {
 } // namespace
 
 extern const ModelDescription kClean3Model;
-const ModelDescription kClean3Model = {
-    Design, {100, 3}, {800, 3}, {6400, 3}, nullptr, nullptr, nullptr, nullptr, RunSample<Model>, RunChunk<Model>, false};
+const ModelDescription kClean3Model = {Design,  {100, 3}, {800, 3},         {6400, 3},       nullptr, nullptr,
+                                       nullptr, nullptr,  RunSample<Model>, RunChunk<Model>, false,   {}};

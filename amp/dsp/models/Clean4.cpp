@@ -43,5 +43,5 @@ void Gain(ModelDesigner& d, ModelState& s) {
 } // namespace
 
 extern const ModelDescription kClean4Model;
-const ModelDescription kClean4Model = {
-    Design, {200, 3}, {1000, 3}, {4000, 3}, Gain, nullptr, nullptr, nullptr, RunSample<Model>, RunChunk<Model>, false};
+const ModelDescription kClean4Model = {Design,  {200, 3}, {1000, 3},        {4000, 3},       Gain,  nullptr,
+                                       nullptr, nullptr,  RunSample<Model>, RunChunk<Model>, false, {}};

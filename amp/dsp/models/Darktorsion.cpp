@@ -34,7 +34,8 @@ void Design(ModelDesigner& d) {
     using namespace layout;
     d.Row(JgmInput::short1, 0.0069), d.Row(JgmInput::long1, 0.0005);
     d.Row(JgmInput::short2, 0.0069), d.Row(JgmInput::long2, 0.0005);
-    d.Row(Body::short1, 0.0048), d.Row(Body::long1, 0.00012), d.Row(Body::short2, 0.0048), d.Row(Body::long2, 0.00012);
+    d.Row(Body::short1, 0.0048), d.Row(Body::long1, 0.00012), d.Row(Body::short2, 0.0048),
+        d.Row(Body::long2, 0.00012);
     d.PoleB(CombFront::presenceCut, 500);
     d.PoleB(Body::presenceCut, 500);
     DesignCombFrontLowPasses(d);
@@ -57,5 +58,18 @@ void Design(ModelDesigner& d) {
 } // namespace
 
 extern const ModelDescription kDarktorsionModel;
-const ModelDescription kDarktorsionModel = {
-    Design, {100, 3}, {1600, 2}, {5600, 1}, nullptr, nullptr, nullptr, nullptr, RunSample<Model>, RunChunk<Model>, false};
+const ModelDescription kDarktorsionModel = {Design,
+                                            {100, 3},
+                                            {1600, 2},
+                                            {5600, 1},
+                                            nullptr,
+                                            nullptr,
+                                            nullptr,
+                                            nullptr,
+                                            RunSample<Model>,
+                                            RunChunk<Model>,
+                                            false,
+                                            {{PanelControl::kKnob, KnobName::kDrive},
+                                             {PanelControl::kKnob, KnobName::kUsual},
+                                             {PanelControl::kKnob, KnobName::kUsual},
+                                             {PanelControl::kKnob, KnobName::kUsual}}};

@@ -8,8 +8,10 @@ struct Model {
     template <class G> static typename G::Signal Graph(G& g, typename G::Signal x) {
         using namespace layout;
         const double drive = g.State().drive;
-        const typename G::Signal a = Sections(g, x, {DirtyBox::highPass1, DirtyBox::lowPass1, DirtyBox::clipShelf1});
-        const typename G::Signal b = Sections(g, x, {DirtyBox::highPass2, DirtyBox::lowPass2, DirtyBox::clipShelf2});
+        const typename G::Signal a =
+            Sections(g, x, {DirtyBox::highPass1, DirtyBox::lowPass1, DirtyBox::clipShelf1});
+        const typename G::Signal b =
+            Sections(g, x, {DirtyBox::highPass2, DirtyBox::lowPass2, DirtyBox::clipShelf2});
         const auto [e, f] = g.MapN(
             [drive](SampleOps& o, double u, double v) {
                 return std::array<double, 2>{
@@ -50,5 +52,18 @@ void Design(ModelDesigner& d) {
 } // namespace
 
 extern const ModelDescription kDirtyBoxModel;
-const ModelDescription kDirtyBoxModel = {
-    Design, {120, 3}, {900, 1}, {2500, 1}, nullptr, nullptr, nullptr, nullptr, RunSample<Model>, RunChunk<Model>, false};
+const ModelDescription kDirtyBoxModel = {Design,
+                                         {120, 3},
+                                         {900, 1},
+                                         {2500, 1},
+                                         nullptr,
+                                         nullptr,
+                                         nullptr,
+                                         nullptr,
+                                         RunSample<Model>,
+                                         RunChunk<Model>,
+                                         false,
+                                         {{PanelControl::kKnob, KnobName::kDrive},
+                                          {PanelControl::kKnob, KnobName::kUsual},
+                                          {PanelControl::kKnob, KnobName::kUsual},
+                                          {PanelControl::kKnob, KnobName::kUsual}}};

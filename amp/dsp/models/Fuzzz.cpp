@@ -29,5 +29,18 @@ void Middle(ModelDesigner& d, ModelState& s) {
 } // namespace
 
 extern const ModelDescription kFuzzzModel;
-const ModelDescription kFuzzzModel = {
-    Design, {}, {}, {5000, 3}, nullptr, Bass, Middle, nullptr, RunSample<Model>, RunChunk<Model>, false};
+const ModelDescription kFuzzzModel = {Design,
+                                      {},
+                                      {},
+                                      {5000, 3},
+                                      nullptr,
+                                      Bass,
+                                      Middle,
+                                      nullptr,
+                                      RunSample<Model>,
+                                      RunChunk<Model>,
+                                      false,
+                                      {{PanelControl::kKnob, KnobName::kUsual},
+                                       {PanelControl::kKnob, KnobName::kFuzzBass},
+                                       {PanelControl::kKnob, KnobName::kUsual},
+                                       {PanelControl::kKnob, KnobName::kUsual}}};

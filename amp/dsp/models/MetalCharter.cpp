@@ -15,8 +15,9 @@ struct Model {
                 return 0.5 * o.Shape(MetalCharter::clip, SoftClipShape{0.5, drive}, a);
             },
             x);
-        return Sections(g, c,
-                        {MetalCharter::body, MetalCharter::presence, MetalCharter::midDip, Knobs::middle, Knobs::treble});
+        return Sections(
+            g, c,
+            {MetalCharter::body, MetalCharter::presence, MetalCharter::midDip, Knobs::middle, Knobs::treble});
     }
 };
 
@@ -43,5 +44,18 @@ void Treble(ModelDesigner& d, ModelState& s) {
 } // namespace
 
 extern const ModelDescription kMetalCharterModel;
-const ModelDescription kMetalCharterModel = {
-    Design, {}, {}, {}, nullptr, Bass, Middle, Treble, RunSample<Model>, RunChunk<Model>, false};
+const ModelDescription kMetalCharterModel = {Design,
+                                             {},
+                                             {},
+                                             {},
+                                             nullptr,
+                                             Bass,
+                                             Middle,
+                                             Treble,
+                                             RunSample<Model>,
+                                             RunChunk<Model>,
+                                             false,
+                                             {{PanelControl::kKnob, KnobName::kDrive},
+                                              {PanelControl::kKnob, KnobName::kCharterBass},
+                                              {PanelControl::kKnob, KnobName::kCharterMiddle},
+                                              {PanelControl::kKnob, KnobName::kCharterTreble}}};

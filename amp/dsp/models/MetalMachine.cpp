@@ -14,7 +14,8 @@ struct Model {
             [drive](SampleOps& o, double u, double v) {
                 return std::array<double, 2>{
                     PreampClipSample(o, drive, u),
-                    o.PoleA(MetalMachine::clipLowPass2, o.Shape(MetalMachine::clip2, SoftClipShape{0.5, drive}, v))};
+                    o.PoleA(MetalMachine::clipLowPass2,
+                            o.Shape(MetalMachine::clip2, SoftClipShape{0.5, drive}, v))};
             },
             a, b);
         const typename G::Signal high = g.Section(Preamp::band2, e);
@@ -48,5 +49,18 @@ void Design(ModelDesigner& d) {
 } // namespace
 
 extern const ModelDescription kMetalMachineModel;
-const ModelDescription kMetalMachineModel = {
-    Design, {380, 3}, {900, 1.5}, {8000, 3}, nullptr, nullptr, nullptr, nullptr, RunSample<Model>, RunChunk<Model>, false};
+const ModelDescription kMetalMachineModel = {Design,
+                                             {380, 3},
+                                             {900, 1.5},
+                                             {8000, 3},
+                                             nullptr,
+                                             nullptr,
+                                             nullptr,
+                                             nullptr,
+                                             RunSample<Model>,
+                                             RunChunk<Model>,
+                                             false,
+                                             {{PanelControl::kKnob, KnobName::kDrive},
+                                              {PanelControl::kKnob, KnobName::kUsual},
+                                              {PanelControl::kKnob, KnobName::kUsual},
+                                              {PanelControl::kKnob, KnobName::kUsual}}};

@@ -46,7 +46,8 @@ struct Model {
 
 void Design(ModelDesigner& d) {
     using namespace layout;
-    d.Row(Body::short1, 0.0051), d.Row(Body::long1, 0.00031), d.Row(Body::short2, 0.0051), d.Row(Body::long2, 0.00031);
+    d.Row(Body::short1, 0.0051), d.Row(Body::long1, 0.00031), d.Row(Body::short2, 0.0051),
+        d.Row(Body::long2, 0.00031);
     d.PoleB(MetalStyle::stageBass, 720.4840087890625);
     d.PoleA(MetalStyle::stagePole, 723.4310302734375);
     DesignCreamerPoles(d);
@@ -81,5 +82,18 @@ void Bass(ModelDesigner&, ModelState& s) {
 } // namespace
 
 extern const ModelDescription kMetalStyleModel;
-const ModelDescription kMetalStyleModel = {
-    Design, {200, 2}, {1200, 1.5}, {4000, 3}, Gain, Bass, nullptr, nullptr, RunSample<Model>, RunChunk<Model>, false};
+const ModelDescription kMetalStyleModel = {Design,
+                                           {200, 2},
+                                           {1200, 1.5},
+                                           {4000, 3},
+                                           Gain,
+                                           Bass,
+                                           nullptr,
+                                           nullptr,
+                                           RunSample<Model>,
+                                           RunChunk<Model>,
+                                           false,
+                                           {{PanelControl::kKnob, KnobName::kDrive},
+                                            {PanelControl::kKnob, KnobName::kUsual},
+                                            {PanelControl::kKnob, KnobName::kUsual},
+                                            {PanelControl::kKnob, KnobName::kUsual}}};

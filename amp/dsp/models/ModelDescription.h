@@ -6,6 +6,7 @@
 // docs/models.md says how a model is put together and what adding one takes.
 #include "AmpDesigner.h"
 #include "ModelGraph.h"
+#include "ModelPanel.h"
 #include "ModelState.h"
 
 #include <initializer_list>
@@ -42,6 +43,8 @@ struct ModelDescription {
     void (*runChunk)(DspBank& bank, ModelState& s, double* x, int n);
     // Whether selecting the model starts the pitch shifter afresh.
     bool usesShifter;
+    // The knobs its panel shows.
+    ModelPanel panel;
 };
 
 // The description of model m (0..AmpModel::kCount - 1).
@@ -67,7 +70,8 @@ template <class M> void RunChunk(DspBank& bank, ModelState& s, double* x, int n)
 }
 
 // Several sections in series.
-template <class G> typename G::Signal Sections(G& g, typename G::Signal x, std::initializer_list<BiquadSlot> slots) {
+template <class G>
+typename G::Signal Sections(G& g, typename G::Signal x, std::initializer_list<BiquadSlot> slots) {
     for (BiquadSlot s : slots)
         x = g.Section(s, x);
     return x;

@@ -119,7 +119,8 @@ private:
     // copies them out at the end: the compiler then knows that the writes touch no stage state,
     // and keeps the states the step runs (one-pole outputs, comb positions) in registers from
     // sample to sample.
-    template <class F, class... In> [[gnu::noinline]] static void Loop(F f, SampleOps ops, int n, double* y, In... in) {
+    template <class F, class... In>
+    [[gnu::noinline]] static void Loop(F f, SampleOps ops, int n, double* y, In... in) {
         double local[kChunk];
         for (int i = 0; i < n; ++i)
             local[i] = f(ops, in[i]...);

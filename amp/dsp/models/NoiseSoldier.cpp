@@ -15,8 +15,8 @@ struct Model {
                 const double c1 = o.Shape(NoiseSoldier::clip1, SoftClipShape{0.5, drive},
                                           o.PoleA(NoiseSoldier::clipInput1, h1));
                 const double d = o.PoleA(NoiseSoldier::smooth2, o.PoleA(NoiseSoldier::smooth1, c1));
-                const double x1 = o.Section(NoiseSoldier::middle,
-                                            o.Section(NoiseSoldier::dip, o.Section(NoiseSoldier::lowShelf, d)));
+                const double x1 = o.Section(
+                    NoiseSoldier::middle, o.Section(NoiseSoldier::dip, o.Section(NoiseSoldier::lowShelf, d)));
                 const double h2 = o.PoleHighPass(NoiseSoldier::cut2, u);
                 const double c2 = o.Shape(NoiseSoldier::clip2, SoftClipShape{0.5, drive},
                                           o.PoleA(NoiseSoldier::clipInput2, h2));
@@ -64,5 +64,18 @@ void Treble(ModelDesigner& d, ModelState& s) {
 } // namespace
 
 extern const ModelDescription kNoiseSoldierModel;
-const ModelDescription kNoiseSoldierModel = {
-    Design, {}, {}, {}, Gain, Bass, Middle, Treble, RunSample<Model>, RunChunk<Model>, false};
+const ModelDescription kNoiseSoldierModel = {Design,
+                                             {},
+                                             {},
+                                             {},
+                                             Gain,
+                                             Bass,
+                                             Middle,
+                                             Treble,
+                                             RunSample<Model>,
+                                             RunChunk<Model>,
+                                             false,
+                                             {{PanelControl::kKnob, KnobName::kDrive},
+                                              {PanelControl::kKnob, KnobName::kUsual},
+                                              {PanelControl::kKnob, KnobName::kUsual},
+                                              {PanelControl::kKnob, KnobName::kUsual}}};

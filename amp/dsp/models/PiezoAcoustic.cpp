@@ -7,7 +7,8 @@ namespace {
 struct Model {
     template <class G> static typename G::Signal Graph(G& g, typename G::Signal x) {
         using namespace layout;
-        const typename G::Signal cut = g.Map([](SampleOps& o, double v) { return o.PoleHighPass(Piezo::airCut, v); }, x);
+        const typename G::Signal cut =
+            g.Map([](SampleOps& o, double v) { return o.PoleHighPass(Piezo::airCut, v); }, x);
         const typename G::Signal low = g.Section(Piezo::lowCombInput, x);
         const typename G::Signal mid = g.Section(Piezo::midInput, x);
         const typename G::Signal res = g.Section(Piezo::resonatorInput, mid);
@@ -51,5 +52,18 @@ void Design(ModelDesigner& d) {
 } // namespace
 
 extern const ModelDescription kPiezoAcousticModel;
-const ModelDescription kPiezoAcousticModel = {
-    Design, {200, 3}, {2000, 3}, {5000, 3}, nullptr, nullptr, nullptr, nullptr, RunSample<Model>, RunChunk<Model>, false};
+const ModelDescription kPiezoAcousticModel = {Design,
+                                              {200, 3},
+                                              {2000, 3},
+                                              {5000, 3},
+                                              nullptr,
+                                              nullptr,
+                                              nullptr,
+                                              nullptr,
+                                              RunSample<Model>,
+                                              RunChunk<Model>,
+                                              false,
+                                              {{PanelControl::kNone, KnobName::kUsual},
+                                               {PanelControl::kKnob, KnobName::kUsual},
+                                               {PanelControl::kKnob, KnobName::kUsual},
+                                               {PanelControl::kKnob, KnobName::kUsual}}};

@@ -48,8 +48,9 @@ struct Model {
                 return o.Shape(Poltergeist::clip, SoftClipShape{0.5, drive}, a);
             },
             x);
-        return Sections(g, c,
-                        {Poltergeist::sweep, Poltergeist::scoop, Poltergeist::lowShelf, Poltergeist::outputLowPass});
+        return Sections(
+            g, c,
+            {Poltergeist::sweep, Poltergeist::scoop, Poltergeist::lowShelf, Poltergeist::outputLowPass});
     }
 };
 
@@ -79,5 +80,18 @@ void Treble(ModelDesigner&, ModelState& s) {
 } // namespace
 
 extern const ModelDescription kPoltergeistModel;
-const ModelDescription kPoltergeistModel = {
-    Design, {}, {}, {}, Gain, Bass, Middle, Treble, RunSample<Model>, RunChunk<Model>, true};
+const ModelDescription kPoltergeistModel = {Design,
+                                            {},
+                                            {},
+                                            {},
+                                            Gain,
+                                            Bass,
+                                            Middle,
+                                            Treble,
+                                            RunSample<Model>,
+                                            RunChunk<Model>,
+                                            true,
+                                            {{PanelControl::kKnob, KnobName::kUsual},
+                                             {PanelControl::kSwitch, KnobName::kUsual},
+                                             {PanelControl::kKnob, KnobName::kPoltergeistMiddle},
+                                             {PanelControl::kSwitch, KnobName::kPoltergeistTreble}}};

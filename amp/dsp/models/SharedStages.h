@@ -10,22 +10,20 @@ struct CombPairSlots {
     BiquadSlot low1, low1Short, low2, low2Short;
     CombRow short1, long1, short2, long2;
 };
-constexpr CombPairSlots kCleanCombs{layout::CombFront::low1,     layout::CombFront::low1Short,
-                                    layout::CombFront::low2,     layout::CombFront::low2Short,
-                                    layout::CleanRows::short1,   layout::CleanRows::long1,
-                                    layout::CleanRows::short2,   layout::CleanRows::long2};
-constexpr CombPairSlots kJgmCombs{layout::CombFront::low1,    layout::CombFront::low1Short,
-                                  layout::CombFront::low2,    layout::CombFront::low2Short,
-                                  layout::JgmInput::short1,   layout::JgmInput::long1,
-                                  layout::JgmInput::short2,   layout::JgmInput::long2};
-constexpr CombPairSlots kBodyCombs{layout::Body::low1,   layout::Body::low1Short, layout::Body::low2,
-                                   layout::Body::low2Short, layout::Body::short1, layout::Body::long1,
-                                   layout::Body::short2, layout::Body::long2};
+constexpr CombPairSlots kCleanCombs{layout::CombFront::low1,   layout::CombFront::low1Short,
+                                    layout::CombFront::low2,   layout::CombFront::low2Short,
+                                    layout::CleanRows::short1, layout::CleanRows::long1,
+                                    layout::CleanRows::short2, layout::CleanRows::long2};
+constexpr CombPairSlots kJgmCombs{layout::CombFront::low1,  layout::CombFront::low1Short,
+                                  layout::CombFront::low2,  layout::CombFront::low2Short,
+                                  layout::JgmInput::short1, layout::JgmInput::long1,
+                                  layout::JgmInput::short2, layout::JgmInput::long2};
+constexpr CombPairSlots kBodyCombs{layout::Body::low1,      layout::Body::low1Short, layout::Body::low2,
+                                   layout::Body::low2Short, layout::Body::short1,    layout::Body::long1,
+                                   layout::Body::short2,    layout::Body::long2};
 
 // The low passes in front of the combs.
-template <class G> struct CombPairInputs {
-    typename G::Signal low1, short1, low2, short2;
-};
+template <class G> struct CombPairInputs { typename G::Signal low1, short1, low2, short2; };
 template <class G> CombPairInputs<G> CombPairSections(G& g, typename G::Signal u, const CombPairSlots& s) {
     const typename G::Signal l1 = g.Section(s.low1, u);
     const typename G::Signal s1 = g.Section(s.low1Short, l1);
@@ -79,7 +77,8 @@ template <class G> typename G::Signal JgmInputStage(G& g, typename G::Signal u) 
     using namespace layout;
     const typename G::Signal e = PresenceCut(g, u, CombFront::presenceCut);
     const CombPairInputs<G> in = CombPairSections(g, u, kJgmCombs);
-    const typename G::Signal p = Sections(g, e, {CombFront::presence1, CombFront::presence2, CombFront::presence3});
+    const typename G::Signal p =
+        Sections(g, e, {CombFront::presence1, CombFront::presence2, CombFront::presence3});
     const typename G::Signal w = g.Map(
         [](SampleOps& o, double l1, double s1, double l2, double s2, double q) {
             return (CombPairMix(RunCombPair(o, kJgmCombs, l1, s1, l2, s2), 0.5) + q) * 0.5;

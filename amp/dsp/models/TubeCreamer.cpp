@@ -17,5 +17,6 @@ void Gain(ModelDesigner&, ModelState& s) {
 } // namespace
 
 extern const ModelDescription kTubeCreamerModel;
-const ModelDescription kTubeCreamerModel = {DesignCreamerPoles, {1400, 1}, {2200, 1}, {4500, 2}, Gain, nullptr,
-                                            nullptr,            nullptr,   RunSample<Model>,      RunChunk<Model>, false};
+const ModelDescription kTubeCreamerModel = {
+    DesignCreamerPoles, {1400, 1},       {2200, 1}, {4500, 2}, Gain, nullptr, nullptr, nullptr,
+    RunSample<Model>,   RunChunk<Model>, false,     {}};
