@@ -160,5 +160,5 @@ private:
     int used = 0;
     int laneCount = 0;
     SectionLane lanes[kMaxLanes];
-    alignas(64) double pool[kBuffers][kChunk];
+    alignas(64) double pool[kBuffers][kChunk + 8]; // rows 576 bytes apart, off the 4 KiB alias stride
 };
