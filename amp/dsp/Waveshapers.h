@@ -21,12 +21,12 @@ double GainTaper(double v);
 double TaperScale();
 
 // The curves a waveshaper stage of a model graph applies (ModelGraph.h).
-struct SoftClipShape {
+struct SoftClipCurve {
     double level;
     double drive;
     double operator()(double x) const { return SoftClip(x, level, drive); }
 };
-struct AsymClipShape {
+struct AsymClipCurve {
     double level;
     double drive;
     double operator()(double x) const { return AsymClip(x, level, drive); }

@@ -11,7 +11,7 @@ struct Model {
         const double drive = g.State().drive;
         const typename G::Signal c = g.Map(
             [drive](SampleOps& o, double v) {
-                return o.Shape(Bat::clip, SoftClipShape{0.5, drive}, o.PoleHighPass(Bat::inputCut, v));
+                return o.Shape(Bat::clip, SoftClipCurve{0.5, drive}, o.PoleHighPass(Bat::inputCut, v));
             },
             x);
         return Sections(g, c, {Bat::thump, Knobs::bass, Bat::presence});

@@ -17,7 +17,7 @@ struct Model {
                      double s2) { return CombPairMix(RunCombPair(o, kCleanCombs, l1, s1, l2, s2), 0.5); },
                   in.low1, in.short1, in.low2, in.short2);
         const typename G::Signal s = g.Map([](SampleOps&, double a, double b) { return a + b; }, q1, q2);
-        const typename G::Signal clipped = g.Shape(CleanGain::clip, SoftClipShape{0.5, gain}, s);
+        const typename G::Signal clipped = g.Shape(CleanGain::clip, SoftClipCurve{0.5, gain}, s);
         const typename G::Signal shaped = Sections(g, clipped, {Clean3::clipDip, Clean3::clipLift});
         const typename G::Signal w =
             g.Map([gain](SampleOps&, double dry, double c,

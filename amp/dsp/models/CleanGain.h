@@ -20,9 +20,9 @@ typename G::Signal CleanGainGraph(G& g, typename G::Signal x, double scale, bool
             const double room = c.longSum * 0.5;
             const double s = c.short1 + c.short2 + q;
             const double clipped = clipsThroughHighPass
-                                       ? o.Shape(CleanGain::clip, SoftClipShape{0.5, 2.0 * gain},
+                                       ? o.Shape(CleanGain::clip, SoftClipCurve{0.5, 2.0 * gain},
                                                  o.Section(Clean1::gainHighPass, s))
-                                       : o.Shape(CleanGain::clip, SoftClipShape{0.5, 3.0 * gain}, s);
+                                       : o.Shape(CleanGain::clip, SoftClipCurve{0.5, 3.0 * gain}, s);
             return ((1.0 - gain) * s + gain * clipped + room) * 0.5;
         },
         in.low1, in.short1, in.low2, in.short2, p);

@@ -14,7 +14,7 @@ struct Model {
         const typename G::Signal a = PreampInput(g, JgmInputStage(g, x));
         const auto [c, cut] = g.MapN(
             [drive](SampleOps& o, double v) {
-                const double clipped = o.Shape(Preamp::clip, SoftClipShape{0.5, drive}, v);
+                const double clipped = o.Shape(Preamp::clip, SoftClipCurve{0.5, drive}, v);
                 return std::array<double, 2>{clipped, o.PoleHighPass(Body::presenceCut, clipped)};
             },
             a);

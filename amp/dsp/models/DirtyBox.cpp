@@ -15,8 +15,8 @@ struct Model {
         const auto [e, f] = g.MapN(
             [drive](SampleOps& o, double u, double v) {
                 return std::array<double, 2>{
-                    o.PoleA(DirtyBox::clipLowPass1, o.Shape(DirtyBox::clip1, SoftClipShape{0.5, drive}, u)),
-                    o.PoleA(DirtyBox::clipLowPass2, o.Shape(DirtyBox::clip2, SoftClipShape{0.5, drive}, v))};
+                    o.PoleA(DirtyBox::clipLowPass1, o.Shape(DirtyBox::clip1, SoftClipCurve{0.5, drive}, u)),
+                    o.PoleA(DirtyBox::clipLowPass2, o.Shape(DirtyBox::clip2, SoftClipCurve{0.5, drive}, v))};
             },
             a, b);
         const typename G::Signal low = g.Section(DirtyBox::low1, e);

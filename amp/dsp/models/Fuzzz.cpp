@@ -9,7 +9,7 @@ struct Model {
         const double drive = g.State().drive;
         const typename G::Signal c = g.Map(
             [drive](SampleOps& o, double v) {
-                return o.Shape(Fuzzz::clip, AsymClipShape{0.3, drive}, o.Section(Knobs::bass, v));
+                return o.Shape(Fuzzz::clip, AsymClipCurve{0.3, drive}, o.Section(Knobs::bass, v));
             },
             x);
         return Sections(g, c, {Knobs::middle, Knobs::treble});

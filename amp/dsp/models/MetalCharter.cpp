@@ -12,7 +12,7 @@ struct Model {
         const typename G::Signal c = g.Map(
             [drive](SampleOps& o, double v) {
                 const double a = o.Section(Knobs::bass, o.Section(MetalCharter::inputLowPass, v));
-                return 0.5 * o.Shape(MetalCharter::clip, SoftClipShape{0.5, drive}, a);
+                return 0.5 * o.Shape(MetalCharter::clip, SoftClipCurve{0.5, drive}, a);
             },
             x);
         return Sections(

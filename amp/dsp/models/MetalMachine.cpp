@@ -15,7 +15,7 @@ struct Model {
                 return std::array<double, 2>{
                     PreampClipSample(o, drive, u),
                     o.PoleA(MetalMachine::clipLowPass2,
-                            o.Shape(MetalMachine::clip2, SoftClipShape{0.5, drive}, v))};
+                            o.Shape(MetalMachine::clip2, SoftClipCurve{0.5, drive}, v))};
             },
             a, b);
         const typename G::Signal high = g.Section(Preamp::band2, e);

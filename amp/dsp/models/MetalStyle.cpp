@@ -18,7 +18,7 @@ struct Model {
             [drive, stageDrive, creamer](SampleOps& o, double u, double v, double in) {
                 const double clipped = PreampClipSample(o, drive, u);
                 const double lo = o.PoleB(MetalStyle::stageBass, v);
-                const double s = v + o.Shape(MetalStyle::stageClip, SoftClipShape{0.5, stageDrive}, v - lo);
+                const double s = v + o.Shape(MetalStyle::stageClip, SoftClipCurve{0.5, stageDrive}, v - lo);
                 return std::array<double, 3>{clipped, o.PoleA(MetalStyle::stagePole, s), creamer(o, in)};
             },
             a, b, x);

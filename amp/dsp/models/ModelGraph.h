@@ -3,7 +3,7 @@
 // The two runners of an amp model's signal graph. A model writes its graph once, as a function
 // template over the runner G (see ModelDescription.h):
 //   G::Signal y = g.Section(slot, x);          one biquad section
-//   y = g.Shape(shaperSlot, SoftClipShape{level, drive}, x);   one waveshaper stage
+//   y = g.Shape(shaperSlot, SoftClipCurve{level, drive}, x);   one waveshaper stage
 //   y = g.Map([](SampleOps& o, double a, double b) { ... }, a, b);
 // A Map is a pointwise step: the lambda gets one sample of each input and the per-sample
 // operations (o.Comb, o.PoleA, o.PoleB, o.Section, o.Shape) for stages whose recursions it steps.

@@ -12,13 +12,13 @@ struct Model {
         const typename G::Signal w = g.Map(
             [drive](SampleOps& o, double u) {
                 const double h1 = o.PoleHighPass(NoiseSoldier::cut1, u);
-                const double c1 = o.Shape(NoiseSoldier::clip1, SoftClipShape{0.5, drive},
+                const double c1 = o.Shape(NoiseSoldier::clip1, SoftClipCurve{0.5, drive},
                                           o.PoleA(NoiseSoldier::clipInput1, h1));
                 const double d = o.PoleA(NoiseSoldier::smooth2, o.PoleA(NoiseSoldier::smooth1, c1));
                 const double x1 = o.Section(
                     NoiseSoldier::middle, o.Section(NoiseSoldier::dip, o.Section(NoiseSoldier::lowShelf, d)));
                 const double h2 = o.PoleHighPass(NoiseSoldier::cut2, u);
-                const double c2 = o.Shape(NoiseSoldier::clip2, SoftClipShape{0.5, drive},
+                const double c2 = o.Shape(NoiseSoldier::clip2, SoftClipCurve{0.5, drive},
                                           o.PoleA(NoiseSoldier::clipInput2, h2));
                 const double y = o.PoleA(NoiseSoldier::smooth3, o.Section(NoiseSoldier::band2, c2));
                 return 2.0 * y + x1;

@@ -45,7 +45,7 @@ struct Model {
             [drive, modulation](SampleOps& o, double v) {
                 double a = o.Section(Poltergeist::inputHighPass, v);
                 if (modulation) a = 0.75 * PitchShift(o, a) + a;
-                return o.Shape(Poltergeist::clip, SoftClipShape{0.5, drive}, a);
+                return o.Shape(Poltergeist::clip, SoftClipCurve{0.5, drive}, a);
             },
             x);
         return Sections(

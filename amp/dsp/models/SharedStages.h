@@ -97,8 +97,8 @@ struct CreamerSample {
         using namespace layout;
         const double a = o.PoleA(Creamer::inputLowPass, x);
         const double b = o.PoleB(Creamer::inputBass, a);
-        double t = o.Shape(Creamer::clip1, SoftClipShape{0.5, drive2}, a - b);
-        t = o.Shape(Creamer::clip2, SoftClipShape{0.5, 1.0}, t);
+        double t = o.Shape(Creamer::clip1, SoftClipCurve{0.5, drive2}, a - b);
+        t = o.Shape(Creamer::clip2, SoftClipCurve{0.5, 1.0}, t);
         const double c = o.PoleA(Creamer::outputLowPass, t);
         const double d = o.PoleB(Creamer::outputBass, c);
         return ((c - d) * toneMix + c) * 0.6;
@@ -121,7 +121,7 @@ template <class G> typename G::Signal PreampInput(G& g, typename G::Signal u) {
 }
 // The main clip and its low pass on one sample.
 inline double PreampClipSample(SampleOps& o, double drive, double x) {
-    return o.PoleA(layout::Preamp::clipLowPass, o.Shape(layout::Preamp::clip, SoftClipShape{0.5, drive}, x));
+    return o.PoleA(layout::Preamp::clipLowPass, o.Shape(layout::Preamp::clip, SoftClipCurve{0.5, drive}, x));
 }
 template <class G> typename G::Signal PreampClip(G& g, typename G::Signal a) {
     const double drive = g.State().drive;
