@@ -11,6 +11,7 @@
 #include "IMiscControls.h"
 #include "IPlatformGraphics.h"
 #include "ITextControls.h"
+#include "models/ModelPanel.h"
 #include "OversamplingControl.h"
 #include "ImageResourceTable.h"
 #include "VulpanePlugin.h"
@@ -133,6 +134,7 @@ struct PanelLayout {
 constexpr int V = kModelVolume, G = kModelGain, B = kModelBass, M = kModelMiddle, T = kModelTreble;
 
 // Per model: knob image and count, knobs (block, x, y), button switch (x, y, image), LED (x, y).
+// Which knobs a panel has is the model's (PanelOf); these are only their places.
 // clang-format off
 const PanelLayout kPanels[kNumModels] = {
     {kImgKnob01, 5, {{V, 217, 223}, {G, 355, 223}, {B, 252, 223}, {M, 286, 223}, {T, 320, 223}}, 292, 305, kImgSwitch00, 305, 277}, // Clean 1
@@ -153,7 +155,22 @@ const PanelLayout kPanels[kNumModels] = {
     {kImgKnob16, 5, {{V, 244, 175}, {G, 326, 175}, {B, 244, 220}, {M, 285, 220}, {T, 326, 220}}, 241, 319, kImgSwitch11, 304, 277}, // Noise Soldier
 };
 // clang-format on
-constexpr int kPoltergeist = 14;
+
+// How a model's panel shows the knob of a per-model block (models/ModelPanel.h).
+PanelControl ControlOf(const ModelPanel& roles, int block) {
+    switch (block) {
+    case kModelGain:
+        return roles.gain.control;
+    case kModelBass:
+        return roles.bass.control;
+    case kModelMiddle:
+        return roles.middle.control;
+    case kModelTreble:
+        return roles.treble.control;
+    default:
+        return PanelControl::kKnob;
+    }
+}
 
 // The name an image is known by ("img/background.png"), from the embedded image table.
 const char* ImageName(int id) {
@@ -206,12 +223,15 @@ public:
     void Panel(int m) {
         const PanelLayout& panel = kPanels[m];
         Bitmap(175, 1, kModelLed + m, kImgFirstPanel + m, 1);
+        const ModelPanel& roles = PanelOf(m);
         for (int k = 0; k < panel.knobCount; ++k)
-            Knob(panel.knobs[k].x, panel.knobs[k].y, panel.knobs[k].block + m, panel.knobImage, kKnobFrames);
-        if (m == kPoltergeist) {
+            if (ControlOf(roles, panel.knobs[k].block) == PanelControl::kKnob)
+                Knob(panel.knobs[k].x, panel.knobs[k].y, panel.knobs[k].block + m, panel.knobImage, kKnobFrames);
+        // The switches a panel has in place of a knob: a three-position bass, a two-position treble.
+        if (roles.bass.control == PanelControl::kSwitch)
             Add(new ISwitchControl(plugin, 271, 264, kModelBass + m, Image(kImgPgSwitch2, 3)));
+        if (roles.treble.control == PanelControl::kSwitch)
             Add(new ISwitchControl(plugin, 331, 264, kModelTreble + m, Image(kImgPgSwitch1, 2)));
-        }
         ButtonSwitch(panel.switchX, panel.switchY, kModelSwitch + m, panel.switchImage, 2);
         Bitmap(panel.ledX, panel.ledY, kModelLed + m, kImgLed, 2);
     }

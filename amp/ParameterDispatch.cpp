@@ -5,6 +5,7 @@
 #include "EditorIndices.h"
 #include "ParameterTable.h"
 #include "VulpanePlugin.h"
+#include "models/ModelPanel.h"
 
 #include <cmath>
 
@@ -29,32 +30,46 @@ int SharedIndexOfBlock(int blockStart) {
     }
 }
 
-// The models whose gain knob is labelled "drive".
-bool LabelsGainAsDrive(int model) {
-    using namespace AmpModel;
-    return model == kMetalCharter || model == kMetalMachine || model == kMetalStyle || model == kDirtyBox ||
-           model == kDarktorsion || model == kNoiseSoldier;
+// The name-strip frame of a knob name a model panel gives (models/ModelPanel.h).
+int StripOfName(KnobName name, int usual) {
+    switch (name) {
+    case KnobName::kDrive:
+        return kStripDrive;
+    case KnobName::kFuzzBass:
+        return kStripFuzzBass;
+    case KnobName::kCharterBass:
+        return kStripCharterBass;
+    case KnobName::kCharterMiddle:
+        return kStripCharterMiddle;
+    case KnobName::kCharterTreble:
+        return kStripCharterTreble;
+    case KnobName::kBatMiddle:
+        return kStripBatMiddle;
+    case KnobName::kPoltergeistMiddle:
+        return kStripPoltergeistMiddle;
+    case KnobName::kPoltergeistTreble:
+        return kStripPoltergeistTreble;
+    default:
+        return usual;
+    }
 }
 
 // The name-strip frame a per-model knob shows; some models label their knobs differently.
 int StripOfModelKnob(int blockStart, int model) {
-    using namespace AmpModel;
+    const ModelPanel& panel = PanelOf(model);
     switch (blockStart) {
     case kModelSwitch:
         return kStripAmpSwitch;
     case kModelVolume:
         return kStripVolume;
     case kModelGain:
-        return LabelsGainAsDrive(model) ? kStripDrive : kStripGain;
+        return StripOfName(panel.gain.name, kStripGain);
     case kModelBass:
-        return model == kFuzzz ? kStripFuzzBass : (model == kMetalCharter ? kStripCharterBass : kStripBass);
+        return StripOfName(panel.bass.name, kStripBass);
     case kModelMiddle:
-        return model == kMetalCharter ? kStripCharterMiddle
-                                      : (model == kBat ? kStripBatMiddle
-                                                       : (model == kPoltergeist ? kStripPoltergeistMiddle : kStripMiddle));
+        return StripOfName(panel.middle.name, kStripMiddle);
     case kModelTreble:
-        return model == kMetalCharter ? kStripCharterTreble
-                                      : (model == kPoltergeist ? kStripPoltergeistTreble : kStripTreble);
+        return StripOfName(panel.treble.name, kStripTreble);
     default:
         return 0;
     }
@@ -73,7 +88,9 @@ bool IsMomentary(int index) {
     return row && row->control == ControlKind::kMomentary;
 }
 
-int Clamp(int v, int lo, int hi) { return v < lo ? lo : (v > hi ? hi : v); }
+int Clamp(int v, int lo, int hi) {
+    return v < lo ? lo : (v > hi ? hi : v);
+}
 
 // Whether either post EQ band shows a gain other than 0.0 dB.
 bool EqShaping(double low, double high) {

@@ -1,13 +1,15 @@
 #pragma once
 
+#include "BankLayout.h"
 #include "DspBank.h"
 
 #include <cmath>
 
 // A model's section at rate = factor x the host rate: designed at the host rate and carried over
 // by RateScaledSection, so that it sounds as the host-rate design does. Factor 1 is DesignBiquad.
-inline void DesignModelSection(DspBank& bank, double freq, double width, double gainDb, double rate, int factor,
-                               int type, int slot) {
+inline void DesignModelSection(DspBank& bank, double freq, double width, double gainDb, double rate,
+                               int factor, int type, BiquadSlot s) {
+    const int slot = s.index;
     if (factor <= 1) {
         bank.DesignBiquad(freq, width, gainDb, rate, type, slot);
         return;
@@ -19,33 +21,33 @@ inline void DesignModelSection(DspBank& bank, double freq, double width, double 
 
 // Writes the sections, one-poles and comb lengths of a model at one sample rate. With rowScale
 // k > 1 the model runs at k times the host rate (rate is that rate): sections are carried over
-// from their host-rate designs, one-poles keep their corners, and a comb gets exactly k times the samples it has at the host
-// rate, so its loop lasts as long, in a buffer of 1/64 s (OversampledCombRoom).
+// from their host-rate designs, one-poles keep their corners, and a comb gets exactly k times the samples it
+// has at the host rate, so its loop lasts as long, in a buffer of 1/64 s (OversampledCombRoom).
 struct ModelDesigner {
     DspBank& bank;
     double rate;
     int rowScale = 1;
 
-    void Section(int slot, int type, double freq, double width, double gainDb = 0.0) {
+    void Section(BiquadSlot slot, int type, double freq, double width, double gainDb = 0.0) {
         DesignModelSection(bank, freq, width, gainDb, rate, rowScale, type, slot);
     }
-    void LowPass(int slot, double freq, double width) { Section(slot, kLowPass, freq, width); }
-    void HighPass(int slot, double freq, double width) { Section(slot, kHighPass, freq, width); }
-    void BandPass(int slot, double freq, double width) { Section(slot, kBandPass, freq, width); }
-    void Peak(int slot, double freq, double width, double gainDb) {
+    void LowPass(BiquadSlot slot, double freq, double width) { Section(slot, kLowPass, freq, width); }
+    void HighPass(BiquadSlot slot, double freq, double width) { Section(slot, kHighPass, freq, width); }
+    void BandPass(BiquadSlot slot, double freq, double width) { Section(slot, kBandPass, freq, width); }
+    void Peak(BiquadSlot slot, double freq, double width, double gainDb) {
         Section(slot, kPeak, freq, width, gainDb);
     }
-    void HighShelf(int slot, double freq, double width, double gainDb) {
+    void HighShelf(BiquadSlot slot, double freq, double width, double gainDb) {
         Section(slot, kHighShelf, freq, width, gainDb);
     }
-    void LowShelf(int slot, double freq, double width, double gainDb) {
+    void LowShelf(BiquadSlot slot, double freq, double width, double gainDb) {
         Section(slot, kLowShelf, freq, width, gainDb);
     }
-    void SoftShelf(int slot, double freq, double width, double gainDb) {
+    void SoftShelf(BiquadSlot slot, double freq, double width, double gainDb) {
         Section(slot, kSoftLowShelf, freq, width, gainDb);
     }
-    void PoleA(int slot, double freq) { bank.SetOnePoleA(PoleFreq(freq), rate, slot); }
-    void PoleB(int slot, double freq) { bank.SetOnePoleB(PoleFreq(freq), rate, slot); }
+    void PoleA(PoleASlot slot, double freq) { bank.SetOnePoleA(PoleFreq(freq), rate, slot.index); }
+    void PoleB(PoleBSlot slot, double freq) { bank.SetOnePoleB(PoleFreq(freq), rate, slot.index); }
     // The frequency that gives a one-pole at `rate` the low-frequency corner its host-rate design
     // has: (1 - p) / p per sample is the corner in radians, so it scales with the rate.
     double PoleFreq(double freq) const {
@@ -56,20 +58,13 @@ struct ModelDesigner {
         const double scaled = 1.0 / (1.0 + (1.0 - p) / (rowScale * p));
         return -std::log(scaled) * rate / 6.283185307179586;
     }
-    void Row(int row, double seconds) {
+    void Row(CombRow r, double seconds) {
+        const int row = r.index;
         if (rowScale == 1) {
             bank.SetDelayLength(seconds, rate, row);
             return;
         }
         const int delay = rowScale * CombDelaySamples(seconds, rate / rowScale);
         bank.SetDelaySamples(delay, OversampledCombRoom(rate), row);
-    }
-
-    // The low passes in front of the clean models' combs (slots 108..111).
-    void CleanCombFilters() {
-        LowPass(108, 87, 1.4);
-        LowPass(109, 87, 1.4);
-        LowPass(110, 161, 1.4);
-        LowPass(111, 161, 1.4);
     }
 };

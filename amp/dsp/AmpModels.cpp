@@ -1,59 +1,213 @@
-// The per-sample chains of the sixteen models, written one sample at a time in the order the
-// stages run. ProcessBlock (AmpModelsBlock.cpp) must give exactly the same numbers.
-#include "AmpModelStages.h"
+// Selecting a model, passing the shared knobs to its laws, and running its graph.
+#include "AmpModels.h"
+
+#include "AmpDesigner.h"
+#include "DspBank.h"
+#include "DspMath.h"
+#include "Waveshapers.h"
+#include "models/ModelDescription.h"
+
+#include <cmath>
+
+namespace {
+
+// Main drive of most models: about 0.63 at G = 0, 2000 at G = 1.
+double ExponentialDrive(double g) {
+    return 2000.0 * DspPow(10.0, (0.7 * g + 0.3 - 1.0) * 5.0);
+}
+
+bool Sanitise(double& v) {
+    if (!std::isfinite(v)) return false;
+    if (v < 0.0) v = 0.0;
+    if (v > 1.0) v = 1.0;
+    return true;
+}
+
+} // namespace
+
+double TaperScale() {
+    return 1.0 / (1.0 - static_cast<double>(static_cast<float>(DspExp(-3.0))));
+}
+
+double GainTaper(double v) {
+    return 1.0 - (1.0 - DspExp(-3.0 * (1.0 - v))) * TaperScale();
+}
+
+AmpModels::AmpModels() : description(&DescriptionOf(0)) {}
 
 double AmpModels::Process(double x) {
-    return Tail(RunModel(x));
+    return description->runSample(*bank, state, x);
 }
 
-double AmpModels::RunModel(double u) {
-    switch (model) {
-    case AmpModel::kClean1:
-        return S(66, S(65, S(64, CleanOneOrTwo(3.9 * u, true))));
-    case AmpModel::kClean2:
-        return S(66, S(65, S(64, CleanOneOrTwo(2.0 * u, false))));
-    case AmpModel::kClean3:
-        return S(66, S(65, S(64, CleanThree(1.5 * u))));
-    case AmpModel::kClean4:
-        return S(66, S(65, S(64, CleanFour(1.1 * u))));
-    case AmpModel::kPiezoAcoustic:
-        return S(66, S(65, S(64, Piezo(u))));
-    case AmpModel::kTubeCreamer:
-        return S(66, S(65, S(64, Creamer(u))));
-    case AmpModel::kFuzzz:
-        return S(66, S(65, AsymClip(S(64, u), 0.3, drive)));
-    case AmpModel::kMetalCharter: {
-        const double a = S(64, S(80, u));
-        const double c = SoftClip(a, 0.5, drive);
-        return S(66, S(65, S(83, S(82, S(81, 0.5 * c)))));
-    }
-    case AmpModel::kMetalMachine: {
-        const double one = MachineOne(u);
-        return S(66, S(65, S(64, one + MachineTwo(u))));
-    }
-    case AmpModel::kMetalStyle: {
-        const double one = StyleOne(u);
-        const double two = StyleTwo(u);
-        return S(66, S(65, StyleFour(one + two + Creamer(u))));
-    }
-    case AmpModel::kJgm900:
-        return S(66, S(65, S(64, MachineThree(Jgm(u)))));
-    case AmpModel::kDirtyBox: {
-        const double one = DirtyOne(u);
-        return S(66, S(65, S(64, one + DirtyTwo(u))));
-    }
-    case AmpModel::kDarktorsion:
-        return S(66, S(65, S(64, Darktorsion(u))));
-    case AmpModel::kBat:
-        return Bat(u);
-    case AmpModel::kPoltergeist:
-        return Poltergeist(u);
-    default:
-        return Soldier(u);
+void AmpModels::ProcessBlock(double* samples, int n) {
+    for (int at = 0; at < n; at += ChunkGraph::kChunk) {
+        const int count = n - at < ChunkGraph::kChunk ? n - at : ChunkGraph::kChunk;
+        description->runChunk(*bank, state, samples + at, count);
     }
 }
 
-#undef S
-#undef A
-#undef B
-#undef COMB
+ModelDesigner AmpModels::Designer() const {
+    return ModelDesigner{*bank, sampleRate, rateFactor};
+}
+
+void AmpModels::Initialise(DspBank& b, double rate, int factor) {
+    bank = &b;
+    sampleRate = rate;
+    rateFactor = factor < 1 ? 1 : factor;
+    state.knobs = ModelKnobs{};
+    // The Poltergeist's lines exist from the start, so its shifter never runs on a missing buffer.
+    ResetShifter();
+    state.volume = GainTaper(state.knobs.volume);
+    SetToneResonance(state.knobs.resonance);
+    SetToneFreq(state.knobs.toneFreq);
+    SelectModel(AmpModel::kClean1);
+}
+
+void AmpModels::SampleRateChanged(double rate) {
+    if (!bank || !(rate > 0.0)) return;
+    sampleRate = rate;
+    DesignToneFilters();
+    // Selection designs every rate-dependent setting of the model, shifter lines included.
+    SelectModel(model);
+}
+
+bool AmpModels::SelectModel(int m) {
+    if (!bank || m < 0 || m >= kModelCount) return false;
+    if (follower) follower->SelectModel(m);
+    model = m;
+    description = &DescriptionOf(m);
+    ModelDesigner d = Designer();
+    description->design(d);
+    // The knob sections follow, with the current values, so the sound always matches the knobs.
+    DesignBass();
+    DesignMiddle();
+    DesignTreble();
+    ApplyGain();
+    if (description->usesShifter) ResetShifter();
+    return true;
+}
+
+void AmpModels::CopySettingsFrom(const AmpModels& other) {
+    const ModelKnobs k = other.state.knobs;
+    SetVolume(k.volume);
+    SetToneResonance(k.resonance);
+    SetToneFreq(k.toneFreq);
+    SetGain(k.gain);
+    SetBass(k.bass);
+    SetMiddle(k.middle);
+    SetTreble(k.treble);
+    SelectModel(other.model);
+}
+
+void AmpModels::SetVolume(double v) {
+    if (!Sanitise(v)) return;
+    if (follower) follower->SetVolume(v);
+    state.knobs.volume = v;
+    state.volume = GainTaper(v);
+}
+
+void AmpModels::SetGain(double v) {
+    if (!Sanitise(v)) return;
+    if (follower) follower->SetGain(v);
+    state.knobs.gain = v;
+    ApplyGain();
+}
+
+void AmpModels::SetToneFreq(double v) {
+    if (!Sanitise(v)) return;
+    if (follower) follower->SetToneFreq(v);
+    state.knobs.toneFreq = v;
+    state.toneFreqHz = (0.9 * v + 0.1) * 10000.0;
+    state.toneMix = 1.2 * v - 1.0;
+    if (bank) DesignToneFilters();
+}
+
+void AmpModels::SetToneResonance(double v) {
+    if (!Sanitise(v)) return;
+    if (follower) follower->SetToneResonance(v);
+    state.knobs.resonance = v;
+    state.toneWidth = (1.0 - 0.9 * v) * 2.8;
+    const double t = 9.0 * v - 5.0;
+    state.resonanceMix = t > 0.0 ? 9.0 * v * (0.1 * t + 0.08) - 0.42 : 9.0 * v * 0.08 - 0.42;
+    if (bank) Designer().BandPass(layout::Tone::band, state.toneFreqHz, state.toneWidth);
+}
+
+void AmpModels::SetBass(double v) {
+    if (!Sanitise(v)) return;
+    if (follower) follower->SetBass(v);
+    state.knobs.bass = v;
+    DesignBass();
+}
+
+void AmpModels::SetMiddle(double v) {
+    if (!Sanitise(v)) return;
+    if (follower) follower->SetMiddle(v);
+    state.knobs.middle = v;
+    DesignMiddle();
+}
+
+void AmpModels::SetTreble(double v) {
+    if (!Sanitise(v)) return;
+    if (follower) follower->SetTreble(v);
+    state.knobs.treble = v;
+    DesignTreble();
+    // A middle law may read the treble value (the Noise Soldier's does); design it again so that
+    // the result does not depend on the order in which the knobs were moved (or restored).
+    DesignMiddle();
+}
+
+void AmpModels::DesignToneFilters() {
+    ModelDesigner d = Designer();
+    const double f = state.toneFreqHz;
+    d.BandPass(layout::Tone::band, f, state.toneWidth);
+    d.HighShelf(layout::Tone::shelf, 1.3684 * f + 3300.0, 0.0, 0.004868 * f - 38.75);
+}
+
+void AmpModels::ResetShifter() {
+    Shifter& s = state.shifter;
+    s = Shifter{};
+    s.rampStep = 4.0 / sampleRate;
+    s.triangleStep = 8.0 / sampleRate;
+    // Fresh lines as deep as the ramps read; the buffers are only made again when the rate changed
+    // their size.
+    for (int k = 0; k < DspBank::kModDelays; ++k)
+        bank->AllocModDelay(s.depth, sampleRate, k);
+}
+
+void AmpModels::ApplyGain() {
+    if (!bank) return;
+    state.drive = ExponentialDrive(state.knobs.gain);
+    ModelDesigner d = Designer();
+    if (description->gain) description->gain(d, state);
+}
+
+namespace {
+
+// A shared knob: its peak in its slot if the model has one, then the model's own law.
+void DesignKnob(ModelDesigner& d, ModelState& s, const PeakKnob& peak, BiquadSlot slot, double v,
+                KnobLaw law) {
+    if (peak.width > 0.0) d.Peak(slot, peak.freq, peak.width, KnobDb(v));
+    if (law) law(d, s);
+}
+
+} // namespace
+
+void AmpModels::DesignBass() {
+    if (!bank) return;
+    ModelDesigner d = Designer();
+    DesignKnob(d, state, description->bassPeak, layout::Knobs::bass, state.knobs.bass, description->bass);
+}
+
+void AmpModels::DesignMiddle() {
+    if (!bank) return;
+    ModelDesigner d = Designer();
+    DesignKnob(d, state, description->middlePeak, layout::Knobs::middle, state.knobs.middle,
+               description->middle);
+}
+
+void AmpModels::DesignTreble() {
+    if (!bank) return;
+    ModelDesigner d = Designer();
+    DesignKnob(d, state, description->treblePeak, layout::Knobs::treble, state.knobs.treble,
+               description->treble);
+}

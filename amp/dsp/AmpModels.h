@@ -1,22 +1,27 @@
 #pragma once
 
 #include "AmpModelIds.h"
+#include "models/ModelState.h"
 
 class DspBank;
+struct ModelDescription;
+struct ModelDesigner;
 
 // The sixteen amplifier models between the gate and the cabinet, with their shared knobs and the
-// tone-stack tail every model ends in.
+// tone-stack tail every model ends in. Each model is described in its own file under models/
+// (docs/models.md); this class selects one, passes the knobs to its laws and runs its graph.
 //
 // Settings side (change handler, between blocks): SelectModel and the Set* knob operations take the
-// raw parameter values 0..1 and design into the DspBank: biquad slots 64..66, 71, 72, 80..117,
-// one-pole slots A0..A5 and B0..B4, comb rows 0..13 and the two modulated delay lines. A design
-// replaces coefficients and keeps filter state.
+// raw parameter values 0..1 and design into the DspBank places the layout (BankLayout.h) gives the
+// models and the tone stack. A design replaces coefficients and keeps filter state.
 //
 // Audio side: Process and ProcessBlock run the selected model. They allocate nothing, take no lock
 // and do no I/O. ProcessBlock gives bit-identical output to n calls of Process.
 class AmpModels {
 public:
     static constexpr int kModelCount = AmpModel::kCount;
+
+    AmpModels();
 
     // Called once at start-up, after the bank's delay lines exist. Designs the first model and the tone
     // stack with every knob at 0.5, so the amp sounds before the first parameter change.
@@ -53,37 +58,16 @@ public:
     int Model() const { return model; }
     double SampleRate() const { return sampleRate; }
     int RateFactor() const { return rateFactor; }
-    double Drive() const { return drive; }
-    double Drive2() const { return drive2; }
-    double StageDrive() const { return stageDrive; }
-    double ToneMix() const { return toneMix; }
-    double ResonanceMix() const { return resonanceMix; }
-    double Volume() const { return volume; }
-    bool ModulationOn() const { return modulationOn; }
+    double Drive() const { return state.drive; }
+    double Drive2() const { return state.drive2; }
+    double StageDrive() const { return state.stageDrive; }
+    double ToneMix() const { return state.toneMix; }
+    double ResonanceMix() const { return state.resonanceMix; }
+    double Volume() const { return state.volume; }
+    bool ModulationOn() const { return state.modulationOn; }
 
 private:
-    struct Knobs {
-        double volume = 0.5;
-        double gain = 0.5;
-        double toneFreq = 0.5;
-        double resonance = 0.5;
-        double bass = 0.5;
-        double middle = 0.5;
-        double treble = 0.5;
-    };
-    // The Poltergeist's two-tap pitch shifter: 4 Hz delay ramps half a period apart, crossfaded by a
-    // triangle locked to the first ramp.
-    struct Shifter {
-        double phase1 = 0.0;
-        double phase2 = 0.5;
-        double triangle = 0.0;
-        double depth = 0.125;
-        double rampStep = 0.0;
-        double triangleStep = 0.0;
-    };
-
-    // Settings (AmpModelSettings.cpp).
-    void ApplyModelSections();
+    ModelDesigner Designer() const;
     void DesignBass();
     void DesignMiddle();
     void DesignTreble();
@@ -91,57 +75,11 @@ private:
     void DesignToneFilters();
     void ResetShifter();
 
-    // Audio (AmpModelStages.h): the per-sample stages.
-    double RunModel(double u);
-    static constexpr int kChunk = 64; // samples per pass of the block path
-    void RunChunk(double* x, int n);  // AmpModelsBlock.cpp
-    // The heavier models as section networks (AmpModelsNetworks.cpp): writes the model output
-    // before its post sections to w and names those sections; false for the other models.
-    bool RunNetwork(const double* x, double* w, int n, const int*& post, int& postCount);
-    double Tail(double w);
-    struct CleanCombs {
-        double c8;
-        double c10;
-        double room; // the mean of the two long combs
-    };
-    CleanCombs RunCleanCombs(double u);
-    double CleanOneOrTwo(double u, bool clipsThroughHighPass);
-    double CleanThree(double u);
-    double CleanFour(double u);
-    double Piezo(double u);
-    double Creamer(double u);
-    double MachineOne(double u);
-    double MachineTwo(double u);
-    double MachineThree(double u);
-    double StyleOne(double u);
-    double StyleTwo(double u);
-    double StyleFour(double u);
-    double Jgm(double u);
-    double DirtyOne(double u);
-    double DirtyTwo(double u);
-    double Darktorsion(double u);
-    double DarkBody(double j);
-    double Bat(double u);
-    double Poltergeist(double u);
-    double Soldier(double u);
-    double SoldierBody(double u);
-    double PitchShifter(double a);
-
     DspBank* bank = nullptr;
     double sampleRate = 44100.0;
     int rateFactor = 1;
     AmpModels* follower = nullptr;
     int model = 0;
-    Knobs knobs;
-
-    double drive = 1.0;        // D
-    double drive2 = 1.0;       // D2, the creamer's first clip
-    double stageDrive = 21.0;  // D9, the Metal Style's second stage
-    double toneMix = -0.4;     // M
-    double resonanceMix = 0.0; // K
-    double volume = 1.0;       // V
-    double toneFreqHz = 5500.0;
-    double toneWidth = 1.54;
-    bool modulationOn = true;
-    Shifter shifter;
+    const ModelDescription* description;
+    ModelState state;
 };

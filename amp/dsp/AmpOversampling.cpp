@@ -1,11 +1,12 @@
 #include "AmpOversampling.h"
 
+#include "BankLayout.h"
+
 #include <cmath>
 #include <new>
 
 namespace {
 
-constexpr int kCombRows = 14;
 constexpr double kPi = 3.141592653589793;
 
 } // namespace
@@ -17,7 +18,7 @@ bool OversampledAmp::Prepare(int factor, double hostRate, const AmpModels& plain
     bank = std::make_unique<DspBank>();
     bank->ResetBank();
     // Short comb buffers; each model sets the lengths of the rows it uses.
-    for (int row = 0; row < kCombRows; ++row)
+    for (int row = 0; row < layout::kCombRows; ++row)
         bank->SetDelaySamples(factor, OversampledCombRoom(rate), row);
     amp.Initialise(*bank, rate, factor);
     amp.CopySettingsFrom(plain);

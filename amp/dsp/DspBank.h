@@ -9,8 +9,8 @@
 // routines (ProcessBiquad, ProcessCascade, OnePoleA, TrackEnvelope, FeedbackComb, ...) run a slot
 // from the audio path: they allocate nothing, take no lock and do no division.
 //
-// Slot owners: biquads 0..19 the cabinet, 64..117 the amp models and tone stack, 68, 69, 70, 73,
-// 74 the post EQ; follower 0 the gate, follower 1 the tuner meter; the envelope generator the gate.
+// Which owner uses which biquad, one-pole, comb row and shaper slot is one table, BankLayout.h;
+// follower 0 is the gate's, follower 1 the tuner meter's; the envelope generator is the gate's.
 
 enum BiquadType {
     kLowPass = 0,
@@ -99,6 +99,7 @@ public:
     static constexpr int kDelayLines = 32;
     static constexpr int kModDelays = 2;
     static constexpr int kMaxCascade = 20;
+    static constexpr int kShaperSlots = 4;
 
     // Structure-of-arrays storage: a slot is one index into every array of its group.
     struct BiquadArrays {
@@ -140,6 +141,13 @@ public:
         double envelope[kFollowerSlots];
         double attackMs[kFollowerSlots]; // the clamped times last designed
         double releaseMs[kFollowerSlots];
+    };
+    // The memory of the model graphs' waveshaper stages, one place per call site
+    // (BankLayout.h): the stage's last input and output, zeroed with the signal state. The
+    // memoryless curves in use keep nothing here.
+    struct ShaperArrays {
+        double x1[kShaperSlots];
+        double y1[kShaperSlots];
     };
     struct EnvelopeGenerator {
         double attackStep;
@@ -250,6 +258,7 @@ public:
     OnePoleArrays onePoleA;
     OnePoleArrays onePoleB;
     FollowerArrays follower;
+    ShaperArrays shaper;
     EnvelopeGenerator envelope;
     DelayLine delayLine[kDelayLines];
     ModDelayLine modDelay[kModDelays];

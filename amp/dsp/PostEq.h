@@ -1,16 +1,18 @@
 #pragma once
 
+#include "BankLayout.h"
+
 class DspBank;
 
-// The post EQ after the cabinet: a low band (shelf 68 with band pass 73 mixed in), a high shelf
-// (69), a loudness low cut (shelf 70 with band pass 74 mixed in), then the output volume.
+// The post EQ after the cabinet: a low band (a shelf with a band pass mixed in), a high shelf, a
+// loudness low cut (a shelf with a band pass mixed in), then the output volume.
 class PostEq {
 public:
-    static constexpr int kLowShelfSlot = 68;
-    static constexpr int kHighShelfSlot = 69;
-    static constexpr int kLoudnessShelfSlot = 70;
-    static constexpr int kLowBandSlot = 73;
-    static constexpr int kLoudnessBandSlot = 74;
+    static constexpr int kLowShelfSlot = layout::PostEq::lowShelf.index;
+    static constexpr int kHighShelfSlot = layout::PostEq::highShelf.index;
+    static constexpr int kLoudnessShelfSlot = layout::PostEq::loudnessShelf.index;
+    static constexpr int kLowBandSlot = layout::PostEq::lowBand.index;
+    static constexpr int kLoudnessBandSlot = layout::PostEq::loudnessBand.index;
 
     // Shelf gains in dB (low and high -12..12, loudness -30..0). The band passes mixed into the
     // low band and the loudness follow their knob positions 0..1 as well as the gains.

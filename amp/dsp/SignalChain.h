@@ -1,6 +1,7 @@
 #pragma once
 
 #include "AmpModels.h"
+#include "BankLayout.h"
 #include "AmpOversampling.h"
 #include "ConvolutionEngine.h"
 #include "DspBank.h"
@@ -19,7 +20,7 @@
 class SignalChain {
 public:
     static constexpr int kAntiDenormalSize = 44100;
-    static constexpr int kCombRows = 14;
+    static constexpr int kCombRows = layout::kCombRows;
 
     SignalChain();
 

@@ -19,3 +19,15 @@ double GainTaper(double v);
 
 // 1 / (1 - e^-3) with e^-3 rounded to single precision first, the scale of GainTaper.
 double TaperScale();
+
+// The curves a waveshaper stage of a model graph applies (ModelGraph.h).
+struct SoftClipCurve {
+    double level;
+    double drive;
+    double operator()(double x) const { return SoftClip(x, level, drive); }
+};
+struct AsymClipCurve {
+    double level;
+    double drive;
+    double operator()(double x) const { return AsymClip(x, level, drive); }
+};

@@ -1,0 +1,78 @@
+#pragma once
+
+// What one amp model is: the sections it designs when selected, its knob laws, and its signal
+// graph, which the per-sample and the chunk runner both execute (ModelGraph.h). Each model fills
+// one ModelDescription in its own file; ModelTable.cpp lists them in model order.
+// docs/models.md says how a model is put together and what adding one takes.
+#include "AmpDesigner.h"
+#include "ModelGraph.h"
+#include "ModelPanel.h"
+#include "ModelState.h"
+
+#include <initializer_list>
+
+// A knob that is a peaking section at KnobDb(v) in its knob slot; width 0: it is not.
+struct PeakKnob {
+    double freq;
+    double width;
+};
+
+// The common peaking gain of the bass, middle and treble knobs.
+inline double KnobDb(double v) {
+    return 24.0 * v - 12.0;
+}
+
+// A knob law: designs from s.knobs (and may set derived values in s). Runs between blocks.
+using KnobLaw = void (*)(ModelDesigner& d, ModelState& s);
+
+struct ModelDescription {
+    // The sections, one-poles and comb lengths that do not follow a knob.
+    void (*design)(ModelDesigner& d);
+    // The bass, middle and treble peaks the shared knob sections are, if they are.
+    PeakKnob bassPeak;
+    PeakKnob middlePeak;
+    PeakKnob treblePeak;
+    // Laws beyond the peaks (null: none). Gain runs after the main drive is set from the knob;
+    // middle is designed again when treble moves, so it may read the treble value.
+    KnobLaw gain;
+    KnobLaw bass;
+    KnobLaw middle;
+    KnobLaw treble;
+    // The graph, run one sample at a time and over a chunk (n <= ChunkGraph::kChunk, in place).
+    double (*runSample)(DspBank& bank, ModelState& s, double x);
+    void (*runChunk)(DspBank& bank, ModelState& s, double* x, int n);
+    // Whether selecting the model starts the pitch shifter afresh.
+    bool usesShifter;
+    // The knobs its panel shows.
+    ModelPanel panel;
+};
+
+// The description of model m (0..AmpModel::kCount - 1).
+const ModelDescription& DescriptionOf(int m);
+
+// The tail every model ends in: the tone shelf, then its band pass mixed back in, and the volume.
+template <class G> typename G::Signal ToneTail(G& g, typename G::Signal w) {
+    const typename G::Signal shelf = g.Section(layout::Tone::shelf, w);
+    const typename G::Signal band = g.Section(layout::Tone::band, shelf);
+    const double k = g.State().resonanceMix;
+    const double v = g.State().volume;
+    return g.MapOut([k, v](SampleOps&, double s, double b) { return (k * b + s) * v; }, shelf, band);
+}
+
+// The runners of a model whose graph is M::Graph(G&, G::Signal x), followed by the tone tail.
+template <class M> double RunSample(DspBank& bank, ModelState& s, double x) {
+    SampleGraph g(bank, s);
+    return ToneTail(g, M::Graph(g, x));
+}
+template <class M> void RunChunk(DspBank& bank, ModelState& s, double* x, int n) {
+    ChunkGraph g(bank, s, x, n);
+    ToneTail(g, M::Graph(g, ChunkGraph::Signal{x}));
+}
+
+// Several sections in series.
+template <class G>
+typename G::Signal Sections(G& g, typename G::Signal x, std::initializer_list<BiquadSlot> slots) {
+    for (BiquadSlot s : slots)
+        x = g.Section(s, x);
+    return x;
+}
