@@ -7,6 +7,7 @@
 #include "ParameterIds.h"
 #include "PluginServices.h"
 #include "PresetBrowser.h"
+#include "PresetSaver.h"
 #include "SignalChain.h"
 #include "TunerView.h"
 
@@ -69,6 +70,8 @@ public:
     // Reads the library from another banks folder (with its trailing separator) and opens
     // the bank kBankPosition selects; the library beside the plug-in is read at construction.
     void UsePresetFolder(const std::string& folder);
+    // Saving presets (the editor's SAVE button, the command line's save-preset).
+    PresetSaver& Saver() { return presetSaver; }
 
     // The editor's controls the plug-in addresses, by attach index.
     const EditorControls& Controls() const override { return controls; }
@@ -120,4 +123,5 @@ private:
     TunerView tunerView{*this, feedback};
     ImpulseLibrary impulses{*this};
     PresetBrowser presetBrowser{*this, feedback, impulses};
+    PresetSaver presetSaver{*this, presetBrowser, impulses};
 };

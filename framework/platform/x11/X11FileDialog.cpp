@@ -118,3 +118,27 @@ bool ShowDesktopMessage(const char* caption, const char* text) {
     const int status = WaitFor(shell);
     return !(WIFEXITED(status) && WEXITSTATUS(status) == 127);
 }
+
+bool RunTextPrompt(const char* prompt, const std::string& text, std::string& out, bool& answered) {
+    answered = false;
+    out.clear();
+    if (!HasDisplay()) return false;
+    const std::string question = prompt ? prompt : "";
+    const std::vector<std::vector<std::string>> programs = {
+        {"zenity", "--entry", "--title=Vulpane", "--text=" + question, "--entry-text=" + text},
+        {"kdialog", "--title", "Vulpane", "--inputbox", question, text},
+    };
+    for (const std::vector<std::string>& args : programs) {
+        std::string output;
+        int status = 0;
+        if (!Capture(args, output, status)) continue;
+        if (WIFEXITED(status) && WEXITSTATUS(status) == 127) continue; // the program was not found
+        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return true; // cancelled
+        while (!output.empty() && (output.back() == '\n' || output.back() == '\r'))
+            output.pop_back();
+        out = output;
+        answered = true;
+        return true;
+    }
+    return false;
+}

@@ -1,0 +1,25 @@
+#include "UserDataFolder.h"
+
+#include <pwd.h>
+#include <unistd.h>
+
+#include <cstdlib>
+
+std::string UserDataFolder() {
+    // The XDG base directory rule: an absolute $XDG_DATA_HOME, else ~/.local/share.
+    const char* data = std::getenv("XDG_DATA_HOME");
+    if (data && data[0] == '/') {
+        std::string folder = data;
+        if (folder.back() != '/') folder += '/';
+        return folder;
+    }
+    const char* home = std::getenv("HOME");
+    if (!home || home[0] != '/') {
+        const passwd* user = getpwuid(getuid());
+        home = user ? user->pw_dir : nullptr;
+    }
+    if (!home || home[0] != '/') return std::string();
+    std::string folder = home;
+    if (folder.back() != '/') folder += '/';
+    return folder + ".local/share/";
+}
