@@ -344,14 +344,14 @@ void VulpanePlugin::BuildEditor() {
         {editorGraphics->ControlAt(controls.about), editorGraphics->ControlAt(controls.browser),
          editorGraphics->ControlAt(controls.responseFrame), editorGraphics->ControlAt(controls.response)}));
 
-    // SAVE stands in the free strip of the title bar above the preset buttons.
-    build.Add(new ITextButtonControl(this, IRect(386, 10, 446, 26), "SAVE", [this] { presetSaver.Begin(); }));
-
     // The oversampling factor, in the grey of the section labels, right of "AMP MODEL".
     const IColorARGB label(255, 190, 190, 190);
     controls.oversampling = build.Add(new IOversamplingControl(
         this, IRect(98, 170, 124, 184),
         ITextStyle(11, &label, "Arial", ITextStyle::kNormal, ITextStyle::kAlignRight)));
+
+    // SAVE stands in the free strip of the title bar above the preset buttons.
+    build.Add(new ITextButtonControl(this, IRect(386, 10, 446, 26), "SAVE", [this] { presetSaver.Begin(); }));
 
     // The editor's text field, over everything else while it is open.
     auto* field = new ITextFieldControl(this, LeftAligned());

@@ -36,10 +36,10 @@ VzpFile PresetSaver::Capture(const std::string& name) {
     return VzpFromSettings(&Normalized, &plugin, model, name, impulses.Path());
 }
 
-bool PresetSaver::WriteFile(const std::string& path, std::string& error) {
+bool PresetSaver::WriteFile(const std::string& path, std::string& error, const std::string& name) {
     std::string stem = FileNameOf(path);
     if (stem.size() > 4 && stem.compare(stem.size() - 4, 4, ".vzp") == 0) stem.resize(stem.size() - 4);
-    const VzpFile file = Capture(stem);
+    const VzpFile file = Capture(name.empty() ? stem : name);
     if (file.texts[4].size() > kVzpMaxText) {
         error = "the impulse file's path is longer than a preset holds (" + std::to_string(kVzpMaxText) +
                 " bytes): " + file.texts[4];
@@ -79,7 +79,7 @@ PresetSaver::Outcome PresetSaver::Save(const std::string& name, bool replace) {
         return Outcome::kFailed;
     }
     std::string error;
-    if (!WriteFile(path, error)) {
+    if (!WriteFile(path, error, name)) {
         Fail("The preset was not saved (nothing was lost):\n" + error);
         return Outcome::kFailed;
     }

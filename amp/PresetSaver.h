@@ -20,8 +20,9 @@ public:
 
     enum class Outcome { kSaved, kExists, kFailed };
 
-    // Writes the current settings to path, named after its file name; false with error set.
-    bool WriteFile(const std::string& path, std::string& error);
+    // Writes the current settings to path, named name (by default after the file's name);
+    // false with error set.
+    bool WriteFile(const std::string& path, std::string& error, const std::string& name = "");
     // Saves under name (made fit for a file name) into the bank a save goes to. kExists writes
     // nothing: the name is taken and replace was false. On kFailed the error is shown.
     Outcome Save(const std::string& name, bool replace);
