@@ -15,6 +15,7 @@
 #include "ITextFieldControl.h"
 #include "OversamplingControl.h"
 #include "ImageResourceTable.h"
+#include "ImpulseBrowser.h"
 #include "VulpanePlugin.h"
 
 #include <algorithm>
@@ -355,6 +356,12 @@ void VulpanePlugin::BuildEditor() {
 
     // The editor's text field, over everything else while it is open.
     auto* field = new ITextFieldControl(this, LeftAligned());
-    build.Add(field);
+    controls.textField = build.Add(field);
     editorGraphics->SetTextField(field);
+
+    // Without a system file dialog the file button opens the editor's own list of WAV files.
+    controls.impulseBrowser = build.Add(new ImpulseBrowser(this, IRect(236, 169, 582, 389),
+                                                           [this](const std::string& path) { ChooseImpulse(path); }));
+    if (auto* selector = dynamic_cast<IFileSelectorControl*>(editorGraphics->ControlAt(controls.fileSelector)))
+        selector->SetNoDialogAction([this] { OpenImpulseBrowser(); });
 }

@@ -85,6 +85,10 @@ private:
     // A shared amp knob changed by the host or MIDI: the selected model's own copy follows.
     void FollowInModelCopy(int sharedIndex);
     void ShowOversampling();
+    // The editor's impulse browser (ImpulseBrowsing.cpp): opened on the folder last chosen from,
+    // and a file chosen in it loaded as the file button's choice.
+    void OpenImpulseBrowser();
+    void ChooseImpulse(const std::string& path);
     // The dispatch's display calls, shown by the feedback part.
     void ShowFeedback(int stripFrame, double bar, const char* text) { feedback.Show(stripFrame, bar, text); }
     void ShowLamp(int controlIndex, bool lit) { feedback.ShowLamp(controlIndex, lit); }

@@ -73,6 +73,8 @@ public:
     virtual void ModuleFolder(std::string& out) = 0;
     virtual void AskForFile(std::string& outFileName, int action, const char* folder,
                             const char* extensions) = 0;
+    // Whether AskForFile can show a file dialog (false without a window service).
+    virtual bool HasFileDialog() const { return false; }
     virtual bool AskForColour(IColorARGB& colour, const char* prompt) = 0;
     virtual bool OpenWebPage(const char* url, const char* title, const char* confirmMessage,
                              const char* errorMessage) = 0;

@@ -6,3 +6,5 @@
 // $XDG_DATA_HOME (or ~/.local/share) on Linux, %APPDATA% on Windows. Empty when the system
 // names none.
 std::string UserDataFolder();
+// The user's home folder, with its trailing separator ($HOME, %USERPROFILE%); empty when unknown.
+std::string HomeFolder();

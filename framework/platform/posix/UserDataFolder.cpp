@@ -5,6 +5,17 @@
 
 #include <cstdlib>
 
+std::string HomeFolder() {
+    const char* home = std::getenv("HOME");
+    if (!home || home[0] != '/') {
+        const passwd* user = getpwuid(getuid());
+        home = user ? user->pw_dir : nullptr;
+    }
+    if (!home || home[0] != '/') return std::string();
+    std::string folder = home;
+    return folder.back() == '/' ? folder : folder + '/';
+}
+
 std::string UserDataFolder() {
     // The XDG base directory rule: an absolute $XDG_DATA_HOME, else ~/.local/share.
     const char* data = std::getenv("XDG_DATA_HOME");
@@ -13,13 +24,6 @@ std::string UserDataFolder() {
         if (folder.back() != '/') folder += '/';
         return folder;
     }
-    const char* home = std::getenv("HOME");
-    if (!home || home[0] != '/') {
-        const passwd* user = getpwuid(getuid());
-        home = user ? user->pw_dir : nullptr;
-    }
-    if (!home || home[0] != '/') return std::string();
-    std::string folder = home;
-    if (folder.back() != '/') folder += '/';
-    return folder + ".local/share/";
+    const std::string home = HomeFolder();
+    return home.empty() ? home : home + ".local/share/";
 }

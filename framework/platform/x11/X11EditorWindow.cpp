@@ -261,6 +261,10 @@ void X11EditorWindow::AskForFile(std::string& outFileName, int action, const cha
     outFileName = RunFileChooser(action, folder);
 }
 
+bool X11EditorWindow::HasFileDialog() const {
+    return window && FileChooserInstalled();
+}
+
 void X11EditorWindow::AskParameterValue(IControl* control, IParameter* param) {
     if (graphics) AskValueInTextField(graphics, control, param);
 }

@@ -36,6 +36,7 @@ public:
     void OpenTextEditor(ITextControl* control) override;
     void AskForFile(std::string& outFileName, int action, const char* folder,
                     const char* extensions) override;
+    bool HasFileDialog() const override;
     bool AskForColour(IColorARGB&, const char*) override { return false; }
     bool OpenWebPage(const char*, const char*, const char*, const char*) override { return false; }
     // Recorded as "<caption>: <text>" and shown in the desktop's dialog, open or closed, without

@@ -84,6 +84,21 @@ constexpr const char* kMessageScript =
     "else exit 127; fi\n";
 } // namespace
 
+bool FileChooserInstalled() {
+    const char* path = std::getenv("PATH");
+    std::string folders = path ? path : "";
+    size_t at = 0;
+    while (at <= folders.size()) {
+        size_t end = folders.find(':', at);
+        if (end == std::string::npos) end = folders.size();
+        const std::string folder = end > at ? folders.substr(at, end - at) : std::string(".");
+        for (const char* program : {"zenity", "kdialog"})
+            if (access((folder + "/" + program).c_str(), X_OK) == 0) return true;
+        at = end + 1;
+    }
+    return false;
+}
+
 std::string RunFileChooser(int action, const char* folder) {
     const bool save = action == 1;
     std::string start = folder && *folder ? folder : "";

@@ -9,6 +9,9 @@
 // installed.
 std::string RunFileChooser(int action, const char* folder);
 
+// Whether zenity or kdialog is found on PATH.
+bool FileChooserInstalled();
+
 // An error message with an OK button, started without waiting for the user to close it.
 // False when it cannot be shown: no display, or neither program installed.
 bool ShowDesktopMessage(const char* caption, const char* text);
