@@ -37,5 +37,6 @@ enum EditorPosition : int {
     // The SAVE button in the title bar and the editor's text field, over everything else.
     kControlSave = 231,
     kControlTextField = 232,
-    kControlCount = 233,
+    kControlImpulseBrowser = 233, // the editor's own impulse list, in the impulse panel's place
+    kControlCount = 234,
 };
