@@ -3,6 +3,7 @@
 #include "EditorFixture.h"
 #include "ImageDecode.h"
 #include "ImpulseBrowser.h"
+#include "ScopedEnvironment.h"
 #include "WavBytes.h"
 
 #include <chrono>
@@ -23,18 +24,13 @@ protected:
         for (int i = 0; i < 30; ++i) Wav(root / ("ir" + std::to_string(100 + i) + ".WAV"));
         Wav(root / "Cabinets" / "a 4x12.wav");
         std::ofstream(root / "notes.txt") << "not an impulse";
-        const char* old = std::getenv("XDG_DATA_HOME");
-        oldData = old ? old : "";
-        const char* home = std::getenv("HOME");
-        oldHome = home ? home : "";
-        setenv("XDG_DATA_HOME", (root / "data").c_str(), 1);
+        environment.Set(ScopedEnvironment::UserDataVariable(), (root / "data").string());
+        environment.Set(ScopedEnvironment::HomeVariable(), (root / "elsewhere").string());
         EditorFixture::SetUp();
         list = dynamic_cast<ImpulseBrowser*>(At(plugin->Controls().impulseBrowser));
         ASSERT_NE(list, nullptr);
     }
     void TearDown() override {
-        setenv("XDG_DATA_HOME", oldData.c_str(), 1);
-        setenv("HOME", oldHome.c_str(), 1);
         std::error_code ignored;
         fs::remove_all(root, ignored);
     }
@@ -53,10 +49,10 @@ protected:
         const IRect r = list->RowRect(k);
         ClickAt(r.left + 20, r.top + 5);
     }
-    std::string Folder(const fs::path& p) const { return p.string() + "/"; }
+    std::string Folder(const fs::path& p) const { return p.string() + static_cast<char>(fs::path::preferred_separator); }
 
     fs::path root;
-    std::string oldData, oldHome;
+    ScopedEnvironment environment;
     ImpulseBrowser* list = nullptr;
 };
 
@@ -101,7 +97,6 @@ TEST_F(ImpulseList, TheFileButtonOpensItOnTheFolderLastChosenFromAndClosesIt) {
     plugin->WaitForImpulseLoads();
     EXPECT_EQ(plugin->ImpulsePath(), (root / "ir103.WAV").string());
     fs::create_directories(root / "elsewhere");
-    setenv("HOME", (root / "elsewhere").c_str(), 1);
 
     // A fresh instance (no impulse of its own) offers the remembered folder first.
     std::unique_ptr<HostedPlugin> otherHost;

@@ -4,6 +4,7 @@
 // the old file and says so, and the factory folder is never written to.
 #include "EditorFixture.h"
 #include "ITextFieldControl.h"
+#include "ScopedEnvironment.h"
 #include "VzpFile.h"
 #include "VzpWriter.h"
 #include "FileWriting.h"
@@ -37,9 +38,7 @@ protected:
         root = fs::temp_directory_path() / ("vulpane-saving-" + std::to_string(stamp));
         factory = root / "factory";
         fs::create_directories(factory / "Factory");
-        const char* old = std::getenv("XDG_DATA_HOME");
-        oldData = old ? old : "";
-        setenv("XDG_DATA_HOME", (root / "data").string().c_str(), 1);
+        environment.Set(ScopedEnvironment::UserDataVariable(), (root / "data").string());
         userBank = root / "data" / "Vulpane" / "Presets" / "My Sounds";
         // One factory preset (Metal Charter, cabinet 31), then the factory folder made read-only.
         VzpFile seed;
@@ -60,8 +59,8 @@ protected:
         ASSERT_EQ(plugin->CurrentModel(), 7);
     }
     void TearDown() override {
+        EditorFixture::TearDown();
         EXPECT_EQ(Contents(factory), factoryBefore) << "the factory folder was written to";
-        setenv("XDG_DATA_HOME", oldData.c_str(), 1);
         std::error_code ignored;
         fs::permissions(factory, fs::perms::owner_all, ignored);
         fs::permissions(factory / "Factory", fs::perms::owner_all, ignored);
@@ -85,7 +84,7 @@ protected:
     std::string TextOf(int index) const { return static_cast<ITextControl*>(At(index))->Text(); }
 
     fs::path root, factory, userBank;
-    std::string oldData;
+    ScopedEnvironment environment;
     std::map<std::string, std::string> factoryBefore;
 };
 
@@ -176,7 +175,7 @@ TEST_F(PresetSaving, AFailedWriteKeepsTheOldFileAndShowsAnError) {
     Key(ITextKey::kEnter);
     EXPECT_EQ(Read(saved), first);
     EXPECT_NE(plugin->Saver().SaveError().find("nothing was lost"), std::string::npos) << plugin->Saver().SaveError();
-    EXPECT_NE(plugin->Saver().SaveError().find(saved.string()), std::string::npos);
+    EXPECT_NE(plugin->Saver().SaveError().find("Crunchy.vzp"), std::string::npos);
 }
 
 TEST_F(PresetSaving, TheTextFieldIsTheValueEntryOfPlatformsWithoutOne) {

@@ -4,6 +4,7 @@
 #include "BuiltPlugin.h"
 #include "DynamicLibrary.h"
 #include "PresetFile.h"
+#include "ScopedEnvironment.h"
 #include "WavBytes.h"
 
 #include <algorithm>
@@ -30,14 +31,6 @@ std::unique_ptr<HostedPlugin> Fresh() {
     return p;
 }
 
-void SetEnvironment(const char* name, const std::string& value) {
-#if defined(_WIN32)
-    _putenv_s(name, value.c_str());
-#else
-    setenv(name, value.c_str(), 1);
-#endif
-}
-
 std::vector<char> Bytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return std::vector<char>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
@@ -59,11 +52,7 @@ protected:
         const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
         root = (fs::temp_directory_path() / ("vulpane-saved-" + std::to_string(stamp))).string();
         fs::create_directories(root);
-        const char* name = kUserDataVariable;
-        const char* old = std::getenv(name);
-        hadUserData = old != nullptr;
-        if (old) oldUserData = old;
-        SetEnvironment(name, root);
+        environment.Set(ScopedEnvironment::UserDataVariable(), root);
         userBank = (fs::path(root) / "Vulpane" / "Presets" / "My Sounds").string();
         impulse = (fs::path(root) / "room.wav").string();
         std::vector<int64_t> samples(64, 0);
@@ -74,7 +63,6 @@ protected:
                                                        static_cast<std::streamsize>(wav.size()));
     }
     void TearDown() override {
-        SetEnvironment(kUserDataVariable, hadUserData ? oldUserData : std::string());
         std::error_code ignored;
         fs::remove_all(root, ignored);
     }
@@ -112,13 +100,8 @@ protected:
         for (int index : Held(m)) EXPECT_EQ(back.GetParameter(index), saved.GetParameter(index)) << "parameter " << index;
     }
 
-#if defined(_WIN32)
-    static constexpr const char* kUserDataVariable = "APPDATA";
-#else
-    static constexpr const char* kUserDataVariable = "XDG_DATA_HOME";
-#endif
-    std::string root, userBank, impulse, oldUserData;
-    bool hadUserData = false;
+    ScopedEnvironment environment;
+    std::string root, userBank, impulse;
 };
 
 TEST_F(SavedPresets, EveryModelComesBackByPathAndByProgramChangeWithItsImpulse) {
