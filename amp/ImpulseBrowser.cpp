@@ -63,7 +63,7 @@ bool ImpulseBrowser::Enter(const std::string& where) {
     const std::string parent = ParentFolder(target);
     if (!parent.empty()) list.push_back({"..", parent, true});
     for (const FolderEntry& e : listed)
-        if (e.isDirectory && e.name[0] != '.') list.push_back({e.name + PathSeparator(), target + e.name + PathSeparator(), true});
+        if (e.isDirectory && e.name[0] != '.') list.push_back({e.name + "/", target + e.name + PathSeparator(), true});
     for (const FolderEntry& e : listed)
         if (!e.isDirectory && IsWav(e.name)) list.push_back({e.name, target + e.name, false});
     folder = target;
