@@ -126,6 +126,12 @@ TEST_F(PresetSaving, ATypedNameIsSavedIntoMySoundsAndShownSelected) {
     EXPECT_EQ(TextOf(kControlBankRows), "Factory");
     EXPECT_EQ(TextOf(kControlBankRows + 1), "My Sounds");
     EXPECT_EQ(TextOf(kControlPresetRows), "  1 - Crunchy_Lead_");
+    // A click on it recalls what was saved.
+    host->SetParameter(kMasterVolume, 0.9f);
+    SelectModel(2);
+    host->SetParameter(kPresetListClick, 0.5f / 20.0f);
+    EXPECT_EQ(plugin->CurrentModel(), 7);
+    EXPECT_EQ(host->GetParameter(kMasterVolume), 0.25f);
 }
 
 TEST_F(PresetSaving, ATakenNameIsReplacedOnlyWhenConfirmedAndEscapeSavesNothing) {

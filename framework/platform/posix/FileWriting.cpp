@@ -39,9 +39,19 @@ public:
         return false;
     }
     bool Rename(const std::string& from, const std::string& to, std::string& error) override {
-        if (::rename(from.c_str(), to.c_str()) == 0) return true;
-        error = std::strerror(errno);
-        return false;
+        if (::rename(from.c_str(), to.c_str()) != 0) {
+            error = std::strerror(errno);
+            return false;
+        }
+        // The new name itself reaches the disk with its folder.
+        const size_t slash = to.find_last_of('/');
+        const std::string folder = slash == std::string::npos ? "." : (slash == 0 ? "/" : to.substr(0, slash));
+        const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (fd >= 0) {
+            ::fsync(fd);
+            ::close(fd);
+        }
+        return true;
     }
     void Remove(const std::string& path) override { ::unlink(path.c_str()); }
 };
