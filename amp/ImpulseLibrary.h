@@ -34,8 +34,10 @@ public:
     const std::vector<std::string>& Names() const { return names; }
     int Index() const { return entry; }
     const std::string& Error() const { return error; }
-    // Tests and benchmarks wait for loads (never while holding the plug-in lock), or hold the
-    // loader mid-way.
+    // Whether a load is on its way (lock-free, for the audio thread), and the wait until it is in
+    // place or given up (never while holding the plug-in lock). Tests can also hold the loader
+    // mid-way.
+    bool Loading() const { return loader.Busy(); }
     void WaitForLoads() { loader.WaitIdle(); }
     void HoldLoads(bool hold) { loader.Hold(hold); }
 

@@ -132,4 +132,9 @@ void VulpanePlugin::UsePresetFolder(const std::string& folder) {
 
 bool VulpanePlugin::ReadPresetFile(const char* path) { return presetBrowser.ReadPresetFile(path); }
 
+// The one place that knows what an offline render waits for: the work prepared off the audio
+// path that the coming blocks are to hear, an impulse on its way.
+bool VulpanePlugin::LoadsPending() const { return impulses.Loading(); }
+void VulpanePlugin::WaitForLoads() { impulses.WaitForLoads(); }
+
 void VulpanePlugin::OnIdleHook() { impulses.ShowQueuedMessage(); }

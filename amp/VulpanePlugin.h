@@ -35,6 +35,14 @@ public:
     void SerializeStateRecords(StateRecordWriter& writer) override;
     void UnserializeStateRecords(const StateChunk& chunk, const std::vector<StateRecordSpan>& records) override;
     void OnIdleHook() override;
+    // What a host is told of a parameter, from the parameter table (ParameterHostView.cpp).
+    void FormatParameterText(int index, double v, char* outText) const override;
+    void FormatParameterLabel(int index, char* outText) const override;
+    bool ParameterFromText(int index, const char* text, double& outNormalized) const override;
+    bool DescribeParameter(int index, ParameterTraits& out) const override;
+    bool IsAutomatable(int index) const override;
+    bool LoadsPending() const override;
+    void WaitForLoads() override;
 
     // The amp models' quality setting: run at 1, 2, 4 or 8 times the host rate (not a host
     // parameter; saved in the state's 'OVSM' record, a state without it reads as 1). A new

@@ -140,6 +140,11 @@ void HostedPlugin::ProcessAccumulating(float** inputs, float** outputs, int fram
     timeInfo.samplePos += frames;
 }
 
+void HostedPlugin::Settle() {
+    float* none[2] = {nullptr, nullptr};
+    effect->processReplacing(effect, none, none, 0);
+}
+
 std::vector<char> HostedPlugin::GetChunk(bool program) {
     void* data = nullptr;
     const intptr_t size = Dispatch(effGetChunk, program ? 1 : 0, 0, &data);
@@ -189,6 +194,9 @@ intptr_t HostedPlugin::Answer(int32_t opcode, int32_t index, intptr_t value, voi
         return static_cast<intptr_t>(sampleRate);
     case audioMasterGetBlockSize:
         return blockSize;
+    case audioMasterGetCurrentProcessLevel:
+        ++recorded.processLevelRequests;
+        return processLevel;
     case audioMasterGetVendorString:
         if (ptr) std::strncpy(static_cast<char*>(ptr), vendorString.c_str(), 63);
         return 1;

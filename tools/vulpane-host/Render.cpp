@@ -175,6 +175,7 @@ int RunBench(HostedPlugin& plugin, const Options& options) {
     RenderOptions render;
     render.blockSize = options.block;
     render.doublePrecision = !options.floatOnly;
+    plugin.Settle(); // what the settings load in the background is not timed
     const auto start = std::chrono::steady_clock::now();
     RenderThrough(plugin, input, render);
     const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
