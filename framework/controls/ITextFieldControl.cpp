@@ -4,7 +4,6 @@
 #include "IParameter.h"
 #include "IPluginBase.h"
 
-#include <cstdlib>
 #include <vector>
 
 namespace {
@@ -207,36 +206,25 @@ bool ITextFieldControl::Draw(IEditorGraphics* graphics) {
 bool AskValueInTextField(IEditorGraphics* graphics, IControl* control, IParameter* param) {
     auto* field = graphics ? dynamic_cast<ITextFieldControl*>(graphics->TextField()) : nullptr;
     if (!field || !control || !param) return false;
+    IPluginBase* owner = control->Plugin();
+    const int index = control->ParamIdx();
+    if (!owner || index < 0 || index >= owner->ParamCount()) return false;
+    // The value as a host shows it, and read back as a host's typed text is.
     char current[64] = {};
-    param->FormatForHost(param->Value(), false, current);
+    owner->FormatParameterText(index, param->Value(), current);
     // A box two lines high, centred under the control and kept inside the editor.
     const IRect& r = control->Rect();
     const int w = 150, h = 38;
     int left = (r.left + r.right) / 2 - w / 2, top = r.bottom + 2;
     left = left < 0 ? 0 : (left + w > graphics->Width() ? graphics->Width() - w : left);
     if (top + h > graphics->Height()) top = r.top - h - 2 < 0 ? 0 : r.top - h - 2;
-    std::string name = param->Name();
-    IPluginBase* owner = control->Plugin();
-    const int index = control->ParamIdx();
+    const std::string name = param->Name();
     field->Open(IRect(left, top, left + w, top + h), name + ":", current,
                 [owner, index, control](const std::string& text) {
-                    IParameter* p = owner && index >= 0 && index < owner->ParamCount() ? owner->ParamAt(index) : nullptr;
-                    if (!p) return;
-                    double value = 0.0;
-                    if (p->DisplayTextCount() > 0) {
-                        int listValue = 0;
-                        if (!p->FindDisplayValue(text.c_str(), listValue)) return;
-                        value = listValue;
-                    } else {
-                        char* end = nullptr;
-                        value = std::strtod(text.c_str(), &end);
-                        if (end == text.c_str()) return; // not a number: nothing changes
-                        // A parameter shown negated shows -1 for its value 1.
-                        char probe[32] = {};
-                        p->FormatForHost(1.0, false, probe);
-                        if (probe[0] == '-') value = -value;
-                    }
-                    control->ApplyUserValue(p->ToNormalized(value));
+                    // A text that stands for no value changes nothing.
+                    double normalized = 0.0;
+                    if (!owner->ParameterFromText(index, text.c_str(), normalized)) return;
+                    control->ApplyUserValue(normalized);
                 });
     return true;
 }

@@ -52,7 +52,7 @@ private:
     Cancel onCancel;
 };
 
-// Opens the editor's text field over control with the parameter's value text, as a value entry:
-// Enter sets the parameter to the typed number (in the units it shows) or named choice; a text
-// that is neither changes nothing. False when the editor has no text field.
+// Opens the editor's text field over control with the parameter's value as a host shows it
+// (IPluginBase::FormatParameterText), as a value entry: Enter sets the parameter to what the typed
+// text stands for (IPluginBase::ParameterFromText); a text that stands for nothing changes nothing. False when the editor has no text field.
 bool AskValueInTextField(IEditorGraphics* graphics, IControl* control, IParameter* param);

@@ -322,7 +322,7 @@ TEST_F(X11WindowWithoutDialogs, KeysTypedIntoTheSaveFieldSaveThePreset) {
     Idle(2);
     ASSERT_TRUE(Field()->IsOpen());
     for (int i = 0; i < 12; ++i) Key(editor, XK_BackSpace);
-    for (KeySym k : {XK_0, XK_period, XK_2, XK_5, XK_Return}) Key(editor, k);
+    for (KeySym k : {XK_2, XK_period, XK_5, XK_Return}) Key(editor, k); // gain shows 0..10
     Idle(2);
     EXPECT_DOUBLE_EQ(vulpane.Value(kModelGain), 0.25);
 }
