@@ -49,7 +49,8 @@ std::string ParentFolder(const std::string& folder) {
     return f.substr(0, cut + 1);
 }
 
-ImpulseBrowser::ImpulseBrowser(IPluginBase* owner, const IRect& r, std::function<void(const std::string&)> pick)
+ImpulseBrowser::ImpulseBrowser(IPluginBase* owner, const IRect& r,
+                               std::function<void(const std::string&)> pick)
     : IControl(owner, r), choose(std::move(pick)) {
     hidden = true;
 }
@@ -63,7 +64,8 @@ bool ImpulseBrowser::Enter(const std::string& where) {
     const std::string parent = ParentFolder(target);
     if (!parent.empty()) list.push_back({"..", parent, true});
     for (const FolderEntry& e : listed)
-        if (e.isDirectory && e.name[0] != '.') list.push_back({e.name + "/", target + e.name + PathSeparator(), true});
+        if (e.isDirectory && e.name[0] != '.')
+            list.push_back({e.name + "/", target + e.name + PathSeparator(), true});
     for (const FolderEntry& e : listed)
         if (!e.isDirectory && IsWav(e.name)) list.push_back({e.name, target + e.name, false});
     folder = target;
@@ -182,9 +184,11 @@ bool ImpulseBrowser::Draw(IEditorGraphics* graphics) {
     if (count > kRows) {
         const int h = column.H();
         const int top = column.top + h * first / count, bottom = column.top + h * (first + kRows) / count;
-        graphics->FillRect(edge, IRect(column.left + 3, top + 1, column.right - 3, std::max(top + 4, bottom - 1)), nullptr);
+        graphics->FillRect(
+            edge, IRect(column.left + 3, top + 1, column.right - 3, std::max(top + 4, bottom - 1)), nullptr);
     } else {
-        graphics->FillRect(edge, IRect(column.left + 3, column.top + 1, column.right - 3, column.bottom - 1), nullptr);
+        graphics->FillRect(edge, IRect(column.left + 3, column.top + 1, column.right - 3, column.bottom - 1),
+                           nullptr);
     }
     return true;
 }

@@ -13,7 +13,8 @@ const char* const kImpulseFolderKey = "impulse-folder";
 }
 
 void VulpanePlugin::OpenImpulseBrowser() {
-    auto* browser = graphics ? dynamic_cast<ImpulseBrowser*>(graphics->ControlAt(controls.impulseBrowser)) : nullptr;
+    auto* browser =
+        graphics ? dynamic_cast<ImpulseBrowser*>(graphics->ControlAt(controls.impulseBrowser)) : nullptr;
     if (!browser) return;
     if (browser->IsOpen()) {
         browser->Close(); // the file button closes the list it opened
@@ -31,7 +32,8 @@ void VulpanePlugin::OpenImpulseBrowser() {
 }
 
 void VulpanePlugin::ChooseImpulse(const std::string& path) {
-    auto* selector = graphics ? dynamic_cast<IFileSelectorControl*>(graphics->ControlAt(controls.fileSelector)) : nullptr;
+    auto* selector =
+        graphics ? dynamic_cast<IFileSelectorControl*>(graphics->ControlAt(controls.fileSelector)) : nullptr;
     if (!selector) return;
     WriteUserSetting(kImpulseFolderKey, ParentFolder(path));
     {

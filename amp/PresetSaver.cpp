@@ -99,11 +99,13 @@ void PresetSaver::Begin() {
     AskName("Save preset as  (Enter saves, Esc cancels)", name.empty() ? "My Preset" : name, "");
 }
 
-void PresetSaver::AskName(const std::string& prompt, const std::string& name, const std::string& replaceStem) {
+void PresetSaver::AskName(const std::string& prompt, const std::string& name,
+                          const std::string& replaceStem) {
     IEditorGraphics* graphics = plugin.Graphics();
     auto* field = graphics ? dynamic_cast<ITextFieldControl*>(graphics->TextField()) : nullptr;
     if (!field) return;
-    field->Open(kNameBox, prompt, name, [this, replaceStem](const std::string& typed) { Typed(typed, replaceStem); });
+    field->Open(kNameBox, prompt, name,
+                [this, replaceStem](const std::string& typed) { Typed(typed, replaceStem); });
 }
 
 void PresetSaver::Typed(const std::string& name, const std::string& replaceStem) {

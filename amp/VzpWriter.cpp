@@ -59,7 +59,8 @@ VzpFile VzpFromSettings(double (*normalized)(const void* context, int index), co
 }
 
 std::vector<unsigned char> FormatVzpFile(const VzpFile& file) {
-    std::vector<unsigned char> out = {'k', 'v', 'z', 'p', '0', static_cast<unsigned char>('0' + file.version)};
+    std::vector<unsigned char> out = {'k', 'v', 'z',
+                                      'p', '0', static_cast<unsigned char>('0' + file.version)};
     for (const std::string& text : file.texts) {
         const std::string cut = Cut(text.substr(0, text.find('\0')), kVzpMaxText);
         out.insert(out.end(), cut.begin(), cut.end());

@@ -9,7 +9,8 @@
 // on the window thread.
 class ITextButtonControl : public IControl {
 public:
-    ITextButtonControl(IPluginBase* plugin, const IRect& rect, const char* label, std::function<void()> action);
+    ITextButtonControl(IPluginBase* plugin, const IRect& rect, const char* label,
+                       std::function<void()> action);
     void OnMouseDown(int x, int y, const IMouseKeys& mods) override;
     void OnMouseUp(int x, int y, const IMouseKeys& mods) override;
     void OnMouseDblClick(int x, int y, const IMouseKeys& mods) override { OnMouseDown(x, y, mods); }

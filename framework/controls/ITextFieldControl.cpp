@@ -38,7 +38,8 @@ int Width(IEditorGraphics* graphics, const ITextStyle& style, const std::string&
 }
 } // namespace
 
-ITextFieldControl::ITextFieldControl(IPluginBase* owner, const ITextStyle& s) : ITextControl(owner, IRect(), s) {
+ITextFieldControl::ITextFieldControl(IPluginBase* owner, const ITextStyle& s)
+    : ITextControl(owner, IRect(), s) {
     hidden = true;
 }
 
@@ -71,7 +72,8 @@ void ITextFieldControl::Close() {
 
 void ITextFieldControl::Store(const std::string& text) {
     edited = text.size() < static_cast<size_t>(kMaxText) ? text : text.substr(0, kMaxText - 1);
-    while (!edited.empty() && edited.size() == static_cast<size_t>(kMaxText - 1) && Continuation(edited.back()))
+    while (!edited.empty() && edited.size() == static_cast<size_t>(kMaxText - 1) &&
+           Continuation(edited.back()))
         edited.pop_back();
     StoreText(edited.c_str());
     MarkDirty(false);
@@ -196,9 +198,10 @@ bool ITextFieldControl::Draw(IEditorGraphics* graphics) {
     const std::string shown = edited.substr(first);
     const IRect textRect(line.left + kPad, line.top, line.right - kPad, line.bottom);
     graphics->DrawText(typed, shown.c_str(), textRect);
-    const int caretX = textRect.left + (caret > static_cast<int>(first)
-                                            ? Width(graphics, typed, edited.substr(first, static_cast<size_t>(caret) - first))
-                                            : 0);
+    const int caretX = textRect.left +
+                       (caret > static_cast<int>(first)
+                            ? Width(graphics, typed, edited.substr(first, static_cast<size_t>(caret) - first))
+                            : 0);
     if (caretX < line.right - 1) graphics->DrawVerticalLine(ink, caretX, line.top + 2, line.bottom - 3);
     return true;
 }

@@ -42,10 +42,10 @@ private:
     void Close();
     void Store(const std::string& text);
 
-    IRect box;        // where it draws; rect also covers where it was, until that is redrawn
+    IRect box; // where it draws; rect also covers where it was, until that is redrawn
     std::string prompt;
     std::string edited;
-    int caret = 0;    // byte offset into edited, on a character boundary
+    int caret = 0; // byte offset into edited, on a character boundary
     bool open = false;
     bool keySeen = false;
     Commit onCommit;
@@ -54,5 +54,6 @@ private:
 
 // Opens the editor's text field over control with the parameter's value as a host shows it
 // (IPluginBase::FormatParameterText), as a value entry: Enter sets the parameter to what the typed
-// text stands for (IPluginBase::ParameterFromText); a text that stands for nothing changes nothing. False when the editor has no text field.
+// text stands for (IPluginBase::ParameterFromText); a text that stands for nothing changes nothing. False
+// when the editor has no text field.
 bool AskValueInTextField(IEditorGraphics* graphics, IControl* control, IParameter* param);

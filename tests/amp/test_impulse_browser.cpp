@@ -21,7 +21,8 @@ protected:
         root = fs::temp_directory_path() / ("vulpane-list-" + std::to_string(stamp));
         fs::create_directories(root / "Cabinets");
         fs::create_directories(root / ".hidden");
-        for (int i = 0; i < 30; ++i) Wav(root / ("ir" + std::to_string(100 + i) + ".WAV"));
+        for (int i = 0; i < 30; ++i)
+            Wav(root / ("ir" + std::to_string(100 + i) + ".WAV"));
         Wav(root / "Cabinets" / "a 4x12.wav");
         std::ofstream(root / "notes.txt") << "not an impulse";
         environment.Set(ScopedEnvironment::UserDataVariable(), (root / "data").string());
@@ -49,7 +50,9 @@ protected:
         const IRect r = list->RowRect(k);
         ClickAt(r.left + 20, r.top + 5);
     }
-    std::string Folder(const fs::path& p) const { return p.string() + static_cast<char>(fs::path::preferred_separator); }
+    std::string Folder(const fs::path& p) const {
+        return p.string() + static_cast<char>(fs::path::preferred_separator);
+    }
 
     fs::path root;
     ScopedEnvironment environment;
@@ -103,7 +106,8 @@ TEST_F(ImpulseList, TheFileButtonOpensItOnTheFolderLastChosenFromAndClosesIt) {
     VulpanePlugin* other = nullptr;
     IEditorGraphics* otherGraphics = nullptr;
     Make(otherHost, other, otherGraphics);
-    auto* otherList = dynamic_cast<ImpulseBrowser*>(otherGraphics->ControlAt(other->Controls().impulseBrowser));
+    auto* otherList =
+        dynamic_cast<ImpulseBrowser*>(otherGraphics->ControlAt(other->Controls().impulseBrowser));
     IMouseKeys left;
     left.left = true;
     otherGraphics->OnMouseDown(100, 330, left); // the file button, with no file dialog

@@ -3,11 +3,11 @@
 // browser shows it at once, a name taken is replaced only when confirmed, a failed write keeps
 // the old file and says so, and the factory folder is never written to.
 #include "EditorFixture.h"
+#include "FileWriting.h"
 #include "ITextFieldControl.h"
 #include "ScopedEnvironment.h"
 #include "VzpFile.h"
 #include "VzpWriter.h"
-#include "FileWriting.h"
 
 #include <chrono>
 #include <cstdlib>
@@ -76,10 +76,12 @@ protected:
         graphics->OnMouseUp((r.left + r.right) / 2, (r.top + r.bottom) / 2, IMouseKeys());
     }
     void Type(const std::string& text) {
-        for (unsigned char c : text) EXPECT_TRUE(graphics->OnTextKey(ITextKey::kCharacter, c));
+        for (unsigned char c : text)
+            EXPECT_TRUE(graphics->OnTextKey(ITextKey::kCharacter, c));
     }
     void Key(ITextKey key, int times = 1) {
-        for (int i = 0; i < times; ++i) EXPECT_TRUE(graphics->OnTextKey(key, 0));
+        for (int i = 0; i < times; ++i)
+            EXPECT_TRUE(graphics->OnTextKey(key, 0));
     }
     std::string TextOf(int index) const { return static_cast<ITextControl*>(At(index))->Text(); }
 
@@ -180,7 +182,8 @@ TEST_F(PresetSaving, AFailedWriteKeepsTheOldFileAndShowsAnError) {
     Key(ITextKey::kEnter);
     Key(ITextKey::kEnter);
     EXPECT_EQ(Read(saved), first);
-    EXPECT_NE(plugin->Saver().SaveError().find("nothing was lost"), std::string::npos) << plugin->Saver().SaveError();
+    EXPECT_NE(plugin->Saver().SaveError().find("nothing was lost"), std::string::npos)
+        << plugin->Saver().SaveError();
     EXPECT_NE(plugin->Saver().SaveError().find("Crunchy.vzp"), std::string::npos);
 }
 

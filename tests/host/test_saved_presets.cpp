@@ -59,8 +59,8 @@ protected:
         samples[0] = 20000;
         samples[5] = -9000;
         const std::vector<uint8_t> wav = wavtest::MakeWav16(samples);
-        std::ofstream(impulse, std::ios::binary).write(reinterpret_cast<const char*>(wav.data()),
-                                                       static_cast<std::streamsize>(wav.size()));
+        std::ofstream(impulse, std::ios::binary)
+            .write(reinterpret_cast<const char*>(wav.data()), static_cast<std::streamsize>(wav.size()));
     }
     void TearDown() override {
         std::error_code ignored;
@@ -79,12 +79,14 @@ protected:
             seed.insert(seed.end(), b, b + 4);
         }
         const std::string seedPath = root + "/seed.vzp";
-        std::ofstream(seedPath, std::ios::binary).write(seed.data(), static_cast<std::streamsize>(seed.size()));
+        std::ofstream(seedPath, std::ios::binary)
+            .write(seed.data(), static_cast<std::streamsize>(seed.size()));
         ASSERT_EQ(PathRequest(p, kReadPreset, seedPath), 1);
         p.SetParameter(kAmpModelIndex, m / 15.0f);
         for (size_t k = 0; k < std::size(kShared); ++k)
-            p.SetParameter(kShared[k], kShared[k] == 12 ? ((m * 5 + 3) % 39) / 38.0f
-                                                        : static_cast<float>(((m * 7 + k * 3) % 17 + 1) / 19.0));
+            p.SetParameter(kShared[k], kShared[k] == 12
+                                           ? ((m * 5 + 3) % 39) / 38.0f
+                                           : static_cast<float>(((m * 7 + k * 3) % 17 + 1) / 19.0));
         const int knobs[] = {kModelVolume, kModelGain, kModelBass, kModelMiddle, kModelTreble};
         for (int k = 0; k < 5; ++k)
             p.SetParameter(knobs[k] + m, static_cast<float>(((m * 3 + k * 5) % 13 + 2) / 16.0));
@@ -97,7 +99,8 @@ protected:
         return held;
     }
     static void ExpectSame(HostedPlugin& saved, HostedPlugin& back, int m) {
-        for (int index : Held(m)) EXPECT_EQ(back.GetParameter(index), saved.GetParameter(index)) << "parameter " << index;
+        for (int index : Held(m))
+            EXPECT_EQ(back.GetParameter(index), saved.GetParameter(index)) << "parameter " << index;
     }
 
     ScopedEnvironment environment;
@@ -155,18 +158,25 @@ TEST_F(SavedPresets, CommandLineSavesWhatItsSettingsGiveAndPresetRecallsExactly)
         return std::system(line.c_str());
     };
     ASSERT_EQ(run("save-preset \"" + BuiltPluginPath() + "\" \"" + first +
-                  "\" --quiet --set kAmpModel=\"Metal Charter\" --set kModelGain+7=0.8 --set kCabPreset=\"Marsall 1960\""
+                  "\" --quiet --set kAmpModel=\"Metal Charter\" --set kModelGain+7=0.8 --set "
+                  "kCabPreset=\"Marsall 1960\""
                   " --set kMasterVolume=0.25"),
               0);
     // Recalled with --preset and saved again, the file is the same but for its name.
-    ASSERT_EQ(run("save-preset \"" + BuiltPluginPath() + "\" \"" + again + "\" --quiet --preset \"" + first + "\""), 0);
+    ASSERT_EQ(
+        run("save-preset \"" + BuiltPluginPath() + "\" \"" + again + "\" --quiet --preset \"" + first + "\""),
+        0);
     const std::vector<char> a = Bytes(first), b = Bytes(again);
     ASSERT_GT(a.size(), 12u);
-    EXPECT_EQ(std::vector<char>(a.begin() + 12, a.end()), std::vector<char>(b.begin() + 12, b.end())); // "first\0" / "again\0"
+    EXPECT_EQ(std::vector<char>(a.begin() + 12, a.end()),
+              std::vector<char>(b.begin() + 12, b.end())); // "first\0" / "again\0"
     // An existing file is replaced only with --overwrite.
-    EXPECT_NE(run("save-preset \"" + BuiltPluginPath() + "\" \"" + first + "\" --quiet --set kMasterVolume=1"), 0);
+    EXPECT_NE(
+        run("save-preset \"" + BuiltPluginPath() + "\" \"" + first + "\" --quiet --set kMasterVolume=1"), 0);
     EXPECT_EQ(Bytes(first), a);
-    EXPECT_EQ(run("save-preset \"" + BuiltPluginPath() + "\" \"" + first + "\" --quiet --overwrite --set kMasterVolume=1"), 0);
+    EXPECT_EQ(run("save-preset \"" + BuiltPluginPath() + "\" \"" + first +
+                  "\" --quiet --overwrite --set kMasterVolume=1"),
+              0);
     EXPECT_NE(Bytes(first), a);
 
     std::unique_ptr<HostedPlugin> back = Fresh();

@@ -45,7 +45,8 @@ public:
         }
         // The new name itself reaches the disk with its folder.
         const size_t slash = to.find_last_of('/');
-        const std::string folder = slash == std::string::npos ? "." : (slash == 0 ? "/" : to.substr(0, slash));
+        const std::string folder =
+            slash == std::string::npos ? "." : (slash == 0 ? "/" : to.substr(0, slash));
         const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         if (fd >= 0) {
             ::fsync(fd);

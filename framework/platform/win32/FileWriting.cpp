@@ -58,7 +58,8 @@ public:
         return false;
     }
     bool Rename(const std::string& from, const std::string& to, std::string& error) override {
-        if (MoveFileExW(Wide(from).c_str(), Wide(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        if (MoveFileExW(Wide(from).c_str(), Wide(to).c_str(),
+                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
             return true;
         error = LastError();
         return false;
