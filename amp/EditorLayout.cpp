@@ -13,9 +13,9 @@
 #include "ITextButtonControl.h"
 #include "ITextControls.h"
 #include "ITextFieldControl.h"
-#include "OversamplingControl.h"
 #include "ImageResourceTable.h"
 #include "ImpulseBrowser.h"
+#include "OversamplingControl.h"
 #include "VulpanePlugin.h"
 
 #include <algorithm>
@@ -360,8 +360,9 @@ void VulpanePlugin::BuildEditor() {
     editorGraphics->SetTextField(field);
 
     // Without a system file dialog the file button opens the editor's own list of WAV files.
-    controls.impulseBrowser = build.Add(new ImpulseBrowser(this, IRect(236, 169, 582, 389),
-                                                           [this](const std::string& path) { ChooseImpulse(path); }));
-    if (auto* selector = dynamic_cast<IFileSelectorControl*>(editorGraphics->ControlAt(controls.fileSelector)))
+    controls.impulseBrowser = build.Add(new ImpulseBrowser(
+        this, IRect(236, 169, 582, 389), [this](const std::string& path) { ChooseImpulse(path); }));
+    if (auto* selector =
+            dynamic_cast<IFileSelectorControl*>(editorGraphics->ControlAt(controls.fileSelector)))
         selector->SetNoDialogAction([this] { OpenImpulseBrowser(); });
 }

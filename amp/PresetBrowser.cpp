@@ -1,5 +1,5 @@
-// The preset library: bank and preset scans (factory banks, then the user's), loading a preset file by moving the
-// editor's controls, and the browser panel with its two lists.
+// The preset library: bank and preset scans (factory banks, then the user's), loading a preset file by moving
+// the editor's controls, and the browser panel with its two lists.
 #include "PresetBrowser.h"
 
 #include "EditorControls.h"

@@ -4,11 +4,11 @@
 #include "IFileSelectorControl.h"
 #include "IFreqResponseControl.h"
 #include "IKnobControls.h"
-#include "ImpulseBrowser.h"
 #include "IMiscControls.h"
 #include "ITextButtonControl.h"
 #include "ITextControls.h"
 #include "ITextFieldControl.h"
+#include "ImpulseBrowser.h"
 #include "OversamplingControl.h"
 
 #include <typeinfo>

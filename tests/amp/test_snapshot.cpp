@@ -55,7 +55,8 @@ bool InTextArea(IEditorGraphics* graphics, int x, int y) {
     for (int i = 0; i < graphics->ControlCount(); ++i) {
         const IControl* control = graphics->ControlAt(i);
         if (control->IsHidden()) continue;
-        if (!dynamic_cast<const ITextControl*>(control) && !dynamic_cast<const ITextButtonControl*>(control)) continue;
+        if (!dynamic_cast<const ITextControl*>(control) && !dynamic_cast<const ITextButtonControl*>(control))
+            continue;
         const IRect& r = control->Rect();
         if (x >= r.left - 4 && x < r.right + 4 && y >= r.top - 4 && y < r.bottom + 4) return true;
     }

@@ -1,10 +1,10 @@
 // The editor in a real X11 child window, driven the way Linux hosts drive it: effEditOpen with
 // the parent's window id, effEditIdle every few tens of milliseconds, effEditClose.
 #ifndef _WIN32
-#include "WindowFixture.h"
 #include "ITextFieldControl.h"
 #include "ImpulseBrowser.h"
 #include "WavBytes.h"
+#include "WindowFixture.h"
 #include "X11EditorWindow.h"
 #include "X11Input.h"
 
@@ -306,8 +306,10 @@ TEST_F(X11WindowWithoutDialogs, KeysTypedIntoTheSaveFieldSaveThePreset) {
     Click(editor, 416, 18, 1000); // SAVE
     Idle(2);
     ASSERT_TRUE(Field() && Field()->IsOpen());
-    for (int i = 0; i < 12; ++i) Key(editor, XK_BackSpace);
-    for (KeySym k : {XK_r, XK_i, XK_f, XK_f}) Key(editor, k);
+    for (int i = 0; i < 12; ++i)
+        Key(editor, XK_BackSpace);
+    for (KeySym k : {XK_r, XK_i, XK_f, XK_f})
+        Key(editor, k);
     Idle(2);
     EXPECT_EQ(Field()->Text(), "riff");
     Key(editor, XK_Return);
@@ -321,8 +323,10 @@ TEST_F(X11WindowWithoutDialogs, KeysTypedIntoTheSaveFieldSaveThePreset) {
     Button(editor, ButtonRelease, Button3, kGainKnobX, kGainKnobY, Button3Mask, 5050);
     Idle(2);
     ASSERT_TRUE(Field()->IsOpen());
-    for (int i = 0; i < 12; ++i) Key(editor, XK_BackSpace);
-    for (KeySym k : {XK_2, XK_period, XK_5, XK_Return}) Key(editor, k); // gain shows 0..10
+    for (int i = 0; i < 12; ++i)
+        Key(editor, XK_BackSpace);
+    for (KeySym k : {XK_2, XK_period, XK_5, XK_Return})
+        Key(editor, k); // gain shows 0..10
     Idle(2);
     EXPECT_DOUBLE_EQ(vulpane.Value(kModelGain), 0.25);
 }
@@ -347,7 +351,8 @@ TEST_F(X11WindowWithoutDialogs, TheFileButtonOpensTheEditorsOwnImpulseList) {
     ASSERT_EQ(Open(parent), 1);
     Idle(1);
     const Window editor = Editor();
-    auto* browser = dynamic_cast<ImpulseBrowser*>(vulpane.graphics->ControlAt(vulpane.plugin->Controls().impulseBrowser));
+    auto* browser =
+        dynamic_cast<ImpulseBrowser*>(vulpane.graphics->ControlAt(vulpane.plugin->Controls().impulseBrowser));
     ASSERT_NE(browser, nullptr);
     EXPECT_FALSE(browser->IsOpen());
     Click(editor, 100, 330, 1000); // the file button

@@ -157,8 +157,10 @@ int RunSavePreset(HostedPlugin& plugin, const Options& options) {
     std::vector<char> path(out.begin(), out.end());
     path.push_back('\0');
     if (plugin.Dispatch(effVendorSpecific, kVendorWritePresetFile, 0, path.data()) != 1) {
-        std::fprintf(stderr, "vulpane-host: %s was not written (the plug-in cannot write there, or does not write "
-                             "preset files of its own)\n", out.c_str());
+        std::fprintf(stderr,
+                     "vulpane-host: %s was not written (the plug-in cannot write there, or does not write "
+                     "preset files of its own)\n",
+                     out.c_str());
         return 1;
     }
     if (!options.quiet) std::printf("saved the preset %s\n", out.c_str());

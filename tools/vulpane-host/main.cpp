@@ -24,7 +24,8 @@ const char kUsage[] =
     "  the others by index, so the shared knobs come before each model's own.\n"
     "render without IN.wav renders a built-in demo phrase. R is 8000..768000 Hz, N 1..65536.\n"
     "An output never replaces an input or an existing file that is not a WAV vulpane-host\n"
-    "rendered, unless --overwrite is given; save-preset replaces an existing file only then. The progress line shows on a terminal or with\n"
+    "rendered, unless --overwrite is given; save-preset replaces an existing file only then. The progress "
+    "line shows on a terminal or with\n"
     "--progress. --oversample sets Vulpane's amp quality (1x, 2x, 4x or 8x oversampling).\n";
 } // namespace
 

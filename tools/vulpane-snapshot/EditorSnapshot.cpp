@@ -1,10 +1,10 @@
 #include "EditorSnapshot.h"
 
 #include "IFileSelectorControl.h"
-#include "ITextFieldControl.h"
-#include "ImpulseBrowser.h"
 #include "IRasterGraphics.h"
+#include "ITextFieldControl.h"
 #include "ImageEncode.h"
+#include "ImpulseBrowser.h"
 #include "VstEntry.h"
 #include "VulpanePlugin.h"
 
@@ -70,8 +70,10 @@ bool OpenSnapshotView(AEffect* effect, const std::string& view, const std::strin
         }
         if (!text.empty()) {
             graphics->OnTextKey(ITextKey::kEnd, 0);
-            for (int i = 0; i < ITextControl::kMaxText; ++i) graphics->OnTextKey(ITextKey::kBackspace, 0);
-            for (unsigned char c : text) graphics->OnTextKey(ITextKey::kCharacter, c);
+            for (int i = 0; i < ITextControl::kMaxText; ++i)
+                graphics->OnTextKey(ITextKey::kBackspace, 0);
+            for (unsigned char c : text)
+                graphics->OnTextKey(ITextKey::kCharacter, c);
         }
         return true;
     }

@@ -455,15 +455,32 @@ LRESULT Win32EditorWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
             // The editor's text field is open: editing keys go to it, characters come as WM_CHAR.
             ITextKey key = ITextKey::kCharacter;
             switch (wParam) {
-            case VK_RETURN: key = ITextKey::kEnter; break;
-            case VK_ESCAPE: key = ITextKey::kEscape; break;
-            case VK_BACK: key = ITextKey::kBackspace; break;
-            case VK_DELETE: key = ITextKey::kDelete; break;
-            case VK_LEFT: key = ITextKey::kLeft; break;
-            case VK_RIGHT: key = ITextKey::kRight; break;
-            case VK_HOME: key = ITextKey::kHome; break;
-            case VK_END: key = ITextKey::kEnd; break;
-            default: return 0;
+            case VK_RETURN:
+                key = ITextKey::kEnter;
+                break;
+            case VK_ESCAPE:
+                key = ITextKey::kEscape;
+                break;
+            case VK_BACK:
+                key = ITextKey::kBackspace;
+                break;
+            case VK_DELETE:
+                key = ITextKey::kDelete;
+                break;
+            case VK_LEFT:
+                key = ITextKey::kLeft;
+                break;
+            case VK_RIGHT:
+                key = ITextKey::kRight;
+                break;
+            case VK_HOME:
+                key = ITextKey::kHome;
+                break;
+            case VK_END:
+                key = ITextKey::kEnd;
+                break;
+            default:
+                return 0;
             }
             graphics->OnTextKey(key, 0);
             return 0;

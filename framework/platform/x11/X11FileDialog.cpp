@@ -147,7 +147,7 @@ bool RunTextPrompt(const char* prompt, const std::string& text, std::string& out
         std::string output;
         int status = 0;
         if (!Capture(args, output, status)) continue;
-        if (WIFEXITED(status) && WEXITSTATUS(status) == 127) continue; // the program was not found
+        if (WIFEXITED(status) && WEXITSTATUS(status) == 127) continue;   // the program was not found
         if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return true; // cancelled
         while (!output.empty() && (output.back() == '\n' || output.back() == '\r'))
             output.pop_back();
