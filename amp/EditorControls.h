@@ -38,6 +38,9 @@ struct EditorControls {
     int lampImpulse = -1;
     int cabinetPicture = -1;
     int oversampling = -1;
+    // The editor's text field and its impulse browser (in the impulse panel's place).
+    int textField = -1;
+    int impulseBrowser = -1;
 
     static constexpr int kListRows = 20; // rows of each browser list
     int BankRow(int k) const { return firstBankRow < 0 ? -1 : firstBankRow + k; }

@@ -10,10 +10,13 @@
 #include "IKnobControls.h"
 #include "IMiscControls.h"
 #include "IPlatformGraphics.h"
+#include "ITextButtonControl.h"
 #include "ITextControls.h"
+#include "ITextFieldControl.h"
 #include "models/ModelPanel.h"
-#include "OversamplingControl.h"
 #include "ImageResourceTable.h"
+#include "ImpulseBrowser.h"
+#include "OversamplingControl.h"
 #include "VulpanePlugin.h"
 
 #include <algorithm>
@@ -367,4 +370,19 @@ void VulpanePlugin::BuildEditor() {
     controls.oversampling = build.Add(new IOversamplingControl(
         this, IRect(98, 170, 124, 184),
         ITextStyle(11, &label, "Arial", ITextStyle::kNormal, ITextStyle::kAlignRight)));
+
+    // SAVE stands in the free strip of the title bar above the preset buttons.
+    build.Add(new ITextButtonControl(this, IRect(386, 10, 446, 26), "SAVE", [this] { presetSaver.Begin(); }));
+
+    // The editor's text field, over everything else while it is open.
+    auto* field = new ITextFieldControl(this, LeftAligned());
+    controls.textField = build.Add(field);
+    editorGraphics->SetTextField(field);
+
+    // Without a system file dialog the file button opens the editor's own list of WAV files.
+    controls.impulseBrowser = build.Add(new ImpulseBrowser(
+        this, IRect(236, 169, 582, 389), [this](const std::string& path) { ChooseImpulse(path); }));
+    if (auto* selector =
+            dynamic_cast<IFileSelectorControl*>(editorGraphics->ControlAt(controls.fileSelector)))
+        selector->SetNoDialogAction([this] { OpenImpulseBrowser(); });
 }

@@ -1,5 +1,5 @@
-// The read-only preset library: bank and preset scans, loading a preset file by moving the
-// editor's controls, and the browser panel with its two lists.
+// The preset library: bank and preset scans (factory banks, then the user's), loading a preset file by moving
+// the editor's controls, and the browser panel with its two lists.
 #include "PresetBrowser.h"
 
 #include "EditorControls.h"
@@ -12,6 +12,7 @@
 #include "ParameterIds.h"
 #include "PluginServices.h"
 #include "SignalChain.h"
+#include "UserPresets.h"
 #include "VzpFile.h"
 
 #include <algorithm>
@@ -68,6 +69,16 @@ void PresetBrowser::ScanBanks() {
         if (!library.empty()) banksFolder = library + "Vulpane" + sep + "Presets" + sep;
     }
     bankNames = banksFolder.empty() ? std::vector<std::string>() : ListPresetBanks(banksFolder);
+    bankFolders.clear();
+    for (const std::string& name : bankNames)
+        bankFolders.push_back(banksFolder + name + PathSeparator());
+    factoryBanks = bankNames.size();
+    const std::string user = UserBanksFolder();
+    if (!user.empty() && user != banksFolder)
+        for (const std::string& name : ListPresetBanks(user)) {
+            bankNames.push_back(name);
+            bankFolders.push_back(user + name + PathSeparator());
+        }
     firstBankRow = 0;
 }
 
@@ -79,11 +90,48 @@ void PresetBrowser::ScanPresets() {
     presets.clear();
     bankFolder.clear();
     if (bank >= 0) {
-        bankFolder = banksFolder + name + PathSeparator();
+        bankFolder = bankFolders[static_cast<size_t>(bank)];
         presets = ListBankPresets(bankFolder);
     }
     if (currentPreset < 0 || currentPreset >= static_cast<int>(presets.size())) currentPreset = 0;
     firstPresetRow = 0;
+}
+
+std::string PresetBrowser::OpenBankName() const {
+    for (size_t i = 0; i < bankFolders.size(); ++i)
+        if (bankFolders[i] == bankFolder) return bankNames[i];
+    return std::string();
+}
+
+bool PresetBrowser::OpenBankIsUsers() const {
+    for (size_t i = factoryBanks; i < bankFolders.size(); ++i)
+        if (bankFolders[i] == bankFolder) return true;
+    return false;
+}
+
+void PresetBrowser::ShowSaved(const std::string& bank, const std::string& file) {
+    ScanBanks();
+    const int banks = static_cast<int>(bankNames.size());
+    int at = -1;
+    for (int i = static_cast<int>(factoryBanks); i < banks; ++i)
+        if (bankNames[static_cast<size_t>(i)] == bank) at = i;
+    if (at < 0) return;
+    loadPending = false;
+    plugin.MoveParameter(kBankPosition, ExactPositionOf(at, banks));
+    ScanPresets();
+    const int count = static_cast<int>(presets.size());
+    for (int i = 0; i < count; ++i)
+        if (presets[static_cast<size_t>(i)].file == file) currentPreset = i;
+    if (count > 0) plugin.MoveParameter(kPresetPosition, ExactPositionOf(currentPreset, count));
+    if (currentPreset < count) {
+        const PresetEntry& entry = presets[static_cast<size_t>(currentPreset)];
+        shownName = entry.name;
+        feedback.ShowText(plugin.Controls().presetName, entry.name.c_str());
+    }
+    if (browserShown) {
+        FillBankRows();
+        FillPresetRows();
+    }
 }
 
 void PresetBrowser::ShowPresetError(const std::string& text) {
@@ -120,6 +168,7 @@ bool PresetBrowser::ApplyPresetFile(const std::string& path, const std::string& 
         return false;
     }
     presetError.clear();
+    shownName = name;
     for (int i = 0; i < 5; ++i)
         presetTexts[i] = file.texts[i];
 

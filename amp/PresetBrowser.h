@@ -9,9 +9,9 @@ class EditorFeedback;
 class ImpulseLibrary;
 class PluginServices;
 
-// The read-only preset library: the banks of a banks folder and the open bank's presets, loading
-// a preset file by moving the editor's controls, and the browser panel with its two lists.
-// Calls come under the plug-in lock.
+// The preset library: the factory banks of a banks folder, then the user's own banks (which
+// the save flow writes into), the open bank's presets, loading a preset file by moving the
+// editor's controls, and the browser panel with its two lists. Calls come under the plug-in lock.
 class PresetBrowser {
 public:
     PresetBrowser(PluginServices& plugin, EditorFeedback& feedback, ImpulseLibrary& impulses)
@@ -23,6 +23,15 @@ public:
     const std::vector<PresetEntry>& PresetNames() const { return presets; }
     int CurrentPreset() const { return currentPreset; }
     const std::string& PresetError() const { return presetError; }
+    // The open bank's name and folder (with its trailing separator; "" without a bank), and
+    // whether it is one of the user's banks; the name of the preset last loaded or saved.
+    std::string OpenBankName() const;
+    const std::string& OpenBankFolder() const { return bankFolder; }
+    bool OpenBankIsUsers() const;
+    const std::string& PresetTitle() const { return shownName; }
+    // After a save: lists the banks again, opens the user bank `bank` and selects its preset
+    // file `file` without loading it.
+    void ShowSaved(const std::string& bank, const std::string& file);
 
     // Reads the library from the banks folder (with its trailing separator; "" for the library
     // beside the plug-in) and opens the bank kBankPosition selects.
@@ -57,9 +66,12 @@ private:
     std::string banksFolder;
     std::string bankFolder;
     std::vector<std::string> bankNames;
+    std::vector<std::string> bankFolders; // each bank's folder, with its trailing separator
+    size_t factoryBanks = 0;              // the factory banks come first
     std::vector<PresetEntry> presets;
     std::string presetTexts[5];
     std::string presetError;
+    std::string shownName;
     int currentPreset = 0;
     int firstPresetRow = 0;
     int firstBankRow = 0;

@@ -74,7 +74,11 @@ void VulpanePlugin::ShowOversampling() {
     feedback.ShowText(controls.oversampling, IOversamplingControl::Label(chain.Oversampling()));
 }
 
-intptr_t VulpanePlugin::VendorSpecific(int32_t index, intptr_t value, void*, float) {
+intptr_t VulpanePlugin::VendorSpecific(int32_t index, intptr_t value, void* ptr, float) {
+    if (index == kVendorWritePresetFile) {
+        std::string error;
+        return ptr && presetSaver.WriteFile(static_cast<const char*>(ptr), error) ? 1 : 0;
+    }
     if (index != kOversamplingOpcode) return 0;
     if (value != 0) SetOversampling(static_cast<int>(value));
     return Oversampling();

@@ -7,6 +7,7 @@
 #include "ParameterIds.h"
 #include "PluginServices.h"
 #include "PresetBrowser.h"
+#include "PresetSaver.h"
 #include "SignalChain.h"
 #include "TunerView.h"
 
@@ -77,6 +78,8 @@ public:
     // Reads the library from another banks folder (with its trailing separator) and opens
     // the bank kBankPosition selects; the library beside the plug-in is read at construction.
     void UsePresetFolder(const std::string& folder);
+    // Saving presets (the editor's SAVE button, the command line's save-preset).
+    PresetSaver& Saver() { return presetSaver; }
 
     // The editor's controls the plug-in addresses, by attach index.
     const EditorControls& Controls() const override { return controls; }
@@ -90,6 +93,10 @@ private:
     // A shared amp knob changed by the host or MIDI: the selected model's own copy follows.
     void FollowInModelCopy(int sharedIndex);
     void ShowOversampling();
+    // The editor's impulse browser (ImpulseBrowsing.cpp): opened on the folder last chosen from,
+    // and a file chosen in it loaded as the file button's choice.
+    void OpenImpulseBrowser();
+    void ChooseImpulse(const std::string& path);
     // The dispatch's display calls, shown by the feedback part.
     void ShowFeedback(int stripFrame, double bar, const char* text) { feedback.Show(stripFrame, bar, text); }
     void ShowLamp(int controlIndex, bool lit) { feedback.ShowLamp(controlIndex, lit); }
@@ -128,4 +135,5 @@ private:
     TunerView tunerView{*this, feedback};
     ImpulseLibrary impulses{*this};
     PresetBrowser presetBrowser{*this, feedback, impulses};
+    PresetSaver presetSaver{*this, presetBrowser, impulses};
 };

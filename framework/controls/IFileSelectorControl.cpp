@@ -11,6 +11,10 @@ IFileSelectorControl::IFileSelectorControl(IPluginBase* owner, const IRect& r, i
 void IFileSelectorControl::OnMouseDown(int, int, const IMouseKeys&) {
     IEditorGraphics* graphics = Graphics();
     if (!graphics) return;
+    if (noDialog && !graphics->HasFileDialog()) {
+        noDialog();
+        return;
+    }
     state = kDialogOpen;
     MarkDirty(false);
     // The dialog runs without the plug-in lock; the name is stored under it, since restoring a

@@ -2,6 +2,7 @@
 
 #include "IControl.h"
 
+#include <functional>
 #include <string>
 
 // Opens the file dialog when clicked; each use toggles the value so the parameter always
@@ -18,6 +19,9 @@ public:
     // True when dirty; after a choice, true once more.
     bool NeedsRedraw() override;
 
+    // Where the system offers no file dialog (IEditorGraphics::HasFileDialog), a click calls
+    // this instead, when set.
+    void SetNoDialogAction(std::function<void()> action) { noDialog = std::move(action); }
     void SelectedFile(std::string& out) const { out = fileName; }
     void SetSelectedFile(const char* name) { fileName = name ? name : ""; }
     int State() const { return state; }
@@ -29,4 +33,5 @@ private:
     std::string extension;
     int action;
     int state = kIdle;
+    std::function<void()> noDialog;
 };

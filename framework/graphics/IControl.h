@@ -58,6 +58,12 @@ public:
     virtual void MarkClean();
     virtual bool NeedsRedraw();
     virtual void Hook() {}
+    // A typed key while the control has the key focus; true when it took the key.
+    virtual bool OnTextKey(ITextKey key, uint32_t character) {
+        (void)key;
+        (void)character;
+        return false;
+    }
 
     // A value from the user (text entry, linked parameters): stored and sent when it differs.
     void ApplyUserValue(double newValue);

@@ -11,6 +11,8 @@ IEditorGraphics::~IEditorGraphics() {
 }
 
 void IEditorGraphics::DeleteControls() {
+    keyFocus = nullptr;
+    textField = nullptr;
     for (IControl* control : controls)
         delete control;
     controls.clear();
@@ -135,6 +137,13 @@ int IEditorGraphics::FindControlAt(int x, int y) const {
 void IEditorGraphics::OnMouseDown(int x, int y, const IMouseKeys& mods) {
     captureIdx = -1;
     lastX = lastY = -1;
+    if (keyFocus && !keyFocus->HitTest(x, y)) {
+        // A click beside an open text field cancels it and does nothing else.
+        IControl* focus = keyFocus;
+        keyFocus = nullptr;
+        focus->OnTextKey(ITextKey::kEscape, 0);
+        return;
+    }
     const int index = FindControlAt(x, y);
     if (index < 0) return;
     IControl* control = controls[static_cast<size_t>(index)];
@@ -190,6 +199,10 @@ void IEditorGraphics::OnMouseWheel(int x, int y, const IMouseKeys& mods, int not
 
 void IEditorGraphics::OnKeyDown(int x, int y, int key) {
     if (IControl* control = ControlAt(FindControlAt(x, y))) control->OnKeyDown(x, y, key);
+}
+
+bool IEditorGraphics::OnTextKey(ITextKey key, uint32_t character) {
+    return keyFocus && keyFocus->OnTextKey(key, character);
 }
 
 bool IEditorGraphics::OnMouseOver(int x, int y, const IMouseKeys& mods) {

@@ -73,6 +73,8 @@ public:
     virtual void ModuleFolder(std::string& out) = 0;
     virtual void AskForFile(std::string& outFileName, int action, const char* folder,
                             const char* extensions) = 0;
+    // Whether AskForFile can show a file dialog (false without a window service).
+    virtual bool HasFileDialog() const { return false; }
     virtual bool AskForColour(IColorARGB& colour, const char* prompt) = 0;
     virtual bool OpenWebPage(const char* url, const char* title, const char* confirmMessage,
                              const char* errorMessage) = 0;
@@ -124,6 +126,16 @@ public:
     bool OnMouseDblClick(int x, int y, const IMouseKeys& mods);
     void OnMouseWheel(int x, int y, const IMouseKeys& mods, int notches);
     void OnKeyDown(int x, int y, int key);
+    // Text typing: the control given the key focus (a text field while it is open) takes every
+    // typed key; a click outside it hands it an Escape and goes no further. OnTextKey is false
+    // when no control has the focus or it did not take the key.
+    void SetKeyFocus(IControl* control) { keyFocus = control; }
+    IControl* KeyFocus() const { return keyFocus; }
+    bool OnTextKey(ITextKey key, uint32_t character);
+    // The editor's own text field (see ITextFieldControl), which platforms without a text-entry
+    // popup of their own use to ask for a value; null when the editor has none.
+    void SetTextField(IControl* field) { textField = field; }
+    IControl* TextField() const { return textField; }
     // True when the platform should report the mouse leaving the window.
     bool OnMouseOver(int x, int y, const IMouseKeys& mods);
     void OnMouseOut();
@@ -146,6 +158,8 @@ protected:
     int width;
     int height;
     int frameRate;
+    IControl* keyFocus = nullptr;
+    IControl* textField = nullptr;
     int captureIdx = -1;
     int hoverIdx = -1;
     int lastX = -1;

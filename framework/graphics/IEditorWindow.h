@@ -31,6 +31,8 @@ public:
     // outFileName is emptied first; stays empty when cancelled or while closed.
     virtual void AskForFile(std::string& outFileName, int action, const char* folder,
                             const char* extensions) = 0;
+    // Whether AskForFile can show a file dialog now (open, and a dialog program installed).
+    virtual bool HasFileDialog() const { return false; }
     virtual bool AskForColour(IColorARGB& colour, const char* prompt) = 0;
     virtual bool OpenWebPage(const char* url, const char* title, const char* confirmMessage,
                              const char* errorMessage) = 0;

@@ -100,3 +100,6 @@ struct IBitmapStrip {
 struct IMouseKeys {
     bool left = false, right = false, shift = false, control = false, alt = false;
 };
+
+// A key for a text being typed: a character (its Unicode code point alongside) or an editing key.
+enum class ITextKey { kCharacter, kEnter, kEscape, kBackspace, kDelete, kLeft, kRight, kHome, kEnd };

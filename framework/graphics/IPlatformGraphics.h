@@ -27,6 +27,7 @@ public:
     void ModuleFolder(std::string& out) override;
     void AskForFile(std::string& outFileName, int action, const char* folder,
                     const char* extensions) override;
+    bool HasFileDialog() const override { return window && window->HasFileDialog(); }
     bool AskForColour(IColorARGB& colour, const char* prompt) override;
     bool OpenWebPage(const char* url, const char* title, const char* confirmMessage,
                      const char* errorMessage) override;

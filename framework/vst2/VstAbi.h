@@ -132,6 +132,9 @@ constexpr int32_t kVendorParamIdentifier = 0x56704964; // 'VpId'
 // Our own effVendorSpecific request (index): reads the preset file whose path is ptr, in the
 // plug-in's own preset format, and answers 1 when it was applied.
 constexpr int32_t kVendorReadPresetFile = 0x56704C64; // 'VpLd'
+// Our own effVendorSpecific request (index): writes the current settings to the path ptr as a
+// preset file in the plug-in's own format, and answers 1 when it was written.
+constexpr int32_t kVendorWritePresetFile = 0x56705376; // 'VpSv'
 
 enum VstHostOpcode : int32_t {
     audioMasterAutomate = 0,

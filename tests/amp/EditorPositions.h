@@ -34,5 +34,9 @@ enum EditorPosition : int {
     kControlLampImpulse = 228,
     kControlCabinetPicture = 229,
     kControlOversampling = 230,
-    kControlCount = 231,
+    // The SAVE button in the title bar and the editor's text field, over everything else.
+    kControlSave = 231,
+    kControlTextField = 232,
+    kControlImpulseBrowser = 233, // the editor's own impulse list, in the impulse panel's place
+    kControlCount = 234,
 };

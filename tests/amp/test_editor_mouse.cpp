@@ -67,11 +67,12 @@ TEST_F(EditorMouse, TunerButtonSwapsTheFeedbackForTheTuner) {
         EXPECT_FALSE(At(i)->IsHidden()) << i;
 }
 
-TEST_F(EditorMouse, FileSelectorWithoutAWindowChoosesNothingAndKeepsRunning) {
-    // No window service: the dialog answers nothing, the parameter still toggles.
+TEST_F(EditorMouse, FileSelectorWithoutAFileDialogOpensTheEditorsListAndKeepsRunning) {
+    // No window, so no file dialog: the editor's own list opens and nothing is chosen yet.
     graphics->OnMouseDown(100, 330, kLeft);
     graphics->OnMouseUp(100, 330, kLeft);
-    EXPECT_EQ(At(kControlFileSelector)->Value(), 1.0);
+    EXPECT_EQ(At(kControlFileSelector)->Value(), 0.0);
+    EXPECT_FALSE(At(plugin->Controls().impulseBrowser)->IsHidden());
     EXPECT_EQ(plugin->ImpulsePath(), "");
     std::vector<double> out = Render();
     for (double s : out)

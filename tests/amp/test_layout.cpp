@@ -5,7 +5,10 @@
 #include "IFreqResponseControl.h"
 #include "IKnobControls.h"
 #include "IMiscControls.h"
+#include "ITextButtonControl.h"
 #include "ITextControls.h"
+#include "ITextFieldControl.h"
+#include "ImpulseBrowser.h"
 #include "OversamplingControl.h"
 
 #include <typeinfo>
@@ -73,6 +76,9 @@ const Row kRows[] = {
     {222, typeid(ISliderControl), {330, 91, 340, 368}, kPresetScroll},
     {223, typeid(IBitmapOverlayControl), {157, 101, 476, 326}, -1},
     {230, typeid(IOversamplingControl), {98, 170, 124, 184}, -1},
+    {231, typeid(ITextButtonControl), {386, 10, 446, 26}, -1},
+    {232, typeid(ITextFieldControl), {0, 0, 0, 0}, -1},
+    {233, typeid(ImpulseBrowser), {236, 169, 582, 389}, -1},
 };
 
 // First and last attach index of each model panel, and its knob count.
@@ -133,6 +139,8 @@ TEST_F(Layout, HandsThePluginTheIndicesOfTheControlsItAddresses) {
         {c.lampImpulse, kControlLampImpulse},
         {c.cabinetPicture, kControlCabinetPicture},
         {c.oversampling, kControlOversampling},
+        {c.textField, kControlTextField},
+        {c.impulseBrowser, kControlImpulseBrowser},
     };
     for (const auto& h : handles)
         EXPECT_EQ(h.handle, h.position);

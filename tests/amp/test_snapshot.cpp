@@ -1,5 +1,6 @@
 // The drawn editor: deterministic, and equal to the checked-in picture of the default state.
 #include "EditorFixture.h"
+#include "ITextButtonControl.h"
 #include "ITextControls.h"
 #include "ImageDecode.h"
 
@@ -53,7 +54,9 @@ constexpr int kChannelTolerance = 0;
 bool InTextArea(IEditorGraphics* graphics, int x, int y) {
     for (int i = 0; i < graphics->ControlCount(); ++i) {
         const IControl* control = graphics->ControlAt(i);
-        if (control->IsHidden() || !dynamic_cast<const ITextControl*>(control)) continue;
+        if (control->IsHidden()) continue;
+        if (!dynamic_cast<const ITextControl*>(control) && !dynamic_cast<const ITextButtonControl*>(control))
+            continue;
         const IRect& r = control->Rect();
         if (x >= r.left - 4 && x < r.right + 4 && y >= r.top - 4 && y < r.bottom + 4) return true;
     }

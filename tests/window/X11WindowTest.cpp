@@ -1,7 +1,11 @@
 // The editor in a real X11 child window, driven the way Linux hosts drive it: effEditOpen with
 // the parent's window id, effEditIdle every few tens of milliseconds, effEditClose.
 #ifndef _WIN32
+#include "ITextFieldControl.h"
+#include "ImpulseBrowser.h"
+#include "WavBytes.h"
 #include "WindowFixture.h"
+#include "X11EditorWindow.h"
 #include "X11Input.h"
 
 #include <X11/Xlib.h>
@@ -11,6 +15,8 @@
 #include <chrono>
 #include <cstdint>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <thread>
 #include <vector>
 
@@ -253,5 +259,147 @@ TEST(X11Input, DoubleClicksNeedTheSameButtonSoonAndClose) {
     EXPECT_FALSE(wrap.Press(1, 0xFFFFFF00ul, 0, 0));
     EXPECT_TRUE(wrap.Press(1, 0x00000010ul, 0, 0)); // 272 ms later across the wrap
 }
+// A desktop without dialog programs: PATH holds none, the user's folders are a temporary one.
+class X11WindowWithoutDialogs : public X11Window {
+protected:
+    void SetUp() override {
+        X11Window::SetUp();
+        if (IsSkipped()) return;
+        namespace fs = std::filesystem;
+        const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
+        root = fs::temp_directory_path() / ("vulpane-x11-" + std::to_string(stamp));
+        fs::create_directories(root / "bin");
+        fs::create_directories(root / "Impulses" / "Rooms");
+        const std::vector<uint8_t> wav = wavtest::MakeWav16({12000, -3000, 800, 0, 0, 0, 0, 0});
+        std::ofstream(root / "Impulses" / "Rooms" / "hall.wav", std::ios::binary)
+            .write(reinterpret_cast<const char*>(wav.data()), static_cast<std::streamsize>(wav.size()));
+        for (const char* name : {"PATH", "HOME", "XDG_DATA_HOME"})
+            saved.emplace_back(name, std::getenv(name) ? std::getenv(name) : "");
+        setenv("PATH", (root / "bin").c_str(), 1);
+        setenv("HOME", (root / "Impulses").c_str(), 1);
+        setenv("XDG_DATA_HOME", (root / "data").c_str(), 1);
+    }
+    void TearDown() override {
+        for (const auto& [name, value] : saved)
+            setenv(name.c_str(), value.c_str(), 1);
+        std::error_code ignored;
+        std::filesystem::remove_all(root, ignored);
+        X11Window::TearDown();
+    }
+    void Key(Window to, KeySym keysym) {
+        XEvent e{};
+        e.type = KeyPress;
+        e.xkey.keycode = XKeysymToKeycode(display, keysym);
+        e.xkey.same_screen = True;
+        Send(to, e, KeyPressMask);
+    }
+    ITextFieldControl* Field() { return dynamic_cast<ITextFieldControl*>(vulpane.graphics->TextField()); }
+
+    std::filesystem::path root;
+    std::vector<std::pair<std::string, std::string>> saved;
+};
+
+TEST_F(X11WindowWithoutDialogs, KeysTypedIntoTheSaveFieldSaveThePreset) {
+    ASSERT_EQ(Open(parent), 1);
+    Idle(1);
+    const Window editor = Editor();
+    Click(editor, 416, 18, 1000); // SAVE
+    Idle(2);
+    ASSERT_TRUE(Field() && Field()->IsOpen());
+    for (int i = 0; i < 12; ++i)
+        Key(editor, XK_BackSpace);
+    for (KeySym k : {XK_r, XK_i, XK_f, XK_f})
+        Key(editor, k);
+    Idle(2);
+    EXPECT_EQ(Field()->Text(), "riff");
+    Key(editor, XK_Return);
+    Idle(2);
+    EXPECT_FALSE(Field()->IsOpen());
+    EXPECT_TRUE(std::filesystem::exists(root / "data" / "Vulpane" / "Presets" / "My Sounds" / "riff.vzp"))
+        << vulpane.plugin->Saver().SaveError();
+
+    // Typing a value: a right click asks in the same field.
+    Button(editor, ButtonPress, Button3, kGainKnobX, kGainKnobY, 0, 5000);
+    Button(editor, ButtonRelease, Button3, kGainKnobX, kGainKnobY, Button3Mask, 5050);
+    Idle(2);
+    ASSERT_TRUE(Field()->IsOpen());
+    for (int i = 0; i < 12; ++i)
+        Key(editor, XK_BackSpace);
+    for (KeySym k : {XK_2, XK_period, XK_5, XK_Return})
+        Key(editor, k); // gain shows 0..10
+    Idle(2);
+    EXPECT_DOUBLE_EQ(vulpane.Value(kModelGain), 0.25);
+}
+
+TEST_F(X11WindowWithoutDialogs, WithoutKeysTheDesktopsTextQuestionAsks) {
+    // A stand-in zenity answering "asked" for a host that keeps the keys.
+    const std::string zenity = (root / "bin" / "zenity").string();
+    std::ofstream(zenity) << "#!/bin/sh\nprintf 'asked\\n'\n";
+    std::filesystem::permissions(zenity, std::filesystem::perms::owner_all);
+    ASSERT_EQ(Open(parent), 1);
+    Idle(1);
+    Click(Editor(), 416, 18, 1000);
+    Idle(2);
+    ASSERT_TRUE(Field()->IsOpen());
+    std::this_thread::sleep_for(std::chrono::milliseconds(X11EditorWindow::kTextKeyWaitMs + 200));
+    Idle(2);
+    EXPECT_FALSE(Field()->IsOpen());
+    EXPECT_TRUE(std::filesystem::exists(root / "data" / "Vulpane" / "Presets" / "My Sounds" / "asked.vzp"));
+}
+
+TEST_F(X11WindowWithoutDialogs, TheFileButtonOpensTheEditorsOwnImpulseList) {
+    ASSERT_EQ(Open(parent), 1);
+    Idle(1);
+    const Window editor = Editor();
+    auto* browser =
+        dynamic_cast<ImpulseBrowser*>(vulpane.graphics->ControlAt(vulpane.plugin->Controls().impulseBrowser));
+    ASSERT_NE(browser, nullptr);
+    EXPECT_FALSE(browser->IsOpen());
+    Click(editor, 100, 330, 1000); // the file button
+    Idle(2);
+    ASSERT_TRUE(browser->IsOpen());
+    EXPECT_EQ(browser->Folder(), (root / "Impulses").string() + "/"); // the home folder at first
+    ASSERT_EQ(browser->Entries().size(), 2u);
+    EXPECT_EQ(browser->Entries()[1].name, "Rooms/");
+    const IRect row1 = browser->RowRect(1);
+    Click(editor, row1.left + 10, row1.top + 5, 3000); // into Rooms
+    Idle(2);
+    ASSERT_EQ(browser->Entries().size(), 2u);
+    EXPECT_EQ(browser->Entries()[1].name, "hall.wav");
+    Click(editor, row1.left + 10, row1.top + 5, 6000); // the WAV loads
+    Idle(2);
+    EXPECT_FALSE(browser->IsOpen());
+    vulpane.plugin->WaitForImpulseLoads();
+    EXPECT_EQ(vulpane.plugin->ImpulsePath(), (root / "Impulses" / "Rooms" / "hall.wav").string());
+    EXPECT_EQ(vulpane.plugin->ImpulseError(), "");
+    // The next list starts in the folder chosen from, remembered beside the user's presets.
+    Click(editor, 100, 330, 9000);
+    Idle(2);
+    EXPECT_EQ(browser->Folder(), (root / "Impulses" / "Rooms").string() + "/");
+    std::ifstream settings(root / "data" / "Vulpane" / "settings.txt");
+    std::string line;
+    std::getline(settings, line);
+    EXPECT_EQ(line, "impulse-folder=" + (root / "Impulses" / "Rooms").string() + "/");
+}
+
+TEST(X11Input, TextKeysAreEditingKeysOrCharacters) {
+    ITextKey key;
+    uint32_t c = 0;
+    ASSERT_TRUE(TextKeyOf(XK_Return, key, c));
+    EXPECT_EQ(key, ITextKey::kEnter);
+    ASSERT_TRUE(TextKeyOf(XK_Escape, key, c));
+    EXPECT_EQ(key, ITextKey::kEscape);
+    ASSERT_TRUE(TextKeyOf(XK_BackSpace, key, c));
+    EXPECT_EQ(key, ITextKey::kBackspace);
+    ASSERT_TRUE(TextKeyOf(XK_A, key, c));
+    EXPECT_EQ(key, ITextKey::kCharacter);
+    EXPECT_EQ(c, 'A');
+    ASSERT_TRUE(TextKeyOf(XK_udiaeresis, key, c));
+    EXPECT_EQ(c, 0xFCu);
+    ASSERT_TRUE(TextKeyOf(0x010020ACul, key, c)); // the euro sign's Unicode keysym
+    EXPECT_EQ(c, 0x20ACu);
+    EXPECT_FALSE(TextKeyOf(XK_Shift_L, key, c));
+}
+
 } // namespace
 #endif

@@ -142,6 +142,31 @@ int RunSave(HostedPlugin& plugin, const Options& options, bool bank) {
     return 0;
 }
 
+int RunSavePreset(HostedPlugin& plugin, const Options& options) {
+    if (options.files.size() != 2) {
+        std::fprintf(stderr, "vulpane-host: save-preset takes PLUGIN OUT.vzp\n");
+        return 2;
+    }
+    const std::string& out = options.files[1];
+    std::vector<char> head;
+    if (!options.overwrite && ReadFileHead(out, 1, head)) {
+        std::fprintf(stderr, "vulpane-host: %s exists; --overwrite replaces it\n", out.c_str());
+        return 1;
+    }
+    if (!Prepare(plugin, options, options.rate > 0 ? options.rate : 44100.0)) return 1;
+    std::vector<char> path(out.begin(), out.end());
+    path.push_back('\0');
+    if (plugin.Dispatch(effVendorSpecific, kVendorWritePresetFile, 0, path.data()) != 1) {
+        std::fprintf(stderr,
+                     "vulpane-host: %s was not written (the plug-in cannot write there, or does not write "
+                     "preset files of its own)\n",
+                     out.c_str());
+        return 1;
+    }
+    if (!options.quiet) std::printf("saved the preset %s\n", out.c_str());
+    return 0;
+}
+
 int RunBench(HostedPlugin& plugin, const Options& options) {
     const double rate = options.rate > 0 ? options.rate : 48000.0;
     if (!Prepare(plugin, options, rate)) return 1;

@@ -14,6 +14,7 @@ const char kUsage[] =
     "  vulpane-host save-program PLUGIN OUT.fxp [SETTINGS]\n"
     "  vulpane-host save-bank PLUGIN OUT.fxb [SETTINGS]\n"
     "  vulpane-host save-chunk PLUGIN OUT.chunk [SETTINGS]\n"
+    "  vulpane-host save-preset PLUGIN OUT.vzp [SETTINGS] [--overwrite]\n"
     "  vulpane-host bench PLUGIN [SETTINGS] [--rate R] [--block N] [--seconds S] [--oversample K]\n"
     "SETTINGS: --fxp FILE (.fxp/.fxb), --chunk FILE, --preset FILE.vzp, then --set NAME=VALUE ...\n"
     "  NAME is an index, the parameter's name as the plug-in gives it (\"Amp Model\") or its\n"
@@ -23,7 +24,8 @@ const char kUsage[] =
     "  the others by index, so the shared knobs come before each model's own.\n"
     "render without IN.wav renders a built-in demo phrase. R is 8000..768000 Hz, N 1..65536.\n"
     "An output never replaces an input or an existing file that is not a WAV vulpane-host\n"
-    "rendered, unless --overwrite is given. The progress line shows on a terminal or with\n"
+    "rendered, unless --overwrite is given; save-preset replaces an existing file only then. The progress "
+    "line shows on a terminal or with\n"
     "--progress. --oversample sets Vulpane's amp quality (1x, 2x, 4x or 8x oversampling).\n";
 } // namespace
 
@@ -49,6 +51,7 @@ int main(int argc, char** argv) {
     if (options.command == "save-program") return RunSave(*plugin, options, false);
     if (options.command == "save-bank") return RunSave(*plugin, options, true);
     if (options.command == "save-chunk") return RunSave(*plugin, options, false);
+    if (options.command == "save-preset") return RunSavePreset(*plugin, options);
     if (options.command == "bench") return RunBench(*plugin, options);
     std::fprintf(stderr, "vulpane-host: unknown command %s\n%s", options.command.c_str(), kUsage);
     return 2;

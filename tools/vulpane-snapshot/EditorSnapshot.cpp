@@ -2,7 +2,9 @@
 
 #include "IFileSelectorControl.h"
 #include "IRasterGraphics.h"
+#include "ITextFieldControl.h"
 #include "ImageEncode.h"
+#include "ImpulseBrowser.h"
 #include "VstEntry.h"
 #include "VulpanePlugin.h"
 
@@ -50,4 +52,45 @@ bool LoadSnapshotImpulse(AEffect* effect, const std::string& fileName, std::stri
         return false;
     }
     return true;
+}
+
+bool OpenSnapshotView(AEffect* effect, const std::string& view, const std::string& text, std::string& error) {
+    auto* plugin = effect ? dynamic_cast<VulpanePlugin*>(IVstAdapter::FromEffect(effect)) : nullptr;
+    auto* graphics = plugin ? dynamic_cast<IEditorGraphics*>(plugin->Editor()) : nullptr;
+    if (!graphics) {
+        error = "the plug-in has no editor";
+        return false;
+    }
+    if (view == "save") {
+        plugin->Saver().Begin();
+        auto* field = dynamic_cast<ITextFieldControl*>(graphics->TextField());
+        if (!field || !field->IsOpen()) {
+            error = "the editor has no text field";
+            return false;
+        }
+        if (!text.empty()) {
+            graphics->OnTextKey(ITextKey::kEnd, 0);
+            for (int i = 0; i < ITextControl::kMaxText; ++i)
+                graphics->OnTextKey(ITextKey::kBackspace, 0);
+            for (unsigned char c : text)
+                graphics->OnTextKey(ITextKey::kCharacter, c);
+        }
+        return true;
+    }
+    if (view == "browse") {
+        effect->setParameter(effect, kPresetBrowse, 1.0f);
+        effect->setParameter(effect, kPresetBrowse, 0.0f);
+        return true;
+    }
+    if (view == "impulses") {
+        auto* list = dynamic_cast<ImpulseBrowser*>(graphics->ControlAt(plugin->Controls().impulseBrowser));
+        if (!list || !list->Enter(text)) {
+            error = "cannot list the folder " + text;
+            return false;
+        }
+        list->Open({text});
+        return true;
+    }
+    error = "unknown view " + view + " (save, browse or impulses)";
+    return false;
 }

@@ -11,9 +11,11 @@
 namespace {
 const char kUsage[] =
     "usage: vulpane-snapshot OUT.png [--set NAME=VALUE ...] [--fxp FILE] [--chunk FILE] [--preset FILE.vzp]\n"
-    "       [--impulse FILE.wav]\n"
+    "       [--impulse FILE.wav] [--view save|browse|impulses [--text TEXT]]\n"
     "Draws Vulpane's editor as it looks after the settings (as vulpane-host --help describes\n"
-    "them) and writes it as a PNG.\n";
+    "them) and writes it as a PNG. --view opens a part of the editor first: the SAVE button's\n"
+    "name field (--text typed over the name), the preset browser, or the impulse list of the\n"
+    "folder --text names.\n";
 } // namespace
 
 int main(int argc, char** argv) {
@@ -23,10 +25,14 @@ int main(int argc, char** argv) {
     }
     // Reuse the host's option parser: the picture file stands where its files go.
     std::vector<char*> args{argv[0], const_cast<char*>("snapshot")};
-    std::string impulse;
+    std::string impulse, view, viewText;
     for (int i = 1; i < argc; ++i) {
         if (std::string(argv[i]) == "--impulse" && i + 1 < argc)
             impulse = argv[++i];
+        else if (std::string(argv[i]) == "--view" && i + 1 < argc)
+            view = argv[++i];
+        else if (std::string(argv[i]) == "--text" && i + 1 < argc)
+            viewText = argv[++i];
         else
             args.push_back(argv[i]);
     }
@@ -46,6 +52,7 @@ int main(int argc, char** argv) {
     plugin->Start(44100.0, 512);
     if (!ApplySettings(*plugin, options, error) ||
         (!impulse.empty() && !LoadSnapshotImpulse(plugin->Effect(), impulse, error)) ||
+        (!view.empty() && !OpenSnapshotView(plugin->Effect(), view, viewText, error)) ||
         !WriteEditorSnapshot(plugin->Effect(), options.files[0], error)) {
         std::fprintf(stderr, "vulpane-snapshot: %s\n", error.c_str());
         return 1;

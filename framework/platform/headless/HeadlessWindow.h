@@ -30,6 +30,7 @@ public:
     void OpenTextEditor(ITextControl* control) override;
     void AskForFile(std::string& outFileName, int action, const char* folder,
                     const char* extensions) override;
+    bool HasFileDialog() const override { return fileDialog; }
     bool AskForColour(IColorARGB& colour, const char* prompt) override;
     bool OpenWebPage(const char* url, const char* title, const char* confirmMessage,
                      const char* errorMessage) override;
@@ -46,6 +47,8 @@ public:
     IPlatformGraphics* graphics = nullptr;
     void* parent = nullptr;
     bool open = false;
+    bool fileDialog = true; // answers from the queue; false stands for a system without a dialog
+
     int presentCount = 0;
     IRect lastPresent;
     std::vector<Prompt> prompts;

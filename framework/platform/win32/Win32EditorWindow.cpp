@@ -333,7 +333,8 @@ void Win32EditorWindow::AskParameterValue(IControl* control, IParameter* param) 
 }
 
 void Win32EditorWindow::OpenTextEditor(ITextControl*) {
-    // Nothing in this editor edits free text; the request is ignored.
+    // The editor's text field draws itself and takes WM_CHAR; it only needs the keyboard.
+    if (window) SetFocus(window);
 }
 
 void Win32EditorWindow::DestroyPopup() {
@@ -450,6 +451,40 @@ LRESULT Win32EditorWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
         SetFocus(window);
         return MA_ACTIVATE;
     case WM_KEYDOWN: {
+        if (graphics->KeyFocus()) {
+            // The editor's text field is open: editing keys go to it, characters come as WM_CHAR.
+            ITextKey key = ITextKey::kCharacter;
+            switch (wParam) {
+            case VK_RETURN:
+                key = ITextKey::kEnter;
+                break;
+            case VK_ESCAPE:
+                key = ITextKey::kEscape;
+                break;
+            case VK_BACK:
+                key = ITextKey::kBackspace;
+                break;
+            case VK_DELETE:
+                key = ITextKey::kDelete;
+                break;
+            case VK_LEFT:
+                key = ITextKey::kLeft;
+                break;
+            case VK_RIGHT:
+                key = ITextKey::kRight;
+                break;
+            case VK_HOME:
+                key = ITextKey::kHome;
+                break;
+            case VK_END:
+                key = ITextKey::kEnd;
+                break;
+            default:
+                return 0;
+            }
+            graphics->OnTextKey(key, 0);
+            return 0;
+        }
         const int code = EditorKeyCode(wParam);
         if (code < 0) return 0;
         POINT cursor;
@@ -458,6 +493,10 @@ LRESULT Win32EditorWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
         graphics->OnKeyDown(cursor.x, cursor.y, code);
         return 0;
     }
+    case WM_CHAR:
+        if (graphics->KeyFocus() && wParam >= 32 && wParam != 127)
+            graphics->OnTextKey(ITextKey::kCharacter, static_cast<uint32_t>(wParam));
+        return 0;
     case WM_TIMER:
         if (wParam != kTimerId) break;
         OnTimer();

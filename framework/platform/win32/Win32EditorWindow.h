@@ -23,6 +23,7 @@ public:
     void Resized(int oldWidth, int oldHeight, int newWidth, int newHeight) override;
     void AskParameterValue(IControl* control, IParameter* param) override;
     void OpenTextEditor(ITextControl* control) override;
+    bool HasFileDialog() const override { return window != nullptr; }
     void AskForFile(std::string& outFileName, int action, const char* folder,
                     const char* extensions) override;
     bool AskForColour(IColorARGB& colour, const char* prompt) override;

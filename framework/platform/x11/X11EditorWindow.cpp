@@ -3,6 +3,7 @@
 #include "EditorWindow.h"
 #include "IPlatformGraphics.h"
 #include "IRaster.h"
+#include "ITextFieldControl.h"
 #include "X11FileDialog.h"
 
 #include <X11/Xlib.h>
@@ -10,6 +11,7 @@
 #include <dlfcn.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdint>
 #include <mutex>
 
@@ -81,6 +83,12 @@ IMouseKeys KeysOf(unsigned state) {
 std::string FolderOf(const std::string& path) {
     const size_t slash = path.find_last_of('/');
     return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+long long NowMs() {
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
 }
 
 constexpr long kEventMask = ExposureMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask |
@@ -253,6 +261,40 @@ void X11EditorWindow::AskForFile(std::string& outFileName, int action, const cha
     outFileName = RunFileChooser(action, folder);
 }
 
+bool X11EditorWindow::HasFileDialog() const {
+    return window && FileChooserInstalled();
+}
+
+void X11EditorWindow::AskParameterValue(IControl* control, IParameter* param) {
+    if (graphics) AskValueInTextField(graphics, control, param);
+}
+
+void X11EditorWindow::OpenTextEditor(ITextControl* control) {
+    textEntry = control;
+    textEntryOpened = NowMs();
+    if (display && window) {
+        ErrorTrap trap(display);
+        XSetInputFocus(display, window, RevertToParent, CurrentTime);
+    }
+}
+
+void X11EditorWindow::AskTextIfNoKeys() {
+    auto* field = dynamic_cast<ITextFieldControl*>(textEntry);
+    if (!field || !graphics || graphics->KeyFocus() != field || !field->IsOpen() || field->KeySeen()) {
+        textEntry = nullptr;
+        return;
+    }
+    if (NowMs() - textEntryOpened < kTextKeyWaitMs) return;
+    textEntry = nullptr; // asked once; a field left open still takes keys that come later
+    std::string text;
+    bool answered = false;
+    if (!RunTextPrompt(field->Prompt().c_str(), field->Text(), text, answered)) return;
+    if (answered)
+        field->CommitText(text);
+    else
+        field->CancelEntry();
+}
+
 void X11EditorWindow::ShowMessage(const char* text, const char* caption) {
     lastMessage = std::string(caption ? caption : "") + ": " + (text ? text : "");
     ShowDesktopMessage(caption, text);
@@ -285,6 +327,7 @@ void X11EditorWindow::Idle() {
         OnEvent(event);
     }
     if (!window) return;
+    if (textEntry) AskTextIfNoKeys();
     IRect dirty;
     if (graphics->NeedsRedraw(dirty)) graphics->Draw(dirty);
     if (!exposed.Empty()) {
@@ -349,6 +392,15 @@ void X11EditorWindow::OnEvent(XEvent& event) {
         }
         break;
     case KeyPress: {
+        ITextKey key;
+        uint32_t character = 0;
+        if (graphics->KeyFocus()) {
+            KeySym keysym = 0;
+            char typed[8];
+            XLookupString(&event.xkey, typed, sizeof(typed), &keysym, nullptr);
+            if (TextKeyOf(keysym, key, character)) graphics->OnTextKey(key, character);
+            break;
+        }
         const int code = EditorKeyCode(XLookupKeysym(&event.xkey, 0));
         if (code >= 0) graphics->OnKeyDown(event.xkey.x, event.xkey.y, code);
         break;

@@ -84,6 +84,21 @@ constexpr const char* kMessageScript =
     "else exit 127; fi\n";
 } // namespace
 
+bool FileChooserInstalled() {
+    const char* path = std::getenv("PATH");
+    std::string folders = path ? path : "";
+    size_t at = 0;
+    while (at <= folders.size()) {
+        size_t end = folders.find(':', at);
+        if (end == std::string::npos) end = folders.size();
+        const std::string folder = end > at ? folders.substr(at, end - at) : std::string(".");
+        for (const char* program : {"zenity", "kdialog"})
+            if (access((folder + "/" + program).c_str(), X_OK) == 0) return true;
+        at = end + 1;
+    }
+    return false;
+}
+
 std::string RunFileChooser(int action, const char* folder) {
     const bool save = action == 1;
     std::string start = folder && *folder ? folder : "";
@@ -117,4 +132,28 @@ bool ShowDesktopMessage(const char* caption, const char* text) {
     if (shell < 0) return false;
     const int status = WaitFor(shell);
     return !(WIFEXITED(status) && WEXITSTATUS(status) == 127);
+}
+
+bool RunTextPrompt(const char* prompt, const std::string& text, std::string& out, bool& answered) {
+    answered = false;
+    out.clear();
+    if (!HasDisplay()) return false;
+    const std::string question = prompt ? prompt : "";
+    const std::vector<std::vector<std::string>> programs = {
+        {"zenity", "--entry", "--title=Vulpane", "--text=" + question, "--entry-text=" + text},
+        {"kdialog", "--title", "Vulpane", "--inputbox", question, text},
+    };
+    for (const std::vector<std::string>& args : programs) {
+        std::string output;
+        int status = 0;
+        if (!Capture(args, output, status)) continue;
+        if (WIFEXITED(status) && WEXITSTATUS(status) == 127) continue;   // the program was not found
+        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) return true; // cancelled
+        while (!output.empty() && (output.back() == '\n' || output.back() == '\r'))
+            output.pop_back();
+        out = output;
+        answered = true;
+        return true;
+    }
+    return false;
 }

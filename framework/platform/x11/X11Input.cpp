@@ -41,3 +41,55 @@ bool IClickTimer::Press(unsigned button, unsigned long timeMs, int x, int y) {
     lastY = y;
     return isDouble;
 }
+
+bool TextKeyOf(unsigned long keysym, ITextKey& key, uint32_t& character) {
+    character = 0;
+    switch (keysym) {
+    case XK_Return:
+    case XK_KP_Enter:
+        key = ITextKey::kEnter;
+        return true;
+    case XK_Escape:
+        key = ITextKey::kEscape;
+        return true;
+    case XK_BackSpace:
+        key = ITextKey::kBackspace;
+        return true;
+    case XK_Delete:
+    case XK_KP_Delete:
+        key = ITextKey::kDelete;
+        return true;
+    case XK_Left:
+    case XK_KP_Left:
+        key = ITextKey::kLeft;
+        return true;
+    case XK_Right:
+    case XK_KP_Right:
+        key = ITextKey::kRight;
+        return true;
+    case XK_Home:
+    case XK_KP_Home:
+        key = ITextKey::kHome;
+        return true;
+    case XK_End:
+    case XK_KP_End:
+        key = ITextKey::kEnd;
+        return true;
+    default:
+        break;
+    }
+    key = ITextKey::kCharacter;
+    if ((keysym >= 0x20 && keysym <= 0x7E) || (keysym >= 0xA0 && keysym <= 0xFF)) {
+        character = static_cast<uint32_t>(keysym);
+        return true;
+    }
+    if (keysym >= XK_KP_0 && keysym <= XK_KP_9) {
+        character = static_cast<uint32_t>('0' + (keysym - XK_KP_0));
+        return true;
+    }
+    if ((keysym & 0xFF000000ul) == 0x01000000ul) {
+        character = static_cast<uint32_t>(keysym & 0x00FFFFFFul);
+        return character >= 0x20;
+    }
+    return false;
+}

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "IGraphicsTypes.h"
+
 // X11 input turned into the editor's terms; plain functions so they are testable without a display.
 
 // The editor's key code for an X keysym: space 0, up 1, down 2, left 3, right 4, digits 5..14,
@@ -22,3 +24,7 @@ private:
     int lastX = 0;
     int lastY = 0;
 };
+
+// The text key of an X keysym for a text field: the editing keys, or a character (Latin-1
+// keysyms and Unicode keysyms 0x01000000 + code point). False for a key that types nothing.
+bool TextKeyOf(unsigned long keysym, ITextKey& key, uint32_t& character);
