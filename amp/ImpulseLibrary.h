@@ -38,6 +38,8 @@ public:
     // loader mid-way.
     void WaitForLoads() { loader.WaitIdle(); }
     void HoldLoads(bool hold) { loader.Hold(hold); }
+    // A load is queued or running (cleared when its result is installed or refused).
+    bool Loading() const { return pending != nullptr; }
 
     // kIrFile, kIrPrev and kIrNext changed to v.
     void Change(int index, double v);

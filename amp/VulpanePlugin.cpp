@@ -75,6 +75,7 @@ void VulpanePlugin::ShowOversampling() {
 }
 
 intptr_t VulpanePlugin::VendorSpecific(int32_t index, intptr_t value, void*, float) {
+    if (index == kLoadsPendingOpcode) return impulses.Loading() ? 1 : 0;
     if (index != kOversamplingOpcode) return 0;
     if (value != 0) SetOversampling(static_cast<int>(value));
     return Oversampling();

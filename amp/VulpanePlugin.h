@@ -45,6 +45,10 @@ public:
     // effVendorSpecific index kOversamplingOpcode ('VpOs'): value 0 asks for the factor, 1, 2, 4
     // or 8 sets it; the answer is the factor in effect afterwards (other plug-ins answer 0).
     static constexpr int32_t kOversamplingOpcode = 0x56704F73;
+    // effVendorSpecific index kLoadsPendingOpcode ('VpBg'): 1 while an impulse load is queued or
+    // running on the loader thread, else 0. An offline host waits for 0 before rendering a state
+    // that names an impulse, so its first samples are convolved too.
+    static constexpr int32_t kLoadsPendingOpcode = 0x56704267;
 
     int CurrentModel() const { return currentModel; }
     int CurrentCabinet() const { return currentCabinet; }

@@ -61,6 +61,11 @@ public:
     void ProcessDouble(double** inputs, double** outputs, int frames);
     void ProcessAccumulating(float** inputs, float** outputs, int frames);
 
+    // Waits until the plug-in has no background load queued or running (Vulpane's
+    // effVendorSpecific query 'VpBg'; other plug-ins answer 0 at once), polling every
+    // millisecond from the calling thread. False when loads are still pending after `seconds`.
+    bool AwaitBackgroundLoads(double seconds);
+
     // Chunk exchange: index 0 bank, 1 program.
     std::vector<char> GetChunk(bool program);
     intptr_t SetChunk(bool program, const std::vector<char>& bytes);
@@ -74,6 +79,9 @@ public:
     double sampleRate = 44100.0;
     int blockSize = 1024;
 
+    // Whether the callback records what the plug-in tells the host. A live host turns it off:
+    // the plug-in may call back from the audio thread, where recording would allocate.
+    bool record = true;
     Recorded recorded;
 
 private:

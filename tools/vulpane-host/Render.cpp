@@ -17,6 +17,8 @@
 #endif
 
 namespace {
+constexpr double kLoadWaitSeconds = 30.0;
+
 bool SameFile(const std::string& a, const std::string& b) {
     std::error_code failed;
     return std::filesystem::equivalent(a, b, failed);
@@ -53,6 +55,11 @@ bool Prepare(HostedPlugin& plugin, const Options& options, double rate) {
     std::string error;
     if (!ApplySettings(plugin, options, error) || !ApplyOversample(plugin, options.oversample, error)) {
         std::fprintf(stderr, "vulpane-host: %s\n", error.c_str());
+        return false;
+    }
+    // An impulse the settings name loads in the background: the render starts once it is in place.
+    if (!plugin.AwaitBackgroundLoads(kLoadWaitSeconds)) {
+        std::fprintf(stderr, "vulpane-host: the plug-in is still loading after %.0f s\n", kLoadWaitSeconds);
         return false;
     }
     return true;
