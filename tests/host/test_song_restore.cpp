@@ -215,3 +215,24 @@ TEST_F(SongImpulse, TheImpulseComesBackFromItsFileOrFromTheSongsCopy) {
     EXPECT_EQ(missing->GetChunk(true), bare);
 }
 } // namespace
+
+namespace {
+// An offline host waits for the background load through Vulpane's query 'VpBg' instead of
+// listening for the sound: once it answers 0 the impulse is in place for the very next block,
+// and a load that fails ends the wait as well.
+TEST_F(SongImpulse, AHostCanWaitUntilTheImpulseIsInPlace) {
+    const std::vector<char> bare = SongNamingTheFile();
+    for (int round = 0; round < 3; ++round) {
+        std::unique_ptr<HostedPlugin> p = Fresh();
+        ASSERT_EQ(p->SetChunk(true, bare), 1);
+        ASSERT_TRUE(p->AwaitBackgroundLoads(10.0));
+        EXPECT_EQ(p->Dispatch(effVendorSpecific, 0x56704267), 0);
+        ExpectConvolving(*p);
+    }
+    std::filesystem::remove(file);
+    std::unique_ptr<HostedPlugin> missing = Fresh();
+    ASSERT_EQ(missing->SetChunk(true, bare), 1);
+    EXPECT_TRUE(missing->AwaitBackgroundLoads(10.0));
+    EXPECT_EQ(Peak(Render(*missing)), 0.0);
+}
+} // namespace
