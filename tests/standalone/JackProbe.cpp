@@ -1,5 +1,5 @@
 // jack-probe: the other end of the standalone program's tests, a JACK client of its own.
-//   jack-probe signal OUT.wav            a known 5-s test signal (a silent quarter second, then a riff)
+//   jack-probe signal OUT.wav            a known 5-s test signal (0.75 s of silence, then a riff)
 //   jack-probe impulse OUT.wav           a short decaying impulse response
 //   jack-probe state IN.chunk IMPULSE OUT  IN with the impulse named and the convolution on
 //   jack-probe play CLIENT IN.wav OUT.wav  plays IN into CLIENT:in_1 and in_2 and records CLIENT:out_1
@@ -33,11 +33,14 @@ int Fail(const std::string& message) {
 
 void Sleep(double seconds) { std::this_thread::sleep_for(std::chrono::duration<double>(seconds)); }
 
+// The silent lead is longer than the plug-in's silence detector needs (0.5 s) to switch its
+// processing off, so the riff wakes it from the same state offline and live, however long the
+// live program idled before.
 int MakeSignal(const std::string& out) {
     const AudioBuffer riff = MakeDemoPhrase(kRate);
     AudioBuffer signal;
     signal.sampleRate = kRate;
-    const size_t lead = static_cast<size_t>(kRate / 4), frames = static_cast<size_t>(5 * kRate);
+    const size_t lead = static_cast<size_t>(kRate * 3 / 4), frames = static_cast<size_t>(5 * kRate);
     signal.channels.assign(1, std::vector<double>(frames, 0.0));
     for (size_t i = lead; i < frames; ++i)
         signal.channels[0][i] = static_cast<double>(static_cast<float>(riff.channels[0][(i - lead) % riff.Frames()]));
