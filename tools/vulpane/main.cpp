@@ -19,6 +19,7 @@ volatile std::sig_atomic_t quitSignal = 0;
 void OnQuitSignal(int signal) { quitSignal = signal; }
 
 constexpr auto kTick = std::chrono::milliseconds(10);
+constexpr double kLoadWaitSeconds = 5.0;
 constexpr auto kEditorIdle = std::chrono::milliseconds(40);
 constexpr auto kStripUpdate = std::chrono::milliseconds(100);
 
@@ -104,6 +105,10 @@ int main(int argc, char** argv) {
     }
     std::signal(SIGINT, OnQuitSignal);
     std::signal(SIGTERM, OnQuitSignal);
+    // The first sound already has the state's impulse: the audio starts once it is in place (a
+    // slow disk only delays the start; it plays without the impulse after kLoadWaitSeconds).
+    if (!plugin->AwaitBackgroundLoads(kLoadWaitSeconds))
+        std::fprintf(stderr, "vulpane: the impulse is still loading; playing without it meanwhile\n");
     if (!engine.Activate(error)) return Fail(error);
     Connections connections;
     connections.defaults = command.connect;
