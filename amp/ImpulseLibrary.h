@@ -34,12 +34,12 @@ public:
     const std::vector<std::string>& Names() const { return names; }
     int Index() const { return entry; }
     const std::string& Error() const { return error; }
-    // Tests and benchmarks wait for loads (never while holding the plug-in lock), or hold the
-    // loader mid-way.
+    // Whether a load is on its way (lock-free, for the audio thread), and the wait until it is in
+    // place or given up (never while holding the plug-in lock). Tests can also hold the loader
+    // mid-way.
+    bool Loading() const { return loader.Busy(); }
     void WaitForLoads() { loader.WaitIdle(); }
     void HoldLoads(bool hold) { loader.Hold(hold); }
-    // A load is queued or running (cleared when its result is installed or refused).
-    bool Loading() const { return pending != nullptr; }
 
     // kIrFile, kIrPrev and kIrNext changed to v.
     void Change(int index, double v);

@@ -16,6 +16,7 @@ uint64_t ImpulseLoader::Post(Job job) {
         }
     }
     queued = std::move(job);
+    busy.store(true, std::memory_order_release);
     ++latest;
     changed.notify_all();
     return latest;
@@ -31,6 +32,7 @@ void ImpulseLoader::Stop() {
         std::lock_guard<std::mutex> lock(mutex);
         stopping = true;
         queued = nullptr;
+        busy.store(running, std::memory_order_release);
         changed.notify_all();
     }
     if (thread.joinable()) thread.join();
@@ -70,8 +72,10 @@ void ImpulseLoader::Run() {
         job = nullptr; // what the job holds is freed here, on this thread
         lock.lock();
         running = false;
+        busy.store(static_cast<bool>(queued), std::memory_order_release);
         changed.notify_all();
     }
     running = false;
+    busy.store(false, std::memory_order_release);
     changed.notify_all();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
@@ -29,6 +30,8 @@ public:
     void Stop();
     // Blocks until no job is queued or running.
     void WaitIdle();
+    // True while a job is queued or running; lock-free, for the audio thread.
+    bool Busy() const { return busy.load(std::memory_order_acquire); }
 
     // Test hook: while held, a running job waits at its HoldPoint (until superseded).
     void Hold(bool on);
@@ -43,6 +46,7 @@ private:
     Job queued;
     uint64_t latest = 0;
     bool running = false;
+    std::atomic<bool> busy{false}; // queued || running, readable without the mutex
     bool stopping = false;
     bool held = false;
 };

@@ -90,6 +90,9 @@ void Declare(IParameter* p, const char* name, const Declaration& d) {
 } // namespace
 
 void VulpanePlugin::DeclareParameters() {
+    // The free indices hold nothing; a host lists them under this name.
+    for (int i = 0; i < kNumParams; ++i)
+        if (!FindParameterRow(i) && !FindModelBlock(i)) ParamAt(i)->SetName("(unused)");
     for (const ParameterRow& row : kRows)
         Declare(ParamAt(row.index), row.name, row.declared);
     for (const ModelBlockRow& block : kBlockRows)

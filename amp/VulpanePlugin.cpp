@@ -75,7 +75,6 @@ void VulpanePlugin::ShowOversampling() {
 }
 
 intptr_t VulpanePlugin::VendorSpecific(int32_t index, intptr_t value, void*, float) {
-    if (index == kLoadsPendingOpcode) return impulses.Loading() ? 1 : 0;
     if (index != kOversamplingOpcode) return 0;
     if (value != 0) SetOversampling(static_cast<int>(value));
     return Oversampling();
@@ -128,5 +127,10 @@ void VulpanePlugin::UsePresetFolder(const std::string& folder) {
 }
 
 bool VulpanePlugin::ReadPresetFile(const char* path) { return presetBrowser.ReadPresetFile(path); }
+
+// The one place that knows what an offline render waits for: the work prepared off the audio
+// path that the coming blocks are to hear, an impulse on its way.
+bool VulpanePlugin::LoadsPending() const { return impulses.Loading(); }
+void VulpanePlugin::WaitForLoads() { impulses.WaitForLoads(); }
 
 void VulpanePlugin::OnIdleHook() { impulses.ShowQueuedMessage(); }

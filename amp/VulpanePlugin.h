@@ -34,6 +34,14 @@ public:
     void SerializeStateRecords(StateRecordWriter& writer) override;
     void UnserializeStateRecords(const StateChunk& chunk, const std::vector<StateRecordSpan>& records) override;
     void OnIdleHook() override;
+    // What a host is told of a parameter, from the parameter table (ParameterHostView.cpp).
+    void FormatParameterText(int index, double v, char* outText) const override;
+    void FormatParameterLabel(int index, char* outText) const override;
+    bool ParameterFromText(int index, const char* text, double& outNormalized) const override;
+    bool DescribeParameter(int index, ParameterTraits& out) const override;
+    bool IsAutomatable(int index) const override;
+    bool LoadsPending() const override;
+    void WaitForLoads() override;
 
     // The amp models' quality setting: run at 1, 2, 4 or 8 times the host rate (not a host
     // parameter; saved in the state's 'OVSM' record, a state without it reads as 1). A new
@@ -45,10 +53,6 @@ public:
     // effVendorSpecific index kOversamplingOpcode ('VpOs'): value 0 asks for the factor, 1, 2, 4
     // or 8 sets it; the answer is the factor in effect afterwards (other plug-ins answer 0).
     static constexpr int32_t kOversamplingOpcode = 0x56704F73;
-    // effVendorSpecific index kLoadsPendingOpcode ('VpBg'): 1 while an impulse load is queued or
-    // running on the loader thread, else 0. An offline host waits for 0 before rendering a state
-    // that names an impulse, so its first samples are convolved too.
-    static constexpr int32_t kLoadsPendingOpcode = 0x56704267;
 
     int CurrentModel() const { return currentModel; }
     int CurrentCabinet() const { return currentCabinet; }

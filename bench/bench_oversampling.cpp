@@ -1,7 +1,10 @@
 // Cost of the amp models' oversampling: gate, model, 20-section cabinet and post EQ at 48 kHz
 // through SignalChain at factors 1, 2, 4 and 8 (args: model, factor). Factor 1 is the host-rate
 // path, the baseline of the same run. BM_Resampler is the up/down chain alone at each factor.
+// BM_Clip is one SoftClip over a block at 8x: plain (0, the baseline), with first-order (1) and
+// second-order (2) antiderivative anti-aliasing.
 // Counters: s/sample and realtime_x (times faster than real time on one core).
+#include "AdaaStages.h"
 #include "HalfBandResampler.h"
 #include "SignalChain.h"
 
@@ -77,9 +80,30 @@ void BM_Resampler(benchmark::State& state) {
     Counters(state, kBlock);
 }
 
+void BM_Clip(benchmark::State& state) {
+    const int order = static_cast<int>(state.range(0));
+    static const std::vector<double> input = Strum();
+    std::vector<double> y(static_cast<size_t>(kBlock) * 8);
+    SoftClipAdaa1 first;
+    SoftClipAdaa2 second;
+    const int n = static_cast<int>(y.size());
+    for (auto _ : state) {
+        if (order == 0)
+            for (int i = 0; i < n; ++i)
+                y[static_cast<size_t>(i)] = SoftClip(input[static_cast<size_t>(i)], 0.5, 60.0);
+        else if (order == 1)
+            first.ProcessBlock(input.data(), y.data(), n, 0.5, 60.0);
+        else
+            second.ProcessBlock(input.data(), y.data(), n, 0.5, 60.0);
+        benchmark::DoNotOptimize(y.data());
+    }
+    Counters(state, n);
+}
+
 } // namespace
 
 BENCHMARK(BM_Chain)->ArgsProduct({benchmark::CreateDenseRange(0, 15, 1), {1, 2, 4, 8}})->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_Resampler)->Arg(2)->Arg(4)->Arg(8)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Clip)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMicrosecond);
 
 BENCHMARK_MAIN();

@@ -2,9 +2,7 @@
 
 #include "DynamicLibrary.h"
 
-#include <chrono>
 #include <cstring>
-#include <thread>
 
 namespace {
 // The plug-in may call the host while its entry point runs, before we know its effect record.
@@ -142,14 +140,9 @@ void HostedPlugin::ProcessAccumulating(float** inputs, float** outputs, int fram
     timeInfo.samplePos += frames;
 }
 
-bool HostedPlugin::AwaitBackgroundLoads(double seconds) {
-    constexpr int32_t kLoadsPendingQuery = 0x56704267; // 'VpBg', answered by Vulpane only
-    const auto until = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
-    while (Dispatch(effVendorSpecific, kLoadsPendingQuery) == 1) {
-        if (std::chrono::steady_clock::now() >= until) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    return true;
+void HostedPlugin::Settle() {
+    float* none[2] = {nullptr, nullptr};
+    effect->processReplacing(effect, none, none, 0);
 }
 
 std::vector<char> HostedPlugin::GetChunk(bool program) {
@@ -201,6 +194,9 @@ intptr_t HostedPlugin::Answer(int32_t opcode, int32_t index, intptr_t value, voi
         return static_cast<intptr_t>(sampleRate);
     case audioMasterGetBlockSize:
         return blockSize;
+    case audioMasterGetCurrentProcessLevel:
+        if (record) ++recorded.processLevelRequests;
+        return processLevel;
     case audioMasterGetVendorString:
         if (ptr) std::strncpy(static_cast<char*>(ptr), vendorString.c_str(), 63);
         return 1;

@@ -23,6 +23,7 @@ public:
         int timeRequests = 0;
         int productStringRequests = 0;
         int vendorVersionRequests = 0;
+        int processLevelRequests = 0;
     };
 
     // Loads the binary and calls its entry point; null with a message on failure.
@@ -60,11 +61,9 @@ public:
     void ProcessFloat(float** inputs, float** outputs, int frames);
     void ProcessDouble(double** inputs, double** outputs, int frames);
     void ProcessAccumulating(float** inputs, float** outputs, int frames);
-
-    // Waits until the plug-in has no background load queued or running (Vulpane's
-    // effVendorSpecific query 'VpBg'; other plug-ins answer 0 at once), polling every
-    // millisecond from the calling thread. False when loads are still pending after `seconds`.
-    bool AwaitBackgroundLoads(double seconds);
+    // An empty block: a plug-in that waits for its background loads in offline blocks has them
+    // in place afterwards.
+    void Settle();
 
     // Chunk exchange: index 0 bank, 1 program.
     std::vector<char> GetChunk(bool program);
@@ -75,6 +74,8 @@ public:
     std::string vendorString = "kestrovanic";
     int vendorVersion = 10000;
     bool answerTimeInfo = true;
+    // The answer to audioMasterGetCurrentProcessLevel: this host renders offline unless told.
+    int32_t processLevel = kVstProcessLevelOffline;
     VstTimeInfo timeInfo{};
     double sampleRate = 44100.0;
     int blockSize = 1024;

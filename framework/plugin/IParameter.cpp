@@ -2,9 +2,19 @@
 
 #include "TextUtil.h"
 
+#include <cctype>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+
+namespace {
+bool SameTextIgnoringCase(const char* a, const char* b) {
+    for (; *a && *b; ++a, ++b)
+        if (std::tolower(static_cast<unsigned char>(*a)) != std::tolower(static_cast<unsigned char>(*b))) return false;
+    return *a == *b;
+}
+} // namespace
 
 void IParameter::DeclareDouble(const char* newName, double newDefault, double newMinimum, double newMaximum,
                                double newStep, const char* newLabel) {
@@ -100,4 +110,27 @@ void IParameter::FormatForHost(double v, bool isNormalized, char* outText) const
         std::snprintf(format, sizeof(format), "%%.%df", displayPrecision);
         std::snprintf(outText, 32, format, v);
     }
+}
+
+bool IParameter::NormalizedFromText(const char* text, double& outNormalized) const {
+    for (const DisplayText& entry : displayTexts) {
+        if (SameTextIgnoringCase(entry.text, text)) {
+            outNormalized = ToNormalized(entry.value);
+            return true;
+        }
+    }
+    char* end = nullptr;
+    double v = std::strtod(text, &end);
+    if (end == text || std::isnan(v)) return false;
+    while (std::isspace(static_cast<unsigned char>(*end))) ++end;
+    if (*end != '\0') return false;
+    if (!displayTexts.empty()) {
+        if (!(v >= 0.0 && v <= 1.0)) return false;
+        outNormalized = v;
+        return true;
+    }
+    if (negateDisplay) v = -v;
+    if (!(v >= minimum && v <= maximum)) return false;
+    outNormalized = ToNormalized(v);
+    return true;
 }

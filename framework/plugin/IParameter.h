@@ -45,6 +45,10 @@ public:
 
     // outText must hold at least 32 bytes.
     void FormatForHost(double v, bool isNormalized, char* outText) const;
+    // The normalised value of a text FormatForHost shows (a display text in any case, or a number
+    // as shown, within the range); for a parameter with display texts, a number is the
+    // normalised value itself, 0..1.
+    bool NormalizedFromText(const char* text, double& outNormalized) const;
 
 private:
     struct DisplayText {

@@ -266,6 +266,19 @@ bool IPluginBase::GetMidiNoteName(int, char* outText) {
 
 int IPluginBase::IdentifyHost() { return hostId; }
 
+void IPluginBase::FormatParameterText(int index, double v, char* outText) const {
+    if (const IParameter* param = ParamAt(index)) param->FormatForHost(v, false, outText);
+}
+
+void IPluginBase::FormatParameterLabel(int index, char* outText) const {
+    if (const IParameter* param = ParamAt(index)) CopyText(outText, 32, param->Label());
+}
+
+bool IPluginBase::ParameterFromText(int index, const char* text, double& outNormalized) const {
+    const IParameter* param = ParamAt(index);
+    return param && text && param->NormalizedFromText(text, outNormalized);
+}
+
 void IPluginBase::SetBlockSize(int frames) {
     if (frames == blockSize) return;
     const size_t size = static_cast<size_t>(frames > 0 ? frames : 0);

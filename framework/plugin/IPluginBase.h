@@ -34,6 +34,19 @@ struct TransportInfo {
     bool cycleActive = false;
 };
 
+// What a host may be told of a parameter beyond its value and texts.
+struct ParameterTraits {
+    bool isSwitch = false; // two states, shown as a toggle
+    bool isInteger = false; // whole numbers minimum..maximum by step (a list of choices)
+    int minimum = 0;
+    int maximum = 0;
+    int step = 1;
+    char shortLabel[8] = {}; // a short name for small displays ("" for none)
+    const char* category = nullptr; // the group of adjacent parameters it belongs to (null: none)
+    int categoryIndex = 0;          // 1, 2, ... for the groups in index order
+    int categorySize = 0;           // how many parameters the group has
+};
+
 struct IPluginConfig {
     int paramCount;
     const char* channelConfig;
@@ -129,6 +142,22 @@ public:
     virtual bool GetParameterIdentifier(int, char*) const { return false; }
     // Reads and applies a preset file of the plug-in's own format; false when it cannot.
     virtual bool ReadPresetFile(const char*) { return false; }
+    // What a host shows of a parameter: the text of value v (the parameter's own value, not
+    // normalised; outText holds 32 bytes) and the unit label (32 bytes). The defaults are the
+    // parameter's own text and label.
+    virtual void FormatParameterText(int index, double v, char* outText) const;
+    virtual void FormatParameterLabel(int index, char* outText) const;
+    // The normalised value a text a host or user typed stands for; false when it means none.
+    virtual bool ParameterFromText(int index, const char* text, double& outNormalized) const;
+    // Switch, list and grouping of a parameter for the host; false when there is nothing to say.
+    virtual bool DescribeParameter(int, ParameterTraits&) const { return false; }
+    // Whether a host may automate the parameter (false for an index that holds nothing).
+    virtual bool IsAutomatable(int index) const { return ParamAt(index) != nullptr; }
+    // Work prepared off the audio path that the coming blocks are to hear (an impulse on its
+    // way). LoadsPending is asked on the audio thread and must not block; WaitForLoads blocks
+    // until that work is in place and is called without the plug-in lock, by offline renders only.
+    virtual bool LoadsPending() const { return false; }
+    virtual void WaitForLoads() {}
     virtual bool SerializeState(StateChunk& chunk);
     virtual int UnserializeState(const StateChunk& chunk, int position);
     virtual void WriteProgramFromArgs(StateChunk& chunk, const double* values);

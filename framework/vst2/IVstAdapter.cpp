@@ -114,6 +114,11 @@ void IVstAdapter::SetParameterNormalized(int32_t index, float value) {
 }
 
 template <class Sample> void IVstAdapter::Process(Sample** inputs, Sample** outputs, int32_t frames, bool accumulate) {
+    // An offline render hears every load from its first block on, however long the load takes;
+    // the host is asked only while one is on its way, and in real time nothing waits. The wait
+    // comes before the lock, which the load's hand-over takes.
+    if (LoadsPending() && CallHost(audioMasterGetCurrentProcessLevel, 0, 0, nullptr, 0.0f) == kVstProcessLevelOffline)
+        WaitForLoads();
     ScopedLock<PluginLock> hold(pluginLock);
     if (receivesMidi) CallHost(audioMasterWantMidi, 0, 0, nullptr, 0.0f);
     if (frames <= 0 || blockSize <= 0) return;

@@ -48,6 +48,7 @@ private:
     intptr_t SetChunk(int32_t index, intptr_t size, const void* ptr);
     intptr_t ProcessEvents(const VstEvents* events);
     intptr_t PinProperties(int32_t index, void* ptr, bool input);
+    intptr_t ParameterProperties(int32_t index, void* ptr);
     intptr_t CanDo(const char* text);
     VstTimeInfo* GetTimeInfo(intptr_t flags);
     void SetEditorRect();
@@ -60,6 +61,7 @@ private:
     bool hostIdentified = false;
     bool receivesMidi = false;
     int hostExtensions = 0;
+    int settling = 0; // > 0 while an opcode runs whose parameter moves the host is not told of
     StateChunk programChunk;
     StateChunk bankChunk;
     AEffect effect{};

@@ -21,6 +21,12 @@ intptr_t IVstAdapter::Dispatch(int32_t opcode, int32_t index, intptr_t value, vo
         delete this;
         return 0;
     }
+    // What the plug-in moves by itself while it opens, switches on, restores a state or a
+    // program, or opens its editor is no change of the user's: the host is not told of it
+    // (Ardour would mark a fresh instance as modified).
+    const bool settles = opcode == effOpen || opcode == effMainsChanged || opcode == effSetChunk ||
+                         opcode == effSetProgram || opcode == effEditOpen || opcode == effEditClose;
+    if (settles) ++settling;
     intptr_t result = 0;
     char* text = static_cast<char*>(ptr);
     switch (opcode) {
@@ -42,10 +48,10 @@ intptr_t IVstAdapter::Dispatch(int32_t opcode, int32_t index, intptr_t value, vo
         if (text) CopyText(text, kVstMaxProgNameLen, GetProgramName(currentProgram));
         break;
     case effGetParamLabel:
-        if (text && ParamAt(index)) CopyText(text, kParamTextSize, ParamAt(index)->Label());
+        if (text && ParamAt(index)) FormatParameterLabel(index, text);
         break;
     case effGetParamDisplay:
-        if (text && ParamAt(index)) ParamAt(index)->FormatForHost(ParamAt(index)->Value(), false, text);
+        if (text && ParamAt(index)) FormatParameterText(index, ParamAt(index)->Value(), text);
         break;
     case effGetParamName:
         if (text && ParamAt(index)) CopyText(text, kParamTextSize, ParamAt(index)->Name());
@@ -113,7 +119,18 @@ intptr_t IVstAdapter::Dispatch(int32_t opcode, int32_t index, intptr_t value, vo
         result = ProcessEvents(static_cast<const VstEvents*>(ptr));
         break;
     case effCanBeAutomated:
-        result = 1;
+        result = IsAutomatable(index) ? 1 : 0;
+        break;
+    case effString2Parameter: {
+        double normalized = 0.0;
+        if (text && ParameterFromText(index, text, normalized)) {
+            SetParameterNormalized(index, static_cast<float>(normalized));
+            result = 1;
+        }
+        break;
+    }
+    case effGetParameterProperties:
+        result = ParameterProperties(index, ptr);
         break;
     case effGetProgramNameIndexed:
         if (text) {
@@ -167,7 +184,10 @@ intptr_t IVstAdapter::Dispatch(int32_t opcode, int32_t index, intptr_t value, vo
     case effVendorSpecific:
         // Cockos' extension: the display text of a value the parameter need not hold.
         if (index == effGetParamDisplay && text) {
-            if (value >= 0 && value < ParamCount()) ParamAt(static_cast<int>(value))->FormatForHost(opt, true, text);
+            if (value >= 0 && value < ParamCount())
+                // The value the parameter would take (a list's entry rounds, as setParameter does).
+                FormatParameterText(static_cast<int>(value), ParamAt(static_cast<int>(value))->ValueOfNormalized(opt),
+                                    text);
             result = kVendorSpecificAnswer;
         } else if (index == kVendorParamIdentifier && text && value >= 0 && value < ParamCount()) {
             result = GetParameterIdentifier(static_cast<int>(value), text) ? 1 : 0;
@@ -203,8 +223,33 @@ intptr_t IVstAdapter::Dispatch(int32_t opcode, int32_t index, intptr_t value, vo
     default:
         break;
     }
+    if (settles) --settling;
     pluginLock.Unlock();
     return result;
+}
+
+intptr_t IVstAdapter::ParameterProperties(int32_t index, void* ptr) {
+    ParameterTraits traits;
+    if (!ptr || !ParamAt(index) || !DescribeParameter(index, traits)) return 0;
+    auto* properties = static_cast<VstParameterProperties*>(ptr);
+    std::memset(properties, 0, sizeof(VstParameterProperties));
+    CopyText(properties->label, sizeof(properties->label), ParamAt(index)->Name());
+    CopyText(properties->shortLabel, sizeof(properties->shortLabel), traits.shortLabel);
+    if (traits.isSwitch) properties->flags |= kVstParameterIsSwitch;
+    if (traits.isInteger) {
+        properties->flags |= kVstParameterUsesIntegerMinMax | kVstParameterUsesIntStep;
+        properties->minInteger = traits.minimum;
+        properties->maxInteger = traits.maximum;
+        properties->stepInteger = traits.step;
+        properties->largeStepInteger = traits.step;
+    }
+    if (traits.category && traits.categoryIndex > 0) {
+        properties->flags |= kVstParameterSupportsDisplayCategory;
+        properties->category = static_cast<int16_t>(traits.categoryIndex);
+        properties->numParametersInCategory = static_cast<int16_t>(traits.categorySize);
+        CopyText(properties->categoryLabel, sizeof(properties->categoryLabel), traits.category);
+    }
+    return 1;
 }
 
 intptr_t IVstAdapter::PinProperties(int32_t index, void* ptr, bool input) {

@@ -22,13 +22,17 @@ constexpr int32_t kTransportFields = kVstPpqPosValid | kVstTempoValid | kVstBars
                                      kVstTimeSigValid;
 } // namespace
 
-void IVstAdapter::BeginEdit(int index) { CallHost(audioMasterBeginEdit, index, 0, nullptr, 0.0f); }
-
-void IVstAdapter::AutomateHost(int index, double normalizedValue) {
-    CallHost(audioMasterAutomate, index, 0, nullptr, static_cast<float>(normalizedValue));
+void IVstAdapter::BeginEdit(int index) {
+    if (!settling) CallHost(audioMasterBeginEdit, index, 0, nullptr, 0.0f);
 }
 
-void IVstAdapter::EndEdit(int index) { CallHost(audioMasterEndEdit, index, 0, nullptr, 0.0f); }
+void IVstAdapter::AutomateHost(int index, double normalizedValue) {
+    if (!settling) CallHost(audioMasterAutomate, index, 0, nullptr, static_cast<float>(normalizedValue));
+}
+
+void IVstAdapter::EndEdit(int index) {
+    if (!settling) CallHost(audioMasterEndEdit, index, 0, nullptr, 0.0f);
+}
 
 VstTimeInfo* IVstAdapter::GetTimeInfo(intptr_t flags) {
     return reinterpret_cast<VstTimeInfo*>(CallHost(audioMasterGetTime, 0, flags, nullptr, 0.0f));

@@ -156,6 +156,15 @@ enum VstHostOpcode : int32_t {
     audioMasterEndEdit = 44,
 };
 
+// The answers to audioMasterGetCurrentProcessLevel: where the host's current call comes from.
+enum VstProcessLevel : int32_t {
+    kVstProcessLevelUnknown = 0,
+    kVstProcessLevelUser = 1,     // the host's user-interface thread
+    kVstProcessLevelRealtime = 2, // the audio thread
+    kVstProcessLevelPrefetch = 3, // a thread rendering ahead of the audio
+    kVstProcessLevelOffline = 4,  // an offline render, which may take as long as it needs
+};
+
 enum VstEventType : int32_t { kVstMidiType = 1, kVstSysExType = 6 };
 
 struct VstEvent {
@@ -255,6 +264,37 @@ struct VstSpeakerArrangement {
     VstSpeakerProperties speakers[8];
 };
 static_assert(sizeof(VstSpeakerArrangement) == 904, "VstSpeakerArrangement layout");
+
+// effGetParameterProperties (index: the parameter, ptr: this record, filled by the plug-in; answer 1).
+enum VstParameterFlags : int32_t {
+    kVstParameterIsSwitch = 1 << 0,
+    kVstParameterUsesIntegerMinMax = 1 << 1,
+    kVstParameterUsesFloatStep = 1 << 2,
+    kVstParameterUsesIntStep = 1 << 3,
+    kVstParameterSupportsDisplayIndex = 1 << 4,
+    kVstParameterSupportsDisplayCategory = 1 << 5,
+    kVstParameterCanRamp = 1 << 6,
+};
+
+struct VstParameterProperties {
+    float stepFloat;
+    float smallStepFloat;
+    float largeStepFloat;
+    char label[64];
+    int32_t flags;
+    int32_t minInteger;
+    int32_t maxInteger;
+    int32_t stepInteger;
+    int32_t largeStepInteger;
+    char shortLabel[8];
+    int16_t displayIndex;
+    int16_t category; // 1-based; 0: none
+    int16_t numParametersInCategory;
+    int16_t reserved;
+    char categoryLabel[24];
+    char future[16];
+};
+static_assert(sizeof(VstParameterProperties) == 152, "VstParameterProperties layout");
 
 struct ERect {
     int16_t top;

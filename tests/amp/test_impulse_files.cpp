@@ -218,13 +218,17 @@ TEST_F(ImpulseFiles, RestoringAStateDoesNotReloadOrComplain) {
 }
 TEST_F(ImpulseFiles, LoadsRunBesideTheAudioAndTheLastChoiceWins) {
     Choose(folder + "a.wav");
-    // Held mid-way, the loader keeps its work to itself: blocks complete with the old impulse.
+    // Held mid-way, the loader keeps its work to itself: the blocks of a real-time host complete
+    // with the old impulse (an offline one would wait for the new one).
+    host->processLevel = kVstProcessLevelRealtime;
     plugin->HoldImpulseLoads(true);
     Pick(folder + "missing.wav");
     Pick(folder + "c.wAv");
     Click(kIrNext); // from the file on its way (c, the last entry): stays there
     Pick(folder + "b.WAV");
+    host->recorded.processLevelRequests = 0;
     ExpectConvolved(Fractions(aWords), 44100.0);
+    EXPECT_GT(host->recorded.processLevelRequests, 0);
     EXPECT_EQ(plugin->ImpulsePath(), folder + "a.wav");
     plugin->HoldImpulseLoads(false);
     plugin->WaitForImpulseLoads();

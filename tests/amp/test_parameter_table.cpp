@@ -3,6 +3,7 @@
 #include "BuiltPlugin.h"
 #include "DspBank.h"
 #include "ParameterTable.h"
+#include "VstAbi.h"
 
 #include <gtest/gtest.h>
 
@@ -12,9 +13,13 @@
 #include <string>
 
 namespace {
-// What a host displays for a declared value: a list's text, "0" for zero, else the number with
+// What a host displays for a declared value: the editor's text where the index's law shows one,
+// without its unit (the label carries it); else a list's text, "0" for zero, or the number with
 // the step's decimals (three for 0.001, none for 1).
-std::string HostText(const Declaration& d, const char* const* texts, double value) {
+std::string HostText(int index, const Declaration& d, const char* const* texts, double value) {
+    std::string shown = DisplayOf(index, value).text;
+    if (shown.size() > 3 && shown.substr(shown.size() - 3) == " dB") return shown.substr(0, shown.size() - 3);
+    if (!shown.empty()) return shown;
     if (texts) return texts[static_cast<int>(value)];
     if (value == 0.0) return "0";
     char text[32];
@@ -28,11 +33,12 @@ void ExpectHostSees(HostedPlugin& plugin, int index, const std::string& name, co
                     const char* const* texts) {
     SCOPED_TRACE("index " + std::to_string(index) + " " + name);
     EXPECT_EQ(plugin.ParamName(index), name);
-    EXPECT_EQ(plugin.ParamLabel(index), d.label);
+    const std::string shown = DisplayOf(index, value).text;
+    EXPECT_EQ(plugin.ParamLabel(index), shown.find(" dB") != std::string::npos ? "dB" : d.label);
     EXPECT_FLOAT_EQ(plugin.GetParameter(index), static_cast<float>((value - d.minimum) / (d.maximum - d.minimum)));
-    EXPECT_EQ(plugin.ParamDisplay(index), HostText(d, texts, value));
-    EXPECT_EQ(plugin.ParamDisplayAt(index, 0.0f), HostText(d, texts, d.minimum));
-    EXPECT_EQ(plugin.ParamDisplayAt(index, 1.0f), HostText(d, texts, d.maximum));
+    EXPECT_EQ(plugin.ParamDisplay(index), HostText(index, d, texts, value));
+    EXPECT_EQ(plugin.ParamDisplayAt(index, 0.0f), HostText(index, d, texts, d.minimum));
+    EXPECT_EQ(plugin.ParamDisplayAt(index, 1.0f), HostText(index, d, texts, d.maximum));
 }
 
 TEST(ParameterTable, RowsAreWhatTheHostSees) {
@@ -139,5 +145,166 @@ TEST(ParameterTable, LawsGiveTheirTextsAndUnits) {
     EXPECT_EQ(PhysicalValue(kEqLow, 0.7), 24.0 * 0.7 - 12.0);
     EXPECT_EQ(PhysicalValue(kMasterVolume, 0.3), 0.3);
     EXPECT_EQ(PhysicalValue(kToneFreq, 0.3), 0.3);
+}
+
+const Declaration* DeclarationOf(int index) {
+    if (const ParameterRow* row = FindParameterRow(index)) return &row->declared;
+    if (const ModelBlockRow* block = FindModelBlock(index)) return &block->declared;
+    return nullptr;
+}
+
+// effGetParameterProperties for every index against its row: switches for the two-state laws
+// and the 0..1 values of step 1, the lists as whole numbers over their range, the full name,
+// and a group; the free indices answer nothing.
+TEST(ParameterTable, HostPropertiesFollowTheRows) {
+    std::unique_ptr<HostedPlugin> plugin = LoadBuiltPlugin();
+    ASSERT_TRUE(plugin);
+    plugin->Start(44100.0, 512);
+    int lastCategory = 0;
+    for (int index = 0; index < kNumParams; ++index) {
+        SCOPED_TRACE("index " + std::to_string(index));
+        VstParameterProperties p{};
+        const intptr_t answer = plugin->Dispatch(effGetParameterProperties, index, 0, &p);
+        const Declaration* d = DeclarationOf(index);
+        if (!d) {
+            EXPECT_EQ(answer, 0);
+            continue;
+        }
+        ASSERT_EQ(answer, 1);
+        EXPECT_EQ(std::string(p.label), plugin->ParamName(index));
+        const Law law = DisplayLawOf(index);
+        const bool isSwitch = law == Law::kOnOff || law == Law::kOnAboveZero ||
+                              (d->type == ParamType::kDouble && d->step == 1.0 && d->maximum == 1.0);
+        EXPECT_EQ((p.flags & kVstParameterIsSwitch) != 0, isSwitch);
+        const int integer = kVstParameterUsesIntegerMinMax | kVstParameterUsesIntStep;
+        EXPECT_EQ(p.flags & integer, d->type == ParamType::kInt ? integer : 0);
+        if (d->type == ParamType::kInt) {
+            EXPECT_EQ(p.minInteger, static_cast<int>(d->minimum));
+            EXPECT_EQ(p.maxInteger, static_cast<int>(d->maximum));
+            EXPECT_EQ(p.stepInteger, 1);
+        }
+        EXPECT_LT(std::string(p.shortLabel, sizeof p.shortLabel).find('\0'), sizeof p.shortLabel);
+        // Groups of adjacent indices, numbered in index order (the gate's lamp has none).
+        if (!(p.flags & kVstParameterSupportsDisplayCategory)) {
+            EXPECT_EQ(index, kGateLed);
+            continue;
+        }
+        EXPECT_GE(p.category, lastCategory);
+        EXPECT_GT(p.numParametersInCategory, 0);
+        EXPECT_GT(std::string(p.categoryLabel).size(), 0u);
+        lastCategory = p.category;
+    }
+    auto properties = [&](int index) {
+        VstParameterProperties p{};
+        plugin->Dispatch(effGetParameterProperties, index, 0, &p);
+        return p;
+    };
+    EXPECT_EQ(properties(kAmpOn).flags & (kVstParameterIsSwitch | kVstParameterUsesIntegerMinMax), kVstParameterIsSwitch);
+    EXPECT_EQ(properties(kAmpModel).maxInteger, 15);
+    EXPECT_EQ(properties(kCabPreset).maxInteger, 38);
+    EXPECT_EQ(properties(kAmpGain).flags & ~kVstParameterSupportsDisplayCategory, 0);
+    EXPECT_STREQ(properties(kModelGain + 10).shortLabel, "Gain");
+    EXPECT_STREQ(properties(kGateThreshold).categoryLabel, "Gate");
+    EXPECT_EQ(plugin->Dispatch(effGetParameterProperties, kAmpOn, 0, nullptr), 0);
+}
+
+// The slope of a law's number per unit of v, to know how finely its text pins v down.
+double TextSlope(Law law) {
+    switch (law) {
+    case Law::kGateDb: return 100.0;
+    case Law::kEqDb:
+    case Law::kSwitchDb: return 24.0;
+    case Law::kWetDb:
+    case Law::kDryDb: return 48.0; // the dry knob's flatter half
+    case Law::kTenths:
+    case Law::kCentredTenths:
+    case Law::kReversedTenths: return 10.0;
+    default: return 1.0;
+    }
+}
+
+// How far the value a text stands for may lie from the value shown: the step, or half the
+// last digit the text shows.
+double TextTolerance(const std::string& text, const Declaration& d, Law law) {
+    const size_t point = text.find('.');
+    const int decimals = point == std::string::npos ? 0 : static_cast<int>(text.size() - point - 1);
+    return std::fmax(d.step, 0.5 * std::pow(10.0, -decimals) / TextSlope(law)) + 1e-6;
+}
+
+// effString2Parameter takes back what effGetParamDisplay shows, for every declared index over a
+// table of values: switches at both states, lists at every entry, the rest across their range.
+TEST(ParameterTable, HostTextsReadBackToTheirValues) {
+    std::unique_ptr<HostedPlugin> plugin = LoadBuiltPlugin();
+    ASSERT_TRUE(plugin);
+    plugin->Start(44100.0, 512);
+    std::vector<double> scale = {0.001, 0.123, 0.4567, 0.999};
+    for (int k = 0; k <= 100; k += 5) scale.push_back(k / 100.0);
+    for (int index = 0; index < kNumParams; ++index) {
+        const Declaration* d = DeclarationOf(index);
+        // Buttons and list clicks act on their value and may move it back themselves.
+        const ParameterRow* row = FindParameterRow(index);
+        if (!d || d->type == ParamType::kNone ||
+            (row && (row->control == ControlKind::kMomentary || row->control == ControlKind::kNameList)))
+            continue;
+        const Law law = DisplayLawOf(index);
+        std::vector<double> values; // normalised
+        if (d->type == ParamType::kInt)
+            for (int v = 0; v <= static_cast<int>(d->maximum); ++v) values.push_back(v / d->maximum);
+        else if (law == Law::kOnOff || law == Law::kOnAboveZero || d->step == 1.0)
+            values = {0.0, 1.0};
+        else
+            values = scale;
+        for (const double n : values) {
+            const std::string text = plugin->ParamDisplayAt(index, static_cast<float>(n));
+            SCOPED_TRACE("index " + std::to_string(index) + " at " + std::to_string(n) + ": \"" + text + "\"");
+            std::vector<char> typed(text.begin(), text.end());
+            typed.push_back('\0');
+            ASSERT_EQ(plugin->Dispatch(effString2Parameter, index, 0, typed.data()), 1);
+            const double back = plugin->GetParameter(index);
+            if (d->type == ParamType::kInt)
+                EXPECT_FLOAT_EQ(static_cast<float>(back), static_cast<float>(n));
+            else
+                EXPECT_NEAR(back, n, TextTolerance(text, *d, law));
+        }
+    }
+}
+
+// What a user types: the text with or without its unit, in any case, or a plain 0..1 number where
+// the text shows none; anything else is refused and changes nothing.
+TEST(ParameterTable, TypedTextsSetTheirValues) {
+    std::unique_ptr<HostedPlugin> plugin = LoadBuiltPlugin();
+    ASSERT_TRUE(plugin);
+    plugin->Start(44100.0, 512);
+    struct Typed {
+        int index;
+        const char* text;
+        float normalized;
+    };
+    const Typed cases[] = {
+        {kEqLow, "-12 dB", 0.0f},        {kEqLow, "6", 0.75f},          {kEqHigh, " +3.0db ", 0.625f},
+        {kMasterVolume, "5", 0.5f},      {kMasterVolume, "7.50", 0.75f}, {kGateThreshold, "-25 dB", 0.75f},
+        {kGate, "on", 1.0f},             {kGate, "OFF", 0.0f},           {kGate, "1", 1.0f},
+        {kAmpModel, "metal charter", 7.0f / 15.0f}, {kAmpModel, "1", 1.0f}, {kCabPreset, "Modern 1", 35.0f / 38.0f},
+        {kIrDry, "-inf dB", 0.0f},       {kIrDry, "12", 0.75f},          {kIrWet, "-12.0", 0.25f},
+        {kAmpGain, "0.25", 0.25f},       {kLoudness, "10", 0.0f},        {kModelBass + 3, "-5", 0.0f},
+        {kModelTreble + 14, "ON", 1.0f}, {kTuning, "11", 1.0f},
+    };
+    for (const Typed& c : cases) {
+        SCOPED_TRACE(std::to_string(c.index) + " \"" + c.text + "\"");
+        plugin->SetParameter(c.index, 0.5f);
+        EXPECT_EQ(plugin->Dispatch(effString2Parameter, c.index, 0, const_cast<char*>(c.text)), 1);
+        EXPECT_NEAR(plugin->GetParameter(c.index), c.normalized, 1e-6);
+    }
+    for (const char* refused : {"", "abc", "5 kHz", "nan", "on off", "13 dB", "-inf", "0.5 dB dB"}) {
+        plugin->SetParameter(kEqLow, 0.3f);
+        EXPECT_EQ(plugin->Dispatch(effString2Parameter, kEqLow, 0, const_cast<char*>(refused)), 0) << refused;
+        EXPECT_EQ(plugin->GetParameter(kEqLow), 0.3f) << refused;
+    }
+    EXPECT_EQ(plugin->Dispatch(effString2Parameter, kMasterVolume, 0, const_cast<char*>("11")), 0);
+    EXPECT_EQ(plugin->Dispatch(effString2Parameter, kAmpModel, 0, const_cast<char*>("2")), 0);
+    EXPECT_EQ(plugin->Dispatch(effString2Parameter, kTuning, 0, const_cast<char*>("12")), 0);
+    EXPECT_EQ(plugin->Dispatch(effString2Parameter, kGate, 0, const_cast<char*>("2")), 0);
+    EXPECT_EQ(plugin->Dispatch(effString2Parameter, kEqLow, 0, nullptr), 0);
+    EXPECT_EQ(plugin->Dispatch(effString2Parameter, 162, 0, const_cast<char*>("1")), 0);
 }
 } // namespace

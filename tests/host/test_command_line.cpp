@@ -1,12 +1,14 @@
 // vulpane-host as a user runs it: a separate process with arguments, files in a scratch folder.
 #include "AudioFile.h"
 #include "BuiltPlugin.h"
+#include "ChunkBytes.h"
 #include "DynamicLibrary.h"
 #include "PresetFile.h"
 #include "WavBytes.h"
 
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <cstdlib>
 #include <filesystem>
 
@@ -110,6 +112,64 @@ TEST_F(CommandLine, ARenderLinesUpWithItsInputAtEveryAmpQuality) {
             if (std::abs(y[i]) > std::abs(y[peak])) peak = i;
         if (factor[0] == '1') peakAtOneX = peak;
         EXPECT_EQ(peak, peakAtOneX) << "the oversampler's delay is compensated at " << factor << "x";
+    }
+}
+
+// A state naming a 10-s impulse at 96 kHz, rendered offline right after the state is set: every
+// render is the same, and each has the convolved click from its first sample (the chain is
+// transparent: amp off, loudness cut off, unity master, dry silent, wet 0 dB, no oversampling).
+TEST_F(CommandLine, RendersOfAStateWithALongImpulseAreCompleteAndAlike) {
+    constexpr int kParams = 162, kModelSwitch = 30;
+    std::vector<int64_t> words;
+    std::vector<double> impulse;
+    for (int i = 0; i < 960000; ++i) {
+        words.push_back(static_cast<int64_t>(20000.0 * std::exp(-i / 96000.0) * std::cos(0.45 * i)));
+        impulse.push_back(static_cast<double>(words.back()) / 32768.0);
+    }
+    const std::vector<uint8_t> wav = wavtest::MakeWav16(words, 96000);
+    std::vector<int64_t> click(4800, 0);
+    click[0] = 16384;
+    const std::vector<uint8_t> clickWav = wavtest::MakeWav16(click, 96000);
+    std::string error;
+    ASSERT_TRUE(WriteFileBytes(folder + "long.wav", std::vector<char>(wav.begin(), wav.end()), error)) << error;
+    ASSERT_TRUE(WriteFileBytes(folder + "click.wav", std::vector<char>(clickWav.begin(), clickWav.end()), error));
+
+    std::unique_ptr<HostedPlugin> fresh = LoadBuiltPlugin();
+    ASSERT_TRUE(fresh);
+    fresh->Start(96000.0, 512);
+    const std::vector<char> defaults = fresh->GetChunk(true);
+    int32_t pathLength = 0;
+    std::memcpy(&pathLength, defaults.data() + 8, sizeof pathLength);
+    ChunkBytes state;
+    state.Header().Text(folder + "long.wav");
+    for (int i = 0; i < kParams; ++i) {
+        double v = ReadDouble(defaults, static_cast<size_t>(12 + pathLength + i * 8));
+        if (i >= kModelSwitch && i < kModelSwitch + 16) v = 0.0;
+        if (i == 3 || i == 15) v = 0.0;
+        if (i == 16 || i == 18) v = 1.0;
+        state.Double(v);
+    }
+    ASSERT_TRUE(WriteFileBytes(folder + "state.chunk", state.bytes, error)) << error;
+
+    double energy = 0.0;
+    for (double h : impulse) energy += h * h;
+    const double gain = 2.0 * 0.5 / (std::sqrt(2.0) * std::sqrt(energy)); // both inputs, click of 0.5
+    std::vector<char> first;
+    for (int run = 0; run < 20; ++run) {
+        SCOPED_TRACE("render " + std::to_string(run));
+        ASSERT_TRUE(Host(In("click.wav") + " " + In("out.wav") + " --overwrite --chunk " + In("state.chunk")));
+        const std::vector<char> bytes = Bytes("out.wav");
+        if (run == 0) {
+            first = bytes;
+            const std::vector<double> y = Samples("out.wav");
+            ASSERT_EQ(y.size(), click.size());
+            double worst = 0.0;
+            for (size_t n = 0; n < y.size(); ++n) worst = std::fmax(worst, std::fabs(y[n] - gain * impulse[n]));
+            EXPECT_GT(std::fabs(y[0]), 0.5 * gain * std::fabs(impulse[0]));
+            EXPECT_LT(worst, 1e-4 * gain * std::fabs(impulse[0]));
+        } else {
+            EXPECT_TRUE(bytes == first);
+        }
     }
 }
 } // namespace

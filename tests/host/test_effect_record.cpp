@@ -119,7 +119,7 @@ TEST_F(Dispatcher, VendorSpecificFormatsAnyValue) {
     EXPECT_EQ(plugin->Dispatch(effVendorSpecific, effGetParamDisplay, 4, text, 7.0f / 15.0f), 0xBEEF);
     EXPECT_STREQ(text, "Metal Charter");
     EXPECT_EQ(plugin->Dispatch(effVendorSpecific, effGetParamDisplay, 1, text, 0.25f), 0xBEEF);
-    EXPECT_STREQ(text, "0.250");
+    EXPECT_STREQ(text, "-75");
     EXPECT_EQ(plugin->Dispatch(effVendorSpecific, effGetParamLabel, 1, text, 0.25f), 0);
     EXPECT_EQ(plugin->Dispatch(effVendorSpecific, effGetParamDisplay, 1, nullptr, 0.25f), 0);
 }

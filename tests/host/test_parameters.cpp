@@ -4,23 +4,28 @@
 #include <cmath>
 #include <set>
 #include <limits>
+#include <utility>
 
 namespace {
 class Parameters : public BuiltPluginTest {};
 
 // Every parameter but the free 23..29 has a short name no other shares (hosts' name buffers
-// differ, so 15 characters at most) and an identifier tools can name it by; none has a label.
-TEST_F(Parameters, NamesAreShortUniqueAndNoneHasALabel) {
+// differ, so 15 characters at most) and an identifier tools can name it by; the free ones are
+// "(unused)". The label is the unit the editor shows after the value: dB, or none.
+TEST_F(Parameters, NamesAreShortUniqueAndLabelsAreUnits) {
+    const std::set<int> inDecibels = {1, 13, 14, 21, 22, 94 + 14}; // gate, EQ, IR dry/wet, Poltergeist bass
     std::set<std::string> names, identifiers;
     for (int i = 0; i < 162; ++i) {
         const std::string name = plugin->ParamName(i);
         const std::string identifier = plugin->ParamIdentifier(i);
-        EXPECT_EQ(plugin->ParamLabel(i), "") << "index " << i;
+        EXPECT_EQ(plugin->ParamLabel(i), inDecibels.count(i) ? "dB" : "") << "index " << i;
         if (i >= 23 && i <= 29) {
-            EXPECT_EQ(name, "") << "index " << i;
+            EXPECT_EQ(name, "(unused)") << "index " << i;
             EXPECT_EQ(identifier, "") << "index " << i;
+            EXPECT_EQ(plugin->Dispatch(effCanBeAutomated, i), 0) << "index " << i;
             continue;
         }
+        EXPECT_EQ(plugin->Dispatch(effCanBeAutomated, i), 1) << "index " << i;
         EXPECT_FALSE(name.empty()) << "index " << i;
         EXPECT_LE(name.size(), 15u) << name;
         EXPECT_TRUE(names.insert(name).second) << "twice: " << name;
@@ -34,15 +39,18 @@ TEST_F(Parameters, NamesAreShortUniqueAndNoneHasALabel) {
     EXPECT_EQ(plugin->ParamIdentifier(162), "");
 }
 
+// The texts are the editor's, without the unit the label gives.
 TEST_F(Parameters, DefaultDisplays) {
     EXPECT_EQ(plugin->ParamDisplay(4), "Clean 1");
     EXPECT_EQ(plugin->ParamDisplay(12), "Cabinet Off");
-    EXPECT_EQ(plugin->ParamDisplay(1), "0.500");  // three decimals for a 0.001 step
-    EXPECT_EQ(plugin->ParamDisplay(0), "0");      // exactly 0 shows "0"
-    EXPECT_EQ(plugin->ParamDisplay(21), "0");
-    EXPECT_EQ(plugin->ParamDisplay(22), "0.500");
+    EXPECT_EQ(plugin->ParamDisplay(1), "-50");   // the gate threshold in whole dB
+    EXPECT_EQ(plugin->ParamDisplay(0), "OFF");   // a switch
+    EXPECT_EQ(plugin->ParamDisplay(16), "5.00"); // the master on its 0..10 scale
+    EXPECT_EQ(plugin->ParamDisplay(21), "-inf");
+    EXPECT_EQ(plugin->ParamDisplay(22), "0.0");
+    EXPECT_EQ(plugin->ParamDisplay(6), "0.500"); // no law: three decimals for a 0.001 step
     EXPECT_EQ(plugin->ParamDisplay(157), "0");
-    EXPECT_EQ(plugin->ParamDisplay(18), "0");     // an undeclared parameter
+    EXPECT_EQ(plugin->ParamDisplay(18), "0"); // an undeclared parameter
 }
 
 TEST_F(Parameters, ListTextsFollowTheValue) {
@@ -61,18 +69,22 @@ TEST_F(Parameters, IntegerParametersRoundHalfUp) {
     EXPECT_EQ(plugin->ParamDisplay(4), "Metal Machine");
     EXPECT_FLOAT_EQ(plugin->GetParameter(4), 8.0f / 15.0f);
     plugin->SetParameter(0, 0.4f); // a double with step 1 keeps its value
-    EXPECT_EQ(plugin->ParamDisplay(0), "0");
+    EXPECT_EQ(plugin->GetParameter(0), 0.4f);
+    EXPECT_EQ(plugin->ParamDisplay(0), "OFF");
     plugin->SetParameter(0, 1.0f);
-    EXPECT_EQ(plugin->ParamDisplay(0), "1");
+    EXPECT_EQ(plugin->ParamDisplay(0), "ON");
     plugin->SetParameter(18, 0.7f); // undeclared: step 1, rounds to 1
     EXPECT_EQ(plugin->GetParameter(18), 1.0f);
 }
 
 TEST_F(Parameters, DoubleParametersRoundTrip) {
-    for (int index : {1, 2, 5, 13, 16, 22, 62, 141, 146, 151}) {
+    const std::pair<int, const char*> shown[] = {{1, "-75"},   {2, "2.50"},    {5, "0.250"},  {13, "-6.0"},
+                                                 {16, "2.50"}, {22, "-12.0"},  {62, "2.50"},  {141, "-2.50"},
+                                                 {146, "0.250"}, {151, "0.250"}};
+    for (const auto& [index, text] : shown) {
         plugin->SetParameter(index, 0.25f);
         EXPECT_EQ(plugin->GetParameter(index), 0.25f) << index;
-        EXPECT_EQ(plugin->ParamDisplay(index), "0.250") << index;
+        EXPECT_EQ(plugin->ParamDisplay(index), text) << index;
     }
     plugin->SetParameter(25, 0.9f); // a free index stores what it gets (rounded to its step of 1)
     EXPECT_EQ(plugin->GetParameter(25), 1.0f);

@@ -52,6 +52,9 @@ TEST(BuiltPluginWindow, OpensPaintsAndClosesInAHostWindow) {
                 DispatchMessageA(&message);
             Sleep(5);
         }
+        // Opening and drawing the editor moves no parameter the host hears of.
+        EXPECT_TRUE(plugin->recorded.automation.empty());
+        EXPECT_TRUE(plugin->recorded.beginEdits.empty());
         HDC screen = GetDC(editor);
         EXPECT_NE(GetPixel(screen, 315, 220) & 0xFFFFFF, 0u); // the background is drawn
         ReleaseDC(editor, screen);
@@ -83,6 +86,9 @@ TEST(BuiltPluginWindow, OpensPaintsAndClosesInAHostWindow) {
             plugin->Dispatch(effEditIdle);
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }
+        // Opening and drawing the editor moves no parameter the host hears of.
+        EXPECT_TRUE(plugin->recorded.automation.empty());
+        EXPECT_TRUE(plugin->recorded.beginEdits.empty());
         Window root = 0, up = 0, *children = nullptr;
         unsigned n = 0;
         XQueryTree(display, parent, &root, &up, &children, &n);

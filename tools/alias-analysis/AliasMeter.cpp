@@ -9,21 +9,14 @@
 
 namespace {
 
-constexpr int kLength = 65536;
-constexpr int kSettle = 72000;
+constexpr int kFftSize = 65536; // the analysed second, zero-padded
 constexpr int kBlock = 256;
 constexpr double kPi = 3.141592653589793;
-constexpr double kKaiserBeta = 20.0; // side lobes far below anything measured here
-constexpr int kGuardBins = 12;        // a partial's main lobe and its skirt
 
-double BesselI0(double x) {
-    double sum = 1.0, term = 1.0;
-    for (int k = 1; k < 200; ++k) {
-        term *= (0.25 * x * x) / (static_cast<double>(k) * k);
-        sum += term;
-        if (term < sum * 1e-18) break;
-    }
-    return sum;
+// 4-term Blackman-Harris: side lobes 92 dB down, main lobe +-4 bins of 1 Hz, inside the guard.
+double BlackmanHarris(int i, int n) {
+    const double t = 2.0 * kPi * i / (n - 1);
+    return 0.35875 - 0.48829 * std::cos(t) + 0.14128 * std::cos(2.0 * t) - 0.01168 * std::cos(3.0 * t);
 }
 
 std::unique_ptr<SignalChain> MakeChain(const AliasCase& c) {
@@ -47,7 +40,6 @@ std::unique_ptr<SignalChain> MakeChain(const AliasCase& c) {
 } // namespace
 
 AliasResult MeasureAlias(const AliasCase& c, bool keepSpectrum) {
-    AliasResult result;
     auto chain = MakeChain(c);
     // Let a factor switch finish before the sine starts.
     std::vector<double> zero(kBlock, 0.0), in(kBlock), out0(kBlock), out1(kBlock);
@@ -56,61 +48,71 @@ AliasResult MeasureAlias(const AliasCase& c, bool keepSpectrum) {
 
     const double amplitude = std::pow(10.0, kAliasLevelDb / 20.0);
     const double w = 2.0 * kPi * c.freqHz / kAliasRate;
-    std::vector<double> captured(kLength);
-    const int total = kSettle + kLength;
+    std::vector<double> captured(kAliasAnalysed, 0.0);
+    const int total = kAliasWarmUp + kAliasAnalysed;
     const auto start = std::chrono::steady_clock::now();
     for (int at = 0; at < total; at += kBlock) {
         for (int i = 0; i < kBlock; ++i)
             in[static_cast<size_t>(i)] = amplitude * std::sin(w * (at + i));
         chain->ProcessBlock(in.data(), zero.data(), out0.data(), out1.data(), kBlock);
         for (int i = 0; i < kBlock; ++i) {
-            const int k = at + i - kSettle;
-            if (k >= 0 && k < kLength) captured[static_cast<size_t>(k)] = out0[static_cast<size_t>(i)];
+            const int k = at + i - kAliasWarmUp;
+            if (k >= 0 && k < kAliasAnalysed) captured[static_cast<size_t>(k)] = out0[static_cast<size_t>(i)];
         }
     }
     const auto stop = std::chrono::steady_clock::now();
+    AliasResult result = AnalyseAlias(captured.data(), c.freqHz, keepSpectrum);
     result.nsPerSample = std::chrono::duration<double, std::nano>(stop - start).count() / total;
+    return result;
+}
 
-    const double norm = BesselI0(kKaiserBeta);
-    for (int i = 0; i < kLength; ++i) {
-        const double r = 2.0 * i / (kLength - 1) - 1.0;
-        captured[static_cast<size_t>(i)] *= BesselI0(kKaiserBeta * std::sqrt(1.0 - r * r)) / norm;
-    }
+AliasResult AnalyseAlias(const double* signal, double freqHz, bool keepSpectrum) {
+    AliasResult result;
+    std::vector<double> captured(kFftSize, 0.0);
+    for (int i = 0; i < kAliasAnalysed; ++i)
+        captured[static_cast<size_t>(i)] = signal[i] * BlackmanHarris(i, kAliasAnalysed);
     InitFftTables();
-    std::vector<double> re(kLength / 2), im(kLength / 2), power(kLength / 2, 0.0);
-    RealFftForward(captured.data(), re.data(), im.data(), kLength);
-    for (int p = 1; p < kLength / 2; ++p) {
-        const int bin = FftBinAtPosition(p, kLength / 2);
+    const int bins = kFftSize / 2;
+    std::vector<double> re(bins), im(bins), power(bins, 0.0);
+    RealFftForward(captured.data(), re.data(), im.data(), kFftSize);
+    for (int p = 1; p < bins; ++p) {
+        const int bin = FftBinAtPosition(p, bins);
         power[static_cast<size_t>(bin)] = re[static_cast<size_t>(p)] * re[static_cast<size_t>(p)] +
                                           im[static_cast<size_t>(p)] * im[static_cast<size_t>(p)];
     }
-    const double binHz = kAliasRate / kLength;
-    // Bins near a partial belong to it; the strongest partial is the largest of them.
-    std::vector<char> nearPartial(kLength / 2, 0);
-    for (double h = c.freqHz; h < kAliasRate / 2; h += c.freqHz) {
-        const int centre = static_cast<int>(std::lround(h / binHz));
-        for (int b = centre - kGuardBins; b <= centre + kGuardBins; ++b)
-            if (b >= 0 && b < kLength / 2) nearPartial[static_cast<size_t>(b)] = 1;
+    const double binHz = kAliasRate / kFftSize;
+    std::vector<char> harmonic(bins, 0);
+    for (double h = freqHz; h < kAliasRate / 2; h += freqHz) {
+        const int lo = static_cast<int>(std::ceil((h - kAliasGuardHz) / binHz));
+        const int hi = static_cast<int>(std::floor((h + kAliasGuardHz) / binHz));
+        for (int b = lo; b <= hi; ++b)
+            if (b >= 0 && b < bins) harmonic[static_cast<size_t>(b)] = 1;
     }
-    double partial = 1e-300, folded = 1e-300;
+    double strongest = 1e-300, folded = 1e-300, audible = 1e-300, totalPower = 1e-300, inharmonic = 1e-300;
     int foldedBin = 0;
-    const int low = static_cast<int>(20.0 / binHz), high = static_cast<int>(kAliasBandHz / binHz);
-    for (int b = 1; b < kLength / 2; ++b) {
+    const int low = static_cast<int>(std::ceil(kAliasLowHz / binHz));
+    const int top = static_cast<int>(kAliasInharmonicTopHz / binHz);
+    for (int b = low; b < bins; ++b) {
         const double v = power[static_cast<size_t>(b)];
-        if (nearPartial[static_cast<size_t>(b)]) {
-            if (v > partial) partial = v;
-        } else if (b >= low && b <= high && v > folded) {
+        totalPower += v;
+        if (v > strongest) strongest = v;
+        if (harmonic[static_cast<size_t>(b)]) continue;
+        if (b <= top) inharmonic += v;
+        if (b * binHz <= kAliasAudibleTopHz && v > audible) audible = v;
+        if (v > folded) {
             folded = v;
             foldedBin = b;
         }
     }
-    result.foldedDb = 10.0 * std::log10(folded / partial);
+    result.foldedDb = 10.0 * std::log10(folded / strongest);
     result.foldedHz = foldedBin * binHz;
+    result.foldedAudibleDb = 10.0 * std::log10(audible / strongest);
+    result.inharmonicDb = 10.0 * std::log10(inharmonic / totalPower);
     if (keepSpectrum) {
         result.binHz = binHz;
-        result.spectrumDb.resize(kLength / 2);
-        for (int b = 0; b < kLength / 2; ++b)
-            result.spectrumDb[static_cast<size_t>(b)] = 10.0 * std::log10(power[static_cast<size_t>(b)] / partial + 1e-30);
+        result.spectrumDb.resize(static_cast<size_t>(bins));
+        for (int b = 0; b < bins; ++b)
+            result.spectrumDb[static_cast<size_t>(b)] = 10.0 * std::log10(power[static_cast<size_t>(b)] / strongest + 1e-30);
     }
     return result;
 }

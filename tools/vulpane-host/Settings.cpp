@@ -117,22 +117,36 @@ struct Setting {
     bool named;
 };
 
+// The value the plug-in reads from a text in its own units ("-12 dB", "6"), through
+// effString2Parameter, which sets it; the parameter is put back, since the caller sets it.
+bool ValueFromPluginText(HostedPlugin& plugin, const Setting& s, float& out) {
+    std::vector<char> text(s.text.begin(), s.text.end());
+    text.push_back('\0');
+    const float saved = plugin.GetParameter(s.index);
+    if (plugin.Dispatch(effString2Parameter, s.index, 0, text.data()) != 1) return false;
+    out = plugin.GetParameter(s.index);
+    plugin.SetParameter(s.index, saved);
+    return true;
+}
+
 bool ValueOf(HostedPlugin& plugin, const Setting& s, float& out, std::string& error) {
     double number;
-    if (ParseNumber(s.text, number)) {
-        if (number < 0.0 || number > 1.0) {
-            error = s.name + "=" + s.text + ": values are normalised, 0..1";
-            return false;
-        }
+    const bool isNumber = ParseNumber(s.text, number);
+    if (isNumber && number >= 0.0 && number <= 1.0) {
         out = static_cast<float>(number);
         return true;
     }
+    if (ValueFromPluginText(plugin, s, out)) return true;
     const Choices choices = ReadChoices(plugin, s.index);
-    for (size_t i = 0; i < choices.texts.size(); ++i)
+    for (size_t i = 0; !isNumber && i < choices.texts.size(); ++i)
         if (Lower(choices.texts[i]) == Lower(s.text)) {
             out = choices.values[i];
             return true;
         }
+    if (isNumber) {
+        error = s.name + "=" + s.text + ": values are normalised, 0..1, or a text the parameter shows";
+        return false;
+    }
     error = s.name + " never shows \"" + s.text + "\"";
     if (!choices.named)
         error += "; its values are normalised numbers 0..1";
@@ -198,8 +212,8 @@ bool ApplySettings(HostedPlugin& plugin, const Options& options, std::string& er
             error = "unknown parameter " + name + "; closest: " + Quoted(Closest(name, names.All()));
             return false;
         }
-        double number;
-        settings.push_back({index, name, text, !ParseNumber(plugin.ParamDisplayAt(index, 0.0f), number)});
+        // A list of named choices (a model, a cabinet), not a switch's ON and OFF.
+        settings.push_back({index, name, text, NamedChoices(plugin, index).size() > 2});
     }
     std::stable_sort(settings.begin(), settings.end(), [](const Setting& a, const Setting& b) {
         return a.named != b.named ? a.named : a.index < b.index;

@@ -19,7 +19,6 @@ volatile std::sig_atomic_t quitSignal = 0;
 void OnQuitSignal(int signal) { quitSignal = signal; }
 
 constexpr auto kTick = std::chrono::milliseconds(10);
-constexpr double kLoadWaitSeconds = 5.0;
 constexpr auto kEditorIdle = std::chrono::milliseconds(40);
 constexpr auto kStripUpdate = std::chrono::milliseconds(100);
 
@@ -37,18 +36,12 @@ int Fail(const std::string& message) {
 }
 
 // Runs until a quit signal, the window's close or the server's end.
-void Play(LiveEngine& engine, HostedPlugin& plugin, HostWindow* window, double statusSeconds) {
+void Play(LiveEngine& engine, HostWindow* window, double statusSeconds) {
     using Clock = std::chrono::steady_clock;
     auto nextIdle = Clock::now(), nextStrip = Clock::now();
     auto nextStatus = Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(statusSeconds));
-    bool announced = false;
     while (!quitSignal && !engine.ServerGone()) {
         engine.Service();
-        if (!announced && plugin.AwaitBackgroundLoads(0.0)) {
-            // The state's impulse (if any) is in place: what plays now is the whole sound.
-            std::printf("vulpane: ready\n");
-            announced = true;
-        }
         const auto now = Clock::now();
         if (window) {
             if (!window->Pump(engine)) break;
@@ -105,10 +98,10 @@ int main(int argc, char** argv) {
     }
     std::signal(SIGINT, OnQuitSignal);
     std::signal(SIGTERM, OnQuitSignal);
-    // The first sound already has the state's impulse: the audio starts once it is in place (a
-    // slow disk only delays the start; it plays without the impulse after kLoadWaitSeconds).
-    if (!plugin->AwaitBackgroundLoads(kLoadWaitSeconds))
-        std::fprintf(stderr, "vulpane: the impulse is still loading; playing without it meanwhile\n");
+    // The first sound already has the state's impulse: an empty block at the offline process
+    // level waits for the load, then the plug-in is told it plays live, where it never waits.
+    plugin->Settle();
+    plugin->processLevel = kVstProcessLevelRealtime;
     if (!engine.Activate(error)) return Fail(error);
     Connections connections;
     connections.defaults = command.connect;
@@ -121,10 +114,11 @@ int main(int argc, char** argv) {
         engine.Close();
         return Fail(error);
     }
+    std::printf("vulpane: ready\n");
     std::printf("vulpane: playing as JACK client \"%s\" at %.0f Hz, %d frames; the state is kept in %s\n",
                 engine.ClientName().c_str(), engine.SampleRate(), engine.Period(), statePath.c_str());
 
-    Play(engine, *plugin, window.get(), command.statusSeconds);
+    Play(engine, window.get(), command.statusSeconds);
 
     const bool serverGone = engine.ServerGone();
     if (serverGone) std::fprintf(stderr, "vulpane: %s; saving the state and quitting\n", engine.ShutdownReason().c_str());
