@@ -105,8 +105,12 @@ int ConvolutionEngine::ProcessPiece(const double* in, double* out, int n) {
         }
         feedIn = false;
     }
+    // Spread steps keep out of a call that already carries a stage's transforms.
+    bool transforms = false;
+    for (const auto& s : stages)
+        transforms = transforms || s->CompletesTransformBlock(n);
     for (auto& s : stages)
-        s->Feed(in, n);
+        s->Feed(in, n, transforms && !s->CompletesTransformBlock(n));
     int ready = n;
     for (const auto& s : stages)
         ready = std::min(ready, s->Available());

@@ -15,6 +15,14 @@ constexpr int kDirectChunk = 256;
 constexpr int kTileBins = 512;
 constexpr double kSilentInput = 1e-6;
 constexpr double kSilentImpulse = 1e-14;
+// Products per spread step (bins times terms): the spectra of a long stage come from main memory,
+// so a step reads about 400 kB, about what a transform pass moves. A bin's sum does not depend on
+// how the bins are cut into steps, only on the order of its terms.
+constexpr int kStepProducts = 16384;
+constexpr int kStepBinsQuantum = 256;
+// A spread job aims to be done after this share of its window, which leaves room for steps that
+// cost more than their share.
+constexpr int kJobPaceNum = 3, kJobPaceDen = 4;
 
 // y (+)= sum over kCount terms of x * h for the bins [begin, end): complex products, x in
 // double and h in single precision, each stored as `bins` real parts followed by `bins`
@@ -166,6 +174,16 @@ ConvolutionEngineStage::ConvolutionEngineStage(const double* impulse, int impuls
     queue.assign(block, 0.0);
     tail.assign(block, 0.0);
     out.assign(2 * (static_cast<size_t>(offset) + block + reserveBlock), 0.0);
+    if (block >= kSpreadBlock) {
+        if (2 * (offset - block) >= block) {
+            spread = Spread::WholeBlockDeferred;
+            pending.assign(block, 0.0);
+            jobWindow = std::min(offset - block, block);
+        } else {
+            spread = Spread::OlderProductsAhead;
+            jobWindow = block;
+        }
+    }
 }
 
 void ConvolutionEngineStage::Align(int preFeed) {
@@ -177,12 +195,12 @@ void ConvolutionEngineStage::Align(int preFeed) {
     outWrite += zeros;
 }
 
-void ConvolutionEngineStage::Feed(const double* input, int count) {
+void ConvolutionEngineStage::Feed(const double* input, int count, bool holdSteps) {
     if (count <= 0) return;
     if (IsDirect())
         FeedDirect(input, count);
     else
-        FeedFft(input, count);
+        FeedFft(input, count, holdSteps);
 }
 
 void ConvolutionEngineStage::TakeAdd(double* dst, int count) {
@@ -222,28 +240,36 @@ void ConvolutionEngineStage::FeedDirect(const double* input, int count) {
     }
 }
 
-void ConvolutionEngineStage::FeedFft(const double* input, int count) {
+void ConvolutionEngineStage::FeedFft(const double* input, int count, bool holdSteps) {
     for (int done = 0; done < count;) {
         const int n = std::min(block - queued, count - done);
-        std::memcpy(&queue[queued], input + done, sizeof(double) * n);
+        const double* src = input + done;
+        std::memcpy(&queue[queued], src, sizeof(double) * n);
+        bool loud = false;
+        for (int i = 0; i < n; ++i)
+            loud |= std::abs(src[i]) > kSilentInput;
+        queueLoud = queueLoud || loud;
         queued += n;
         done += n;
+        if (jobDone < jobSteps) AdvanceJob(n, holdSteps);
         if (queued == block) {
-            ProcessFftBlock();
+            if (spread == Spread::WholeBlockDeferred)
+                StartDeferredBlock();
+            else
+                ProcessFftBlock();
             queued = 0;
+            queueLoud = false;
         }
     }
 }
 
+// The whole block at once, or with the older products summed ahead.
 void ConvolutionEngineStage::ProcessFftBlock() {
     const int bins = fftSize / 2;
     newestInput = (newestInput + 1) % partitions;
-    bool loud = false;
-    for (int i = 0; i < block; ++i)
-        loud |= std::abs(queue[i]) > kSilentInput;
     // A stage whose impulse partitions are all silent has nothing to multiply, so the input is
     // not transformed either.
-    loud = loud && anyPartitionActive;
+    const bool loud = queueLoud && anyPartitionActive;
     inputActive[newestInput] = loud ? 1 : 0;
     if (loud) {
         std::memcpy(work.data(), queue.data(), sizeof(double) * block);
@@ -252,9 +278,24 @@ void ConvolutionEngineStage::ProcessFftBlock() {
         RealFftForward(work.data(), spectrum, spectrum + bins, fftSize, true);
         ++transforms;
     }
+    bool any;
+    if (spread == Spread::OlderProductsAhead) {
+        any = olderTerms > 0 || (loud && partitionActive[0]);
+        if (any) AddNewestProduct();
+    } else {
+        any = Accumulate(newestInput);
+    }
+    if (any) {
+        RealFftInverse(sum.data(), sum.data() + bins, work.data(), fftSize);
+        ++transforms;
+    }
+    EmitBlock(any);
+    if (spread == Spread::OlderProductsAhead) StartOlderProducts();
+}
 
-    const bool any = Accumulate(newestInput);
-
+// Appends the block's output: the inverse transform in work (when any product was summed) plus
+// the tail the previous block left.
+void ConvolutionEngineStage::EmitBlock(bool any) {
     double* dst = ReserveOutput(block);
     outWrite += block;
     if (!any) {
@@ -267,45 +308,155 @@ void ConvolutionEngineStage::ProcessFftBlock() {
         }
         return;
     }
-    RealFftInverse(sum.data(), sum.data() + bins, work.data(), fftSize);
-    ++transforms;
     for (int i = 0; i < block; ++i)
         dst[i] = work[i] + tail[i];
     std::memcpy(tail.data(), work.data() + block, sizeof(double) * block);
     tailSilent = false;
 }
 
-// Sum over the partitions j of X(newest - j) * H(j), skipping terms whose input block or
-// impulse partition is silent; false when no term is left. Terms go four at a time over tiles
-// of bins, so the running sum stays in the first-level cache and is stored once per group.
-// Position 0 holds the real DC and Nyquist bins, which multiply component-wise.
-bool ConvolutionEngineStage::Accumulate(int newest) {
+// Terms X(newest - j) * H(j) for j from firstPartition on, skipping those whose input block or
+// impulse partition is silent; returns how many.
+int ConvolutionEngineStage::CollectTerms(int newest, int firstPartition) {
     const int bins = fftSize / 2;
     int count = 0;
-    double dc = 0.0, nyquist = 0.0;
-    for (int j = 0; j < partitions; ++j) {
+    for (int j = firstPartition; j < partitions; ++j) {
         const int slot = (newest - j + partitions) % partitions;
         if (!inputActive[slot] || !partitionActive[j]) continue;
-        const Term t = {&inputSpectra[static_cast<size_t>(slot) * 2 * bins],
-                        &impulseSpectra[static_cast<size_t>(j) * 2 * bins]};
-        dc += t.x[0] * t.h[0];
-        nyquist += t.x[bins] * t.h[bins];
-        terms[count++] = t;
+        terms[count++] = {&inputSpectra[static_cast<size_t>(slot) * 2 * bins],
+                          &impulseSpectra[static_cast<size_t>(j) * 2 * bins]};
     }
-    if (count == 0) return false;
+    return count;
+}
+
+// Sums the first count terms over the bins [begin, end) (multiples of four): four terms at a time over
+// tiles of bins, so the running sum stays in the first-level cache and is stored once per group.
+// The first group replaces the sum unless add is set.
+void ConvolutionEngineStage::MultiplyTiles(int count, int begin, int end, bool add) {
+    const int bins = fftSize / 2;
     double* yr = sum.data();
     double* yi = yr + bins;
-    for (int begin = 0; begin < bins; begin += kTileBins) {
-        const int end = std::min(bins, begin + kTileBins);
+    for (int tile = begin; tile < end; tile += kTileBins) {
+        const int tileEnd = std::min(end, tile + kTileBins);
         for (int g = 0; g < count; g += 4) {
             const int n = std::min(4, count - g);
-            if (g == 0)
-                MultiplyGroup<true>(yr, yi, &terms[g], n, bins, begin, end);
+            if (g == 0 && !add)
+                MultiplyGroup<true>(yr, yi, &terms[g], n, bins, tile, tileEnd);
             else
-                MultiplyGroup<false>(yr, yi, &terms[g], n, bins, begin, end);
+                MultiplyGroup<false>(yr, yi, &terms[g], n, bins, tile, tileEnd);
         }
     }
-    yr[0] = dc;
-    yi[0] = nyquist;
+}
+
+// Sum over the partitions j of X(newest - j) * H(j), skipping silent terms; false when no term
+// is left. Position 0 holds the real DC and Nyquist bins, which multiply component-wise.
+bool ConvolutionEngineStage::Accumulate(int newest) {
+    const int bins = fftSize / 2;
+    const int count = CollectTerms(newest, 0);
+    if (count == 0) return false;
+    double dc = 0.0, nyquist = 0.0;
+    for (int t = 0; t < count; ++t) {
+        dc += terms[t].x[0] * terms[t].h[0];
+        nyquist += terms[t].x[bins] * terms[t].h[bins];
+    }
+    MultiplyTiles(count, 0, bins, false);
+    sum[0] = dc;
+    sum[bins] = nyquist;
     return true;
+}
+
+// Ahead: adds X(newest) * H(0) (when neither is silent) to the older products already summed.
+void ConvolutionEngineStage::AddNewestProduct() {
+    const int bins = fftSize / 2;
+    double dc = olderDc, nyquist = olderNyquist;
+    if (inputActive[newestInput] && partitionActive[0]) {
+        terms[0] = {&inputSpectra[static_cast<size_t>(newestInput) * 2 * bins], impulseSpectra.data()};
+        dc += terms[0].x[0] * terms[0].h[0];
+        nyquist += terms[0].x[bins] * terms[0].h[bins];
+        MultiplyTiles(1, 0, bins, olderTerms > 0);
+    }
+    sum[0] = dc;
+    sum[bins] = nyquist;
+}
+
+// Ahead: the next block's products of the input spectra known now, X(newest + 1 - j) * H(j) for
+// j >= 1, summed in steps until that block completes.
+void ConvolutionEngineStage::StartOlderProducts() {
+    const int bins = fftSize / 2;
+    olderTerms = partitions > 1 ? CollectTerms((newestInput + 1) % partitions, 1) : 0;
+    olderDc = olderNyquist = 0.0;
+    for (int t = 0; t < olderTerms; ++t) {
+        olderDc += terms[t].x[0] * terms[t].h[0];
+        olderNyquist += terms[t].x[bins] * terms[t].h[bins];
+    }
+    jobTerms = olderTerms;
+    jobForwardSteps = jobInverseSteps = 0;
+    jobChunkBins = std::max(1, kStepProducts / std::max(1, jobTerms) / kStepBinsQuantum) * kStepBinsQuantum;
+    jobProductSteps = jobTerms > 0 ? (bins + jobChunkBins - 1) / jobChunkBins : 0;
+    jobSteps = jobProductSteps;
+    jobDone = jobFed = 0;
+}
+
+// Deferred: the completed block is set aside and its whole work becomes a job.
+void ConvolutionEngineStage::StartDeferredBlock() {
+    const int bins = fftSize / 2;
+    newestInput = (newestInput + 1) % partitions;
+    const bool loud = queueLoud && anyPartitionActive;
+    inputActive[newestInput] = loud ? 1 : 0;
+    std::swap(queue, pending);
+    jobTerms = CollectTerms(newestInput, 0);
+    jobForwardSteps = loud ? 1 + RealFftStepCount(fftSize) : 0;
+    jobChunkBins = std::max(1, kStepProducts / std::max(1, jobTerms) / kStepBinsQuantum) * kStepBinsQuantum;
+    jobProductSteps = jobTerms > 0 ? (bins + jobChunkBins - 1) / jobChunkBins : 0;
+    jobInverseSteps = jobTerms > 0 ? RealFftStepCount(fftSize) : 0;
+    jobSteps = jobForwardSteps + jobProductSteps + jobInverseSteps + 1;
+    jobDone = jobFed = 0;
+}
+
+// Runs the steps due after `samples` more samples: an even share of the job per sample, all of
+// it by the end of its window.
+void ConvolutionEngineStage::AdvanceJob(int samples, bool holdSteps) {
+    jobFed += samples;
+    const long long paced = static_cast<long long>(jobWindow) * kJobPaceNum / kJobPaceDen;
+    if (holdSteps && jobFed < paced) return;
+    const long long due =
+        jobFed >= paced ? jobSteps : (static_cast<long long>(jobSteps) * jobFed + paced - 1) / paced;
+    while (jobDone < due)
+        RunJobStep(jobDone++);
+}
+
+void ConvolutionEngineStage::RunJobStep(int step) {
+    const int bins = fftSize / 2;
+    double* spectrum = &inputSpectra[static_cast<size_t>(newestInput) * 2 * bins];
+    if (step < jobForwardSteps) {
+        if (step == 0) {
+            std::memcpy(work.data(), pending.data(), sizeof(double) * block);
+            std::fill(work.begin() + block, work.end(), 0.0);
+            ++transforms;
+        } else {
+            RealFftForwardStep(work.data(), spectrum, spectrum + bins, fftSize, step - 1, true);
+        }
+        return;
+    }
+    step -= jobForwardSteps;
+    if (step < jobProductSteps) {
+        const int begin = step * jobChunkBins;
+        MultiplyTiles(jobTerms, begin, std::min(bins, begin + jobChunkBins), false);
+        if (spread == Spread::WholeBlockDeferred && step == jobProductSteps - 1) {
+            double dc = 0.0, nyquist = 0.0;
+            for (int t = 0; t < jobTerms; ++t) {
+                dc += terms[t].x[0] * terms[t].h[0];
+                nyquist += terms[t].x[bins] * terms[t].h[bins];
+            }
+            sum[0] = dc;
+            sum[bins] = nyquist;
+        }
+        return;
+    }
+    step -= jobProductSteps;
+    if (step < jobInverseSteps) {
+        if (step == 0) ++transforms;
+        RealFftInverseStep(sum.data(), sum.data() + bins, work.data(), fftSize, step);
+        return;
+    }
+    EmitBlock(jobTerms > 0);
 }

@@ -8,6 +8,17 @@
 // half its real FFT size. The stage's output stream starts at the piece's offset, so the
 // stages' streams simply add up to the whole convolution.
 //
+// A stage with a large block spreads its work over the host calls instead of doing it all in the
+// call that completes a block:
+// - when its offset leaves it at least half a block of slack (offset >= 1.5 block), the whole
+//   block (forward transform, products, inverse, output) runs as a job in steps over the calls
+//   that follow, finished before the output is due and before the next block completes; the
+//   arithmetic is exactly that of the block done at once;
+// - otherwise the block's output is due right after its last input sample, so the transforms
+//   and the newest input's product stay in the call that completes the block, and the products
+//   of the older input spectra, already known, are summed in steps over the calls before it.
+//   The sum then adds the newest product last instead of first (a rounding-level difference).
+//
 // Construction allocates everything the stage will need; Feed and Take allocate nothing as long
 // as a single Feed brings at most `reserveBlock` samples and the output is taken between feeds.
 class ConvolutionEngineStage {
@@ -24,7 +35,13 @@ public:
     // moving its block boundaries by preFeed samples.
     void Align(int preFeed);
 
-    void Feed(const double* input, int count);
+    // With holdSteps the spread job runs no step that is not yet overdue: the caller knows that
+    // another stage does a block's transforms in this call, and the steps catch up in the next.
+    void Feed(const double* input, int count, bool holdSteps = false);
+    // Whether feeding count samples completes a block whose transforms run in that call.
+    bool CompletesTransformBlock(int count) const {
+        return spread == Spread::OlderProductsAhead && queued + count >= block;
+    }
     // Output samples ready to be taken.
     int Available() const { return outWrite - outRead; }
     // Adds the next count ready samples to dst and drops them from the stage.
@@ -38,6 +55,12 @@ public:
     // Forward and inverse transforms run since construction.
     long long Transforms() const { return transforms; }
 
+    // How the stage spreads its work over host calls.
+    enum class Spread { None, OlderProductsAhead, WholeBlockDeferred };
+    Spread SpreadMode() const { return spread; }
+    // Blocks at least this long are spread.
+    static constexpr int kSpreadBlock = 16384;
+
     // One product term of a block: an input spectrum and an impulse spectrum.
     struct Term {
         const double* x;
@@ -46,9 +69,17 @@ public:
 
 private:
     void FeedDirect(const double* input, int count);
-    void FeedFft(const double* input, int count);
+    void FeedFft(const double* input, int count, bool holdSteps);
     void ProcessFftBlock();
+    void StartDeferredBlock();
+    void StartOlderProducts();
+    void AddNewestProduct();
     bool Accumulate(int newest);
+    int CollectTerms(int newest, int firstPartition);
+    void MultiplyTiles(int count, int begin, int end, bool add);
+    void EmitBlock(bool any);
+    void AdvanceJob(int samples, bool holdSteps);
+    void RunJobStep(int step);
     double* ReserveOutput(int count);
 
     int offset;
@@ -77,8 +108,27 @@ private:
     std::vector<double> work; // fftSize reals for the transforms
     std::vector<double> queue;
     int queued = 0;
+    bool queueLoud = false; // some queued sample is above the silence threshold
     std::vector<double> tail;
     bool tailSilent = true;
+
+    // Spreading. A job is a run of steps (forward transform passes, tiles of products, inverse
+    // passes, output) done in order, as many per call as keep pace with the samples fed, and all
+    // of them once `jobWindow` samples have been fed since it started.
+    Spread spread = Spread::None;
+    int jobSteps = 0;
+    int jobDone = 0;
+    int jobFed = 0;
+    int jobWindow = 0;
+    int jobForwardSteps = 0;  // deferred: 1 + the forward transform's steps, or 0 when silent
+    int jobProductSteps = 0;  // tiles of products, jobChunkBins bins each
+    int jobInverseSteps = 0;  // deferred: the inverse transform's steps, or 0 when silent
+    int jobChunkBins = 0;
+    int jobTerms = 0;
+    std::vector<double> pending; // deferred: the completed input block the job transforms
+    // Ahead: the products of the older input spectra summed so far for the next block.
+    int olderTerms = 0;
+    double olderDc = 0.0, olderNyquist = 0.0;
 
     std::vector<double> out;
     int outRead = 0;

@@ -208,44 +208,59 @@ void Radix2Span2(double* data, int size) {
     }
 }
 
-void Forward(double* data, int lg, bool upperHalfZero) {
+// Both directions run PassCount(lg) passes: radix-4 passes for spans 2^lg, 2^(lg-2), ... down
+// to 8, then one pass of span 4 or 2. The inverse runs the same spans from the small end up.
+int PassCount(int lg) {
+    int count = 1;
+    for (int spanLog = lg; spanLog >= 3; spanLog -= 2)
+        ++count;
+    return count;
+}
+
+void ForwardPass(double* data, int lg, int pass, bool upperHalfZero) {
     const FftTables& t = Tables();
-    const bool wide = UseWideVectors();
     const int size = 1 << lg;
-    int span = size;
-    for (; span >= 8; span /= 4) {
-        int spanLog = 0;
-        while ((1 << spanLog) < span)
-            ++spanLog;
-        if (wide)
-            ForwardRadix4Wide(data, size, span, t.radix4Wide[spanLog].data(), upperHalfZero && span == size);
+    const int spanLog = lg - 2 * pass;
+    if (spanLog >= 3) {
+        const int span = 1 << spanLog;
+        const bool zero = upperHalfZero && pass == 0;
+        if (UseWideVectors())
+            ForwardRadix4Wide(data, size, span, t.radix4Wide[spanLog].data(), zero);
         else
-            ForwardRadix4(data, size, span, t.radix4[spanLog].data(), upperHalfZero && span == size);
-    }
-    if (span == 4)
+            ForwardRadix4(data, size, span, t.radix4[spanLog].data(), zero);
+    } else if (spanLog == 2) {
         Radix4Span4<true>(data, size);
-    else
+    } else {
         Radix2Span2(data, size);
+    }
+}
+
+void InversePass(double* data, int lg, int pass) {
+    const FftTables& t = Tables();
+    const int size = 1 << lg;
+    const int spanLog = (lg % 2 == 0 ? 2 : 1) + 2 * pass;
+    if (pass == 0) {
+        if (spanLog == 2)
+            Radix4Span4<false>(data, size);
+        else
+            Radix2Span2(data, size);
+    } else if (UseWideVectors()) {
+        InverseRadix4Wide(data, size, 1 << spanLog, t.radix4Wide[spanLog].data());
+    } else {
+        InverseRadix4(data, size, 1 << spanLog, t.radix4[spanLog].data());
+    }
+}
+
+void Forward(double* data, int lg, bool upperHalfZero) {
+    const int passes = PassCount(lg);
+    for (int pass = 0; pass < passes; ++pass)
+        ForwardPass(data, lg, pass, upperHalfZero);
 }
 
 void Inverse(double* data, int lg) {
-    const FftTables& t = Tables();
-    const bool wide = UseWideVectors();
-    const int size = 1 << lg;
-    int span = (lg % 2 == 0) ? 4 : 2;
-    if (span == 4)
-        Radix4Span4<false>(data, size);
-    else
-        Radix2Span2(data, size);
-    for (span *= 4; span <= size; span *= 4) {
-        int spanLog = 0;
-        while ((1 << spanLog) < span)
-            ++spanLog;
-        if (wide)
-            InverseRadix4Wide(data, size, span, t.radix4Wide[spanLog].data());
-        else
-            InverseRadix4(data, size, span, t.radix4[spanLog].data());
-    }
+    const int passes = PassCount(lg);
+    for (int pass = 0; pass < passes; ++pass)
+        InversePass(data, lg, pass);
 }
 
 bool gWideAllowed = true;
@@ -292,13 +307,12 @@ void FftInverse(double* data, int size) {
 // the real transform is E + W^k O, where E = Z[k] + conj(Z[m-k]) and O = -i (Z[k] - conj(Z[m-k])).
 // In bit-reversed order, the partner m-k of the bin at position p (p in [2^j, 2^(j+1))) sits at
 // 3 * 2^j - 1 - p, so each pair is split and joined in one step.
-void RealFftForward(double* samples, double* re, double* im, int n, bool upperHalfZero) {
-    const int lg = Log2OfSize(n, kRealFftMinSize, kRealFftMaxSize) - 1;
-    if (lg < 0) return;
-    InitFftTables();
-    const int m = n / 2;
-    Forward(samples, lg, upperHalfZero && m >= 4);
-    const double* z = samples;
+namespace {
+
+// The last step of the forward real transform: the complex spectrum z of m = 2^lg points split
+// into the packed real spectrum.
+void SplitReal(const double* z, double* re, double* im, int lg) {
+    const int m = 1 << lg;
     re[0] = 2.0 * (z[0] + z[1]);
     im[0] = 2.0 * (z[0] - z[1]);
     re[1] = 2.0 * z[2];
@@ -337,12 +351,10 @@ void RealFftForward(double* samples, double* re, double* im, int n, bool upperHa
     }
 }
 
-void RealFftInverse(const double* re, const double* im, double* samples, int n) {
-    const int lg = Log2OfSize(n, kRealFftMinSize, kRealFftMaxSize) - 1;
-    if (lg < 0) return;
-    InitFftTables();
-    const int m = n / 2;
-    double* z = samples;
+// The first step of the inverse real transform: the packed real spectrum joined into the complex
+// spectrum z of m = 2^lg points.
+void JoinReal(const double* re, const double* im, double* z, int lg) {
+    const int m = 1 << lg;
     z[0] = re[0] + im[0];
     z[1] = re[0] - im[0];
     z[2] = 2.0 * re[1];
@@ -377,5 +389,51 @@ void RealFftInverse(const double* re, const double* im, double* samples, int n) 
             _mm_storeu_pd(z + 2 * q - 2, _mm_unpackhi_pd(br, bi));
         }
     }
+}
+
+int RealLog2(int n) {
+    return Log2OfSize(n, kRealFftMinSize, kRealFftMaxSize) - 1;
+}
+
+} // namespace
+
+void RealFftForward(double* samples, double* re, double* im, int n, bool upperHalfZero) {
+    const int lg = RealLog2(n);
+    if (lg < 0) return;
+    InitFftTables();
+    Forward(samples, lg, upperHalfZero && n / 2 >= 4);
+    SplitReal(samples, re, im, lg);
+}
+
+void RealFftInverse(const double* re, const double* im, double* samples, int n) {
+    const int lg = RealLog2(n);
+    if (lg < 0) return;
+    InitFftTables();
+    JoinReal(re, im, samples, lg);
     Inverse(samples, lg);
+}
+
+int RealFftStepCount(int n) {
+    const int lg = RealLog2(n);
+    return lg < 0 ? 0 : PassCount(lg) + 1;
+}
+
+void RealFftForwardStep(double* samples, double* re, double* im, int n, int step, bool upperHalfZero) {
+    const int lg = RealLog2(n);
+    if (lg < 0 || step < 0 || step > PassCount(lg)) return;
+    InitFftTables();
+    if (step < PassCount(lg))
+        ForwardPass(samples, lg, step, upperHalfZero && n / 2 >= 4);
+    else
+        SplitReal(samples, re, im, lg);
+}
+
+void RealFftInverseStep(const double* re, const double* im, double* samples, int n, int step) {
+    const int lg = RealLog2(n);
+    if (lg < 0 || step < 0 || step > PassCount(lg)) return;
+    InitFftTables();
+    if (step == 0)
+        JoinReal(re, im, samples, lg);
+    else
+        InversePass(samples, lg, step - 1);
 }

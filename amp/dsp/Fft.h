@@ -35,3 +35,12 @@ int FftBinAtPosition(int position, int size);
 void RealFftForward(double* samples, double* re, double* im, int n, bool upperHalfZero = false);
 // re, im: n/2 packed bins each (left untouched); samples receives 2 n * the real signal.
 void RealFftInverse(const double* re, const double* im, double* samples, int n);
+
+// The same real transforms in RealFftStepCount(n) steps of similar cost (one pass over the data
+// each), so that one transform can be spread over several calls. Running steps 0, 1, ... in order
+// on the same buffers gives exactly the result of the whole transform; between steps the
+// buffers hold intermediate values. The forward steps work in samples and the last one writes re
+// and im; the first inverse step reads re and im, and the rest work in samples.
+int RealFftStepCount(int n);
+void RealFftForwardStep(double* samples, double* re, double* im, int n, int step, bool upperHalfZero = false);
+void RealFftInverseStep(const double* re, const double* im, double* samples, int n, int step);

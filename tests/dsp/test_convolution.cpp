@@ -1,4 +1,5 @@
 #include "ConvolutionEngine.h"
+#include "Fft.h"
 #include "FftKernels.h"
 #include "Noise.h"
 
@@ -251,6 +252,80 @@ TEST(ConvolutionEngine, TenSecondImpulseAt96kHz) {
     }
     for (const auto& c : checks)
         ASSERT_NEAR(y[c.first], c.second, 1e-6 * peak) << c.first;
+}
+
+// The real transforms run step by step (as the spread stages run them) give exactly the whole
+// transforms, on both kernel families.
+TEST(RealFftSteps, StepByStepEqualsTheWholeTransform) {
+    for (bool wide : {true, false}) {
+        AllowWideVectors(wide);
+        for (int n = kRealFftMinSize; n <= kRealFftMaxSize; n *= 2) {
+            for (bool upperZero : {false, true}) {
+                std::vector<double> x = Noise(n, 1.0, n);
+                if (upperZero) std::fill(x.begin() + n / 2, x.end(), 0.0);
+                std::vector<double> a = x, b = x, ar(n / 2), ai(n / 2), br(n / 2), bi(n / 2);
+                RealFftForward(a.data(), ar.data(), ai.data(), n, upperZero);
+                for (int s = 0; s < RealFftStepCount(n); ++s)
+                    RealFftForwardStep(b.data(), br.data(), bi.data(), n, s, upperZero);
+                ASSERT_EQ(ar, br) << "n " << n;
+                ASSERT_EQ(ai, bi) << "n " << n;
+                RealFftInverse(ar.data(), ai.data(), a.data(), n);
+                for (int s = 0; s < RealFftStepCount(n); ++s)
+                    RealFftInverseStep(br.data(), bi.data(), b.data(), n, s);
+                ASSERT_EQ(a, b) << "n " << n;
+            }
+        }
+    }
+    AllowWideVectors(true);
+}
+
+// Impulses long enough for the stages that spread their work over host calls: the 32768-point
+// stage sums its older products ahead, the 65536-point stage of the longest defers whole blocks.
+// Every host block pattern (single samples, odd, large, random 1..8192 changing every call) gives
+// the same stream, and that stream is the direct convolution.
+TEST(ConvolutionEngine, SpreadStagesMatchDirectConvolutionForEveryBlockPattern) {
+    using Spread = ConvolutionEngineStage::Spread;
+    for (int length : {60000, 200000, 600000}) {
+        const std::vector<double> h = TestImpulse(length, 90 + length);
+        const int signal = 80000;
+        std::vector<double> x = Noise(signal, 1.0, 91);
+        x.resize(signal + length + 20000, 0.0);
+        std::vector<std::vector<double>> runs;
+        for (int pattern : {1, 37, 8192, 0}) {
+            ConvolutionEngine engine;
+            engine.LoadImpulse(h.data(), length);
+            std::mt19937 rng(pattern + length);
+            std::uniform_int_distribution<int> sizes(1, 8192);
+            std::vector<double> y(x.size());
+            for (size_t pos = 0; pos < x.size();) {
+                const int n = std::min<int>(pattern > 0 ? pattern : sizes(rng), x.size() - pos);
+                ASSERT_EQ(engine.Process(x.data() + pos, y.data() + pos, n), n) << "block at " << pos;
+                pos += n;
+            }
+            runs.push_back(y);
+            if (pattern != 1) continue;
+            int ahead = 0, deferred = 0;
+            for (int s = 0; s < engine.StageCount(); ++s) {
+                ahead += engine.Stage(s).SpreadMode() == Spread::OlderProductsAhead;
+                deferred += engine.Stage(s).SpreadMode() == Spread::WholeBlockDeferred;
+            }
+            EXPECT_EQ(ahead, 1) << "length " << length;
+            EXPECT_EQ(deferred, length > 16384 + 524288 ? 1 : 0) << "length " << length;
+        }
+        for (size_t r = 1; r < runs.size(); ++r)
+            EXPECT_EQ(runs[r], runs[0]) << "length " << length << ", pattern " << r;
+        std::vector<std::pair<int, double>> checks;
+        double peak = 0.0;
+        for (int i = 0; i < static_cast<int>(x.size()); i += 997) {
+            double s = 0.0;
+            for (int k = std::max(0, i - length + 1); k <= std::min(i, signal - 1); ++k)
+                s += x[k] * h[i - k];
+            checks.push_back({i, s});
+            peak = std::max(peak, std::abs(s));
+        }
+        for (const auto& c : checks)
+            ASSERT_NEAR(runs[0][c.first], c.second, 1e-6 * peak) << "length " << length << ", sample " << c.first;
+    }
 }
 
 TEST(ConvolutionEngine, EmptyImpulseConvolvesToSilenceInPlace) {
