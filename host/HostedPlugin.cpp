@@ -169,19 +169,19 @@ intptr_t VST_CALL HostedPlugin::Callback(AEffect* effect, int32_t opcode, int32_
 intptr_t HostedPlugin::Answer(int32_t opcode, int32_t index, intptr_t value, void* ptr, float opt) {
     switch (opcode) {
     case audioMasterAutomate:
-        recorded.automation.push_back({index, opt});
+        if (record) recorded.automation.push_back({index, opt});
         return 0;
     case audioMasterCurrentId:
         return effect ? effect->uniqueID : 0;
     case audioMasterWantMidi:
-        ++recorded.wantMidiCalls;
+        if (record) ++recorded.wantMidiCalls;
         return 1;
     case audioMasterGetTime:
-        ++recorded.timeRequests;
+        if (record) ++recorded.timeRequests;
         return answerTimeInfo ? reinterpret_cast<intptr_t>(&timeInfo) : 0;
     case audioMasterProcessEvents: {
         const auto* list = static_cast<const VstEvents*>(ptr);
-        if (!list) return 0;
+        if (!list || !record) return list ? 1 : 0;
         for (int32_t i = 0; i < list->numEvents; ++i) {
             const VstEvent* e = list->events[i];
             if (!e) continue;
@@ -195,25 +195,25 @@ intptr_t HostedPlugin::Answer(int32_t opcode, int32_t index, intptr_t value, voi
     case audioMasterGetBlockSize:
         return blockSize;
     case audioMasterGetCurrentProcessLevel:
-        ++recorded.processLevelRequests;
+        if (record) ++recorded.processLevelRequests;
         return processLevel;
     case audioMasterGetVendorString:
         if (ptr) std::strncpy(static_cast<char*>(ptr), vendorString.c_str(), 63);
         return 1;
     case audioMasterGetProductString:
-        ++recorded.productStringRequests;
+        if (record) ++recorded.productStringRequests;
         if (ptr) std::strncpy(static_cast<char*>(ptr), productString.c_str(), 63);
         return 1;
     case audioMasterGetVendorVersion:
-        ++recorded.vendorVersionRequests;
+        if (record) ++recorded.vendorVersionRequests;
         return vendorVersion;
     case audioMasterCanDo:
         return 0;
     case audioMasterBeginEdit:
-        recorded.beginEdits.push_back(index);
+        if (record) recorded.beginEdits.push_back(index);
         return 1;
     case audioMasterEndEdit:
-        recorded.endEdits.push_back(index);
+        if (record) recorded.endEdits.push_back(index);
         return 1;
     default:
         return 0;

@@ -80,6 +80,9 @@ public:
     double sampleRate = 44100.0;
     int blockSize = 1024;
 
+    // Whether the callback records what the plug-in tells the host. A live host turns it off:
+    // the plug-in may call back from the audio thread, where recording would allocate.
+    bool record = true;
     Recorded recorded;
 
 private:

@@ -10,6 +10,39 @@ bool ParseNumber(const std::string& text, double& out) {
 }
 } // namespace
 
+int ParseSettingsOption(int argc, char** argv, int at, Options& out, std::string& error) {
+    const std::string arg = argv[at];
+    if (arg != "--set" && arg != "--fxp" && arg != "--chunk" && arg != "--preset" && arg != "--oversample")
+        return 0;
+    if (at + 1 >= argc) {
+        error = arg + " needs a value";
+        return -1;
+    }
+    const std::string v = argv[at + 1];
+    if (arg == "--set") {
+        const size_t eq = v.find('=');
+        if (eq == std::string::npos || eq == 0) {
+            error = "--set takes NAME=VALUE, not " + v;
+            return -1;
+        }
+        out.sets.emplace_back(v.substr(0, eq), v.substr(eq + 1));
+    } else if (arg == "--fxp") {
+        out.fxp = v;
+    } else if (arg == "--chunk") {
+        out.chunk = v;
+    } else if (arg == "--preset") {
+        out.preset = v;
+    } else {
+        double number;
+        if (!ParseNumber(v, number) || (number != 1 && number != 2 && number != 4 && number != 8)) {
+            error = "--oversample takes 1, 2, 4 or 8";
+            return -1;
+        }
+        out.oversample = static_cast<int>(number);
+    }
+    return 2;
+}
+
 bool ParseOptions(int argc, char** argv, Options& out, std::string& error) {
     if (argc < 2) {
         error = "no command";
@@ -26,22 +59,14 @@ bool ParseOptions(int argc, char** argv, Options& out, std::string& error) {
             dest = argv[++i];
             return true;
         };
+        const int taken = ParseSettingsOption(argc, argv, i, out, error);
+        if (taken < 0) return false;
+        if (taken > 0) {
+            i += taken - 1;
+            continue;
+        }
         std::string v;
-        if (arg == "--set") {
-            if (!value(v)) return false;
-            const size_t eq = v.find('=');
-            if (eq == std::string::npos || eq == 0) {
-                error = "--set takes NAME=VALUE, not " + v;
-                return false;
-            }
-            out.sets.emplace_back(v.substr(0, eq), v.substr(eq + 1));
-        } else if (arg == "--fxp") {
-            if (!value(out.fxp)) return false;
-        } else if (arg == "--chunk") {
-            if (!value(out.chunk)) return false;
-        } else if (arg == "--preset") {
-            if (!value(out.preset)) return false;
-        } else if (arg == "--rate" || arg == "--block" || arg == "--bits" || arg == "--seconds") {
+        if (arg == "--rate" || arg == "--block" || arg == "--bits" || arg == "--seconds") {
             double number;
             if (!value(v) || !ParseNumber(v, number) || !(number > 0)) {
                 if (error.empty()) error = arg + " needs a positive number, not " + v;
@@ -59,14 +84,6 @@ bool ParseOptions(int argc, char** argv, Options& out, std::string& error) {
             if (arg == "--block") out.block = static_cast<int>(number);
             if (arg == "--bits") out.bits = static_cast<int>(number);
             if (arg == "--seconds") out.seconds = number;
-        } else if (arg == "--oversample") {
-            double number;
-            if (!value(v) || !ParseNumber(v, number) ||
-                (number != 1 && number != 2 && number != 4 && number != 8)) {
-                if (error.empty()) error = "--oversample takes 1, 2, 4 or 8";
-                return false;
-            }
-            out.oversample = static_cast<int>(number);
         } else if (arg == "--float") {
             out.floatOnly = true;
         } else if (arg == "--quiet") {

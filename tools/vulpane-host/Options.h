@@ -29,6 +29,10 @@ constexpr double kMaxRate = 768000.0;
 constexpr int kMaxBlock = 65536;
 
 bool ParseOptions(int argc, char** argv, Options& out, std::string& error);
+// The settings options alone (--set, --fxp, --chunk, --preset, --oversample), for every program
+// that takes them: reads the option at argv[at] into out and answers how many arguments it took
+// (2), 0 when argv[at] is no settings option, or -1 with the error.
+int ParseSettingsOption(int argc, char** argv, int at, Options& out, std::string& error);
 
 // Loads --fxp, --chunk and --preset, then applies every --set in a fixed order whatever the
 // order given: parameters whose values are named choices (a model, a cabinet) first, then the
