@@ -13,11 +13,11 @@
 #include "ITextButtonControl.h"
 #include "ITextControls.h"
 #include "ITextFieldControl.h"
-#include "models/ModelPanel.h"
 #include "ImageResourceTable.h"
 #include "ImpulseBrowser.h"
 #include "OversamplingControl.h"
 #include "VulpanePlugin.h"
+#include "models/ModelPanel.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -90,8 +90,8 @@ const LampPlace kLamps[] = {
 constexpr int kCabinetPictureX = 446, kCabinetPictureY = 176;
 
 // An image attached after controls that must stay on top of it (the about box, the preset
-// browser, the response display and its frame, all reaching into it from the left): while one of them is shown, only
-// the part of the image right of it is drawn.
+// browser, the response display and its frame, all reaching into it from the left): while one of them is
+// shown, only the part of the image right of it is drawn.
 class IUnderlayBitmapControl : public IBitmapControl {
 public:
     IUnderlayBitmapControl(IPluginBase* plugin, int x, int y, const IBitmapStrip& strip,
@@ -229,7 +229,8 @@ public:
         const ModelPanel& roles = PanelOf(m);
         for (int k = 0; k < panel.knobCount; ++k)
             if (ControlOf(roles, panel.knobs[k].block) == PanelControl::kKnob)
-                Knob(panel.knobs[k].x, panel.knobs[k].y, panel.knobs[k].block + m, panel.knobImage, kKnobFrames);
+                Knob(panel.knobs[k].x, panel.knobs[k].y, panel.knobs[k].block + m, panel.knobImage,
+                     kKnobFrames);
         // The switches a panel has in place of a knob: a three-position bass, a two-position treble.
         if (roles.bass.control == PanelControl::kSwitch)
             Add(new ISwitchControl(plugin, 271, 264, kModelBass + m, Image(kImgPgSwitch2, 3)));

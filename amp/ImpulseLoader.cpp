@@ -3,7 +3,9 @@
 #include <system_error>
 #include <utility>
 
-ImpulseLoader::~ImpulseLoader() { Stop(); }
+ImpulseLoader::~ImpulseLoader() {
+    Stop();
+}
 
 uint64_t ImpulseLoader::Post(Job job) {
     std::unique_lock<std::mutex> lock(mutex);

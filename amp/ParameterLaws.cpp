@@ -17,10 +17,14 @@ struct LawRow {
 constexpr LawRow kLaws[] = {VULPANE_LAWS(VULPANE_LAW_ROW)};
 #undef VULPANE_LAW_ROW
 
-const LawRow& RowOf(Law law) { return kLaws[static_cast<int>(law)]; }
+const LawRow& RowOf(Law law) {
+    return kLaws[static_cast<int>(law)];
+}
 } // namespace
 
-const char* LawName(Law law) { return RowOf(law).name; }
+const char* LawName(Law law) {
+    return RowOf(law).name;
+}
 
 // The expressions keep their order of operations: the sound and the texts depend on every bit.
 double LawValue(Law law, double v) {
@@ -68,7 +72,9 @@ bool LawText(Law law, double v, char (&outText)[32]) {
     return true;
 }
 
-const char* LawUnit(Law law) { return RowOf(law).unit; }
+const char* LawUnit(Law law) {
+    return RowOf(law).unit;
+}
 
 ShownValue LawDisplay(Law law, double v) {
     ShownValue shown{law == Law::kReversedTenths ? 1.0 - v : v, ""};
@@ -90,7 +96,8 @@ bool SameWord(const char* text, const char* word, const char*& end) {
 }
 
 const char* SkipSpace(const char* t) {
-    while (std::isspace(static_cast<unsigned char>(*t))) ++t;
+    while (std::isspace(static_cast<unsigned char>(*t)))
+        ++t;
     return t;
 }
 
@@ -145,7 +152,8 @@ bool LawFromText(Law law, const char* text, double& outV) {
     if (unit[0] && SameWord(end, unit, end)) end = SkipSpace(end);
     if (*end != '\0') return false;
     // The dry knob's silence reads back from "-inf"; other numbers must lie in the law's range.
-    const double v = law == Law::kDryDb && std::isinf(x) && x < 0.0 ? 0.0 : (isSwitch ? x : InverseOf(law, x));
+    const double v =
+        law == Law::kDryDb && std::isinf(x) && x < 0.0 ? 0.0 : (isSwitch ? x : InverseOf(law, x));
     if (!(v >= 0.0 && v <= 1.0)) return false;
     outV = v;
     return true;

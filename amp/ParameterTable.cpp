@@ -38,7 +38,9 @@ const char* const kModelShortNames[kNumModels] = {
 };
 } // namespace
 
-Rows<ParameterRow> ParameterRows() { return {kRows, static_cast<int>(sizeof kRows / sizeof kRows[0])}; }
+Rows<ParameterRow> ParameterRows() {
+    return {kRows, static_cast<int>(sizeof kRows / sizeof kRows[0])};
+}
 
 Rows<ModelBlockRow> ModelBlockRows() {
     return {kBlockRows, static_cast<int>(sizeof kBlockRows / sizeof kBlockRows[0])};
@@ -65,7 +67,9 @@ Law DisplayLawOf(int index) {
     return block->display;
 }
 
-ShownValue DisplayOf(int index, double v) { return LawDisplay(DisplayLawOf(index), v); }
+ShownValue DisplayOf(int index, double v) {
+    return LawDisplay(DisplayLawOf(index), v);
+}
 
 double PhysicalValue(int index, double v) {
     const ParameterRow* row = FindParameterRow(index);
@@ -108,7 +112,8 @@ void VulpanePlugin::DeclareParameters() {
         IParameter* p = ParamAt(row.index);
         const int count = static_cast<int>(row.declared.maximum) + 1;
         p->DeclareEnum(row.name, static_cast<int>(row.declared.defaultValue), count);
-        for (int v = 0; v < count; ++v) p->SetDisplayText(v, row.texts[v]);
+        for (int v = 0; v < count; ++v)
+            p->SetDisplayText(v, row.texts[v]);
     }
 }
 

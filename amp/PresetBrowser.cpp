@@ -83,8 +83,9 @@ void PresetBrowser::ScanBanks() {
 }
 
 void PresetBrowser::ScanPresets() {
-    const int bank =
-        bankNames.empty() ? -1 : EntryAt(plugin.ParamValue(kBankPosition), static_cast<int>(bankNames.size()));
+    const int bank = bankNames.empty()
+                         ? -1
+                         : EntryAt(plugin.ParamValue(kBankPosition), static_cast<int>(bankNames.size()));
     const std::string name = bank >= 0 ? bankNames[static_cast<size_t>(bank)] : std::string();
     feedback.ShowText(plugin.Controls().bankName, name.c_str());
     presets.clear();
@@ -298,7 +299,8 @@ void PresetBrowser::Change(int index, double v) {
         FillBankRows();
         FillPresetRows();
         ShowBrowser(true);
-        plugin.MoveParameter(kPresetScroll, count > 0 ? 1.0 - static_cast<double>(currentPreset) / count : 1.0);
+        plugin.MoveParameter(kPresetScroll,
+                             count > 0 ? 1.0 - static_cast<double>(currentPreset) / count : 1.0);
         break;
     case kPresetListClick: {
         ShowBrowser(false);

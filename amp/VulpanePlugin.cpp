@@ -50,7 +50,9 @@ VulpanePlugin::VulpanePlugin(audioMasterCallback hostCallback) : IVstAdapter(hos
 }
 
 // The loader stops first: a load still running gives up and frees what it prepared.
-VulpanePlugin::~VulpanePlugin() { impulses.Stop(); }
+VulpanePlugin::~VulpanePlugin() {
+    impulses.Stop();
+}
 
 void VulpanePlugin::Reset() {
     ScopedLock<PluginLock> hold(pluginLock);
@@ -130,11 +132,19 @@ void VulpanePlugin::UsePresetFolder(const std::string& folder) {
     presetBrowser.UseFolder(folder);
 }
 
-bool VulpanePlugin::ReadPresetFile(const char* path) { return presetBrowser.ReadPresetFile(path); }
+bool VulpanePlugin::ReadPresetFile(const char* path) {
+    return presetBrowser.ReadPresetFile(path);
+}
 
 // The one place that knows what an offline render waits for: the work prepared off the audio
 // path that the coming blocks are to hear, an impulse on its way.
-bool VulpanePlugin::LoadsPending() const { return impulses.Loading(); }
-void VulpanePlugin::WaitForLoads() { impulses.WaitForLoads(); }
+bool VulpanePlugin::LoadsPending() const {
+    return impulses.Loading();
+}
+void VulpanePlugin::WaitForLoads() {
+    impulses.WaitForLoads();
+}
 
-void VulpanePlugin::OnIdleHook() { impulses.ShowQueuedMessage(); }
+void VulpanePlugin::OnIdleHook() {
+    impulses.ShowQueuedMessage();
+}

@@ -33,7 +33,8 @@ public:
     bool ReadPresetFile(const char* path) override;
     int UnserializeState(const StateChunk& chunk, int position) override;
     void SerializeStateRecords(StateRecordWriter& writer) override;
-    void UnserializeStateRecords(const StateChunk& chunk, const std::vector<StateRecordSpan>& records) override;
+    void UnserializeStateRecords(const StateChunk& chunk,
+                                 const std::vector<StateRecordSpan>& records) override;
     void OnIdleHook() override;
     // What a host is told of a parameter, from the parameter table (ParameterHostView.cpp).
     void FormatParameterText(int index, double v, char* outText) const override;

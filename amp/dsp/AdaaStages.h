@@ -55,14 +55,12 @@ template <class Shape> struct FirstOrderAdaa {
 // one sample of delay.
 template <class Shape> struct SecondOrderAdaa {
     static constexpr double kDelaySamples = 1.0;
-    double last = 0.0;      // d[n-1]
-    double before = 0.0;    // d[n-2]
+    double last = 0.0;         // d[n-1]
+    double before = 0.0;       // d[n-2]
     double lastIntegral = 0.0; // Shape::Integral2(last)
     double lastQuotient = 0.0; // D(last, before)
 
-    void Reset() {
-        last = before = lastIntegral = lastQuotient = 0.0;
-    }
+    void Reset() { last = before = lastIntegral = lastQuotient = 0.0; }
     double Step(double d) {
         const double integral = Shape::Integral2(d);
         const double quotient = Quotient(d, last, integral, lastIntegral);
@@ -80,7 +78,8 @@ template <class Shape> struct SecondOrderAdaa {
             if (std::fabs(delta) < kAdaaTolerance2)
                 y = Shape::Value(0.5 * (mean + last));
             else
-                y = (2.0 / delta) * (Shape::Integral1(mean) + (lastIntegral - Shape::Integral2(mean)) / delta);
+                y = (2.0 / delta) *
+                    (Shape::Integral1(mean) + (lastIntegral - Shape::Integral2(mean)) / delta);
         }
         before = last;
         last = d;

@@ -30,7 +30,8 @@ struct SoftClipShape {
     // Odd: sign(d) (5/3 |d|^3 - 25/12 d^4) inside, sign(d) (d^2 / 2 - |d| / 15 + 1/300) outside.
     static double Integral2(double d) {
         const double m = d < 0.0 ? -d : d;
-        const double v = m >= 0.2 ? 0.5 * m * m - m / 15.0 + 1.0 / 300.0 : m * m * m * (5.0 / 3.0 - (25.0 / 12.0) * m);
+        const double v =
+            m >= 0.2 ? 0.5 * m * m - m / 15.0 + 1.0 / 300.0 : m * m * m * (5.0 / 3.0 - (25.0 / 12.0) * m);
         return d < 0.0 ? -v : v;
     }
     static int Piece(double d) { return d >= 0.2 ? 1 : (d <= -0.2 ? -1 : 0); }

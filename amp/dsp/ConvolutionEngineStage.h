@@ -120,9 +120,9 @@ private:
     int jobDone = 0;
     int jobFed = 0;
     int jobWindow = 0;
-    int jobForwardSteps = 0;  // deferred: 1 + the forward transform's steps, or 0 when silent
-    int jobProductSteps = 0;  // tiles of products, jobChunkBins bins each
-    int jobInverseSteps = 0;  // deferred: the inverse transform's steps, or 0 when silent
+    int jobForwardSteps = 0; // deferred: 1 + the forward transform's steps, or 0 when silent
+    int jobProductSteps = 0; // tiles of products, jobChunkBins bins each
+    int jobInverseSteps = 0; // deferred: the inverse transform's steps, or 0 when silent
     int jobChunkBins = 0;
     int jobTerms = 0;
     std::vector<double> pending; // deferred: the completed input block the job transforms

@@ -232,8 +232,8 @@ void DspBank::SetEnvelopeFollower(double attackMs, double releaseMs, double samp
 
 void DspBank::SetEnvelopeTimes(double attack, double decay, double sustain, double release, double peak,
                                double sampleRate) {
-    SetEnvelopeSeconds(EnvelopeSeconds(attack), EnvelopeSeconds(decay), sustain, EnvelopeSeconds(release), peak,
-                       sampleRate);
+    SetEnvelopeSeconds(EnvelopeSeconds(attack), EnvelopeSeconds(decay), sustain, EnvelopeSeconds(release),
+                       peak, sampleRate);
 }
 
 void DspBank::SetEnvelopeSeconds(double attackSeconds, double decaySeconds, double sustain,

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "AmpModels.h"
-#include "BankLayout.h"
 #include "AmpOversampling.h"
+#include "BankLayout.h"
 #include "ConvolutionEngine.h"
 #include "DspBank.h"
 #include "PostEq.h"
@@ -75,7 +75,8 @@ public:
     // Puts an engine prepared elsewhere in place, with its gain, and hands back the one it
     // replaces so the caller frees it off the audio path. Constant time; serialise it with
     // ProcessBlock as the setters. A null engine changes nothing and comes back null.
-    std::unique_ptr<ConvolutionEngine> SwapConvolution(std::unique_ptr<ConvolutionEngine> engine, double norm);
+    std::unique_ptr<ConvolutionEngine> SwapConvolution(std::unique_ptr<ConvolutionEngine> engine,
+                                                       double norm);
 
     // The amp models' rate factor: 1 (the host rate), 2, 4 or 8. Prepares the new path here
     // (allocates: call it outside the audio path); the audio path changes over at its next block
