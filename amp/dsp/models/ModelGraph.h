@@ -22,6 +22,7 @@
 #include <array>
 #include <cstring>
 #include <tuple>
+#include <utility>
 
 // The per-sample operations on the bank, for Map steps and the sample runner.
 struct SampleOps {
@@ -74,14 +75,14 @@ public:
     const ModelState& State() const { return ops.state; }
 
     Signal Section(BiquadSlot s, Signal x) {
-        int delay = 0;
-        for (int j = 0; j < laneCount; ++j)
-            if (lanes[j].out == x && lanes[j].delay + 2 > delay) delay = lanes[j].delay + 2;
+        const int producer = LaneOf(x);
+        int delay = producer >= 0 ? lanes[producer].delay + 2 : 0;
         if (laneCount == kMaxLanes || delay > kMaxDelay) {
             Flush();
             delay = 0;
         }
         double* out = NewBuffer();
+        laneOf[used - 1] = laneCount + 1;
         lanes[laneCount++] = SectionLane{s.index, x, out, delay};
         return out;
     }
@@ -121,9 +122,27 @@ private:
     // sample to sample.
     template <class F, class... In>
     [[gnu::noinline]] static void Loop(F f, SampleOps ops, int n, double* y, In... in) {
+        if constexpr (sizeof...(In) >= 4) {
+            LoopFromLocal(f, ops, n, y, std::index_sequence_for<In...>{}, in...);
+        } else {
+            double local[kChunk];
+            for (int i = 0; i < n; ++i)
+                local[i] = f(ops, in[i]...);
+            std::memcpy(y, local, sizeof(double) * static_cast<size_t>(n));
+        }
+    }
+    // A step with many inputs reads copies of them in one local array: each input is then a
+    // fixed offset from the stack pointer instead of a pointer of its own, which leaves the
+    // registers to the stage states the loop carries.
+    template <class F, size_t... I, class... In>
+    static void LoopFromLocal(F f, SampleOps ops, int n, double* y, std::index_sequence<I...>, In... in) {
+        double src[sizeof...(In)][kChunk];
+        const double* const from[] = {in...};
+        for (size_t k = 0; k < sizeof...(In); ++k)
+            std::memcpy(src[k], from[k], sizeof(double) * static_cast<size_t>(n));
         double local[kChunk];
         for (int i = 0; i < n; ++i)
-            local[i] = f(ops, in[i]...);
+            local[i] = f(ops, src[I][i]...);
         std::memcpy(y, local, sizeof(double) * static_cast<size_t>(n));
     }
     template <int K, class F, class... In>
@@ -142,15 +161,21 @@ private:
         // A graph needs fewer buffers than this (the model tests run every graph); should one
         // need more, the last is reused rather than writing past the pool.
         if (used < kBuffers) ++used;
+        laneOf[used - 1] = 0;
         return pool[used - 1];
     }
-    bool Queued(Signal s) const {
-        for (int j = 0; j < laneCount; ++j)
-            if (lanes[j].out == s) return true;
-        return false;
+    // The queued lane that writes buffer s, or -1 (the graph's input, a Map's output, a lane
+    // already run). Kept per buffer so a step finds its producer without searching the lanes.
+    int LaneOf(Signal s) const {
+        const double* first = pool[0];
+        if (s < first || s >= first + kBuffers * kRow) return -1;
+        return laneOf[(s - first) / kRow] - 1;
     }
+    bool Queued(Signal s) const { return LaneOf(s) >= 0; }
     void Flush() {
         RunSectionLanes(ops.bank, lanes, laneCount, n);
+        for (int j = 0; j < laneCount; ++j)
+            laneOf[(lanes[j].out - pool[0]) / kRow] = 0;
         laneCount = 0;
     }
 
@@ -160,5 +185,7 @@ private:
     int used = 0;
     int laneCount = 0;
     SectionLane lanes[kMaxLanes];
-    alignas(64) double pool[kBuffers][kChunk + 8]; // rows 576 bytes apart, off the 4 KiB alias stride
+    int laneOf[kBuffers] = {};              // per pool buffer: 1 + the queued lane writing it, or 0
+    static constexpr int kRow = kChunk + 8; // rows 576 bytes apart, off the 4 KiB alias stride
+    alignas(64) double pool[kBuffers][kRow];
 };
