@@ -88,6 +88,7 @@ void PresetBrowser::ScanBanks() {
             bankNames.push_back(name);
             bankFolders.push_back(user + name + PathSeparator());
         }
+    // The open bank stays open by its folder (a relisting may insert banks before it).
     bankPresets.clear();
     openBank = -1;
     for (size_t i = 0; i < bankFolders.size(); ++i) {

@@ -17,7 +17,6 @@ bool HasPresetExtension(const std::string& name) {
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return extension == ".vzp";
 }
-
 } // namespace
 
 void ReadPreset(const std::string& path, PresetEntry& entry) {
@@ -32,6 +31,7 @@ void ReadPreset(const std::string& path, PresetEntry& entry) {
     else
         entry.settings = VzpSettings(entry.data);
 }
+
 std::vector<std::string> ListPresetBanks(const std::string& banksFolder) {
     std::vector<FolderEntry> entries;
     std::vector<std::string> banks;
