@@ -1,11 +1,10 @@
-// The preset library: bank and preset scans (factory banks, then the user's), loading a preset file by moving
-// the editor's controls, and the browser panel with its two lists.
+// The preset library: bank and preset scans (factory banks, then the user's) that read every preset
+// file, loading a read preset by moving the editor's controls, and the browser panel with its two lists.
 #include "PresetBrowser.h"
 
 #include "EditorControls.h"
 #include "EditorFeedback.h"
 #include "EditorIndices.h"
-#include "FileReader.h"
 #include "IEditorGraphics.h"
 #include "ImpulseLibrary.h"
 #include "LibraryFolder.h"
@@ -21,7 +20,6 @@
 
 namespace {
 constexpr int kListRows = EditorControls::kListRows;
-constexpr int64_t kMaxPresetFileBytes = 1 << 20;
 
 bool Press(double v) {
     return v > 0.5;
@@ -59,7 +57,17 @@ double ExactPositionOf(int at, int count) {
 void PresetBrowser::UseFolder(const std::string& folder) {
     banksFolder = folder;
     ScanBanks();
-    ScanPresets();
+    OpenBank();
+}
+
+const std::vector<PresetEntry>& PresetBrowser::PresetNames() const {
+    static const std::vector<PresetEntry> none;
+    return openBank >= 0 ? bankPresets[static_cast<size_t>(openBank)] : none;
+}
+
+const std::string& PresetBrowser::OpenBankFolder() const {
+    static const std::string none;
+    return openBank >= 0 ? bankFolders[static_cast<size_t>(openBank)] : none;
 }
 
 void PresetBrowser::ScanBanks() {
@@ -68,6 +76,7 @@ void PresetBrowser::ScanBanks() {
         const char sep = PathSeparator();
         if (!library.empty()) banksFolder = library + "Vulpane" + sep + "Presets" + sep;
     }
+    const std::string wasOpen = OpenBankFolder();
     bankNames = banksFolder.empty() ? std::vector<std::string>() : ListPresetBanks(banksFolder);
     bankFolders.clear();
     for (const std::string& name : bankNames)
@@ -79,35 +88,33 @@ void PresetBrowser::ScanBanks() {
             bankNames.push_back(name);
             bankFolders.push_back(user + name + PathSeparator());
         }
+    // The open bank stays open by its folder (a relisting may insert banks before it).
+    bankPresets.clear();
+    openBank = -1;
+    for (size_t i = 0; i < bankFolders.size(); ++i) {
+        bankPresets.push_back(ReadBankPresets(bankFolders[i]));
+        if (bankFolders[i] == wasOpen) openBank = static_cast<int>(i);
+    }
     firstBankRow = 0;
 }
 
-void PresetBrowser::ScanPresets() {
+void PresetBrowser::OpenBank() {
     const int bank = bankNames.empty()
                          ? -1
                          : EntryAt(plugin.ParamValue(kBankPosition), static_cast<int>(bankNames.size()));
-    const std::string name = bank >= 0 ? bankNames[static_cast<size_t>(bank)] : std::string();
-    feedback.ShowText(plugin.Controls().bankName, name.c_str());
-    presets.clear();
-    bankFolder.clear();
-    if (bank >= 0) {
-        bankFolder = bankFolders[static_cast<size_t>(bank)];
-        presets = ListBankPresets(bankFolder);
-    }
-    if (currentPreset < 0 || currentPreset >= static_cast<int>(presets.size())) currentPreset = 0;
+    feedback.ShowText(plugin.Controls().bankName,
+                      bank >= 0 ? bankNames[static_cast<size_t>(bank)].c_str() : "");
+    openBank = bank;
+    if (currentPreset < 0 || currentPreset >= static_cast<int>(PresetNames().size())) currentPreset = 0;
     firstPresetRow = 0;
 }
 
 std::string PresetBrowser::OpenBankName() const {
-    for (size_t i = 0; i < bankFolders.size(); ++i)
-        if (bankFolders[i] == bankFolder) return bankNames[i];
-    return std::string();
+    return openBank >= 0 ? bankNames[static_cast<size_t>(openBank)] : std::string();
 }
 
 bool PresetBrowser::OpenBankIsUsers() const {
-    for (size_t i = factoryBanks; i < bankFolders.size(); ++i)
-        if (bankFolders[i] == bankFolder) return true;
-    return false;
+    return openBank >= static_cast<int>(factoryBanks);
 }
 
 void PresetBrowser::ShowSaved(const std::string& bank, const std::string& file) {
@@ -119,7 +126,8 @@ void PresetBrowser::ShowSaved(const std::string& bank, const std::string& file) 
     if (at < 0) return;
     loadPending = false;
     plugin.MoveParameter(kBankPosition, ExactPositionOf(at, banks));
-    ScanPresets();
+    OpenBank();
+    const std::vector<PresetEntry>& presets = PresetNames();
     const int count = static_cast<int>(presets.size());
     for (int i = 0; i < count; ++i)
         if (presets[static_cast<size_t>(i)].file == file) currentPreset = i;
@@ -141,42 +149,39 @@ void PresetBrowser::ShowPresetError(const std::string& text) {
 }
 
 bool PresetBrowser::LoadPresetFile() {
+    const std::vector<PresetEntry>& presets = PresetNames();
     if (currentPreset < 0 || currentPreset >= static_cast<int>(presets.size())) return false;
-    const PresetEntry& entry = presets[static_cast<size_t>(currentPreset)];
-    return ApplyPresetFile(bankFolder + entry.file, entry.name);
+    return ApplyPreset(presets[static_cast<size_t>(currentPreset)]);
 }
 
 bool PresetBrowser::ReadPresetFile(const char* path) {
-    std::string name = path;
-    const size_t slash = name.find_last_of("/\\");
-    if (slash != std::string::npos) name.erase(0, slash + 1);
-    if (name.size() > 4 && name.compare(name.size() - 4, 4, ".vzp") == 0) name.resize(name.size() - 4);
-    return ApplyPresetFile(path, name);
+    PresetEntry preset;
+    preset.name = path;
+    const size_t slash = preset.name.find_last_of("/\\");
+    if (slash != std::string::npos) preset.name.erase(0, slash + 1);
+    if (preset.name.size() > 4 && preset.name.compare(preset.name.size() - 4, 4, ".vzp") == 0)
+        preset.name.resize(preset.name.size() - 4);
+    ReadPreset(path, preset);
+    return ApplyPreset(preset);
 }
 
-bool PresetBrowser::ApplyPresetFile(const std::string& path, const std::string& name) {
-    feedback.ShowText(plugin.Controls().presetName, name.c_str());
-    std::vector<unsigned char> bytes;
-    if (!ReadWholeFile(path.c_str(), kMaxPresetFileBytes, bytes)) return false;
-    VzpFile file;
-    const VzpStatus status = ParseVzpFile(bytes.data(), bytes.size(), file);
-    if (status == VzpStatus::kUnknownVersion) {
-        ShowPresetError(kVzpNewerVersionMessage);
+bool PresetBrowser::ApplyPreset(const PresetEntry& preset) {
+    feedback.ShowText(plugin.Controls().presetName, preset.name.c_str());
+    if (!preset.readable) return false;
+    if (!preset.error.empty()) {
+        ShowPresetError(preset.error);
         return false;
     }
-    if (status != VzpStatus::kOk) {
-        ShowPresetError("This preset file is damaged and cannot be read:\n" + path);
-        return false;
-    }
+    const VzpFile& file = preset.data;
     presetError.clear();
-    shownName = name;
+    shownName = preset.name;
     for (int i = 0; i < 5; ++i)
         presetTexts[i] = file.texts[i];
 
     // The preset's impulse is loaded as a restored state's is: a missing file is only marked.
     if (file.version == 4) impulses.Recall(file.texts[4]);
 
-    for (const VzpSetting& setting : VzpSettings(file))
+    for (const VzpSetting& setting : preset.settings)
         plugin.MoveParameter(setting.param, setting.value);
 
     const bool on = VzpImpulseOn(file);
@@ -192,13 +197,13 @@ void PresetBrowser::SelectPresetPosition(double v) {
     plugin.MoveParameter(kPresetPosition, v);
     if (!loadPending) return;
     // The position already stood there, so its change handler did not run.
-    currentPreset = EntryAt(v, static_cast<int>(presets.size()));
+    currentPreset = EntryAt(v, static_cast<int>(PresetNames().size()));
     LoadPresetFile();
     loadPending = false;
 }
 
 void PresetBrowser::SelectProgram(int program) {
-    const int count = static_cast<int>(presets.size());
+    const int count = static_cast<int>(PresetNames().size());
     if (count == 0) return;
     currentPreset = std::clamp(program, 0, count - 1);
     loadPending = true;
@@ -213,6 +218,7 @@ bool PresetBrowser::SuspendLoad() {
 
 void PresetBrowser::FillPresetRows() {
     if (!plugin.Graphics()) return;
+    const std::vector<PresetEntry>& presets = PresetNames();
     char text[128];
     for (int k = 0; k < kListRows; ++k) {
         const int at = firstPresetRow + k;
@@ -253,7 +259,7 @@ void PresetBrowser::ShowBrowser(bool shown) {
 }
 
 void PresetBrowser::Change(int index, double v) {
-    const int count = static_cast<int>(presets.size());
+    const int count = static_cast<int>(PresetNames().size());
     const int banks = static_cast<int>(bankNames.size());
     switch (index) {
     case kPresetPosition:
@@ -274,7 +280,7 @@ void PresetBrowser::Change(int index, double v) {
         }
         return;
     case kBankPosition:
-        ScanPresets();
+        OpenBank();
         return;
     case kPresetBrowse:
         if (!Press(v)) break;
@@ -326,7 +332,7 @@ void PresetBrowser::Change(int index, double v) {
         if (row >= banks) return;
         plugin.MoveParameter(kBankPosition, ExactPositionOf(row, banks));
         plugin.MoveParameter(kPresetScroll, 1.0);
-        ScanPresets();
+        OpenBank();
         currentPreset = 0;
         FillPresetRows();
         break;

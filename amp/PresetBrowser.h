@@ -20,13 +20,13 @@ public:
     // The banks found, the open bank's presets, the preset the next load reads, and the last
     // preset error shown ("" after a good load).
     const std::vector<std::string>& BankNames() const { return bankNames; }
-    const std::vector<PresetEntry>& PresetNames() const { return presets; }
+    const std::vector<PresetEntry>& PresetNames() const;
     int CurrentPreset() const { return currentPreset; }
     const std::string& PresetError() const { return presetError; }
     // The open bank's name and folder (with its trailing separator; "" without a bank), and
     // whether it is one of the user's banks; the name of the preset last loaded or saved.
     std::string OpenBankName() const;
-    const std::string& OpenBankFolder() const { return bankFolder; }
+    const std::string& OpenBankFolder() const;
     bool OpenBankIsUsers() const;
     const std::string& PresetTitle() const { return shownName; }
     // After a save: lists the banks again, opens the user bank `bank` and selects its preset
@@ -34,7 +34,9 @@ public:
     void ShowSaved(const std::string& bank, const std::string& file);
 
     // Reads the library from the banks folder (with its trailing separator; "" for the library
-    // beside the plug-in) and opens the bank kBankPosition selects.
+    // beside the plug-in), every preset file of every bank included, and opens the bank
+    // kBankPosition selects. Only listing reads files: opening a bank or loading its presets
+    // (as the audio thread may) uses what was read then.
     void UseFolder(const std::string& folder);
     // kPresetPosition, kPresetBrowse, kPresetListClick, kPresetPrev, kPresetNext, kPresetScroll,
     // kBankPosition, kBankListClick and kBankScroll changed to v.
@@ -50,9 +52,10 @@ public:
 
 private:
     void ScanBanks();
-    void ScanPresets();
+    // Opens the listed bank kBankPosition selects.
+    void OpenBank();
     bool LoadPresetFile();
-    bool ApplyPresetFile(const std::string& path, const std::string& name);
+    bool ApplyPreset(const PresetEntry& preset);
     // Moves kPresetPosition and, when that changed nothing, loads the pending preset itself.
     void SelectPresetPosition(double v);
     void ShowBrowser(bool shown);
@@ -64,11 +67,11 @@ private:
     EditorFeedback& feedback;
     ImpulseLibrary& impulses;
     std::string banksFolder;
-    std::string bankFolder;
     std::vector<std::string> bankNames;
-    std::vector<std::string> bankFolders; // each bank's folder, with its trailing separator
-    size_t factoryBanks = 0;              // the factory banks come first
-    std::vector<PresetEntry> presets;
+    std::vector<std::string> bankFolders;              // each bank's folder, with its trailing separator
+    std::vector<std::vector<PresetEntry>> bankPresets; // each bank's presets, as listed
+    size_t factoryBanks = 0;                           // the factory banks come first
+    int openBank = -1;
     std::string presetTexts[5];
     std::string presetError;
     std::string shownName;

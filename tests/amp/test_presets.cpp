@@ -204,6 +204,57 @@ TEST_F(PresetLibraryTest, DamagedOrNewerFilesChangeNothing) {
     EXPECT_EQ(plugin->PresetError().rfind("This preset was made with a newer version of\n", 0), 0u);
 }
 
+// The banks are read when listed: files changed or deleted since then load as they were, until
+// the library is listed again.
+TEST_F(PresetLibraryTest, BanksLoadAsListedUntilListedAgain) {
+    namespace fs = std::filesystem;
+    const auto model = [](int m) { return Values(17, m / static_cast<float>(kLastModel)); };
+    WriteFile(Bank("Alpha") + "a.vzp", PresetBytes("kvzp03", model(3)));
+    WriteFile(Bank("Alpha") + "b.vzp", PresetBytes("kvzp03", model(5)));
+    WriteFile(Bank("Zeta") + "c.vzp", PresetBytes("kvzp03", model(7)));
+    WriteFile(Bank("Zeta") + "d.vzp", PresetBytes("kvzp03", model(9)));
+    plugin->UsePresetFolder(root);
+
+    fs::remove(Bank("Alpha") + "a.vzp");
+    WriteFile(Bank("Alpha") + "b.vzp", PresetBytes("kvzp03", model(11)));
+    WriteFile(Bank("Zeta") + "c.vzp", {'k', 'v', 'z', 'p', '0', '3', 0});
+    fs::remove(Bank("Zeta") + "d.vzp");
+    WriteFile(Bank("Zeta") + "e.vzp", PresetBytes("kvzp03", model(13)));
+
+    const struct {
+        bool relist; // list the banks again first
+        float bank;  // kBankPosition: 0 opens Alpha, 1 Zeta
+        int program;
+        const char* name; // the preset shown
+        int model;        // -1: the file is damaged, the model stays
+        size_t presets;   // the open bank's count
+    } cases[] = {
+        {false, 0.0f, 1, "b", 5, 2},  {false, 0.0f, 0, "a", 3, 2},  {false, 1.0f, 1, "d", 9, 2},
+        {false, 1.0f, 0, "c", 7, 2},  {false, 0.0f, 1, "b", 5, 2},  {true, 0.0f, 0, "b", 11, 1},
+        {false, 0.0f, 5, "b", 11, 1}, {false, 1.0f, 0, "c", -1, 2}, {false, 1.0f, 1, "e", 13, 2},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.relist ? "relisted " : "") + c.name);
+        if (c.relist) plugin->UsePresetFolder(root);
+        host->SetParameter(kBankPosition, c.bank);
+        EXPECT_EQ(TextAt(kControlBankName), c.bank < 0.5f ? "Alpha" : "Zeta");
+        ASSERT_EQ(plugin->PresetNames().size(), c.presets);
+        const int before = plugin->CurrentModel();
+        Program(c.program);
+        EXPECT_EQ(plugin->CurrentPreset(), std::min(c.program, static_cast<int>(c.presets) - 1));
+        EXPECT_EQ(TextAt(kControlPresetName), c.name);
+        if (c.model < 0) {
+            EXPECT_EQ(plugin->CurrentModel(), before);
+            EXPECT_EQ(plugin->PresetError(),
+                      "This preset file is damaged and cannot be read:\n" + Bank("Zeta") + "c.vzp");
+        } else {
+            EXPECT_EQ(plugin->CurrentModel(), c.model);
+            EXPECT_NEAR(host->GetParameter(kGateThreshold), 0.11f, 1e-6);
+            EXPECT_EQ(plugin->PresetError(), "");
+        }
+    }
+}
+
 TEST_F(PresetLibraryTest, ImpulseFollowsTheVersion) {
     std::vector<int64_t> impulse(300, 0);
     impulse[0] = 20000;
