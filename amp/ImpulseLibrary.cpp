@@ -41,7 +41,7 @@ void ImpulseLibrary::Choose() {
     // The handler also runs for every restored state, which names no new file.
     if (plugin.Restoring() || path.size() <= 4 || path.find_last_of("/\\") == std::string::npos) return;
     pendingEntry = -1;
-    Request({path, nullptr, plugin.Chain().SampleRate(), false});
+    Request({path, nullptr, plugin.Chain()->SampleRate(), false});
 }
 
 void ImpulseLibrary::Step(int step) {
@@ -51,7 +51,8 @@ void ImpulseLibrary::Step(int step) {
     const int last = static_cast<int>(files.size()) - 1;
     pendingEntry = std::clamp(from + step, 0, last);
     // The file's own name: on case-sensitive systems "x.WAV" is not "x.wav".
-    Request({folder + files[static_cast<size_t>(pendingEntry)], nullptr, plugin.Chain().SampleRate(), false});
+    Request(
+        {folder + files[static_cast<size_t>(pendingEntry)], nullptr, plugin.Chain()->SampleRate(), false});
 }
 
 void ImpulseLibrary::StorePath(const std::string& path) {
@@ -71,7 +72,7 @@ void ImpulseLibrary::Restore(const std::string& path, std::shared_ptr<const Impu
     sourcePath = path;
     source = carried;
     pendingEntry = -1;
-    Request({path, std::move(carried), plugin.Chain().SampleRate(), true});
+    Request({path, std::move(carried), plugin.Chain()->SampleRate(), true});
 }
 
 void ImpulseLibrary::Recall(const std::string& path) {
@@ -83,7 +84,7 @@ void ImpulseLibrary::Recall(const std::string& path) {
 // The impulse follows the host rate, so the convolved sound does not change with it; a load on
 // its way starts again for the new rate.
 void ImpulseLibrary::FollowRate() {
-    const double rate = plugin.Chain().SampleRate();
+    const double rate = plugin.Chain()->SampleRate();
     if (pending) {
         if (pending->rate == rate) return;
         ImpulseRequest again = *pending;
@@ -132,7 +133,8 @@ void ImpulseLibrary::ShowField(const std::string& text) {
 
 void ImpulseLibrary::ShowSelectedFile(const std::string& file) {
     if (IEditorGraphics* graphics = plugin.Graphics())
-        if (auto* selector = dynamic_cast<IFileSelectorControl*>(graphics->ControlAt(plugin.Controls().fileSelector)))
+        if (auto* selector =
+                dynamic_cast<IFileSelectorControl*>(graphics->ControlAt(plugin.Controls().fileSelector)))
             selector->SetSelectedFile(file.c_str());
 }
 

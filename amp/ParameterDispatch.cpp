@@ -111,100 +111,100 @@ void VulpanePlugin::ParameterChanged(int index) {
     };
     switch (index) {
     case kGate:
-        chain.SetGateEnabled(v >= 0.5);
+        Chain()->SetGateEnabled(v >= 0.5);
         MoveParameter(kGateLed, v >= 0.5 ? 1.0 : 0.0);
         ShowLamp(controls.lampGate, v >= 0.5);
         showValue(kStripGate, v);
         break;
     case kGateThreshold:
-        chain.SetGateThreshold(PhysicalValue(index, v));
+        Chain()->SetGateThreshold(PhysicalValue(index, v));
         showValue(kStripGateThreshold, v);
         break;
     case kGateRelease:
-        chain.SetGateRelease(PhysicalValue(index, v));
+        Chain()->SetGateRelease(PhysicalValue(index, v));
         showValue(kStripGateRelease, v);
         break;
     case kAmpOn:
-        chain.SetAmpEnabled(v >= 0.5);
+        Chain()->SetAmpEnabled(v >= 0.5);
         ShowLamp(controls.lampAmp, v >= 0.5);
         showValue(kStripAmpSwitch, v);
         FollowInModelCopy(index);
         break;
     case kAmpModel:
         currentModel = Clamp(static_cast<int>(v), 0, kLastModel);
-        chain.Amp().SelectModel(currentModel);
+        Chain()->Amp().SelectModel(currentModel);
         feedback.SwitchPanel(currentModel);
         break;
     case kAmpVolume:
-        chain.Amp().SetVolume(v);
+        Chain()->Amp().SetVolume(v);
         FollowInModelCopy(index);
         break;
     case kAmpGain:
-        chain.Amp().SetGain(v);
+        Chain()->Amp().SetGain(v);
         FollowInModelCopy(index);
         break;
     case kToneFreq:
-        chain.Amp().SetToneFreq(v);
+        Chain()->Amp().SetToneFreq(v);
         showValue(kStripToneFreq, v);
         break;
     case kToneResonance:
-        chain.Amp().SetToneResonance(v);
+        Chain()->Amp().SetToneResonance(v);
         showValue(kStripResonance, v);
         break;
     case kAmpBass:
-        chain.Amp().SetBass(v);
+        Chain()->Amp().SetBass(v);
         FollowInModelCopy(index);
         break;
     case kAmpMiddle:
-        chain.Amp().SetMiddle(v);
+        Chain()->Amp().SetMiddle(v);
         FollowInModelCopy(index);
         break;
     case kAmpTreble:
-        chain.Amp().SetTreble(v);
+        Chain()->Amp().SetTreble(v);
         FollowInModelCopy(index);
         break;
     case kCabPreset:
         currentCabinet = Clamp(static_cast<int>(v), 0, kLastCabinet);
-        chain.SetCabPreset(currentCabinet);
+        Chain()->SetCabPreset(currentCabinet);
         feedback.ShowCabinet(currentCabinet);
         break;
     case kEqLow:
-        chain.SetEqLow(PhysicalValue(index, v), v);
+        Chain()->SetEqLow(PhysicalValue(index, v), v);
         ShowLamp(controls.lampEq, EqShaping(v, Value(kEqHigh)));
         showValue(kStripEqLow, v);
         break;
     case kEqHigh:
-        chain.SetEqHigh(PhysicalValue(index, v));
+        Chain()->SetEqHigh(PhysicalValue(index, v));
         ShowLamp(controls.lampEq, EqShaping(Value(kEqLow), v));
         showValue(kStripEqHigh, v);
         break;
     case kLoudness:
-        chain.SetLoudness(PhysicalValue(index, v), v);
+        Chain()->SetLoudness(PhysicalValue(index, v), v);
         showValue(kStripLoudness, v);
         break;
     case kMasterVolume:
-        chain.SetMasterVolume(PhysicalValue(index, v));
+        Chain()->SetMasterVolume(PhysicalValue(index, v));
         showValue(kStripMaster, v);
         break;
     case kIrOn:
-        chain.SetConvolutionEnabled(v != 0.0);
+        Chain()->SetConvolutionEnabled(v != 0.0);
         ShowLamp(controls.lampImpulse, v != 0.0);
         break;
     case kIrToggle:
         if (v > 0.5) {
-            const bool on = !chain.ConvolutionEnabled();
-            chain.SetConvolutionEnabled(on);
+            const bool on = !Chain()->ConvolutionEnabled();
+            Chain()->SetConvolutionEnabled(on);
             MoveParameter(kIrOn, on ? 1.0 : 0.0);
             showValue(kStripIrToggle, on ? 1.0 : 0.0);
             ShowLamp(controls.lampImpulse, on);
         }
         break;
     case kIrDry:
-        chain.SetDryGain(PhysicalValue(index, v));
+        Chain()->SetDryGain(PhysicalValue(index, v));
         showValue(kStripIrDry, v);
         break;
     case kIrWet:
-        chain.SetWetGain(PhysicalValue(index, v));
+        Chain()->SetWetGain(PhysicalValue(index, v));
         showValue(kStripIrWet, v);
         break;
     case kModelPrev:

@@ -12,13 +12,14 @@
 #include <algorithm>
 
 void TunerView::Change(int index, double v) {
-    SignalChain& chain = plugin.Chain();
     switch (index) {
     case kTunerToggle:
-        if (v > 0.5)
-            chain.SetTunerView(!chain.TunerView());
-        else if (v < 0.5)
-            ShowView(chain.TunerView());
+        if (v > 0.5) {
+            auto chain = plugin.Chain();
+            chain->SetTunerView(!chain->TunerView());
+        } else if (v < 0.5) {
+            ShowView(plugin.Chain()->TunerView());
+        }
         break;
     case kTuningNext:
         PressTuningButton(v);
@@ -56,11 +57,10 @@ void TunerView::ShowView(bool tuner) {
 
 // Press steps the tuning list; release publishes the tuning as kTuning and shows it.
 void TunerView::PressTuningButton(double v) {
-    Tuner& tuner = plugin.Chain().GetTuner();
     if (v > 0.5) {
-        tuner.NextTuning();
+        plugin.Chain()->GetTuner().NextTuning();
     } else if (v < 0.5) {
-        const int index = tuner.TuningIndex();
+        const int index = plugin.Chain()->GetTuner().TuningIndex();
         plugin.MoveParameter(kTuning, index / static_cast<double>(Tuner::kTunings - 1));
         SelectTuning(index);
     }
@@ -69,8 +69,13 @@ void TunerView::PressTuningButton(double v) {
 // The string hints and the tuning's name follow every way the tuning changes (the button, the
 // host, a restored state), so the text never hints at strings of another tuning.
 void TunerView::SelectTuning(int index) {
-    Tuner& tuner = plugin.Chain().GetTuner();
-    tuner.SetTuningIndex(index);
-    tuner.BuildStringHints(tuner.TuningIndex());
-    feedback.ShowText(plugin.Controls().tunerTuning, Tuner::TuningName(tuner.TuningIndex()));
+    int selected = 0;
+    {
+        auto chain = plugin.Chain();
+        Tuner& tuner = chain->GetTuner();
+        tuner.SetTuningIndex(index);
+        tuner.BuildStringHints(tuner.TuningIndex());
+        selected = tuner.TuningIndex();
+    }
+    feedback.ShowText(plugin.Controls().tunerTuning, Tuner::TuningName(selected));
 }

@@ -40,11 +40,11 @@ VulpanePlugin::VulpanePlugin(audioMasterCallback hostCallback) : IVstAdapter(hos
     DeclareParameters();
     MakeDefaultPrograms("Default", 1);
     BuildEditor();
-    chain.Initialise(GetSampleRate());
-    chain.SetTunerDisplay(&tunerView);
+    Chain()->Initialise(GetSampleRate());
+    Chain()->SetTunerDisplay(&tunerView);
     // Set before the host holds the effect, so there is nothing to tell it yet.
-    chain.SetOversampling(kDefaultOversampling);
-    SetLatency(chain.OversamplingLatency());
+    Chain()->SetOversampling(kDefaultOversampling);
+    SetLatency(signalChain.OversamplingLatency());
     ShowOversampling();
     presetBrowser.UseFolder("");
 }
@@ -56,14 +56,18 @@ VulpanePlugin::~VulpanePlugin() {
 
 void VulpanePlugin::Reset() {
     ScopedLock<PluginLock> hold(pluginLock);
-    chain.Reset(GetSampleRate());
+    Chain()->Reset(GetSampleRate());
     impulses.FollowRate();
 }
 
 bool VulpanePlugin::SetOversampling(int factor) {
     ScopedLock<PluginLock> hold(pluginLock);
-    if (!chain.SetOversampling(factor)) return false;
-    const int latency = chain.OversamplingLatency();
+    // The new path is made while the audio keeps running; only its hand-over holds the block.
+    std::unique_ptr<OversampledAmp> path;
+    if (!signalChain.PrepareOversampling(factor, path)) return false;
+    std::unique_ptr<OversampledAmp> freed[2];
+    Chain()->InstallOversampling(factor, std::move(path), freed);
+    const int latency = signalChain.OversamplingLatency();
     if (latency != Latency()) {
         SetLatency(latency);
         CallHost(audioMasterIOChanged, 0, 0, nullptr, 0.0f);
@@ -73,7 +77,7 @@ bool VulpanePlugin::SetOversampling(int factor) {
 }
 
 void VulpanePlugin::ShowOversampling() {
-    feedback.ShowText(controls.oversampling, IOversamplingControl::Label(chain.Oversampling()));
+    feedback.ShowText(controls.oversampling, IOversamplingControl::Label(signalChain.Oversampling()));
 }
 
 intptr_t VulpanePlugin::VendorSpecific(int32_t index, intptr_t value, void* ptr, float) {
@@ -87,7 +91,7 @@ intptr_t VulpanePlugin::VendorSpecific(int32_t index, intptr_t value, void* ptr,
 }
 
 void VulpanePlugin::ProcessBlock(double** inputs, double** outputs, int frames) {
-    chain.ProcessBlock(inputs[0], inputs[1], outputs[0], outputs[1], frames);
+    signalChain.ProcessBlock(inputs[0], inputs[1], outputs[0], outputs[1], frames);
 }
 
 bool VulpanePlugin::SerializeState(StateChunk& chunk) {

@@ -51,7 +51,7 @@ public:
     // factor. False, and nothing changes, for another factor.
     static constexpr int kDefaultOversampling = 2;
     bool SetOversampling(int factor);
-    int Oversampling() const { return chain.Oversampling(); }
+    int Oversampling() const { return signalChain.Oversampling(); }
     // effVendorSpecific index kOversamplingOpcode ('VpOs'): value 0 asks for the factor, 1, 2, 4
     // or 8 sets it; the answer is the factor in effect afterwards (other plug-ins answer 0).
     static constexpr int32_t kOversamplingOpcode = 0x56704F73;
@@ -104,7 +104,8 @@ private:
 
     // What the parts ask of the plug-in.
     PluginLock& PluginMutex() override { return pluginLock; }
-    SignalChain& Chain() override { return chain; }
+    ChainAccess Chain() override { return ChainAccess(AudioLock(), signalChain); }
+    const SignalChain& ChainSettings() const override { return signalChain; }
     IEditorGraphics* Graphics() const override { return graphics; }
     double ParamValue(int index) const override { return Value(index); }
     double ParamNormalized(int index) const override { return ParamAt(index)->Normalized(); }
@@ -124,7 +125,8 @@ private:
     void ReadOversampling(const StateChunk& chunk, int position, int length);
     intptr_t VendorSpecific(int32_t index, intptr_t value, void* ptr, float opt) override;
 
-    SignalChain chain;
+    // Changed through Chain(), which holds it against the audio thread; read directly.
+    SignalChain signalChain;
     IEditorGraphics* graphics = nullptr;
     EditorControls controls;
     int currentModel = 0;

@@ -45,18 +45,32 @@ int AmpOversampling::Latency() const {
 }
 
 bool AmpOversampling::SetFactor(int k, double hostRate, AmpModels& plain) {
-    if (k != 1 && k != 2 && k != 4 && k != 8) return false;
-    FreeRetired();
-    if (k == factor) return true;
     std::unique_ptr<OversampledAmp> path;
-    if (k > 1) {
-        try {
-            path = std::make_unique<OversampledAmp>();
-            if (!path->Prepare(k, hostRate, plain)) return false;
-        } catch (const std::bad_alloc&) {
-            return false;
-        }
+    if (!Prepare(k, hostRate, plain, path)) return false;
+    std::unique_ptr<OversampledAmp> freed[2];
+    Install(k, std::move(path), plain, freed);
+    return true;
+}
+
+bool AmpOversampling::Prepare(int k, double hostRate, const AmpModels& plain,
+                              std::unique_ptr<OversampledAmp>& path) const {
+    if (k != 1 && k != 2 && k != 4 && k != 8) return false;
+    path.reset();
+    if (k == factor || k == 1) return true;
+    try {
+        path = std::make_unique<OversampledAmp>();
+        if (!path->Prepare(k, hostRate, plain)) return false;
+    } catch (const std::bad_alloc&) {
+        return false;
     }
+    return true;
+}
+
+void AmpOversampling::Install(int k, std::unique_ptr<OversampledAmp> path, AmpModels& plain,
+                              std::unique_ptr<OversampledAmp> (&freed)[2]) {
+    freed[0] = std::move(retired[0]);
+    freed[1] = std::move(retired[1]);
+    if (k == factor) return;
     factor = k;
     if (!started) {
         // Nothing has been heard yet: no crossfade needed.
@@ -70,7 +84,6 @@ bool AmpOversampling::SetFactor(int k, double hostRate, AmpModels& plain) {
         StartSwitch();
     }
     Link(plain);
-    return true;
 }
 
 void AmpOversampling::RateChanged(double hostRate, AmpModels& plain) {

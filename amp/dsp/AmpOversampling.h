@@ -48,6 +48,14 @@ public:
     // Off the audio path (allocates). False, and nothing changes, for a factor other than 1, 2,
     // 4 or 8 or when memory ran out.
     bool SetFactor(int factor, double hostRate, AmpModels& plain);
+    // SetFactor in two steps, so that the audio path need not wait for the slow one. Prepare
+    // allocates and designs the path for `factor` (none for 1 or for the factor in effect) and
+    // changes nothing here; it only reads the settings of `plain`. Install takes the prepared path
+    // in constant time and hands back the retired paths for the caller to free.
+    bool Prepare(int factor, double hostRate, const AmpModels& plain,
+                 std::unique_ptr<OversampledAmp>& path) const;
+    void Install(int factor, std::unique_ptr<OversampledAmp> path, AmpModels& plain,
+                 std::unique_ptr<OversampledAmp> (&freed)[2]);
     // After the host rate changed: the current factor prepared again at the new rate, no fade.
     void RateChanged(double hostRate, AmpModels& plain);
     // The factor last set, and the latency of the path that will be heard once a switch ends.
@@ -70,7 +78,7 @@ private:
     void StartSwitch();
 
     int factor = 1;
-    bool started = false; // a block has run since the path was made: switches fade
+    bool started = false;                     // a block has run since the path was made: switches fade
     std::unique_ptr<OversampledAmp> current;  // heard; null: the host-rate models
     std::unique_ptr<OversampledAmp> incoming; // faded in while switching; null: the host-rate models
     bool switching = false;

@@ -9,6 +9,8 @@ public:
     RecursiveLock& operator=(const RecursiveLock&) = delete;
 
     void Lock();
+    // Takes the lock only when no other thread holds it; never waits.
+    bool TryLock();
     void Unlock();
 
 private:

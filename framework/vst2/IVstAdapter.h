@@ -1,7 +1,11 @@
 #pragma once
 
+#include "DeferredEvents.h"
 #include "IPluginBase.h"
 #include "VstAbi.h"
+
+#include <atomic>
+#include <thread>
 
 // Adapts the plug-in base to the VST 2.4 interface: owns the effect record the
 // host sees, answers the dispatcher and talks to the host through its callback.
@@ -47,6 +51,14 @@ private:
     intptr_t GetChunk(int32_t index, void* ptr);
     intptr_t SetChunk(int32_t index, intptr_t size, const void* ptr);
     intptr_t ProcessEvents(const VstEvents* events);
+    // The audio thread never waits for the plug-in lock: what it cannot apply at once waits in
+    // `deferred` for the next holder of the lock (ApplyDeferred, called with the lock held).
+    bool OnAudioThread() const {
+        return audioThread.load(std::memory_order_relaxed) == std::this_thread::get_id();
+    }
+    void ApplyDeferred();
+    void ApplyParameter(int32_t index, double value);
+    intptr_t DeferEvents(const VstEvents* events);
     intptr_t PinProperties(int32_t index, void* ptr, bool input);
     intptr_t ParameterProperties(int32_t index, void* ptr);
     intptr_t CanDo(const char* text);
@@ -65,4 +77,6 @@ private:
     StateChunk programChunk;
     StateChunk bankChunk;
     AEffect effect{};
+    std::atomic<std::thread::id> audioThread{};
+    DeferredEvents deferred;
 };

@@ -26,7 +26,8 @@ class HeadlessPlugin : public PluginServices {
 public:
     HeadlessPlugin() { chain.Initialise(44100.0); }
     PluginLock& PluginMutex() override { return lock; }
-    SignalChain& Chain() override { return chain; }
+    ChainAccess Chain() override { return ChainAccess(audioLock, chain); }
+    const SignalChain& ChainSettings() const override { return chain; }
     IEditorGraphics* Graphics() const override { return nullptr; }
     const EditorControls& Controls() const override { return controls; }
     double ParamValue(int index) const override { return values[static_cast<size_t>(index)]; }
@@ -39,6 +40,7 @@ public:
 
     std::vector<VzpSetting> moved;
     PluginLock lock;
+    RecursiveLock audioLock;
     SignalChain chain;
     EditorControls controls;
     std::array<double, kNumParams> values{};
@@ -64,8 +66,9 @@ double NormOf(const std::vector<int64_t>& words) {
 
 TEST(ImpulseFilesWithoutEditor, RecallLoadsStepsAndMarksAMissingFile) {
     namespace fs = std::filesystem;
-    const fs::path dir = fs::temp_directory_path() /
-                         ("vulpane-parts-" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
+    const fs::path dir =
+        fs::temp_directory_path() /
+        ("vulpane-parts-" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
     ASSERT_TRUE(fs::create_directory(dir));
     const std::string folder = dir.string() + static_cast<char>(fs::path::preferred_separator);
     const std::vector<int64_t> a = Words(200, 0.0), b = Words(500, 1.0);
@@ -119,7 +122,8 @@ TEST(PresetBrowserWithoutEditor, ProgramChangeMovesTheFilesSettings) {
     for (int program : {static_cast<int>(presets.size()) - 1, 0, 1}) {
         SCOPED_TRACE(presets[static_cast<size_t>(program)].name);
         std::vector<unsigned char> bytes;
-        ASSERT_TRUE(ReadWholeFile((bank + presets[static_cast<size_t>(program)].file).c_str(), 1 << 20, bytes));
+        ASSERT_TRUE(
+            ReadWholeFile((bank + presets[static_cast<size_t>(program)].file).c_str(), 1 << 20, bytes));
         VzpFile file;
         ASSERT_EQ(ParseVzpFile(bytes.data(), bytes.size(), file), VzpStatus::kOk);
         std::vector<VzpSetting> expected = VzpSettings(file);

@@ -4,7 +4,9 @@
 
 static_assert(sizeof(pthread_mutex_t) <= 64, "lock storage too small");
 
-static pthread_mutex_t* Mutex(unsigned char* storage) { return reinterpret_cast<pthread_mutex_t*>(storage); }
+static pthread_mutex_t* Mutex(unsigned char* storage) {
+    return reinterpret_cast<pthread_mutex_t*>(storage);
+}
 
 RecursiveLock::RecursiveLock() {
     pthread_mutexattr_t attr;
@@ -14,6 +16,15 @@ RecursiveLock::RecursiveLock() {
     pthread_mutexattr_destroy(&attr);
 }
 
-RecursiveLock::~RecursiveLock() { pthread_mutex_destroy(Mutex(storage)); }
-void RecursiveLock::Lock() { pthread_mutex_lock(Mutex(storage)); }
-void RecursiveLock::Unlock() { pthread_mutex_unlock(Mutex(storage)); }
+RecursiveLock::~RecursiveLock() {
+    pthread_mutex_destroy(Mutex(storage));
+}
+void RecursiveLock::Lock() {
+    pthread_mutex_lock(Mutex(storage));
+}
+bool RecursiveLock::TryLock() {
+    return pthread_mutex_trylock(Mutex(storage)) == 0;
+}
+void RecursiveLock::Unlock() {
+    pthread_mutex_unlock(Mutex(storage));
+}

@@ -9,7 +9,18 @@ static CRITICAL_SECTION* Section(unsigned char* storage) {
 }
 
 // Critical sections are recursive for the owning thread.
-RecursiveLock::RecursiveLock() { InitializeCriticalSection(Section(storage)); }
-RecursiveLock::~RecursiveLock() { DeleteCriticalSection(Section(storage)); }
-void RecursiveLock::Lock() { EnterCriticalSection(Section(storage)); }
-void RecursiveLock::Unlock() { LeaveCriticalSection(Section(storage)); }
+RecursiveLock::RecursiveLock() {
+    InitializeCriticalSection(Section(storage));
+}
+RecursiveLock::~RecursiveLock() {
+    DeleteCriticalSection(Section(storage));
+}
+void RecursiveLock::Lock() {
+    EnterCriticalSection(Section(storage));
+}
+bool RecursiveLock::TryLock() {
+    return TryEnterCriticalSection(Section(storage)) != 0;
+}
+void RecursiveLock::Unlock() {
+    LeaveCriticalSection(Section(storage));
+}
