@@ -55,8 +55,12 @@ double ExactPositionOf(int at, int count) {
 } // namespace
 
 void PresetBrowser::UseFolder(const std::string& folder) {
-    banksFolder = folder;
-    ScanBanks();
+    Listing listing = ListBanks(folder);
+    UseListing(listing);
+}
+
+void PresetBrowser::UseListing(Listing& listing) {
+    TakeListing(listing);
     OpenBank();
 }
 
@@ -70,31 +74,40 @@ const std::string& PresetBrowser::OpenBankFolder() const {
     return openBank >= 0 ? bankFolders[static_cast<size_t>(openBank)] : none;
 }
 
-void PresetBrowser::ScanBanks() {
-    if (banksFolder.empty()) {
+PresetBrowser::Listing PresetBrowser::ListBanks(const std::string& folder) {
+    Listing listing;
+    listing.banksFolder = folder;
+    if (listing.banksFolder.empty()) {
         const std::string library = LibraryFolder();
         const char sep = PathSeparator();
-        if (!library.empty()) banksFolder = library + "Vulpane" + sep + "Presets" + sep;
+        if (!library.empty()) listing.banksFolder = library + "Vulpane" + sep + "Presets" + sep;
     }
-    const std::string wasOpen = OpenBankFolder();
-    bankNames = banksFolder.empty() ? std::vector<std::string>() : ListPresetBanks(banksFolder);
-    bankFolders.clear();
-    for (const std::string& name : bankNames)
-        bankFolders.push_back(banksFolder + name + PathSeparator());
-    factoryBanks = bankNames.size();
+    if (!listing.banksFolder.empty()) listing.bankNames = ListPresetBanks(listing.banksFolder);
+    for (const std::string& name : listing.bankNames)
+        listing.bankFolders.push_back(listing.banksFolder + name + PathSeparator());
+    listing.factoryBanks = listing.bankNames.size();
     const std::string user = UserBanksFolder();
-    if (!user.empty() && user != banksFolder)
+    if (!user.empty() && user != listing.banksFolder)
         for (const std::string& name : ListPresetBanks(user)) {
-            bankNames.push_back(name);
-            bankFolders.push_back(user + name + PathSeparator());
+            listing.bankNames.push_back(name);
+            listing.bankFolders.push_back(user + name + PathSeparator());
         }
+    for (const std::string& bankFolder : listing.bankFolders)
+        listing.bankPresets.push_back(ReadBankPresets(bankFolder));
+    return listing;
+}
+
+void PresetBrowser::TakeListing(Listing& listing) {
     // The open bank stays open by its folder (a relisting may insert banks before it).
-    bankPresets.clear();
+    const std::string wasOpen = OpenBankFolder();
+    banksFolder.swap(listing.banksFolder);
+    bankNames.swap(listing.bankNames);
+    bankFolders.swap(listing.bankFolders);
+    bankPresets.swap(listing.bankPresets);
+    std::swap(factoryBanks, listing.factoryBanks);
     openBank = -1;
-    for (size_t i = 0; i < bankFolders.size(); ++i) {
-        bankPresets.push_back(ReadBankPresets(bankFolders[i]));
+    for (size_t i = 0; i < bankFolders.size(); ++i)
         if (bankFolders[i] == wasOpen) openBank = static_cast<int>(i);
-    }
     firstBankRow = 0;
 }
 
@@ -117,8 +130,8 @@ bool PresetBrowser::OpenBankIsUsers() const {
     return openBank >= static_cast<int>(factoryBanks);
 }
 
-void PresetBrowser::ShowSaved(const std::string& bank, const std::string& file) {
-    ScanBanks();
+void PresetBrowser::ShowSaved(Listing& listing, const std::string& bank, const std::string& file) {
+    TakeListing(listing);
     const int banks = static_cast<int>(bankNames.size());
     int at = -1;
     for (int i = static_cast<int>(factoryBanks); i < banks; ++i)

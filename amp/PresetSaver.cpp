@@ -54,9 +54,10 @@ void PresetSaver::Fail(const std::string& message) {
 }
 
 PresetSaver::Outcome PresetSaver::Save(const std::string& name, bool replace) {
-    std::string bank, bankFolder;
+    std::string bank, bankFolder, banksFolder;
     {
         ScopedLock<PluginLock> hold(plugin.PluginMutex());
+        banksFolder = browser.BanksFolder();
         if (browser.OpenBankIsUsers()) {
             bank = browser.OpenBankName();
             bankFolder = browser.OpenBankFolder();
@@ -85,8 +86,10 @@ PresetSaver::Outcome PresetSaver::Save(const std::string& name, bool replace) {
     }
     saveError.clear();
     savedPath = path;
+    // The banks are listed again before the lock is taken; the listing changes hands by swap.
+    PresetBrowser::Listing listing = PresetBrowser::ListBanks(banksFolder);
     ScopedLock<PluginLock> hold(plugin.PluginMutex());
-    browser.ShowSaved(bank, file);
+    browser.ShowSaved(listing, bank, file);
     return Outcome::kSaved;
 }
 

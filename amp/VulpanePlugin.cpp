@@ -132,8 +132,10 @@ void VulpanePlugin::ReportToHost(int index, double normalizedValue) {
 }
 
 void VulpanePlugin::UsePresetFolder(const std::string& folder) {
+    // The files are read before the lock is taken; the listing changes hands by swap.
+    PresetBrowser::Listing listing = PresetBrowser::ListBanks(folder);
     ScopedLock<PluginLock> hold(pluginLock);
-    presetBrowser.UseFolder(folder);
+    presetBrowser.UseListing(listing);
 }
 
 bool VulpanePlugin::ReadPresetFile(const char* path) {
