@@ -75,10 +75,32 @@ void ImpulseLibrary::Restore(const std::string& path, std::shared_ptr<const Impu
     Request({path, std::move(carried), plugin.Chain()->SampleRate(), true});
 }
 
+ImpulseLibrary::ImpulseLibrary(PluginServices& plugin) : plugin(plugin) {
+    waitingRecall.reserve(kRecallRoom);
+    loader.SetWakeJob([this] {
+        ScopedLock<PluginLock> hold(this->plugin.PluginMutex());
+        TakeWaitingRecall();
+    });
+}
+
 void ImpulseLibrary::Recall(const std::string& path) {
     if (path.empty()) return;
+    if (plugin.OnAudioThread() && path.size() <= kRecallRoom) {
+        waitingRecall.assign(path);
+        recallWaiting = true;
+        loader.Wake();
+        return;
+    }
+    recallWaiting = false; // this recall comes after the one waiting
     StorePath(path);
     Restore(path, nullptr);
+}
+
+void ImpulseLibrary::TakeWaitingRecall() {
+    if (!recallWaiting) return;
+    recallWaiting = false;
+    StorePath(waitingRecall);
+    Restore(waitingRecall, nullptr);
 }
 
 // The impulse follows the host rate, so the convolved sound does not change with it; a load on

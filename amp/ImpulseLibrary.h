@@ -21,7 +21,7 @@ class StateChunk;
 // is missing. Except where noted, calls come under the plug-in lock.
 class ImpulseLibrary {
 public:
-    explicit ImpulseLibrary(PluginServices& plugin) : plugin(plugin) {}
+    explicit ImpulseLibrary(PluginServices& plugin);
     // The loader stops first: a load still running gives up and frees what it prepared.
     ~ImpulseLibrary() { Stop(); }
     void Stop() { loader.Stop(); }
@@ -47,8 +47,12 @@ public:
     void StorePath(const std::string& path);
     // Loads the impulse a restored state names, unless it is the one in place or on its way.
     void Restore(const std::string& path, std::shared_ptr<const ImpulseSource> carried);
-    // A preset's impulse: stored as the state's path and restored.
+    // A preset's impulse: stored as the state's path and restored. On the audio thread the path
+    // is kept (without allocating, up to kRecallRoom bytes) and the loader thread recalls it; a
+    // load is on its way (Loading) from the call on, and TakeWaitingRecall does it at once.
     void Recall(const std::string& path);
+    void TakeWaitingRecall();
+    static constexpr size_t kRecallRoom = 4096;
     // The host rate changed: the impulse in place or on its way is prepared again for it.
     void FollowRate();
     // The song's copy of the impulse (the 'IRSM' state record).
@@ -92,6 +96,8 @@ private:
     double installedRate = 0.0;
     std::shared_ptr<const ImpulseRequest> pending; // the load on its way, if any
     int pendingEntry = -1;                         // the listing entry it brings
+    std::string waitingRecall; // the path a recall on the audio thread left for the loader
+    bool recallWaiting = false;
     std::mutex messageMutex;
     std::string pendingMessage;
     ImpulseLoader loader;

@@ -37,6 +37,8 @@ public:
     virtual double ParamNormalized(int index) const = 0;
     // Moves a parameter as its editor control would, so its change handler runs.
     virtual void MoveParameter(int index, double normalizedValue) = 0;
+    // True on the thread that runs the audio blocks: work there must not allocate or wait.
+    virtual bool OnAudioThread() const = 0;
     // True while a stored state comes back: buttons do not act and linked values are not re-derived.
     virtual bool Restoring() const = 0;
 

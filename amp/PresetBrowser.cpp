@@ -188,8 +188,6 @@ bool PresetBrowser::ApplyPreset(const PresetEntry& preset) {
     const VzpFile& file = preset.data;
     presetError.clear();
     shownName = preset.name;
-    for (int i = 0; i < 5; ++i)
-        presetTexts[i] = file.texts[i];
 
     // The preset's impulse is loaded as a restored state's is: a missing file is only marked.
     if (file.version == 4) impulses.Recall(file.texts[4]);

@@ -27,8 +27,12 @@ public:
     // banks: the slow part of a listing, which needs no lock.
     static Listing ListBanks(const std::string& banksFolder);
 
+    // The shown name has room for any preset file's name, so a load on the audio thread copies
+    // it without allocating.
     PresetBrowser(PluginServices& plugin, EditorFeedback& feedback, ImpulseLibrary& impulses)
-        : plugin(plugin), feedback(feedback), impulses(impulses) {}
+        : plugin(plugin), feedback(feedback), impulses(impulses) {
+        shownName.reserve(256);
+    }
 
     // The banks found, the open bank's presets, the preset the next load reads, and the last
     // preset error shown ("" after a good load).
@@ -89,7 +93,6 @@ private:
     std::vector<std::vector<PresetEntry>> bankPresets; // each bank's presets, as listed
     size_t factoryBanks = 0;                           // the factory banks come first
     int openBank = -1;
-    std::string presetTexts[5];
     std::string presetError;
     std::string shownName;
     int currentPreset = 0;

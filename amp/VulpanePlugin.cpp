@@ -96,6 +96,7 @@ void VulpanePlugin::ProcessBlock(double** inputs, double** outputs, int frames) 
 
 bool VulpanePlugin::SerializeState(StateChunk& chunk) {
     ScopedLock<PluginLock> hold(pluginLock);
+    impulses.TakeWaitingRecall(); // a preset's impulse the audio thread left for the loader
     chunk.PutString(impulses.Path().c_str());
     if (chunk.Size() == 0) return false;
     return SerializeParams(chunk);

@@ -111,6 +111,7 @@ private:
     double ParamNormalized(int index) const override { return ParamAt(index)->Normalized(); }
     void MoveParameter(int index, double normalizedValue) override;
     bool Restoring() const override { return restoringState; }
+    bool OnAudioThread() const override { return IVstAdapter::OnAudioThread(); }
     double Value(int index) const { return params[static_cast<size_t>(index)].Value(); }
 
     // Tagged records after the state (StateRecordTable.cpp): each writes its payload (none

@@ -46,6 +46,10 @@ protected:
     // effVendorSpecific calls the adapter does not answer itself (0: not handled).
     virtual intptr_t VendorSpecific(int32_t index, intptr_t value, void* ptr, float opt) { return 0; }
     intptr_t CallHost(int32_t opcode, int32_t index, intptr_t value, void* ptr, float opt);
+    // Whether the calling thread is the one that ran the last audio block.
+    bool OnAudioThread() const {
+        return audioThread.load(std::memory_order_relaxed) == std::this_thread::get_id();
+    }
 
 private:
     intptr_t GetChunk(int32_t index, void* ptr);
@@ -53,9 +57,6 @@ private:
     intptr_t ProcessEvents(const VstEvents* events);
     // The audio thread never waits for the plug-in lock: what it cannot apply at once waits in
     // `deferred` for the next holder of the lock (ApplyDeferred, called with the lock held).
-    bool OnAudioThread() const {
-        return audioThread.load(std::memory_order_relaxed) == std::this_thread::get_id();
-    }
     void ApplyDeferred();
     void ApplyParameter(int32_t index, double value);
     intptr_t DeferEvents(const VstEvents* events);

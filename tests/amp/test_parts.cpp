@@ -37,6 +37,7 @@ public:
         moved.push_back({index, v});
     }
     bool Restoring() const override { return false; }
+    bool OnAudioThread() const override { return false; }
 
     std::vector<VzpSetting> moved;
     PluginLock lock;
