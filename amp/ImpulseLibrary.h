@@ -48,10 +48,11 @@ public:
     // Loads the impulse a restored state names, unless it is the one in place or on its way.
     void Restore(const std::string& path, std::shared_ptr<const ImpulseSource> carried);
     // A preset's impulse: stored as the state's path and restored. On the audio thread the path
-    // is kept (without allocating, up to kRecallRoom bytes) and the loader thread recalls it; a
-    // load is on its way (Loading) from the call on, and TakeWaitingRecall does it at once.
+    // is kept (without allocating, up to kRecallRoom bytes) and the loader thread recalls it, as
+    // it does a file choice or step made there; a load is on its way (Loading) from the call on,
+    // and TakeWaitingWork does what waits at once.
     void Recall(const std::string& path);
-    void TakeWaitingRecall();
+    void TakeWaitingWork();
     static constexpr size_t kRecallRoom = 4096;
     // The host rate changed: the impulse in place or on its way is prepared again for it.
     void FollowRate();
@@ -98,6 +99,8 @@ private:
     int pendingEntry = -1;                         // the listing entry it brings
     std::string waitingRecall; // the path a recall on the audio thread left for the loader
     bool recallWaiting = false;
+    bool chooseWaiting = false;
+    int stepsWaiting = 0;
     std::mutex messageMutex;
     std::string pendingMessage;
     ImpulseLoader loader;

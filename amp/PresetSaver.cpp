@@ -32,7 +32,7 @@ std::string FileNameOf(const std::string& path) {
 
 VzpFile PresetSaver::Capture(const std::string& name) {
     ScopedLock<PluginLock> hold(plugin.PluginMutex());
-    impulses.TakeWaitingRecall();
+    impulses.TakeWaitingWork();
     const int model = static_cast<int>(std::lround(plugin.ParamValue(kAmpModel)));
     return VzpFromSettings(&Normalized, &plugin, model, name, impulses.Path());
 }

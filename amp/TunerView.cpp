@@ -16,9 +16,9 @@ void TunerView::Change(int index, double v) {
     case kTunerToggle:
         if (v > 0.5) {
             auto chain = plugin.Chain();
-            chain->SetTunerView(!chain->TunerView());
+            chain->SetTunerView(!chain->TunerView(), !plugin.OnAudioThread());
         } else if (v < 0.5) {
-            ShowView(plugin.Chain()->TunerView());
+            ShowView(plugin.ChainSettings().TunerView());
         }
         break;
     case kTuningNext:

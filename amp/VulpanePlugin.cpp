@@ -96,7 +96,7 @@ void VulpanePlugin::ProcessBlock(double** inputs, double** outputs, int frames) 
 
 bool VulpanePlugin::SerializeState(StateChunk& chunk) {
     ScopedLock<PluginLock> hold(pluginLock);
-    impulses.TakeWaitingRecall(); // a preset's impulse the audio thread left for the loader
+    impulses.TakeWaitingWork(); // a preset's impulse the audio thread left for the loader
     chunk.PutString(impulses.Path().c_str());
     if (chunk.Size() == 0) return false;
     return SerializeParams(chunk);
@@ -150,6 +150,12 @@ bool VulpanePlugin::LoadsPending() const {
 }
 void VulpanePlugin::WaitForLoads() {
     impulses.WaitForLoads();
+}
+
+void VulpanePlugin::OnEditorOpen() {
+    if (signalChain.GetTuner().AnalysisReady()) return;
+    std::vector<double> real, imag;
+    if (Tuner::MakeAnalysisBuffers(real, imag)) Chain()->GetTuner().TakeAnalysisBuffers(real, imag);
 }
 
 void VulpanePlugin::OnIdleHook() {

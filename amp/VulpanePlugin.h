@@ -36,6 +36,9 @@ public:
     void UnserializeStateRecords(const StateChunk& chunk,
                                  const std::vector<StateRecordSpan>& records) override;
     void OnIdleHook() override;
+    // The tuner's analysis buffers are made when an editor first opens, where a view can show
+    // its readings, so a tuner view the audio thread turns on never allocates them.
+    void OnEditorOpen() override;
     // What a host is told of a parameter, from the parameter table (ParameterHostView.cpp).
     void FormatParameterText(int index, double v, char* outText) const override;
     void FormatParameterLabel(int index, char* outText) const override;

@@ -59,7 +59,11 @@ public:
     void SetMasterVolume(double gain);
     // The tuner's analysis buffers are made when the view is first turned on (a parameter change,
     // never the audio path); if they cannot be, the view stays off.
-    void SetTunerView(bool on) { tunerView = on && tuner.PrepareAnalysis(); }
+    // mayAllocate false (the audio thread): the view passes the signal through at once, and the
+    // tuner finds notes once its analysis buffers are there (GetTuner().TakeAnalysisBuffers).
+    void SetTunerView(bool on, bool mayAllocate = true) {
+        tunerView = on && (!mayAllocate || tuner.PrepareAnalysis());
+    }
     // Where the tuner's readings go while the tuner view is on (null: nowhere). Not owned.
     void SetTunerDisplay(TunerDisplay* display) { tunerDisplay = display; }
     // Impulse convolution mixed after the block: on/off (kIrOn), the direct gain (-48..+24 dB;
