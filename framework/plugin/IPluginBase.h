@@ -230,5 +230,5 @@ protected:
     std::vector<InputChannel> inputChannels;
     std::vector<OutputChannel> outputChannels;
     PluginLock pluginLock;
-    RecursiveLock audioLock;
+    RecursiveLock audioLock{true};
 };

@@ -8,10 +8,11 @@ static pthread_mutex_t* Mutex(unsigned char* storage) {
     return reinterpret_cast<pthread_mutex_t*>(storage);
 }
 
-RecursiveLock::RecursiveLock() {
+RecursiveLock::RecursiveLock(bool inheritPriority) {
     pthread_mutexattr_t attr;
     pthread_mutexattr_init(&attr);
     pthread_mutexattr_settype(&attr, PTHREAD_MUTEX_RECURSIVE);
+    if (inheritPriority) pthread_mutexattr_setprotocol(&attr, PTHREAD_PRIO_INHERIT);
     pthread_mutex_init(Mutex(storage), &attr);
     pthread_mutexattr_destroy(&attr);
 }
