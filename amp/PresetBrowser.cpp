@@ -109,6 +109,27 @@ void PresetBrowser::TakeListing(Listing& listing) {
     for (size_t i = 0; i < bankFolders.size(); ++i)
         if (bankFolders[i] == wasOpen) openBank = static_cast<int>(i);
     firstBankRow = 0;
+    KeepEarlierCopies(listing);
+}
+
+// A preset file that can no longer be read (gone offline, its permissions changed) keeps the copy
+// read at an earlier listing, marked so the browser says so.
+void PresetBrowser::KeepEarlierCopies(Listing& earlier) {
+    for (size_t b = 0; b < bankFolders.size(); ++b) {
+        const auto bank = std::find(earlier.bankFolders.begin(), earlier.bankFolders.end(), bankFolders[b]);
+        if (bank == earlier.bankFolders.end()) continue;
+        std::vector<PresetEntry>& before =
+            earlier.bankPresets[static_cast<size_t>(bank - earlier.bankFolders.begin())];
+        for (PresetEntry& entry : bankPresets[b]) {
+            if (entry.readable) continue;
+            for (PresetEntry& old : before)
+                if (old.file == entry.file && old.readable) {
+                    entry = std::move(old);
+                    entry.kept = true;
+                    break;
+                }
+        }
+    }
 }
 
 void PresetBrowser::OpenBank() {
@@ -234,8 +255,9 @@ void PresetBrowser::FillPresetRows() {
     for (int k = 0; k < kListRows; ++k) {
         const int at = firstPresetRow + k;
         if (at < static_cast<int>(presets.size()))
-            std::snprintf(text, sizeof(text), "%3d - %s", at + 1,
-                          presets[static_cast<size_t>(at)].name.c_str());
+            std::snprintf(text, sizeof(text), "%3d - %s%s", at + 1,
+                          presets[static_cast<size_t>(at)].name.c_str(),
+                          presets[static_cast<size_t>(at)].kept ? "  (unreadable: copy read before)" : "");
         else
             text[0] = '\0';
         feedback.ShowText(plugin.Controls().PresetRow(k), text);

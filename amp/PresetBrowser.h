@@ -73,6 +73,7 @@ public:
 
 private:
     void TakeListing(Listing& listing);
+    void KeepEarlierCopies(Listing& earlier);
     // Opens the listed bank kBankPosition selects.
     void OpenBank();
     bool LoadPresetFile();
