@@ -49,6 +49,9 @@ void ImpulseLibrary::Choose() {
     selector->SelectedFile(path);
     // The handler also runs for every restored state, which names no new file.
     if (plugin.Restoring() || path.size() <= 4 || path.find_last_of("/\\") == std::string::npos) return;
+    // A host replaying the button's automation chooses the same file again and again; the load of
+    // that file already on its way goes on rather than start over each time.
+    if (pending && pending->path == path && !pending->quiet) return;
     pendingEntry = -1;
     Request({path, nullptr, plugin.ChainSettings().SampleRate(), false});
 }
