@@ -287,7 +287,7 @@ unsigned long long counts[kCallCount];
 volatile int siteLock = 0;
 bool reported = false;
 
-void Record(Call call) {
+__attribute__((noinline)) void Record(Call call) {
     void* pc[kFramesKept + kFramesSkipped];
     const int depth = backtrace(pc, kFramesKept + kFramesSkipped);
     const int frames = depth > kFramesSkipped ? depth - kFramesSkipped : 0;
@@ -323,7 +323,7 @@ inline bool Counting() {
 }
 
 // Counts the call when the thread is marked; the hook's own work is then passed through.
-inline void Hit(Call call) {
+__attribute__((always_inline)) inline void Hit(Call call) {
     if (!Counting()) return;
     mark.inHook = 1;
     Record(call);
@@ -346,7 +346,7 @@ void* AllocOr(void* (*real)(size_t), size_t size) {
 }
 
 // An operator new: counted as itself, then served by the next malloc (not by ours, so it counts once).
-void* NewFrom(Call call, size_t size, size_t alignment, bool nothrow) {
+__attribute__((always_inline)) inline void* NewFrom(Call call, size_t size, size_t alignment, bool nothrow) {
     Hit(call);
     if (!resolved) Resolve();
     void* p = nullptr;
@@ -359,7 +359,7 @@ void* NewFrom(Call call, size_t size, size_t alignment, bool nothrow) {
     return p;
 }
 
-void DeleteFrom(Call call, void* p) {
+__attribute__((always_inline)) inline void DeleteFrom(Call call, void* p) {
     if (!p) return;
     Hit(call);
     if (FromBootstrap(p)) return;

@@ -72,7 +72,7 @@ bool SessionFiles::Create(const std::string& pluginPath, std::string& error) {
     carried = (fs::path(root) / "carried" / "plate.wav").string();
     if (!WriteImpulse(roomA, 12000, 48000, 2400.0, 0.45) || !WriteImpulse(roomB, 24000, 48000, 4800.0, 0.3) ||
         !WriteImpulse(hall, 960000, 96000, 96000.0, 0.2) ||
-        !WriteImpulse(carried, 48000, 48000, 9600.0, 0.6)) {
+        !WriteImpulse(carried, 960000, 96000, 48000.0, 0.6)) {
         error = "cannot write the impulse files in " + root;
         return false;
     }

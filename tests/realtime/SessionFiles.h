@@ -7,7 +7,7 @@
 // preset banks (copies of the factory presets, the second in reverse order) under a user data
 // folder the plug-in is pointed at through XDG_DATA_HOME, and impulse WAVs (24-bit decaying
 // noise-free cosines): two short rooms in one folder, a 10-s 96-kHz hall alone in another, and
-// one impulse that is deleted once a state carrying its samples has been made.
+// a second 10-s 96-kHz impulse that is deleted once a state carrying its samples has been made.
 class SessionFiles {
 public:
     // Makes the folder; `pluginPath` locates the factory presets beside the binary. Call before

@@ -9,6 +9,9 @@
 
 #include <X11/Xlib.h>
 
+#include <chrono>
+#include <thread>
+
 #include <cstdio>
 #include <filesystem>
 #include <functional>
@@ -29,12 +32,7 @@ public:
         host.ClearLog();
         act();
         Block();
-        if (display) {
-            for (int i = 0; i < 3; ++i) {
-                XSync(display, False);
-                host.Dispatch(effEditIdle);
-            }
-        }
+        if (display) Idle();
         char line[128];
         std::snprintf(line, sizeof line, "## %d %s\n", ++steps, name.c_str());
         out += line;
@@ -65,6 +63,61 @@ public:
         list.events[0] = reinterpret_cast<VstEvent*>(&event);
         host.Dispatch(effProcessEvents, 0, 0, &list);
     }
+    // Mouse input sent to the editor's window (the host window's child), read on the next idles.
+    bool HasEditor() const { return display != nullptr; }
+    void Button(int type, unsigned button, int x, int y, unsigned state, Time after = 1000) {
+        Window root = 0, up = 0, *children = nullptr;
+        unsigned n = 0;
+        XSync(display, False);
+        XQueryTree(display, window, &root, &up, &children, &n);
+        const Window editor = n > 0 ? children[0] : 0;
+        if (children) XFree(children);
+        if (!editor) return;
+        XEvent e{};
+        e.type = type;
+        e.xbutton.window = editor;
+        e.xbutton.display = display;
+        e.xbutton.x = x;
+        e.xbutton.y = y;
+        e.xbutton.button = button;
+        e.xbutton.state = state;
+        e.xbutton.time = time += type == ButtonPress ? after : 50;
+        e.xbutton.same_screen = True;
+        XSendEvent(display, editor, False, type == ButtonPress ? ButtonPressMask : ButtonReleaseMask, &e);
+        XSync(display, False);
+    }
+    void Motion(int x, int y, unsigned state) {
+        Window root = 0, up = 0, *children = nullptr;
+        unsigned n = 0;
+        XQueryTree(display, window, &root, &up, &children, &n);
+        const Window editor = n > 0 ? children[0] : 0;
+        if (children) XFree(children);
+        if (!editor) return;
+        XEvent e{};
+        e.type = MotionNotify;
+        e.xmotion.window = editor;
+        e.xmotion.display = display;
+        e.xmotion.x = x;
+        e.xmotion.y = y;
+        e.xmotion.state = state;
+        e.xmotion.same_screen = True;
+        XSendEvent(display, editor, False, PointerMotionMask, &e);
+        XSync(display, False);
+    }
+    void Click(int x, int y) {
+        Button(ButtonPress, Button1, x, y, 0);
+        Idle();
+        Button(ButtonRelease, Button1, x, y, Button1Mask);
+        Idle();
+    }
+    void Idle() {
+        for (int i = 0; i < 3; ++i) {
+            XSync(display, False);
+            host.Dispatch(effEditIdle);
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+    }
+
     // One silent block, as a host plays between its calls.
     void Block() {
         std::vector<double> zeros(512, 0.0), o0(512), o1(512);
@@ -79,6 +132,7 @@ private:
     Display* display;
     unsigned long window;
     int steps = 0;
+    Time time = 100000;
 };
 
 void RunScript(Script& s, SessionHost& host, const SessionFiles& files) {
@@ -146,6 +200,35 @@ void RunScript(Script& s, SessionHost& host, const SessionFiles& files) {
     s.Step("quality 4x", [&] { host.Dispatch(effVendorSpecific, kOversamplingOpcode, 4); });
     s.Step("quality 2x", [&] { host.Dispatch(effVendorSpecific, kOversamplingOpcode, 2); });
     midi("MIDI program change 0", 0xC0, 0, 0);
+    if (!s.HasEditor()) return;
+
+    // Clicks in the editor's window, at the controls' places in its layout.
+    auto click = [&](const char* name, int x, int y) { s.Step(name, [&] { s.Click(x, y); }); };
+    click("click the model step button (next)", 170, 190);
+    click("click the model step button (next)", 170, 190);
+    click("click the model step button (previous)", 135, 190);
+    click("click the cabinet step button (next)", 170, 246);
+    click("click the cabinet step button (previous)", 135, 246);
+    set("host sets kAmpModel to model 0 (its panel has the gain knob clicked below)", kAmpModel, 0.0f);
+    s.Step("drag the gain knob up by half its height", [&] {
+        s.Button(ButtonPress, Button1, 380, 248, 0);
+        s.Motion(380, 223, Button1Mask);
+        s.Button(ButtonRelease, Button1, 380, 223, Button1Mask);
+    });
+    s.Step("double-click the gain knob (back to its default)", [&] {
+        s.Button(ButtonPress, Button1, 380, 248, 0);
+        s.Button(ButtonRelease, Button1, 380, 248, Button1Mask);
+        s.Button(ButtonPress, Button1, 380, 248, 0, 150); // within the double-click time
+        s.Button(ButtonRelease, Button1, 380, 248, Button1Mask);
+    });
+    click("click the preset step button (next)", 426, 62);
+    click("click the preset step button (previous)", 393, 62);
+    click("click the preset name (opens the browser)", 100, 85);
+    click("click bank row 2", 400, 90 + 14 * 2 + 7);
+    click("click preset row 3", 200, 90 + 14 * 3 + 7);
+    click("click the preset name (opens the browser)", 100, 85);
+    click("click preset row 1", 200, 90 + 14 * 1 + 7);
+    click("click the convolution switch", 42, 363);
 }
 
 } // namespace
