@@ -72,6 +72,8 @@ int main(int argc, char** argv) {
         char name[16];
         std::snprintf(name, sizeof name, "run %d", run + 1);
         Print(name, f, budget);
+        for (const std::string& line : f.slowest)
+            std::printf("       %s\n", line.c_str());
         if (f.failures) std::printf("       (%d session failures in this run)\n", f.failures);
         if (run == 0) {
             best = f;

@@ -87,7 +87,8 @@ struct Shared {
     VulpaneAuditTotal total = nullptr;
     unsigned long long plantedCounted = 0;
     std::vector<double> micros;
-    std::vector<unsigned char> flags; // kFlag* per block
+    std::vector<unsigned char> flags;   // kFlag* per block
+    std::vector<unsigned char> context; // control step * 8 + editor step at the block's start
     bool realtimeGranted = false;
 };
 
@@ -175,6 +176,7 @@ void Audio(Shared& s, const SessionOptions& options, size_t maxBlocks) {
         const bool programChange = k % 48 == 24;
         const bool bankChange = k % 400 == 200;
         unsigned char flag = s.loadWindow.load() ? kFlagLoad : 0;
+        s.context[k] = static_cast<unsigned char>(s.control.load() * 8 + s.editor.load());
         const long long start = NowNs();
 
         // Host automation playback: one parameter per block, every one in turn.
@@ -418,6 +420,7 @@ bool RunSession(const SessionOptions& options, SessionFigures& figures, std::str
     const size_t maxBlocks = static_cast<size_t>(180.0 * options.rate / options.block);
     s.micros.assign(maxBlocks, 0.0);
     s.flags.assign(maxBlocks, 0);
+    s.context.assign(maxBlocks, 0);
     s.host.ClearLog();
     const auto begin = std::chrono::steady_clock::now();
     std::thread audio(Audio, std::ref(s), std::cref(options), maxBlocks);
@@ -444,6 +447,23 @@ bool RunSession(const SessionOptions& options, SessionFigures& figures, std::str
         if (s.flags[k] & kFlagBank) ++figures.bankBlocks, figures.worstBank = std::max(figures.worstBank, us);
         if (s.flags[k] & kFlagProgram)
             ++figures.programBlocks, figures.worstProgram = std::max(figures.worstProgram, us);
+    }
+    // The slowest blocks, with what the other threads were doing when each began.
+    std::vector<size_t> order(played);
+    for (size_t k = 0; k < played; ++k)
+        order[k] = k;
+    const size_t shown = std::min<size_t>(5, played);
+    std::partial_sort(order.begin(), order.begin() + static_cast<long>(shown), order.end(),
+                      [&](size_t a, size_t b) { return s.micros[a] > s.micros[b]; });
+    for (size_t i = 0; i < shown; ++i) {
+        const size_t k = order[i];
+        char line[256];
+        std::snprintf(line, sizeof line, "%8.1f us at %6.2f s: control %s, editor %s%s%s%s", s.micros[k],
+                      static_cast<double>(k) * options.block / options.rate, kControlNames[s.context[k] / 8],
+                      kEditorNames[s.context[k] % 8], s.flags[k] & kFlagLoad ? ", in an impulse load" : "",
+                      s.flags[k] & kFlagBank ? ", bank change" : "",
+                      s.flags[k] & kFlagProgram ? ", program change" : "");
+        figures.slowest.push_back(line);
     }
     figures.realtimeGranted = s.realtimeGranted;
     if (s.host.Logged() == 0) Fail(s, "the plug-in told the host of no automation");

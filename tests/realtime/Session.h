@@ -41,6 +41,7 @@ struct SessionFigures {
     int failures = 0;
     double seconds = 0;
     unsigned long long plantedCounted = 0; // audit counts made by the planted call
+    std::vector<std::string> slowest;      // the slowest blocks and what went on meanwhile
 };
 
 // Runs the session; false with an error when it could not run (no plug-in, no display, no audit).
