@@ -279,6 +279,7 @@ struct Site {
     int frames;
     void* pc[kFramesKept];
     unsigned long long count;
+    long long longestNs; // lock waits: the longest one
 };
 Site sites[kSites];
 int siteCount = 0;
@@ -287,7 +288,7 @@ unsigned long long counts[kCallCount];
 volatile int siteLock = 0;
 bool reported = false;
 
-__attribute__((noinline)) void Record(Call call) {
+__attribute__((noinline)) void Record(Call call, long long ns) {
     void* pc[kFramesKept + kFramesSkipped];
     const int depth = backtrace(pc, kFramesKept + kFramesSkipped);
     const int frames = depth > kFramesSkipped ? depth - kFramesSkipped : 0;
@@ -303,6 +304,7 @@ __attribute__((noinline)) void Record(Call call) {
     }
     if (i < siteCount) {
         ++sites[i].count;
+        if (ns > sites[i].longestNs) sites[i].longestNs = ns;
     } else if (siteCount < kSites) {
         Site& s = sites[siteCount++];
         s.call = call;
@@ -311,6 +313,7 @@ __attribute__((noinline)) void Record(Call call) {
         s.frames = frames;
         memcpy(s.pc, pc + kFramesSkipped, sizeof(void*) * static_cast<size_t>(frames));
         s.count = 1;
+        s.longestNs = ns;
     } else {
         ++lostSites;
     }
@@ -323,10 +326,10 @@ inline bool Counting() {
 }
 
 // Counts the call when the thread is marked; the hook's own work is then passed through.
-__attribute__((always_inline)) inline void Hit(Call call) {
+__attribute__((always_inline)) inline void Hit(Call call, long long ns = 0) {
     if (!Counting()) return;
     mark.inHook = 1;
-    Record(call);
+    Record(call, ns);
     mark.inHook = 0;
 }
 
@@ -462,8 +465,11 @@ __attribute__((visibility("default"))) unsigned long long vulpane_audit_report(i
     Print(fd, "%d call site(s)%s:\n", siteCount, lostSites ? " (more were not kept)" : "");
     for (int i = 0; i < siteCount; ++i) {
         const Site& s = sites[i];
-        Print(fd, "site %d: %s x%llu, step \"%s\" (%d)\n", i + 1, kCallNames[s.call], s.count,
+        Print(fd, "site %d: %s x%llu, step \"%s\" (%d)", i + 1, kCallNames[s.call], s.count,
               s.step ? s.step : "?", s.detail);
+        if (s.call == kLockWait)
+            Print(fd, ", longest wait %.0f us", static_cast<double>(s.longestNs) / 1000.0);
+        Print(fd, "\n");
         for (int f = 0; f < s.frames; ++f) {
             auto found = names.find(s.pc[f]);
             const char* function = found != names.end() && !found->second.function.empty()
@@ -824,7 +830,8 @@ int pthread_mutex_lock(pthread_mutex_t* mutex) noexcept {
     if (tried != EBUSY) return tried;
     const long long start = Now();
     const int result = real_pthread_mutex_lock(mutex);
-    if (Now() - start > kLongWaitNanoseconds) Hit(kLockWait);
+    const long long waited = Now() - start;
+    if (waited > kLongWaitNanoseconds) Hit(kLockWait, waited);
     return result;
 }
 

@@ -104,6 +104,8 @@ int main(int argc, char** argv) {
             "%d bank changes, %d program changes), %d session failures\n",
             f.blockMicros.size(), options.block, options.rate, f.seconds, f.loadBlocks, f.bankBlocks,
             f.programBlocks, f.failures);
+        for (const std::string& line : f.slowest)
+            std::printf("  slow block %s\n", line.c_str());
         std::fflush(stdout);
         if (report) hits = report(1);
     });
