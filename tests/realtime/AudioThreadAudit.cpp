@@ -327,6 +327,7 @@ inline bool Counting() {
 
 // Counts the call when the thread is marked; the hook's own work is then passed through.
 __attribute__((always_inline)) inline void Hit(Call call, long long ns = 0) {
+    if (__builtin_expect(!resolved, 0)) Resolve(); // a call before the library's constructor ran
     if (!Counting()) return;
     mark.inHook = 1;
     Record(call, ns);
