@@ -4,7 +4,7 @@
 // the bank changes and the program changes. Each run is printed, then the minimum of each figure
 // over the runs (the machine is shared: the least disturbed run is the fairest).
 //
-//     bench_session [PLUGIN.so] [--runs N] [--rounds N] [--rate HZ]     (needs DISPLAY)
+//     bench_session [PLUGIN.so] [--runs N] [--rounds N] [--rate HZ] [--no-editor]     (needs DISPLAY)
 #include "Session.h"
 
 #include <unistd.h>
@@ -46,12 +46,16 @@ int main(int argc, char** argv) {
             runs = std::max(1, std::atoi(argv[++i]));
         else if (!std::strcmp(argv[i], "--rounds") && i + 1 < argc)
             options.loads = std::max(1, std::atoi(argv[++i]));
+        else if (!std::strcmp(argv[i], "--no-editor"))
+            options.editor = false;
         else if (!std::strcmp(argv[i], "--rate") && i + 1 < argc)
             options.rate = std::atof(argv[++i]);
         else if (argv[i][0] != '-')
             options.plugin = argv[i];
         else {
-            std::fprintf(stderr, "usage: bench_session [PLUGIN.so] [--runs N] [--rounds N] [--rate HZ]\n");
+            std::fprintf(
+                stderr,
+                "usage: bench_session [PLUGIN.so] [--runs N] [--rounds N] [--rate HZ] [--no-editor]\n");
             return 2;
         }
     }

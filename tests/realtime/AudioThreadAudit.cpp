@@ -1,9 +1,9 @@
 // libvulpane-rt-audit.so: preloaded into a host program (LD_PRELOAD), it interposes the heap, file,
-// folder, console and mutex functions of the C and C++ runtimes. A call made on a thread while the
-// driver has marked it as in audio (vulpane_audit_enter/leave) is counted and its call site kept:
-// the kind of call, the step the driver named, and a short backtrace taken into preallocated
-// storage. The report (symbols resolved then, never inside a hook) comes from vulpane_audit_report,
-// or at exit when the driver never asked; an unasked report with hits ends the program with 3.
+// folder, console, lock, wait and sleep functions of the C and C++ runtimes. A call made on a thread while
+// the driver has marked it as in audio (vulpane_audit_enter/leave) is counted and its call site kept: the
+// kind of call, the step the driver named, and a short backtrace taken into preallocated storage. The report
+// (symbols resolved then, never inside a hook) comes from vulpane_audit_report, or at exit when the driver
+// never asked; an unasked report with hits ends the program with 3.
 //
 // Every hook passes straight to the next definition (resolved with dlsym(RTLD_NEXT) at load) on
 // unmarked threads. A hook never allocates: the call-site table is static, and allocations made
@@ -17,6 +17,7 @@
 #include <fcntl.h>
 #include <malloc.h>
 #include <pthread.h>
+#include <semaphore.h>
 #include <stdarg.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -84,7 +85,11 @@ namespace {
     X(Munmap, "munmap", "system")                                                                            \
     X(Spawn, "posix_spawn", "system")                                                                        \
     X(Waitpid, "waitpid", "system")                                                                          \
-    X(LockWait, "pthread_mutex_lock wait > 50 us", "lock wait")
+    X(LockWait, "pthread_mutex_lock wait > 50 us", "lock wait")                                              \
+    X(RwlockWait, "pthread_rwlock wait > 50 us", "lock wait")                                                \
+    X(CondWait, "pthread_cond_wait", "wait")                                                                 \
+    X(SemWait, "sem_wait", "wait")                                                                           \
+    X(Sleep, "nanosleep/usleep", "wait")
 
 enum Call : int {
 #define AUDIT_ENUM(id, name, kind) k##id,
@@ -164,6 +169,15 @@ AUDIT_REAL(posix_spawn, int, pid_t*, const char*, const void*, const void*, char
 AUDIT_REAL(waitpid, pid_t, pid_t, int*, int)
 AUDIT_REAL(pthread_mutex_lock, int, pthread_mutex_t*)
 AUDIT_REAL(pthread_mutex_trylock, int, pthread_mutex_t*)
+AUDIT_REAL(pthread_rwlock_rdlock, int, pthread_rwlock_t*)
+AUDIT_REAL(pthread_rwlock_wrlock, int, pthread_rwlock_t*)
+AUDIT_REAL(pthread_rwlock_tryrdlock, int, pthread_rwlock_t*)
+AUDIT_REAL(pthread_rwlock_trywrlock, int, pthread_rwlock_t*)
+AUDIT_REAL(pthread_cond_wait, int, pthread_cond_t*, pthread_mutex_t*)
+AUDIT_REAL(pthread_cond_timedwait, int, pthread_cond_t*, pthread_mutex_t*, const struct timespec*)
+AUDIT_REAL(sem_wait, int, sem_t*)
+AUDIT_REAL(nanosleep, int, const struct timespec*, struct timespec*)
+AUDIT_REAL(usleep, int, useconds_t)
 #undef AUDIT_REAL
 
 // ---- allocations made while dlsym resolves the next definitions ----
@@ -255,6 +269,21 @@ void Resolve() {
     Next(real_waitpid, "waitpid");
     Next(real_pthread_mutex_lock, "pthread_mutex_lock");
     Next(real_pthread_mutex_trylock, "pthread_mutex_trylock");
+    Next(real_pthread_rwlock_rdlock, "pthread_rwlock_rdlock");
+    Next(real_pthread_rwlock_wrlock, "pthread_rwlock_wrlock");
+    Next(real_pthread_rwlock_tryrdlock, "pthread_rwlock_tryrdlock");
+    Next(real_pthread_rwlock_trywrlock, "pthread_rwlock_trywrlock");
+    // The condition variables have an old version beside the current one; plain dlsym may
+    // return the old.
+    real_pthread_cond_wait = reinterpret_cast<decltype(real_pthread_cond_wait)>(
+        dlvsym(RTLD_NEXT, "pthread_cond_wait", "GLIBC_2.3.2"));
+    real_pthread_cond_timedwait = reinterpret_cast<decltype(real_pthread_cond_timedwait)>(
+        dlvsym(RTLD_NEXT, "pthread_cond_timedwait", "GLIBC_2.3.2"));
+    if (!real_pthread_cond_wait) Next(real_pthread_cond_wait, "pthread_cond_wait");
+    if (!real_pthread_cond_timedwait) Next(real_pthread_cond_timedwait, "pthread_cond_timedwait");
+    Next(real_sem_wait, "sem_wait");
+    Next(real_nanosleep, "nanosleep");
+    Next(real_usleep, "usleep");
     resolving = false;
     resolved = true;
 }
@@ -834,6 +863,55 @@ int pthread_mutex_lock(pthread_mutex_t* mutex) noexcept {
     const long long waited = Now() - start;
     if (waited > kLongWaitNanoseconds) Hit(kLockWait, waited);
     return result;
+}
+
+// A read-write lock: taken at once is fine, a wait longer than 50 us is counted.
+static int TimedRwlock(int (*take)(pthread_rwlock_t*), int (*tryTake)(pthread_rwlock_t*),
+                       pthread_rwlock_t* lock) {
+    if (!Counting()) return take(lock);
+    const int tried = tryTake(lock);
+    if (tried != EBUSY) return tried;
+    const long long start = Now();
+    const int result = take(lock);
+    const long long waited = Now() - start;
+    if (waited > kLongWaitNanoseconds) Hit(kRwlockWait, waited);
+    return result;
+}
+
+int pthread_rwlock_rdlock(pthread_rwlock_t* lock) noexcept {
+    if (!real_pthread_rwlock_rdlock) Resolve();
+    return TimedRwlock(real_pthread_rwlock_rdlock, real_pthread_rwlock_tryrdlock, lock);
+}
+
+int pthread_rwlock_wrlock(pthread_rwlock_t* lock) noexcept {
+    if (!real_pthread_rwlock_wrlock) Resolve();
+    return TimedRwlock(real_pthread_rwlock_wrlock, real_pthread_rwlock_trywrlock, lock);
+}
+
+// ---- waiting for another thread, or sleeping: always counted ----
+int pthread_cond_wait(pthread_cond_t* condition, pthread_mutex_t* mutex) {
+    Hit(kCondWait);
+    return real_pthread_cond_wait(condition, mutex);
+}
+
+int pthread_cond_timedwait(pthread_cond_t* condition, pthread_mutex_t* mutex, const struct timespec* until) {
+    Hit(kCondWait);
+    return real_pthread_cond_timedwait(condition, mutex, until);
+}
+
+int sem_wait(sem_t* semaphore) {
+    Hit(kSemWait);
+    return real_sem_wait(semaphore);
+}
+
+int nanosleep(const struct timespec* duration, struct timespec* left) {
+    Hit(kSleep);
+    return real_nanosleep(duration, left);
+}
+
+int usleep(useconds_t microseconds) {
+    Hit(kSleep);
+    return real_usleep(microseconds);
 }
 
 } // extern "C"

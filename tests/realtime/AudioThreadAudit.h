@@ -2,7 +2,8 @@
 
 // The interface of libvulpane-rt-audit.so, an LD_PRELOAD library that counts what a thread does
 // while it is marked as running audio: heap calls (malloc family, every operator new and delete),
-// file, folder and console calls, and mutex waits longer than 50 microseconds. Each different
+// file, folder and console calls, mutex and read-write lock waits longer than 50 microseconds,
+// and every condition-variable or semaphore wait and sleep. Each different
 // call site is kept with a short backtrace and the step the driver named when it entered.
 //
 // A driver looks these up with dlsym(RTLD_DEFAULT, ...): when they are missing the library is not

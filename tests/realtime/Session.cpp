@@ -31,15 +31,27 @@ constexpr int kListRows = 20;
 
 // What each thread is doing, so an audit hit names the session step it happened in.
 enum Action { kAutomation, kMidiCc, kProgramChange, kBankChange, kProcess, kPlanted, kActions };
-enum ControlStep { kControlIdle, kChunks, kCarried, kImpulseLoad, kQuality, kRecall, kControlSteps };
+enum ControlStep {
+    kControlIdle,
+    kGetChunk,
+    kSetChunk,
+    kCarried,
+    kImpulseState,
+    kImpulseLoad,
+    kQuality,
+    kRecall,
+    kControlSteps
+};
 enum EditorStep { kEditorIdle, kEditorOpen, kEditorIdling, kStepping, kBrowsing, kEditorClose, kEditorSteps };
 const char* const kActionNames[] = {
     "automation", "MIDI controller", "MIDI program change", "bank change (kBankPosition)",
     "process",    "planted call"};
 const char* const kControlNames[] = {"-",
-                                     "chunk get/set",
-                                     "carried-impulse chunk restore",
-                                     "10-s 96-kHz impulse load",
+                                     "effGetChunk",
+                                     "effSetChunk",
+                                     "effSetChunk of a state carrying a 10-s impulse",
+                                     "effSetChunk naming a 10-s 96-kHz impulse file",
+                                     "10-s 96-kHz impulse load on its way",
                                      "quality switch",
                                      "preset recall by path"};
 const char* const kEditorNames[] = {
@@ -266,13 +278,17 @@ void AwaitLoad(Shared& s) {
 
 void Control(Shared& s, const SessionOptions& options) {
     for (int round = 0; round < options.loads && !s.stop.load(); ++round) {
-        s.control = kChunks;
         for (int i = 0; i < 4; ++i) {
+            s.control = kGetChunk;
             const std::vector<char> program = s.host.GetChunk(true);
+            s.control = kSetChunk;
             if (program.empty() || !s.host.SetChunk(true, program))
                 Fail(s, "a program chunk did not come back");
+            s.control = kGetChunk;
             const std::vector<char> bank = s.host.GetChunk(false);
+            s.control = kSetChunk;
             if (bank.empty() || !s.host.SetChunk(false, bank)) Fail(s, "a bank chunk did not come back");
+            s.control = kControlIdle;
             Sleep(25);
         }
         s.control = kCarried;
@@ -293,13 +309,14 @@ void Control(Shared& s, const SessionOptions& options) {
                 Fail(s, "a preset recall by path failed");
             Sleep(30);
         }
-        s.control = kImpulseLoad;
+        const std::vector<char> naming = StateNamingImpulse(s.host.GetChunk(true), s.files.hall);
+        s.control = kImpulseState;
         s.loadWindow = true;
-        if (!s.host.SetChunk(true, StateNamingImpulse(s.host.GetChunk(true), s.files.hall)))
-            Fail(s, "the state naming the long impulse was refused");
+        if (!s.host.SetChunk(true, naming)) Fail(s, "the state naming the long impulse was refused");
+        s.control = kImpulseLoad;
         AwaitLoad(s);
         s.loadWindow = false;
-        s.control = kChunks;
+        s.control = kSetChunk;
         // Back to the short impulses' folder, so automated impulse steps load short files.
         if (!s.host.SetChunk(
                 true, StateNamingImpulse(s.host.GetChunk(true), round % 2 ? s.files.roomA : s.files.roomB)))
@@ -425,9 +442,10 @@ bool RunSession(const SessionOptions& options, SessionFigures& figures, std::str
     const auto begin = std::chrono::steady_clock::now();
     std::thread audio(Audio, std::ref(s), std::cref(options), maxBlocks);
     std::thread control(Control, std::ref(s), std::cref(options));
-    std::thread editor(Editor, std::ref(s));
+    std::thread editor;
+    if (options.editor) editor = std::thread(Editor, std::ref(s));
     control.join();
-    editor.join();
+    if (editor.joinable()) editor.join();
     Sleep(200);
     s.stop = true;
     audio.join();

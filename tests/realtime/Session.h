@@ -24,6 +24,7 @@ struct SessionOptions {
     int loads = 3;            // rounds of the control script, each with one 10-s impulse load
     bool audit = false;       // mark the audio sections for the preloaded audit (fails without it)
     bool realtime = false;    // run the audio thread at SCHED_FIFO
+    bool editor = true;       // the editor thread (off: to tell its share of the waits)
     Plant plant = Plant::Off; // the driver's own allocation or file read inside one section
 };
 

@@ -1,6 +1,6 @@
 // vulpane-session: drives the built plug-in through a scripted host session.
 //
-//     vulpane-session PLUGIN.so [--rounds N] [--plant-malloc | --plant-read]
+//     vulpane-session PLUGIN.so [--rounds N] [--no-editor] [--plant-malloc | --plant-read]
 //         The threaded session (Session.h) under the preloaded audit library
 //         (LD_PRELOAD=libvulpane-rt-audit.so, DISPLAY for the editor). Prints the audit's report;
 //         fails (1) when the audit counted anything on the audio thread or the session failed,
@@ -23,8 +23,10 @@
 namespace {
 
 int Usage() {
-    std::fprintf(stderr, "usage: vulpane-session PLUGIN.so [--rounds N] [--plant-malloc | --plant-read]\n"
-                         "       vulpane-session PLUGIN.so --transcript [--compare FILE]\n");
+    std::fprintf(
+        stderr,
+        "usage: vulpane-session PLUGIN.so [--rounds N] [--no-editor] [--plant-malloc | --plant-read]\n"
+        "       vulpane-session PLUGIN.so --transcript [--compare FILE]\n");
     return 2;
 }
 
@@ -82,6 +84,8 @@ int main(int argc, char** argv) {
             options.plant = SessionOptions::Plant::Read;
         else if (!std::strcmp(argv[i], "--rounds") && i + 1 < argc)
             options.loads = std::atoi(argv[++i]);
+        else if (!std::strcmp(argv[i], "--no-editor"))
+            options.editor = false;
         else if (!std::strcmp(argv[i], "--transcript"))
             transcript = true;
         else if (!std::strcmp(argv[i], "--compare") && i + 1 < argc)
