@@ -15,6 +15,7 @@
 #include <errno.h>
 #include <execinfo.h>
 #include <fcntl.h>
+#include <limits.h>
 #include <malloc.h>
 #include <pthread.h>
 #include <semaphore.h>
@@ -457,6 +458,45 @@ void Print(int fd, const char* format, ...) {
                           static_cast<size_t>(n < static_cast<int>(sizeof text) ? n : sizeof text - 1));
 }
 
+// The runtime's and the driver's own frames, which say nothing of where a call came from.
+bool RuntimeFrame(const Resolved& r) {
+    static const char* const runtime[] = {"libc.so", "libstdc++.so", "libgcc_s.so", "libm.so", "ld-linux"};
+    for (const char* name : runtime)
+        if (r.where.find(name) != std::string::npos) return true;
+    char self[PATH_MAX], module[PATH_MAX];
+    return realpath("/proc/self/exe", self) && realpath(r.where.c_str(), module) && strcmp(self, module) == 0;
+}
+
+// A summary before the sites: the counts per call, the audio step (the part of the driver's
+// step name before its first '|') and the innermost frame outside the runtime, the standard
+// library's templates and the driver.
+void PrintWhereFrom(int fd, const std::map<void*, Resolved>& names) {
+    std::map<std::string, unsigned long long> summary;
+    for (int i = 0; i < siteCount; ++i) {
+        const Site& s = sites[i];
+        std::string where = "(the driver itself)";
+        for (int f = 0; f < s.frames; ++f) {
+            auto found = names.find(s.pc[f]);
+            if (found == names.end() || RuntimeFrame(found->second)) continue;
+            // Standard-library templates compiled into the caller: its caller says more.
+            if (found->second.function.rfind("std::", 0) == 0 ||
+                found->second.function.rfind("__gnu_cxx::", 0) == 0)
+                continue;
+            where = found->second.function.empty() ? "?" : found->second.function;
+            const std::string anonymous = "(anonymous namespace)::";
+            where = where.substr(0, where.find('(', where.rfind(anonymous, 0) == 0 ? anonymous.size() : 0));
+            break;
+        }
+        std::string step = s.step ? s.step : "?";
+        step = step.substr(0, step.find(" |"));
+        summary[std::string(kCallKinds[s.call]) + ": " + kCallNames[s.call] + " | " + step + " | from " +
+                where] += s.count;
+    }
+    Print(fd, "where from (call | audio step | innermost function outside the runtime):\n");
+    for (const auto& [line, count] : summary)
+        Print(fd, "  %6llu  %s\n", count, line.c_str());
+}
+
 } // namespace
 
 extern "C" {
@@ -492,6 +532,7 @@ __attribute__((visibility("default"))) unsigned long long vulpane_audit_report(i
         return 0;
     }
     const std::map<void*, Resolved> names = Symbolize();
+    PrintWhereFrom(fd, names);
     Print(fd, "%d call site(s)%s:\n", siteCount, lostSites ? " (more were not kept)" : "");
     for (int i = 0; i < siteCount; ++i) {
         const Site& s = sites[i];
