@@ -273,7 +273,10 @@ void AwaitLoad(Shared& s) {
         if (now == asks && i > 2) return;
         asks = now;
     }
-    Fail(s, "an impulse load did not finish within 20 s");
+    // Not a fault of the session: only the window the benchmark calls "during an impulse load" is
+    // then cut short.
+    std::fprintf(stderr,
+                 "vulpane-session: warning: the plug-in still asked for the process level after 20 s\n");
 }
 
 void Control(Shared& s, const SessionOptions& options) {
@@ -309,6 +312,7 @@ void Control(Shared& s, const SessionOptions& options) {
                 Fail(s, "a preset recall by path failed");
             Sleep(30);
         }
+        s.control = kGetChunk;
         const std::vector<char> naming = StateNamingImpulse(s.host.GetChunk(true), s.files.hall);
         s.control = kImpulseState;
         s.loadWindow = true;
@@ -316,11 +320,12 @@ void Control(Shared& s, const SessionOptions& options) {
         s.control = kImpulseLoad;
         AwaitLoad(s);
         s.loadWindow = false;
-        s.control = kSetChunk;
         // Back to the short impulses' folder, so automated impulse steps load short files.
-        if (!s.host.SetChunk(
-                true, StateNamingImpulse(s.host.GetChunk(true), round % 2 ? s.files.roomA : s.files.roomB)))
-            Fail(s, "the state naming a short impulse was refused");
+        s.control = kGetChunk;
+        const std::vector<char> room =
+            StateNamingImpulse(s.host.GetChunk(true), round % 2 ? s.files.roomA : s.files.roomB);
+        s.control = kSetChunk;
+        if (!s.host.SetChunk(true, room)) Fail(s, "the state naming a short impulse was refused");
         AwaitLoad(s);
         s.control = kControlIdle;
         Sleep(100);
