@@ -91,7 +91,12 @@ int main(int argc, char** argv) {
         best.worstProgram = std::min(best.worstProgram, f.worstProgram);
         best.lateBlocks = std::min(best.lateBlocks, f.lateBlocks);
     }
-    if (runs > 1) Print("min", best, budget);
+    if (runs > 1)
+        std::printf(
+            "min    median %7.1f us  p99 %7.1f us  worst %7.1f us  | worst during: impulse load %7.1f us, "
+            "bank change %7.1f us, program change %7.1f us  | %d blocks over the budget\n",
+            best.median, best.p99, best.worst, best.worstLoad, best.worstBank, best.worstProgram,
+            best.lateBlocks);
     if (!allRealtime)
         std::printf(
             "!! the audio thread did NOT run at SCHED_FIFO in every run: these are not real-time figures\n");
