@@ -13,7 +13,9 @@
 #include <sys/uio.h>
 #include <time.h>
 
-namespace audit __attribute__((visibility("hidden"))) {
+// Nothing of the library but its hooks and the driver's interface is exported.
+#pragma GCC visibility push(hidden)
+namespace audit {
 
 // The calls counted, in report order; each belongs to one kind.
 #define AUDIT_CALLS(X)                                                                                       \
@@ -71,16 +73,16 @@ namespace audit __attribute__((visibility("hidden"))) {
     X(SemWait, "sem_wait", "wait")                                                                           \
     X(Sleep, "nanosleep/usleep", "wait")
 
-    enum Call : int {
+enum Call : int {
 #define AUDIT_ENUM(id, name, kind) k##id,
-        AUDIT_CALLS(AUDIT_ENUM)
+    AUDIT_CALLS(AUDIT_ENUM)
 #undef AUDIT_ENUM
-            kCallCount
-    };
-    extern const char* const kCallNames[kCallCount];
-    extern const char* const kCallKinds[kCallCount];
+        kCallCount
+};
+extern const char* const kCallNames[kCallCount];
+extern const char* const kCallKinds[kCallCount];
 
-    constexpr long long kLongWaitNanoseconds = 50000;
+constexpr long long kLongWaitNanoseconds = 50000;
 
 // The next definition of each interposed function: name, result, arguments.
 #define AUDIT_NEXT(X)                                                                                        \
@@ -151,67 +153,68 @@ namespace audit __attribute__((visibility("hidden"))) {
     X(nanosleep, int, const struct timespec*, struct timespec*)                                              \
     X(usleep, int, useconds_t)
 #define AUDIT_DECLARE(name, ret, ...) extern ret (*real_##name)(__VA_ARGS__);
-    AUDIT_NEXT(AUDIT_DECLARE)
+AUDIT_NEXT(AUDIT_DECLARE)
 #undef AUDIT_DECLARE
 
-    // Resolves the next definitions (at load, or at the first hooked call before that).
-    extern bool resolved;
-    void Resolve();
-    // Allocations made while dlsym runs come from a static buffer, never freed.
-    bool FromBootstrap(const void* p);
-    void* BootstrapAlloc(size_t size, size_t alignment = 16);
-    size_t BootstrapSize(const void* p);
+// Resolves the next definitions (at load, or at the first hooked call before that).
+extern bool resolved;
+void Resolve();
+// Allocations made while dlsym runs come from a static buffer, never freed.
+bool FromBootstrap(const void* p);
+void* BootstrapAlloc(size_t size, size_t alignment = 16);
+size_t BootstrapSize(const void* p);
 
-    // The calling thread: marked in audio by the driver, inside a hook of the audit itself.
-    struct ThreadMark {
-        int inAudio;
-        int inHook;
-        const char* step;
-        int detail;
-    };
-    extern __thread ThreadMark mark __attribute__((tls_model("initial-exec")));
+// The calling thread: marked in audio by the driver, inside a hook of the audit itself.
+struct ThreadMark {
+    int inAudio;
+    int inHook;
+    const char* step;
+    int detail;
+};
+extern __thread ThreadMark mark __attribute__((tls_model("initial-exec")));
 
-    constexpr int kFramesKept = 14;
-    constexpr int kFramesSkipped = 2; // Record and the hook itself
-    constexpr int kSites = 256;
+constexpr int kFramesKept = 14;
+constexpr int kFramesSkipped = 2; // Record and the hook itself
+constexpr int kSites = 256;
 
-    // One call site: the call, the driver's step and the frames above the hook.
-    struct Site {
-        int call;
-        const char* step;
-        int detail;
-        int frames;
-        void* pc[kFramesKept];
-        unsigned long long count;
-        long long longestNs; // lock waits: the longest one
-    };
-    extern Site sites[kSites];
-    extern int siteCount;
-    extern unsigned long long lostSites;
-    extern unsigned long long counts[kCallCount];
-    extern bool reported;
+// One call site: the call, the driver's step and the frames above the hook.
+struct Site {
+    int call;
+    const char* step;
+    int detail;
+    int frames;
+    void* pc[kFramesKept];
+    unsigned long long count;
+    long long longestNs; // lock waits: the longest one
+};
+extern Site sites[kSites];
+extern int siteCount;
+extern unsigned long long lostSites;
+extern unsigned long long counts[kCallCount];
+extern bool reported;
 
-    // Counts a call and keeps its site (a backtrace into preallocated storage, no allocation).
-    __attribute__((noinline)) void Record(Call call, long long ns);
+// Counts a call and keeps its site (a backtrace into preallocated storage, no allocation).
+__attribute__((noinline)) void Record(Call call, long long ns);
 
-    // Whether this call is one to count: on a marked thread, and not made by the audit itself.
-    inline bool Counting() {
-        return mark.inAudio && !mark.inHook;
-    }
+// Whether this call is one to count: on a marked thread, and not made by the audit itself.
+inline bool Counting() {
+    return mark.inAudio && !mark.inHook;
+}
 
-    // Counts the call when the thread is marked; the hook's own work is then passed through.
-    __attribute__((always_inline)) inline void Hit(Call call, long long ns = 0) {
-        if (__builtin_expect(!resolved, 0)) Resolve(); // a call before the library's constructor ran
-        if (!Counting()) return;
-        mark.inHook = 1;
-        Record(call, ns);
-        mark.inHook = 0;
-    }
+// Counts the call when the thread is marked; the hook's own work is then passed through.
+__attribute__((always_inline)) inline void Hit(Call call, long long ns = 0) {
+    if (__builtin_expect(!resolved, 0)) Resolve(); // a call before the library's constructor ran
+    if (!Counting()) return;
+    mark.inHook = 1;
+    Record(call, ns);
+    mark.inHook = 0;
+}
 
-    inline long long Now() {
-        timespec t;
-        clock_gettime(CLOCK_MONOTONIC, &t);
-        return static_cast<long long>(t.tv_sec) * 1000000000LL + t.tv_nsec;
-    }
+inline long long Now() {
+    timespec t;
+    clock_gettime(CLOCK_MONOTONIC, &t);
+    return static_cast<long long>(t.tv_sec) * 1000000000LL + t.tv_nsec;
+}
 
-} // namespace )
+} // namespace audit
+#pragma GCC visibility pop
