@@ -177,6 +177,11 @@ void Audio(Shared& s, const SessionOptions& options, size_t maxBlocks) {
     long long deadline = NowNs();
     long long t = 0;
     int program = 0, bank = 0;
+    // The plug-in knows its audio thread by the blocks it runs: the session starts with one (of
+    // silence) before it sends anything else from this thread, as a host starts its stream.
+    Enter(s, kProcess, 0);
+    effect->processDoubleReplacing(effect, ins, outs, n);
+    Leave(s);
     for (size_t k = 0; k < maxBlocks && !s.stop.load(std::memory_order_relaxed); ++k) {
         for (int i = 0; i < n; ++i, ++t) {
             const double phase = std::fmod(static_cast<double>(t), options.rate); // a pluck each second
