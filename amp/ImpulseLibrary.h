@@ -70,9 +70,9 @@ private:
     void Run(const ImpulseRequest& request, uint64_t serial);
     void Prepare(const ImpulseRequest& request, uint64_t serial);
     void Apply(const ImpulseRequest& request, Result& result, uint64_t serial);
-    // What an installed impulse replaced, freed once the plug-in lock is released.
+    // What an installed impulse replaced, freed once the plug-in lock is released (the engine
+    // it replaced comes back from the audio thread through ChainChanges).
     struct Replaced {
-        std::unique_ptr<ConvolutionEngine> engine;
         std::shared_ptr<const ImpulseSource> source;
         std::vector<std::string> files;
     };

@@ -203,7 +203,7 @@ IFreqResponseControl* ImpulseLibrary::Install(const ImpulseRequest& request, Res
     ScopedLock<PluginLock> hold(plugin.PluginMutex());
     if (loader.Superseded(serial)) return nullptr;
     pending.reset();
-    // Settings are read under the plug-in lock; only the engine's swap holds the audio lock.
+    // The rate only changes while no blocks run; the engine goes to the audio thread as a change.
     const SignalChain& chain = plugin.ChainSettings();
     if (request.rate != chain.SampleRate()) {
         // The host rate changed while this one was prepared: prepare it again.
@@ -219,7 +219,7 @@ IFreqResponseControl* ImpulseLibrary::Install(const ImpulseRequest& request, Res
         if (!request.quiet) QueueMessage(result.error);
         return nullptr;
     }
-    replaced.engine = plugin.Chain()->SwapConvolution(std::move(result.engine), result.norm);
+    plugin.Changes().PostConvolution(plugin.ChainRoute(), std::move(result.engine), result.norm);
     installedRate = request.rate;
     error.clear();
     if (!result.file.empty()) storedPath = result.file;

@@ -1,25 +1,11 @@
 #pragma once
 
+#include "ChainChanges.h"
 #include "IPluginBase.h"
-#include "Lock.h"
 
 class IEditorGraphics;
 class SignalChain;
 struct EditorControls;
-
-// The signal chain, held against the audio thread for as long as this object lives: a change
-// takes it for the constant-time hand-over of a setting and releases it at the end of the
-// statement (`plugin.Chain()->SetGateEnabled(on)`).
-class ChainAccess {
-public:
-    ChainAccess(RecursiveLock& audioLock, SignalChain& chain) : hold(audioLock), chain(chain) {}
-    SignalChain* operator->() const { return &chain; }
-    SignalChain& operator*() const { return chain; }
-
-private:
-    ScopedLock<RecursiveLock> hold;
-    SignalChain& chain;
-};
 
 // What a part of the plug-in (impulse library, preset browser, tuner view, editor feedback)
 // may ask the plug-in for. VulpanePlugin implements it; a part holds nothing else of it.
@@ -27,8 +13,14 @@ class PluginServices {
 public:
     // The plug-in lock, which every change holds; the audio path only tries it.
     virtual PluginLock& PluginMutex() = 0;
-    virtual ChainAccess Chain() = 0;
-    // The chain's settings, to read under the plug-in lock (only a change writes them).
+    // Changes of the chain's settings go through ChainChanges, by the route the calling thread
+    // takes (ChainRoute); ChangeChain posts one by that route.
+    virtual ChainChanges& Changes() = 0;
+    virtual ChainChanges::Route ChainRoute() const = 0;
+    void ChangeChain(ChainChanges::Op op, double a = 0.0, double b = 0.0) {
+        Changes().Post(ChainRoute(), op, a, b);
+    }
+    // The chain's rate, which only changes while no blocks run.
     virtual const SignalChain& ChainSettings() const = 0;
     // The editor's graphics (null while there is none) and the handles of its controls.
     virtual IEditorGraphics* Graphics() const = 0;

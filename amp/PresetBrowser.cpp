@@ -217,7 +217,7 @@ bool PresetBrowser::ApplyPreset(const PresetEntry& preset) {
         plugin.MoveParameter(setting.param, setting.value);
 
     const bool on = VzpImpulseOn(file);
-    plugin.Chain()->SetConvolutionEnabled(on);
+    plugin.ChangeChain(ChainChanges::Op::kConvolutionEnabled, on);
     plugin.MoveParameter(kIrOn, on ? 1.0 : 0.0);
     feedback.ShowLamp(plugin.Controls().lampImpulse, on);
     if (file.version == 4) feedback.Show(kStripIrToggle, on ? 1.0 : 0.0, on ? "ON" : "OFF");

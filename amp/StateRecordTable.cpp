@@ -41,7 +41,7 @@ void VulpanePlugin::UnserializeStateRecords(const StateChunk& chunk,
 // The amp models' rate factor as one int32, written when it is not 1. A state without the
 // record plays at the host rate: one saved before the setting existed sounds as it did then.
 void VulpanePlugin::WriteOversampling(StateChunk& payload) {
-    if (signalChain.Oversampling() != 1) payload.PutValue(static_cast<int32_t>(signalChain.Oversampling()));
+    if (oversampling != 1) payload.PutValue(static_cast<int32_t>(oversampling));
 }
 
 void VulpanePlugin::ReadOversampling(const StateChunk& chunk, int position, int length) {

@@ -40,11 +40,13 @@ VulpanePlugin::VulpanePlugin(audioMasterCallback hostCallback) : IVstAdapter(hos
     DeclareParameters();
     MakeDefaultPrograms("Default", 1);
     BuildEditor();
-    Chain()->Initialise(GetSampleRate());
-    Chain()->SetTunerDisplay(&tunerView);
-    // Set before the host holds the effect, so there is nothing to tell it yet.
-    Chain()->SetOversampling(kDefaultOversampling);
-    SetLatency(signalChain.OversamplingLatency());
+    chainChanges.Direct([this](SignalChain& chain) {
+        chain.Initialise(GetSampleRate());
+        chain.SetTunerDisplay(&tunerView);
+        // Set before the host holds the effect, so there is nothing to tell it yet.
+        if (chain.SetOversampling(kDefaultOversampling)) oversampling = kDefaultOversampling;
+    });
+    SetLatency(Oversampler::LatencyOf(oversampling));
     ShowOversampling();
     presetBrowser.UseFolder("");
 }
@@ -56,18 +58,19 @@ VulpanePlugin::~VulpanePlugin() {
 
 void VulpanePlugin::Reset() {
     ScopedLock<PluginLock> hold(pluginLock);
-    Chain()->Reset(GetSampleRate());
+    chainChanges.Direct([this](SignalChain& chain) { chain.Reset(GetSampleRate()); });
     impulses.FollowRate();
 }
 
 bool VulpanePlugin::SetOversampling(int factor) {
     ScopedLock<PluginLock> hold(pluginLock);
-    // The new path is made while the audio keeps running; only its hand-over holds the block.
+    // The new path is made here while the audio keeps running; the audio thread takes it in.
     std::unique_ptr<OversampledAmp> path;
     if (!signalChain.PrepareOversampling(factor, path)) return false;
-    std::unique_ptr<OversampledAmp> freed[2];
-    Chain()->InstallOversampling(factor, std::move(path), freed);
-    const int latency = signalChain.OversamplingLatency();
+    if (factor == oversampling) return true;
+    chainChanges.PostOversampling(ChainRoute(), factor, std::move(path));
+    oversampling = factor;
+    const int latency = Oversampler::LatencyOf(factor);
     if (latency != Latency()) {
         SetLatency(latency);
         CallHost(audioMasterIOChanged, 0, 0, nullptr, 0.0f);
@@ -77,7 +80,7 @@ bool VulpanePlugin::SetOversampling(int factor) {
 }
 
 void VulpanePlugin::ShowOversampling() {
-    feedback.ShowText(controls.oversampling, IOversamplingControl::Label(signalChain.Oversampling()));
+    feedback.ShowText(controls.oversampling, IOversamplingControl::Label(oversampling));
 }
 
 intptr_t VulpanePlugin::VendorSpecific(int32_t index, intptr_t value, void* ptr, float) {
@@ -91,6 +94,7 @@ intptr_t VulpanePlugin::VendorSpecific(int32_t index, intptr_t value, void* ptr,
 }
 
 void VulpanePlugin::ProcessBlock(double** inputs, double** outputs, int frames) {
+    chainChanges.ApplyWaiting();
     signalChain.ProcessBlock(inputs[0], inputs[1], outputs[0], outputs[1], frames);
 }
 
@@ -153,11 +157,22 @@ void VulpanePlugin::WaitForLoads() {
 }
 
 void VulpanePlugin::OnEditorOpen() {
-    if (signalChain.GetTuner().AnalysisReady()) return;
-    std::vector<double> real, imag;
-    if (Tuner::MakeAnalysisBuffers(real, imag)) Chain()->GetTuner().TakeAnalysisBuffers(real, imag);
+    if (chainChanges.TunerBuffersGiven()) return;
+    auto buffers = std::make_unique<ChainChanges::TunerBuffers>();
+    if (Tuner::MakeAnalysisBuffers(buffers->real, buffers->imag))
+        chainChanges.PostTunerBuffers(ChainRoute(), std::move(buffers));
+}
+
+ChainChanges::Route VulpanePlugin::ChainRoute() const {
+    if (OnAudioThread()) return ChainChanges::Route::kAudioThread;
+    return BlocksRunning() ? ChainChanges::Route::kQueue : ChainChanges::Route::kIdle;
 }
 
 void VulpanePlugin::OnIdleHook() {
+    // What the audio thread replaced is freed here when no change came since.
+    if (pluginLock.TryLock()) {
+        chainChanges.FreeRetired();
+        pluginLock.Unlock();
+    }
     impulses.ShowQueuedMessage();
 }

@@ -54,7 +54,7 @@ public:
     // factor. False, and nothing changes, for another factor.
     static constexpr int kDefaultOversampling = 2;
     bool SetOversampling(int factor);
-    int Oversampling() const { return signalChain.Oversampling(); }
+    int Oversampling() const { return oversampling; }
     // effVendorSpecific index kOversamplingOpcode ('VpOs'): value 0 asks for the factor, 1, 2, 4
     // or 8 sets it; the answer is the factor in effect afterwards (other plug-ins answer 0).
     static constexpr int32_t kOversamplingOpcode = 0x56704F73;
@@ -107,7 +107,8 @@ private:
 
     // What the parts ask of the plug-in.
     PluginLock& PluginMutex() override { return pluginLock; }
-    ChainAccess Chain() override { return ChainAccess(AudioLock(), signalChain); }
+    ChainChanges& Changes() override { return chainChanges; }
+    ChainChanges::Route ChainRoute() const override;
     const SignalChain& ChainSettings() const override { return signalChain; }
     IEditorGraphics* Graphics() const override { return graphics; }
     double ParamValue(int index) const override { return Value(index); }
@@ -129,8 +130,10 @@ private:
     void ReadOversampling(const StateChunk& chunk, int position, int length);
     intptr_t VendorSpecific(int32_t index, intptr_t value, void* ptr, float opt) override;
 
-    // Changed through Chain(), which holds it against the audio thread; read directly.
+    // Changed only through chainChanges, so the audio thread never waits for a change.
     SignalChain signalChain;
+    ChainChanges chainChanges{signalChain, AudioLock()};
+    int oversampling = 1; // the factor set last, as the audio thread will have it
     IEditorGraphics* graphics = nullptr;
     EditorControls controls;
     int currentModel = 0;

@@ -13,9 +13,9 @@ class OversampledAmp {
 public:
     static constexpr int kMaxBlock = 256; // host samples per ProcessBlock call
 
-    // Allocates and designs everything for `factor` at hostRate with the settings of `plain`.
-    // Off the audio path. False for a factor other than 2, 4 or 8.
-    bool Prepare(int factor, double hostRate, const AmpModels& plain);
+    // Allocates and designs everything for `factor` at hostRate; the models' settings follow
+    // with Amp().CopySettingsFrom. Off the audio path. False for a factor other than 2, 4 or 8.
+    bool Prepare(int factor, double hostRate);
     int Factor() const { return resampler.Factor(); }
     int Latency() const { return resampler.Latency(); }
     AmpModels& Amp() { return amp; }
@@ -49,13 +49,13 @@ public:
     // 4 or 8 or when memory ran out.
     bool SetFactor(int factor, double hostRate, AmpModels& plain);
     // SetFactor in two steps, so that the audio path need not wait for the slow one. Prepare
-    // allocates and designs the path for `factor` (none for 1 or for the factor in effect) and
-    // changes nothing here; it only reads the settings of `plain`. Install takes the prepared path
-    // in constant time and hands back the retired paths for the caller to free.
-    bool Prepare(int factor, double hostRate, const AmpModels& plain,
-                 std::unique_ptr<OversampledAmp>& path) const;
+    // allocates and designs a path for `factor` (none for 1) and touches nothing here. Install,
+    // on the audio path, copies the settings of `plain` into it and takes it in (constant time
+    // apart from that design); the retired paths, and the path itself when the factor is already
+    // in effect, come back in `freed` for the caller to free elsewhere.
+    static bool Prepare(int factor, double hostRate, std::unique_ptr<OversampledAmp>& path);
     void Install(int factor, std::unique_ptr<OversampledAmp> path, AmpModels& plain,
-                 std::unique_ptr<OversampledAmp> (&freed)[2]);
+                 std::unique_ptr<OversampledAmp> (&freed)[3]);
     // After the host rate changed: the current factor prepared again at the new rate, no fade.
     void RateChanged(double hostRate, AmpModels& plain);
     // The factor last set, and the latency of the path that will be heard once a switch ends.

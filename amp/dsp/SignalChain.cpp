@@ -169,11 +169,11 @@ bool SignalChain::SetOversampling(int factor) {
 }
 
 bool SignalChain::PrepareOversampling(int factor, std::unique_ptr<OversampledAmp>& path) const {
-    return ampOversampling.Prepare(factor, sampleRate, amp, path);
+    return AmpOversampling::Prepare(factor, sampleRate, path);
 }
 
 void SignalChain::InstallOversampling(int factor, std::unique_ptr<OversampledAmp> path,
-                                      std::unique_ptr<OversampledAmp> (&freed)[2]) {
+                                      std::unique_ptr<OversampledAmp> (&freed)[3]) {
     ampOversampling.Install(factor, std::move(path), amp, freed);
 }
 

@@ -86,11 +86,11 @@ public:
     // (allocates: call it outside the audio path); the audio path changes over at its next block
     // with a short crossfade. False, and nothing changes, for another factor or without memory.
     bool SetOversampling(int factor);
-    // The same in two steps: Prepare off the audio path (allocates; reads the amp's settings
-    // only), Install in constant time (the paths it retires come back in `freed`).
+    // The same in two steps: Prepare anywhere (allocates; reads nothing of the chain but its
+    // rate), Install on the audio path (see AmpOversampling::Install).
     bool PrepareOversampling(int factor, std::unique_ptr<OversampledAmp>& path) const;
     void InstallOversampling(int factor, std::unique_ptr<OversampledAmp> path,
-                             std::unique_ptr<OversampledAmp> (&freed)[2]);
+                             std::unique_ptr<OversampledAmp> (&freed)[3]);
     int Oversampling() const { return ampOversampling.Factor(); }
     // Host samples the amp path delays at the factor set (the same for every model).
     int OversamplingLatency() const { return ampOversampling.Latency(); }

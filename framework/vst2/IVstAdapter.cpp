@@ -2,6 +2,7 @@
 
 #include "TextUtil.h"
 
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -49,6 +50,12 @@ int32_t ArrangementType(int channels) {
     default:
         return kSpeakerArrUserDefined;
     }
+}
+
+int64_t NowMicros() {
+    return std::chrono::duration_cast<std::chrono::microseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
 }
 
 // The most channels a host block is split over; more are never declared here.
@@ -102,6 +109,11 @@ intptr_t IVstAdapter::CallHost(int32_t opcode, int32_t index, intptr_t value, vo
     return host ? host(&effect, opcode, index, value, ptr, opt) : 0;
 }
 
+bool IVstAdapter::BlocksRunning() const {
+    const int64_t last = lastBlockMicros.load(std::memory_order_relaxed);
+    return last != 0 && NowMicros() - last < 100000;
+}
+
 // The value is read without the lock, so a host asking from its audio thread never waits.
 float IVstAdapter::GetParameterNormalized(int32_t index) {
     const IParameter* param = ParamAt(index);
@@ -149,6 +161,7 @@ void IVstAdapter::Process(Sample** inputs, Sample** outputs, int32_t frames, boo
     // Moves that waited for the lock are applied when it is free; the block itself takes only
     // the audio lock, which other threads hold for constant-time hand-overs.
     audioThread.store(std::this_thread::get_id(), std::memory_order_relaxed);
+    lastBlockMicros.store(NowMicros(), std::memory_order_relaxed);
     if (!deferred.Empty() && pluginLock.TryLock()) {
         ApplyDeferred();
         pluginLock.Unlock();

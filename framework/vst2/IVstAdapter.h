@@ -46,6 +46,8 @@ protected:
     // effVendorSpecific calls the adapter does not answer itself (0: not handled).
     virtual intptr_t VendorSpecific(int32_t index, intptr_t value, void* ptr, float opt) { return 0; }
     intptr_t CallHost(int32_t opcode, int32_t index, intptr_t value, void* ptr, float opt);
+    // Whether blocks are running: one began within the last 100 ms.
+    bool BlocksRunning() const;
     // Whether the calling thread is the one that ran the last audio block.
     bool OnAudioThread() const {
         return audioThread.load(std::memory_order_relaxed) == std::this_thread::get_id();
@@ -79,5 +81,6 @@ private:
     StateChunk bankChunk;
     AEffect effect{};
     std::atomic<std::thread::id> audioThread{};
+    std::atomic<int64_t> lastBlockMicros{0}; // steady-clock time the last block began (0: none yet)
     DeferredEvents deferred;
 };

@@ -26,7 +26,8 @@ class HeadlessPlugin : public PluginServices {
 public:
     HeadlessPlugin() { chain.Initialise(44100.0); }
     PluginLock& PluginMutex() override { return lock; }
-    ChainAccess Chain() override { return ChainAccess(audioLock, chain); }
+    ChainChanges& Changes() override { return changes; }
+    ChainChanges::Route ChainRoute() const override { return ChainChanges::Route::kIdle; }
     const SignalChain& ChainSettings() const override { return chain; }
     IEditorGraphics* Graphics() const override { return nullptr; }
     const EditorControls& Controls() const override { return controls; }
@@ -43,6 +44,7 @@ public:
     PluginLock lock;
     RecursiveLock audioLock;
     SignalChain chain;
+    ChainChanges changes{chain, audioLock};
     EditorControls controls;
     std::array<double, kNumParams> values{};
     EditorFeedback feedback{*this};
