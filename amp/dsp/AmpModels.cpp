@@ -67,7 +67,10 @@ void AmpModels::SampleRateChanged(double rate) {
     if (!bank || !(rate > 0.0)) return;
     sampleRate = rate;
     DesignToneFilters();
-    // Selection designs every rate-dependent setting of the model, shifter lines included.
+    // The shifter's lines take the new rate's size now, off the audio path, so that selecting
+    // the Poltergeist later (a program change on the audio thread) never allocates them.
+    ResetShifter();
+    // Selection designs every rate-dependent setting of the model.
     SelectModel(model);
 }
 
