@@ -112,6 +112,15 @@ template <template <class> class Order> struct SoftClipAdaa {
     }
 };
 
+// The creamer's two clips in series, SoftClip(SoftClip(x, 0.5, drive), 0.5, 1), as one stage.
+template <template <class> class Order> struct CreamerClipAdaa {
+    static constexpr double kDelaySamples = Order<CreamerClipShape>::kDelaySamples;
+    Order<CreamerClipShape> shape;
+
+    void Reset() { shape.Reset(); }
+    double Process(double x, double drive) { return 0.5 * shape.Step(drive * x); }
+};
+
 // AsymClip(u, ceiling, drive) with ADAA, as the sum of its two halves (ADAA is linear in the
 // curve). The ceiling is taken in 0..0.5, where the plain curve's cut at 0.5 never acts.
 template <template <class> class Order> struct AsymClipAdaa {
@@ -143,3 +152,5 @@ using SoftClipAdaa1 = SoftClipAdaa<FirstOrderAdaa>;
 using SoftClipAdaa2 = SoftClipAdaa<SecondOrderAdaa>;
 using AsymClipAdaa1 = AsymClipAdaa<FirstOrderAdaa>;
 using AsymClipAdaa2 = AsymClipAdaa<SecondOrderAdaa>;
+using CreamerClipAdaa1 = CreamerClipAdaa<FirstOrderAdaa>;
+using CreamerClipAdaa2 = CreamerClipAdaa<SecondOrderAdaa>;
