@@ -21,8 +21,12 @@
 // (two inputs in one flat piece never reach the quotient), i.e. < 1e-10 at 1e-6, while the
 // midpoint's error is |f''| step^2 / 24 < 3e-12 (|f''| <= 50), or slope jump * step / 8 < 4e-7
 // when the step straddles a kink. Second order divides twice, so rounding grows as
-// 1e-16 * |F2| / step^2 (|F2| < 0.03 there: < 3e-8 at 1e-5) and the fallback's error as
-// 0.84 * step (< 1e-5): both are far below the -100 dB that matter here, and rare.
+// 1e-16 * |F2| / step^2 (|F2| < 0.03 there: < 3e-8 at 1e-5) and the fallback's error (the curve
+// at the inputs' centroid) as |f''| step^2 / 12 (< 2e-8 with the creamer's |f''| <= 1500), or
+// slope jump * step / 3 across a kink (the slopes jump by 2 at most, AsymClip's at 0: < 7e-6):
+// both far below the -100 dB that matter here, and rare. The creamer's steeper curve
+// (CreamerClipShape) keeps these tolerances: its quotients' rounding is bounded as above with
+// |F1| < 0.03 and |F2| < 0.001 inside its bend.
 constexpr double kAdaaTolerance1 = 1e-6;
 constexpr double kAdaaTolerance2 = 1e-5;
 
@@ -75,8 +79,10 @@ template <class Shape> struct SecondOrderAdaa {
             // d[n] close to d[n-2]: the limit of the quotient about their mean.
             const double mean = 0.5 * (d + before);
             const double delta = mean - last;
+            // All three close: the curve at their centroid, where the triangle's mean of a
+            // straight stretch lies (exact for a line; the midpoint of two of them is not).
             if (std::fabs(delta) < kAdaaTolerance2)
-                y = Shape::Value(0.5 * (mean + last));
+                y = Shape::Value((d + last + before) * (1.0 / 3.0));
             else
                 y = (2.0 / delta) *
                     (Shape::Integral1(mean) + (lastIntegral - Shape::Integral2(mean)) / delta);
