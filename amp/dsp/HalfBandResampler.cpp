@@ -4,6 +4,10 @@
 
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace {
 
 constexpr double kPi = 3.141592653589793;
@@ -84,10 +88,33 @@ void HalfBandStep::Interpolate(const double* in, int n, double* out) {
     double* buf = upBuf.data();
     CopyBlock(buf + history, in, n);
     const double* gk = g.data();
+    const int pairs = (m + 1) / 2 * 2;
     for (int i = 0; i < n; ++i) {
         const double* x = buf + history + i; // x[0] is the newest sample
+#if defined(__SSE2__)
+        // The symmetric pairs two at a time in SSE2 lanes, the descending side swapped into place.
+        __m128d a0 = _mm_setzero_pd(), a1 = _mm_setzero_pd();
+        int k = 0;
+        for (; k + 4 <= pairs; k += 4) {
+            const __m128d d0 = _mm_loadu_pd(x - m - 2 - k), d1 = _mm_loadu_pd(x - m - 4 - k);
+            const __m128d s0 = _mm_add_pd(_mm_loadu_pd(x + k - m), _mm_shuffle_pd(d0, d0, 1));
+            const __m128d s1 = _mm_add_pd(_mm_loadu_pd(x + k + 2 - m), _mm_shuffle_pd(d1, d1, 1));
+            a0 = _mm_add_pd(a0, _mm_mul_pd(_mm_loadu_pd(gk + k), s0));
+            a1 = _mm_add_pd(a1, _mm_mul_pd(_mm_loadu_pd(gk + k + 2), s1));
+        }
+        for (; k < pairs; k += 2) {
+            const __m128d d0 = _mm_loadu_pd(x - m - 2 - k);
+            const __m128d s0 = _mm_add_pd(_mm_loadu_pd(x + k - m), _mm_shuffle_pd(d0, d0, 1));
+            a0 = _mm_add_pd(a0, _mm_mul_pd(_mm_loadu_pd(gk + k), s0));
+        }
+        const __m128d sum = _mm_add_pd(a0, a1);
+        double acc = _mm_cvtsd_f64(sum) + _mm_cvtsd_f64(_mm_unpackhi_pd(sum, sum));
+#else
         double acc = 0.0;
-        for (int k = 0; k <= m; ++k)
+        for (int k = 0; k < pairs; ++k)
+            acc += gk[k] * (x[k - m] + x[-m - 1 - k]);
+#endif
+        for (int k = pairs; k <= m; ++k)
             acc += gk[k] * (x[k - m] + x[-m - 1 - k]);
         out[2 * i] = 2.0 * acc;
         out[2 * i + 1] = x[-m];
