@@ -35,13 +35,15 @@ private:
     std::vector<double> g;     // tap at centre +-(2k + 1)
     std::vector<double> upBuf; // history (2m + 1) then the block
     std::vector<double> downBuf;
+    std::vector<double> evenBuf; // the even samples of one decimated block and its history
 };
 
 // Up- and down-sampling by 1, 2, 4 or 8. Up is a cascade of half-band steps: the first carries the
 // audio band's edge (flat to 0.4167 of the host rate, stop band from 0.5833), later steps only
-// remove images of that band and are short. Down is short half-band steps and, back to the host
-// rate, a steeper low pass (LowPassDecimator: flat to 0.4167, stop band from 0.5), so that what
-// the fast stages make between the host's Nyquist and 0.5833 does not fold back either.
+// remove images of that band and are short. Down mirrors it, except that at 4x and 8x the step
+// back to the host rate is a steeper low pass (LowPassDecimator: flat to 0.4167, stop band from
+// 0.5), so that what the fast stages make between the host's Nyquist and 0.5833 does not fold
+// back either.
 // A plain delay at the highest rate makes the round trip, with the inner delay of what runs
 // between Up and Down (SetInnerDelay), a whole number of host samples: the latency is exact for
 // every frequency and the same whatever that inner delay is, up to kMaxInnerDelay.
@@ -73,7 +75,7 @@ public:
     // half-band steps of Down (1, 2).
     static int StepTaps(int step);
     static double StepBeta(int step);
-    // The last step of Down's taps.
+    // The taps of Down's steep step to the host rate (4x and 8x).
     static int FinalTaps();
 
 private:
@@ -82,7 +84,7 @@ private:
     int latency = 0;
     int pad = 0; // the plain delay with no inner delay
     HalfBandStep up[3];
-    HalfBandStep down[3]; // down[0] unused: toHost is the step to the host rate
-    LowPassDecimator toHost;
+    HalfBandStep down[3]; // down[0] only at 2x
+    LowPassDecimator toHost; // the step to the host rate at 4x and 8x
     std::vector<double> scratch;
 };

@@ -1,13 +1,10 @@
 #include "LowPassDecimator.h"
 
 #include "DspMath.h"
+#include "SymmetricSum.h"
 
 #include <algorithm>
 #include <cstring>
-
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
 namespace {
 
@@ -58,8 +55,7 @@ void LowPassDecimator::Clear() {
 }
 
 // y[n] = h[J] u[2n - J] + sum_{j < J} h[j] (u[2n - j] + u[2n - 2J + j]), u the input delayed by
-// `extra`, 2J + 1 taps: the symmetric pairs two at a time in SSE2 lanes (the descending side
-// swapped into place), in two partial sums so that the additions do not wait on one another.
+// `extra`, 2J + 1 taps.
 void LowPassDecimator::Decimate(const double* in, int n, double* out) {
     const int taps = static_cast<int>(h.size());
     const int centre = taps / 2;
@@ -67,34 +63,9 @@ void LowPassDecimator::Decimate(const double* in, int n, double* out) {
     double* b = buf.data();
     if (n > 0) std::memcpy(b + history, in, sizeof(double) * 2 * static_cast<size_t>(n));
     const double* hk = h.data();
-    const int pairs = centre / 2 * 2;
     for (int i = 0; i < n; ++i) {
         const double* u = b + history + 2 * i - extra; // u[0] is sample 2n
-        const double* lo = u - 2 * centre;             // u[2n - 2J]
-#if defined(__SSE2__)
-        __m128d a0 = _mm_setzero_pd(), a1 = _mm_setzero_pd();
-        int j = 0;
-        for (; j + 4 <= pairs; j += 4) {
-            const __m128d d0 = _mm_loadu_pd(u - j - 1), d1 = _mm_loadu_pd(u - j - 3);
-            const __m128d s0 = _mm_add_pd(_mm_loadu_pd(lo + j), _mm_shuffle_pd(d0, d0, 1));
-            const __m128d s1 = _mm_add_pd(_mm_loadu_pd(lo + j + 2), _mm_shuffle_pd(d1, d1, 1));
-            a0 = _mm_add_pd(a0, _mm_mul_pd(_mm_loadu_pd(hk + j), s0));
-            a1 = _mm_add_pd(a1, _mm_mul_pd(_mm_loadu_pd(hk + j + 2), s1));
-        }
-        for (; j < pairs; j += 2) {
-            const __m128d d0 = _mm_loadu_pd(u - j - 1);
-            const __m128d s0 = _mm_add_pd(_mm_loadu_pd(lo + j), _mm_shuffle_pd(d0, d0, 1));
-            a0 = _mm_add_pd(a0, _mm_mul_pd(_mm_loadu_pd(hk + j), s0));
-        }
-        const __m128d sum = _mm_add_pd(a0, a1);
-        double acc = _mm_cvtsd_f64(sum) + _mm_cvtsd_f64(_mm_unpackhi_pd(sum, sum));
-#else
-        double acc = 0.0;
-        for (int j = 0; j < pairs; ++j)
-            acc += hk[j] * (u[-j] + lo[j]);
-#endif
-        for (int j = pairs; j < centre; ++j)
-            acc += hk[j] * (u[-j] + lo[j]);
+        const double acc = SymmetricSum(hk, centre, u - 2 * centre, u);
         out[i] = acc + hk[centre] * u[-centre];
     }
     std::memmove(b, b + 2 * n, sizeof(double) * static_cast<size_t>(history));

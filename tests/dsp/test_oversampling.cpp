@@ -30,14 +30,15 @@ Cx Dft(const std::vector<double>& h, double f) {
 } // namespace
 
 // Pass band 0 .. 0.4167 sr (20 kHz at 48 kHz); Up's stop band from 0.5833 sr up to half the high
-// rate, Down's from 0.5 sr. The latency includes room for the models' anti-aliased shapers.
+// rate, Down's from 0.5 sr at 4x and 8x. The latency includes room for the models' anti-aliased
+// shapers.
 TEST(Oversampler, ChainFiguresFromItsImpulseResponse) {
     struct Row {
         int factor;
         int latency;
         double stopDb; // at least this far down
     };
-    for (const Row row : {Row{2, 55, 95.0}, Row{4, 60, 95.0}, Row{8, 62, 95.0}}) {
+    for (const Row row : {Row{2, 40, 95.0}, Row{4, 56, 95.0}, Row{8, 58, 95.0}}) {
         const int k = row.factor;
         Oversampler o;
         ASSERT_TRUE(o.Prepare(k, 256));
@@ -57,9 +58,10 @@ TEST(Oversampler, ChainFiguresFromItsImpulseResponse) {
         }
         EXPECT_LT(worstPass, 0.001) << k << "x pass-band ripple in dB";
         EXPECT_LT(worstStop, -row.stopDb) << k << "x stop band";
-        // Down alone on sines the fast stages may make between the host's Nyquist and the first
-        // step's stop band (and a few above): what comes out, folded, is at least 85 dB down.
+        // Down alone on sines above the host's Nyquist: what comes out, folded, is at least 75 dB
+        // down from 0.5 of the host rate at 4x and 8x (the steep last step), from 0.5833 at 2x.
         for (const double f : {0.5, 0.51, 0.53, 0.56, 0.5833, 0.62, 0.75, 0.9, 0.47 + 0.5 * (k - 1)}) {
+            if (k == 2 && f < 0.5833) continue;
             Oversampler d;
             ASSERT_TRUE(d.Prepare(k, 256));
             std::vector<double> fast(256 * static_cast<size_t>(k)), out(256);
@@ -72,7 +74,7 @@ TEST(Oversampler, ChainFiguresFromItsImpulseResponse) {
                     for (double v : out)
                         peak = std::max(peak, std::fabs(v));
             }
-            EXPECT_LT(20.0 * std::log10(peak + 1e-30), -85.0) << k << "x Down at " << f << " of the host rate";
+            EXPECT_LT(20.0 * std::log10(peak + 1e-30), -75.0) << k << "x Down at " << f << " of the host rate";
         }
         // The round trip is a plain delay of the latency across the pass band.
         o.Clear();
