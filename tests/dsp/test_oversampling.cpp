@@ -144,8 +144,9 @@ TEST(OversampledModels, MatchHostRateModelsBelowFiveKilohertz) {
     }
 }
 
-// Two representative models, the figures of the alias tool with a few dB of margin: a hard
-// clipper (Dirty Box) improves slowly, a softer one (Clean 4) reaches about -60 dB at 8x.
+// Two representative models, the figures of the alias tool with margin: a hard clipper (Dirty
+// Box: -21 dB at 1x, -82 dB at 2x with its anti-aliased shapers, -104 dB at 8x) and a softer one
+// (Clean 4: -24 dB at 1x, -104 dB at 8x).
 TEST(OversampledModels, AliasFiguresOfTwoModels) {
     struct Row {
         int model;
@@ -155,20 +156,20 @@ TEST(OversampledModels, AliasFiguresOfTwoModels) {
         double atMostDb;
     };
     const Row rows[] = {
-        {11, 1, 1109.0, 1.0, -18.0}, {11, 2, 1109.0, 1.0, -27.0}, {11, 8, 1109.0, 1.0, -33.0},
-        {3, 1, 2917.0, 1.0, -20.0},  {3, 8, 2917.0, 1.0, -57.0},
+        {11, 1, 1109.0, 1.0, -18.0}, {11, 2, 1109.0, 1.0, -72.0}, {11, 8, 1109.0, 1.0, -95.0},
+        {3, 1, 2917.0, 1.0, -20.0},  {3, 8, 2917.0, 1.0, -95.0},
     };
     double plain11 = 0.0;
     for (const Row& r : rows) {
         const AliasResult a = MeasureAlias(AliasCase{r.model, r.factor, r.freq, r.gain});
         EXPECT_LT(a.foldedDb, r.atMostDb) << "model " << r.model << " " << r.factor << "x";
-        // The inharmonic power below 5 kHz: Dirty Box measures -18 dB at 1x and -25 dB at 2x.
+        // The inharmonic power below 5 kHz: Dirty Box measures -18 dB at 1x and -89 dB at 2x.
         if (r.model == 11 && r.factor <= 2) {
-            EXPECT_LT(a.inharmonicDb, r.factor == 1 ? -15.0 : -22.0);
+            EXPECT_LT(a.inharmonicDb, r.factor == 1 ? -15.0 : -80.0);
         }
         if (r.model == 11 && r.factor == 1) plain11 = a.foldedDb;
         if (r.model == 11 && r.factor == 2) {
-            EXPECT_LT(a.foldedDb, plain11 - 5.0);
+            EXPECT_LT(a.foldedDb, plain11 - 50.0);
         }
     }
 }
