@@ -187,7 +187,8 @@ bool Oversampler::Prepare(int k, int maxBlock) {
     for (int i = 0; i < steps; ++i) {
         const int inputAtStep = maxBlock << i;
         up[i].Design(StepTaps(i), StepBeta(i), inputAtStep);
-        if (i > 0 || !SteepFinal(k)) down[i].Design(StepTaps(i), StepBeta(i), inputAtStep, i == steps - 1 ? pad : 0);
+        if (i > 0 || !SteepFinal(k))
+            down[i].Design(StepTaps(i), StepBeta(i), inputAtStep, i == steps - 1 ? pad : 0);
     }
     if (steps > 0) {
         if (SteepFinal(k)) toHost.Design(kFinalTaps, kFinalBeta, kFinalCutoff, maxBlock, 0);

@@ -84,7 +84,7 @@ private:
     int latency = 0;
     int pad = 0; // the plain delay with no inner delay
     HalfBandStep up[3];
-    HalfBandStep down[3]; // down[0] only at 2x
+    HalfBandStep down[3];    // down[0] only at 2x
     LowPassDecimator toHost; // the step to the host rate at 4x and 8x
     std::vector<double> scratch;
 };

@@ -55,9 +55,12 @@ struct Stages {
     CreamerClipAdaa2 creamer2;
     double Process(const Curve& c, int order, double x) {
         switch (c.kind) {
-        case kSoft: return order == 1 ? soft1.Process(x, c.level, c.drive) : soft2.Process(x, c.level, c.drive);
-        case kAsym: return order == 1 ? asym1.Process(x, c.level, c.drive) : asym2.Process(x, c.level, c.drive);
-        default: return order == 1 ? creamer1.Process(x, c.drive) : creamer2.Process(x, c.drive);
+        case kSoft:
+            return order == 1 ? soft1.Process(x, c.level, c.drive) : soft2.Process(x, c.level, c.drive);
+        case kAsym:
+            return order == 1 ? asym1.Process(x, c.level, c.drive) : asym2.Process(x, c.level, c.drive);
+        default:
+            return order == 1 ? creamer1.Process(x, c.drive) : creamer2.Process(x, c.drive);
         }
     }
     void Reset() { *this = Stages{}; }
@@ -73,22 +76,41 @@ struct Stages {
 // per-sample form. The creamer's curve is its two clips in series.
 TEST(AdaaShapers, StagesAverageThePlainCurvesAsTheirAntiderivativesSay) {
     const Curve curves[] = {
-        {"SoftClip", kSoft, 1.0, 1.0},   {"SoftClip", kSoft, 0.5, 7.0},      {"AsymClip", kAsym, 0.3, 1.0},
-        {"AsymClip", kAsym, 0.3, 40.0},  {"CreamerClip", kCreamer, 0.5, 1.0}, {"CreamerClip", kCreamer, 0.5, 2000.0},
+        {"SoftClip", kSoft, 1.0, 1.0},       {"SoftClip", kSoft, 0.5, 7.0},
+        {"AsymClip", kAsym, 0.3, 1.0},       {"AsymClip", kAsym, 0.3, 40.0},
+        {"CreamerClip", kCreamer, 0.5, 1.0}, {"CreamerClip", kCreamer, 0.5, 2000.0},
     };
     const double knee = CreamerClipShape::kKnee;
     // Runs of the scaled input d = drive * x; the stages are fed x = d / drive.
     const double runs[][3] = {
-        {0.05, 0.1, 0.15},       {0.15, 0.25, 0.35},         {0.3, 0.5, 0.9},
-        {1000.0, 1000.0001, 1000.0003}, {-50.0, 50.0, -50.0}, {-0.7, 0.7, 0.1},
-        {0.19, 0.21, 0.19},      {0.3, 0.1, 0.3},            {-0.3, 0.3, -0.3 + 1e-8},
-        {-0.6, -0.4, -0.2},      {-0.45, -0.55, -0.52},      {0.1, 0.1 + 1e-9, 0.1 + 2e-9},
-        {0.2 - 1e-9, 0.2 + 1e-9, 0.2 - 1e-9}, {-0.5 - 3e-7, -0.5 + 3e-7, -0.5},
-        {0.0, 1e-9, -1e-9},      {-0.2 - 4e-6, -0.2 + 4e-6, -0.2}, {1e-7, -1e-7, 3e-7},  {0.004, -0.004, 0.003}, {0.195, 0.205, 0.199},
-        {0.01, 0.02, 0.03},      {0.04, knee, 0.05},         {knee - 1e-9, knee + 1e-9, knee - 1e-9},
-        {-knee - 2e-6, -knee + 2e-6, -knee}, {0.03, 0.03 + 5e-7, 0.03 + 1e-6}, {-0.02, 0.044, -0.046},
+        {0.05, 0.1, 0.15},
+        {0.15, 0.25, 0.35},
+        {0.3, 0.5, 0.9},
+        {1000.0, 1000.0001, 1000.0003},
+        {-50.0, 50.0, -50.0},
+        {-0.7, 0.7, 0.1},
+        {0.19, 0.21, 0.19},
+        {0.3, 0.1, 0.3},
+        {-0.3, 0.3, -0.3 + 1e-8},
+        {-0.6, -0.4, -0.2},
+        {-0.45, -0.55, -0.52},
+        {0.1, 0.1 + 1e-9, 0.1 + 2e-9},
+        {0.2 - 1e-9, 0.2 + 1e-9, 0.2 - 1e-9},
+        {-0.5 - 3e-7, -0.5 + 3e-7, -0.5},
+        {0.0, 1e-9, -1e-9},
+        {-0.2 - 4e-6, -0.2 + 4e-6, -0.2},
+        {1e-7, -1e-7, 3e-7},
+        {0.004, -0.004, 0.003},
+        {0.195, 0.205, 0.199},
+        {0.01, 0.02, 0.03},
+        {0.04, knee, 0.05},
+        {knee - 1e-9, knee + 1e-9, knee - 1e-9},
+        {-knee - 2e-6, -knee + 2e-6, -knee},
+        {0.03, 0.03 + 5e-7, 0.03 + 1e-6},
+        {-0.02, 0.044, -0.046},
     };
-    const double grid[] = {-3.0, -1.0, -0.5000001, -0.5, -0.3, -0.2, -0.1, 0.0, 0.05, 0.1999999, 0.2, 0.21, 0.7, 3.0, 0.02, -0.03, 0.045, 0.0451, -0.0451};
+    const double grid[] = {-3.0, -1.0, -0.5000001, -0.5, -0.3, -0.2,  -0.1,  0.0,    0.05,   0.1999999,
+                           0.2,  0.21, 0.7,        3.0,  0.02, -0.03, 0.045, 0.0451, -0.0451};
 
     for (const Curve& c : curves) {
         const std::function<double(double)> plain = [&](double d) {
@@ -144,7 +166,8 @@ TEST(AdaaShapers, StagesAverageThePlainCurvesAsTheirAntiderivativesSay) {
         AsymClipAdaa2 asym, asymBlock;
         for (int pass = 0; pass < 2; ++pass) {
             for (size_t i = 0; i < x.size(); ++i)
-                single[i] = c.kind == kAsym ? asym.Process(x[i], c.level, c.drive) : soft.Process(x[i], c.level, c.drive);
+                single[i] = c.kind == kAsym ? asym.Process(x[i], c.level, c.drive)
+                                            : soft.Process(x[i], c.level, c.drive);
             for (size_t at = 0; at < x.size(); at += 64) {
                 const int n = static_cast<int>(std::min<size_t>(64, x.size() - at));
                 if (c.kind == kAsym)

@@ -74,7 +74,8 @@ TEST(Oversampler, ChainFiguresFromItsImpulseResponse) {
                     for (double v : out)
                         peak = std::max(peak, std::fabs(v));
             }
-            EXPECT_LT(20.0 * std::log10(peak + 1e-30), -75.0) << k << "x Down at " << f << " of the host rate";
+            EXPECT_LT(20.0 * std::log10(peak + 1e-30), -75.0)
+                << k << "x Down at " << f << " of the host rate";
         }
         // The round trip is a plain delay of the latency across the pass band.
         o.Clear();
