@@ -61,19 +61,39 @@ template <class Shape> struct SecondOrderAdaa {
     static constexpr double kDelaySamples = 1.0;
     double last = 0.0;         // d[n-1]
     double before = 0.0;       // d[n-2]
-    double lastIntegral = 0.0; // Shape::Integral2(last)
-    double lastQuotient = 0.0; // D(last, before)
+    double lastIntegral = 0.0; // Shape::Integral2(last), unless stale
+    double lastQuotient = 0.0; // D(last, before), unless stale
+    int lastPiece = 0;         // Shape::Piece(last) (0 also stands for "not known flat")
+    int beforePiece = 0;       // Shape::Piece(before)
+    bool stale = false;        // the two above were skipped in a flat run
 
-    void Reset() { last = before = lastIntegral = lastQuotient = 0.0; }
+    void Reset() { *this = SecondOrderAdaa{}; }
     double Step(double d) {
+        const int piece = Shape::Piece(d);
+        if (piece != 0 && piece == lastPiece && piece == beforePiece) {
+            // Three inputs in one flat piece: the output is its constant. The antiderivative
+            // terms are made only when the run ends (most samples of a hard clip are here).
+            const double y = Shape::Value(last);
+            before = last;
+            last = d;
+            stale = true;
+            return y;
+        }
+        if (stale) {
+            // last and before lie in one flat piece, where F1 is linear.
+            lastIntegral = Shape::Integral2(last);
+            lastQuotient = Shape::Integral1(0.5 * (last + before));
+            stale = false;
+        }
         const double integral = Shape::Integral2(d);
-        const double quotient = Quotient(d, last, integral, lastIntegral);
-        const int piece = Shape::Piece(last);
+        // D(d, last): exact from F1 at the midpoint where F1 is linear (one flat piece) or the
+        // two are too close to divide.
+        const double quotient = (piece != 0 && piece == lastPiece) || std::fabs(d - last) < kAdaaTolerance2
+                                    ? Shape::Integral1(0.5 * (d + last))
+                                    : (integral - lastIntegral) / (d - last);
         const double span = d - before;
         double y;
-        if (piece != 0 && piece == Shape::Piece(d) && piece == Shape::Piece(before)) {
-            y = Shape::Value(last);
-        } else if (std::fabs(span) >= kAdaaTolerance2) {
+        if (std::fabs(span) >= kAdaaTolerance2) {
             y = 2.0 * (quotient - lastQuotient) / span;
         } else {
             // d[n] close to d[n-2]: the limit of the quotient about their mean.
@@ -89,19 +109,11 @@ template <class Shape> struct SecondOrderAdaa {
         }
         before = last;
         last = d;
+        beforePiece = lastPiece;
+        lastPiece = piece;
         lastIntegral = integral;
         lastQuotient = quotient;
         return y;
-    }
-
-private:
-    // The mean of F1 between a and b; exact from F1 at the midpoint where F1 is linear (one flat
-    // piece) or the two are too close to divide.
-    static double Quotient(double a, double b, double fa, double fb) {
-        const int piece = Shape::Piece(a);
-        if ((piece != 0 && piece == Shape::Piece(b)) || std::fabs(a - b) < kAdaaTolerance2)
-            return Shape::Integral1(0.5 * (a + b));
-        return (fa - fb) / (a - b);
     }
 };
 
