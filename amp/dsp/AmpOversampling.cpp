@@ -28,6 +28,9 @@ void OversampledAmp::ProcessBlock(double* x, int n) {
     const int k = resampler.Factor();
     resampler.Up(x, n, fast);
     amp.ProcessBlock(fast, n * k);
+    // The model's anti-aliased shapers delay it; the resampler's plain delay gives that back, so
+    // every model has the same latency.
+    resampler.SetInnerDelay(amp.ShaperDelay());
     resampler.Down(fast, n, x);
 }
 
