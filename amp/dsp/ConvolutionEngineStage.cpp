@@ -182,6 +182,8 @@ ConvolutionEngineStage::ConvolutionEngineStage(const double* impulse, int impuls
         } else {
             spread = Spread::OlderProductsAhead;
             jobWindow = block;
+            front.assign(fftSize, 0.0);
+            forwardFront.Reset(fftSize);
         }
     }
 }
@@ -241,29 +243,84 @@ void ConvolutionEngineStage::FeedDirect(const double* input, int count) {
 }
 
 void ConvolutionEngineStage::FeedFft(const double* input, int count, bool holdSteps) {
+    const bool ahead = spread == Spread::OlderProductsAhead;
+    // The head of an inverse is as heavy as a block's transforms: the stage's own steps wait too.
+    const bool hold = holdSteps || InverseHeadDue();
     for (int done = 0; done < count;) {
         const int n = std::min(block - queued, count - done);
         const double* src = input + done;
         std::memcpy(&queue[queued], src, sizeof(double) * n);
+        if (ahead) std::memcpy(&front[queued], src, sizeof(double) * n);
         bool loud = false;
         for (int i = 0; i < n; ++i)
             loud |= std::abs(src[i]) > kSilentInput;
         queueLoud = queueLoud || loud;
         queued += n;
         done += n;
-        if (jobDone < jobSteps) AdvanceJob(n, holdSteps);
+        // A block silent so far may stay silent and need no transform at all.
+        if (ahead && queueLoud && anyPartitionActive && queued < block)
+            forwardFront.Advance(front.data(), queued);
+        if (jobDone < jobSteps) AdvanceJob(n, hold);
         if (queued == block) {
             if (spread == Spread::WholeBlockDeferred)
                 StartDeferredBlock();
+            else if (ahead)
+                CompleteAheadBlock();
             else
                 ProcessFftBlock();
             queued = 0;
             queueLoud = false;
         }
     }
+    if (inverseActive && Available() < count) EmitInverse(count - Available());
 }
 
-// The whole block at once, or with the older products summed ahead.
+// Ahead: the rest of the forward transform, the newest product, and the join that starts the
+// inverse; the inverse itself runs as the output is taken.
+void ConvolutionEngineStage::CompleteAheadBlock() {
+    const int bins = fftSize / 2;
+    if (inverseActive) EmitInverse(block);
+    newestInput = (newestInput + 1) % partitions;
+    const bool loud = queueLoud && anyPartitionActive;
+    inputActive[newestInput] = loud ? 1 : 0;
+    if (loud) {
+        double* spectrum = &inputSpectra[static_cast<size_t>(newestInput) * 2 * bins];
+        forwardFront.Finish(front.data(), spectrum, spectrum + bins);
+        ++transforms;
+    }
+    forwardFront.Reset(fftSize);
+    if (olderTerms > 0 || (loud && partitionActive[0])) {
+        AddNewestProduct();
+        inverseFront.Start(sum.data(), sum.data() + bins, work.data(), fftSize);
+        ++transforms;
+        inverseActive = true;
+        inverseEmitted = 0;
+    } else {
+        EmitBlock(false);
+    }
+    StartOlderProducts();
+}
+
+// Ahead: the next count output samples of the block being inverted (the whole inverse once the
+// block's end is reached, as the tail is then due).
+void ConvolutionEngineStage::EmitInverse(int count) {
+    const int target = std::min(block, inverseEmitted + count);
+    inverseFront.Advance(work.data(), target == block ? fftSize : target);
+    const int n = target - inverseEmitted;
+    double* dst = ReserveOutput(n);
+    const double* w = work.data() + inverseEmitted;
+    const double* t = tail.data() + inverseEmitted;
+    for (int i = 0; i < n; ++i)
+        dst[i] = w[i] + t[i];
+    outWrite += n;
+    inverseEmitted = target;
+    if (target < block) return;
+    std::memcpy(tail.data(), work.data() + block, sizeof(double) * block);
+    tailSilent = false;
+    inverseActive = false;
+}
+
+// The whole block at once.
 void ConvolutionEngineStage::ProcessFftBlock() {
     const int bins = fftSize / 2;
     newestInput = (newestInput + 1) % partitions;
@@ -278,19 +335,12 @@ void ConvolutionEngineStage::ProcessFftBlock() {
         RealFftForward(work.data(), spectrum, spectrum + bins, fftSize, true);
         ++transforms;
     }
-    bool any;
-    if (spread == Spread::OlderProductsAhead) {
-        any = olderTerms > 0 || (loud && partitionActive[0]);
-        if (any) AddNewestProduct();
-    } else {
-        any = Accumulate(newestInput);
-    }
+    const bool any = Accumulate(newestInput);
     if (any) {
         RealFftInverse(sum.data(), sum.data() + bins, work.data(), fftSize);
         ++transforms;
     }
     EmitBlock(any);
-    if (spread == Spread::OlderProductsAhead) StartOlderProducts();
 }
 
 // Appends the block's output: the inverse transform in work (when any product was summed) plus
