@@ -275,8 +275,8 @@ void ConvolutionEngineStage::FeedFft(const double* input, int count, bool holdSt
     if (inverseActive && Available() < count) EmitInverse(count - Available());
 }
 
-// Ahead: the rest of the forward transform, the newest product, and the join that starts the
-// inverse; the inverse itself runs as the output is taken.
+// Ahead: the rest of the forward transform; the newest product, the join and the inverse follow
+// as the output is taken.
 void ConvolutionEngineStage::CompleteAheadBlock() {
     const int bins = fftSize / 2;
     if (inverseActive) EmitInverse(block);
@@ -290,8 +290,12 @@ void ConvolutionEngineStage::CompleteAheadBlock() {
     }
     forwardFront.Reset(fftSize);
     if (olderTerms > 0 || (loud && partitionActive[0])) {
-        AddNewestProduct();
-        inverseFront.Start(sum.data(), sum.data() + bins, work.data(), fftSize);
+        // The newest product and the join wait for the first output of the block (or for the
+        // next block's products, which reuse the sum), so that this call carries the forward only.
+        joinPending = true;
+        joinOlderTerms = olderTerms;
+        joinDc = olderDc;
+        joinNyquist = olderNyquist;
         ++transforms;
         inverseActive = true;
         inverseEmitted = 0;
@@ -304,6 +308,7 @@ void ConvolutionEngineStage::CompleteAheadBlock() {
 // Ahead: the next count output samples of the block being inverted (the whole inverse once the
 // block's end is reached, as the tail is then due).
 void ConvolutionEngineStage::EmitInverse(int count) {
+    if (joinPending) JoinNewestBlock();
     const int target = std::min(block, inverseEmitted + count);
     inverseFront.Advance(work.data(), target == block ? fftSize : target);
     const int n = target - inverseEmitted;
@@ -381,7 +386,7 @@ int ConvolutionEngineStage::CollectTerms(int newest, int firstPartition) {
 // Sums the first count terms over the bins [begin, end) (multiples of four): four terms at a time over
 // tiles of bins, so the running sum stays in the first-level cache and is stored once per group.
 // The first group replaces the sum unless add is set.
-void ConvolutionEngineStage::MultiplyTiles(int count, int begin, int end, bool add) {
+void ConvolutionEngineStage::MultiplyTiles(const Term* list, int count, int begin, int end, bool add) {
     const int bins = fftSize / 2;
     double* yr = sum.data();
     double* yi = yr + bins;
@@ -390,9 +395,9 @@ void ConvolutionEngineStage::MultiplyTiles(int count, int begin, int end, bool a
         for (int g = 0; g < count; g += 4) {
             const int n = std::min(4, count - g);
             if (g == 0 && !add)
-                MultiplyGroup<true>(yr, yi, &terms[g], n, bins, tile, tileEnd);
+                MultiplyGroup<true>(yr, yi, list + g, n, bins, tile, tileEnd);
             else
-                MultiplyGroup<false>(yr, yi, &terms[g], n, bins, tile, tileEnd);
+                MultiplyGroup<false>(yr, yi, list + g, n, bins, tile, tileEnd);
         }
     }
 }
@@ -408,24 +413,27 @@ bool ConvolutionEngineStage::Accumulate(int newest) {
         dc += terms[t].x[0] * terms[t].h[0];
         nyquist += terms[t].x[bins] * terms[t].h[bins];
     }
-    MultiplyTiles(count, 0, bins, false);
+    MultiplyTiles(terms.data(), count, 0, bins, false);
     sum[0] = dc;
     sum[bins] = nyquist;
     return true;
 }
 
-// Ahead: adds X(newest) * H(0) (when neither is silent) to the older products already summed.
-void ConvolutionEngineStage::AddNewestProduct() {
+// Ahead: adds X(newest) * H(0) (when neither is silent) to the older products summed for the
+// block just completed, and joins the sum into work for the inverse.
+void ConvolutionEngineStage::JoinNewestBlock() {
     const int bins = fftSize / 2;
-    double dc = olderDc, nyquist = olderNyquist;
+    double dc = joinDc, nyquist = joinNyquist;
     if (inputActive[newestInput] && partitionActive[0]) {
-        terms[0] = {&inputSpectra[static_cast<size_t>(newestInput) * 2 * bins], impulseSpectra.data()};
-        dc += terms[0].x[0] * terms[0].h[0];
-        nyquist += terms[0].x[bins] * terms[0].h[bins];
-        MultiplyTiles(1, 0, bins, olderTerms > 0);
+        const Term newest{&inputSpectra[static_cast<size_t>(newestInput) * 2 * bins], impulseSpectra.data()};
+        dc += newest.x[0] * newest.h[0];
+        nyquist += newest.x[bins] * newest.h[bins];
+        MultiplyTiles(&newest, 1, 0, bins, joinOlderTerms > 0);
     }
     sum[0] = dc;
     sum[bins] = nyquist;
+    inverseFront.Start(sum.data(), sum.data() + bins, work.data(), fftSize);
+    joinPending = false;
 }
 
 // Ahead: the next block's products of the input spectra known now, X(newest + 1 - j) * H(j) for
@@ -475,6 +483,7 @@ void ConvolutionEngineStage::AdvanceJob(int samples, bool holdSteps) {
 }
 
 void ConvolutionEngineStage::RunJobStep(int step) {
+    if (joinPending) JoinNewestBlock();
     const int bins = fftSize / 2;
     double* spectrum = &inputSpectra[static_cast<size_t>(newestInput) * 2 * bins];
     if (step < jobForwardSteps) {
@@ -490,7 +499,7 @@ void ConvolutionEngineStage::RunJobStep(int step) {
     step -= jobForwardSteps;
     if (step < jobProductSteps) {
         const int begin = step * jobChunkBins;
-        MultiplyTiles(jobTerms, begin, std::min(bins, begin + jobChunkBins), false);
+        MultiplyTiles(terms.data(), jobTerms, begin, std::min(bins, begin + jobChunkBins), false);
         if (spread == Spread::WholeBlockDeferred && step == jobProductSteps - 1) {
             double dc = 0.0, nyquist = 0.0;
             for (int t = 0; t < jobTerms; ++t) {

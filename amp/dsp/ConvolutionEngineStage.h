@@ -83,10 +83,10 @@ private:
     bool InverseHeadDue() const { return inverseActive && inverseEmitted == 0; }
     void StartDeferredBlock();
     void StartOlderProducts();
-    void AddNewestProduct();
+    void JoinNewestBlock();
     bool Accumulate(int newest);
     int CollectTerms(int newest, int firstPartition);
-    void MultiplyTiles(int count, int begin, int end, bool add);
+    void MultiplyTiles(const Term* list, int count, int begin, int end, bool add);
     void EmitBlock(bool any);
     void AdvanceJob(int samples, bool holdSteps);
     void RunJobStep(int step);
@@ -147,6 +147,10 @@ private:
     RealFftInverseFront inverseFront;
     bool inverseActive = false;
     int inverseEmitted = 0;
+    // The block completed but not yet joined: its older products' count and real bins.
+    bool joinPending = false;
+    int joinOlderTerms = 0;
+    double joinDc = 0.0, joinNyquist = 0.0;
 
     std::vector<double> out;
     int outRead = 0;
