@@ -23,6 +23,8 @@ constexpr int kStepBinsQuantum = 256;
 // A spread job aims to be done after this share of its window, which leaves room for steps that
 // cost more than their share.
 constexpr int kJobPaceNum = 3, kJobPaceDen = 4;
+// Samples between two advances of a forward front.
+constexpr int kFrontRun = 64;
 
 // y (+)= sum over kCount terms of x * h for the bins [begin, end): complex products, x in
 // double and h in single precision, each stored as `bins` real parts followed by `bins`
@@ -257,9 +259,12 @@ void ConvolutionEngineStage::FeedFft(const double* input, int count, bool holdSt
         queueLoud = queueLoud || loud;
         queued += n;
         done += n;
-        // A block silent so far may stay silent and need no transform at all.
-        if (ahead && queueLoud && anyPartitionActive && queued < block)
+        // A block silent so far may stay silent and need no transform at all. The front moves in
+        // runs of kFrontRun samples, so that tiny host blocks do not pay its bookkeeping each.
+        if (ahead && queueLoud && anyPartitionActive && queued < block && queued >= frontFed + kFrontRun) {
             forwardFront.Advance(front.data(), queued);
+            frontFed = queued;
+        }
         if (jobDone < jobSteps) AdvanceJob(n, hold);
         if (queued == block) {
             if (spread == Spread::WholeBlockDeferred)
@@ -289,6 +294,7 @@ void ConvolutionEngineStage::CompleteAheadBlock() {
         ++transforms;
     }
     forwardFront.Reset(fftSize);
+    frontFed = 0;
     if (olderTerms > 0 || (loud && partitionActive[0])) {
         // The newest product and the join wait for the first output of the block (or for the
         // next block's products, which reuse the sum), so that this call carries the forward only.
@@ -310,7 +316,8 @@ void ConvolutionEngineStage::CompleteAheadBlock() {
 void ConvolutionEngineStage::EmitInverse(int count) {
     if (joinPending) JoinNewestBlock();
     const int target = std::min(block, inverseEmitted + count);
-    inverseFront.Advance(work.data(), target == block ? fftSize : target);
+    if (target > inverseFinal)
+        inverseFinal = inverseFront.Advance(work.data(), target == block ? fftSize : target);
     const int n = target - inverseEmitted;
     double* dst = ReserveOutput(n);
     const double* w = work.data() + inverseEmitted;
@@ -433,6 +440,7 @@ void ConvolutionEngineStage::JoinNewestBlock() {
     sum[0] = dc;
     sum[bins] = nyquist;
     inverseFront.Start(sum.data(), sum.data() + bins, work.data(), fftSize);
+    inverseFinal = 0;
     joinPending = false;
 }
 

@@ -145,8 +145,10 @@ private:
     std::vector<double> front;
     RealFftForwardFront forwardFront;
     RealFftInverseFront inverseFront;
+    int frontFed = 0; // samples in front when it last advanced
     bool inverseActive = false;
     int inverseEmitted = 0;
+    int inverseFinal = 0; // samples of work known final
     // The block completed but not yet joined: its older products' count and real bins.
     bool joinPending = false;
     int joinOlderTerms = 0;

@@ -523,9 +523,10 @@ void RealFftInverseFront::Start(const double* re, const double* im, double* samp
 int RealFftInverseFront::Advance(double* samples, int needed) {
     if (passes == 0) return n;
     InitFftTables();
-    // Complex points needed; the last pass's butterfly k writes points k + j q.
+    // Complex points needed, in runs of 16 so that small requests do not each pay the
+    // bookkeeping; the last pass's butterfly k writes points k + j q.
     int points = std::min((std::max(0, needed) + 1) / 2, n / 2);
-    points = (points + 1) & ~1;
+    points = (points + 15) & ~15;
     int need[kMaxPasses];
     need[passes - 1] = std::min(points, lastButterflies);
     // Each butterfly k of a pass reads what butterfly k mod q of the pass before wrote.
