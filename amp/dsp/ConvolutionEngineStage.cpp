@@ -23,8 +23,12 @@ constexpr int kStepBinsQuantum = 256;
 // A spread job aims to be done after this share of its window, which leaves room for steps that
 // cost more than their share.
 constexpr int kJobPaceNum = 3, kJobPaceDen = 4;
-// Samples between two advances of a forward front.
-constexpr int kFrontRun = 64;
+// Samples between two advances of a forward front, and how far an inverse runs ahead of its
+// output once its first samples are out: runs of a few hundred butterflies keep the transform's
+// memory traffic close to that of the whole transform, and cost a few microseconds each.
+constexpr int kFrontRun = 1024;
+constexpr int kFrontFineRun = 64, kFrontFineTail = 2048;
+constexpr int kInverseRun = 1024;
 
 // y (+)= sum over kCount terms of x * h for the bins [begin, end): complex products, x in
 // double and h in single precision, each stored as `bins` real parts followed by `bins`
@@ -260,8 +264,10 @@ void ConvolutionEngineStage::FeedFft(const double* input, int count, bool holdSt
         queued += n;
         done += n;
         // A block silent so far may stay silent and need no transform at all. The front moves in
-        // runs of kFrontRun samples, so that tiny host blocks do not pay its bookkeeping each.
-        if (ahead && queueLoud && anyPartitionActive && queued < block && queued >= frontFed + kFrontRun) {
+        // long runs, and in short ones near the block's end, where every sample frees butterflies
+        // of more passes and what is left over falls to the completing call.
+        const int run = queued >= block - kFrontFineTail ? kFrontFineRun : kFrontRun;
+        if (ahead && queueLoud && anyPartitionActive && queued < block && queued >= frontFed + run) {
             forwardFront.Advance(front.data(), queued);
             frontFed = queued;
         }
@@ -316,8 +322,10 @@ void ConvolutionEngineStage::CompleteAheadBlock() {
 void ConvolutionEngineStage::EmitInverse(int count) {
     if (joinPending) JoinNewestBlock();
     const int target = std::min(block, inverseEmitted + count);
-    if (target > inverseFinal)
-        inverseFinal = inverseFront.Advance(work.data(), target == block ? fftSize : target);
+    if (target > inverseFinal) {
+        const int ask = target == block ? fftSize : inverseFinal == 0 ? target : target + kInverseRun;
+        inverseFinal = inverseFront.Advance(work.data(), ask);
+    }
     const int n = target - inverseEmitted;
     double* dst = ReserveOutput(n);
     const double* w = work.data() + inverseEmitted;
@@ -491,6 +499,7 @@ void ConvolutionEngineStage::AdvanceJob(int samples, bool holdSteps) {
 }
 
 void ConvolutionEngineStage::RunJobStep(int step) {
+    // The next block's products overwrite the sum the join still has to read.
     if (joinPending) JoinNewestBlock();
     const int bins = fftSize / 2;
     double* spectrum = &inputSpectra[static_cast<size_t>(newestInput) * 2 * bins];

@@ -20,10 +20,11 @@
 //   older input spectra, already known, are summed in steps over the calls before it (the sum
 //   then adds the newest product last instead of first, a rounding-level difference). The
 //   forward transform runs its butterflies as the input arrives, as far as the samples in place
-//   allow; the call that completes the block finishes it, adds the newest product and joins the
-//   spectrum for the inverse; the inverse runs its butterflies as its output is taken, the first
-//   output samples needing about half of it. Every butterfly computes what the whole transform
-//   would, so the output does not depend on how the calls cut the work.
+//   allow, and the call that completes the block finishes it (about half of it is left). The
+//   call that takes the block's first output adds the newest product, joins the spectrum and
+//   runs what those samples need of the inverse (again about half); the rest of the inverse runs
+//   as the output is taken. Every butterfly computes what the whole transform would, so the
+//   output does not depend on how the calls cut the work.
 //
 // Construction allocates everything the stage will need; Feed and Take allocate nothing as long
 // as a single Feed brings at most `reserveBlock` samples and the output is taken between feeds.
