@@ -19,16 +19,6 @@ int ChunkPlanner::Add(Kind kind, const int* in, int inCount, int outCount) {
     return first;
 }
 
-namespace {
-
-// When a step reads and writes: 64 * (its place among the runs: a Map, or a network as a whole)
-// plus, for a section, its lane's delay. Within a network a lane reads sample m at step
-// m + delay and writes its output there, so two lanes keep their order on every sample.
-constexpr int kRunStride = 64;
-static_assert(kMaxDelay < kRunStride, "a delay stays within its run");
-
-} // namespace
-
 ChunkPlan ChunkPlanner::Finish() const {
     ChunkPlan plan;
     plan.steps = stepCount;
@@ -42,14 +32,14 @@ ChunkPlan ChunkPlanner::Finish() const {
     int laneDelay[kMaxValues]; // a value written by a lane of the open network: its delay; else -1
     for (int v = 0; v < valueCount; ++v)
         producer[v] = -1, laneDelay[v] = -1;
-    int time[ChunkPlan::kMaxSteps];
+    int runOf[ChunkPlan::kMaxSteps]; // when the step runs: a Map alone, a section with its network
     int open[kMaxLanes];
     int openCount = 0;
     int run = 0;
     auto flush = [&](int k) {
         if (openCount == 0) return;
         for (int j = 0; j < openCount; ++j) {
-            time[open[j]] = run * kRunStride + plan.step[open[j]].delay;
+            runOf[open[j]] = run;
             laneDelay[steps[open[j]].firstOut] = -1;
         }
         ++run;
@@ -76,23 +66,24 @@ ChunkPlan ChunkPlanner::Finish() const {
         for (int j = 0; j < s.inCount; ++j)
             readsQueued = readsQueued || laneDelay[s.in[j]] >= 0;
         if (readsQueued) flush(k);
-        time[k] = run++ * kRunStride;
+        runOf[k] = run++;
     }
     flush(stepCount);
 
-    // Whether step w may write the row holding value v: every reader of v has read it before w
-    // writes (a step may write the row it reads: a lane in place, a Map after its loop). A value
-    // nobody reads holds its row until its own step is done.
+    // Whether step w may write the row holding value v: every reader of v has run before w
+    // runs. A step may also write a row it reads itself (a lane in place, a Map after its loop),
+    // but never one that another lane of its network still reads. A value nobody reads holds its
+    // row until its own step has run.
     auto mayOverwrite = [&](int v, int w) {
         bool read = false;
         for (int r = 0; r < stepCount; ++r) {
             for (int j = 0; j < steps[r].inCount; ++j) {
                 if (steps[r].in[j] != v) continue;
                 read = true;
-                if (r != w && time[r] >= time[w]) return false;
+                if (r != w && runOf[r] >= runOf[w]) return false;
             }
         }
-        return read || time[producer[v]] < time[w];
+        return read || runOf[producer[v]] < runOf[w];
     };
 
     // The rows, taken in step order: the lowest one whose value is done with, else a new one.
