@@ -18,6 +18,15 @@
 #include <utility>
 
 void ImpulseLibrary::Change(int index, double v) {
+    // On the audio thread a choice or a step is left for the loader thread, like a recall.
+    if (plugin.OnAudioThread() && (index == kIrFile || ((index == kIrPrev || index == kIrNext) && v > 0.5))) {
+        if (index == kIrFile)
+            chooseWaiting = true;
+        else
+            stepsWaiting += index == kIrNext ? 1 : -1;
+        loader.Wake();
+        return;
+    }
     switch (index) {
     case kIrFile:
         Choose();
@@ -40,8 +49,11 @@ void ImpulseLibrary::Choose() {
     selector->SelectedFile(path);
     // The handler also runs for every restored state, which names no new file.
     if (plugin.Restoring() || path.size() <= 4 || path.find_last_of("/\\") == std::string::npos) return;
+    // A host replaying the button's automation chooses the same file again and again; the load of
+    // that file already on its way goes on rather than start over each time.
+    if (pending && pending->path == path && !pending->quiet) return;
     pendingEntry = -1;
-    Request({path, nullptr, plugin.Chain().SampleRate(), false});
+    Request({path, nullptr, plugin.ChainSettings().SampleRate(), false});
 }
 
 void ImpulseLibrary::Step(int step) {
@@ -51,7 +63,8 @@ void ImpulseLibrary::Step(int step) {
     const int last = static_cast<int>(files.size()) - 1;
     pendingEntry = std::clamp(from + step, 0, last);
     // The file's own name: on case-sensitive systems "x.WAV" is not "x.wav".
-    Request({folder + files[static_cast<size_t>(pendingEntry)], nullptr, plugin.Chain().SampleRate(), false});
+    Request({folder + files[static_cast<size_t>(pendingEntry)], nullptr, plugin.ChainSettings().SampleRate(),
+             false});
 }
 
 void ImpulseLibrary::StorePath(const std::string& path) {
@@ -71,19 +84,48 @@ void ImpulseLibrary::Restore(const std::string& path, std::shared_ptr<const Impu
     sourcePath = path;
     source = carried;
     pendingEntry = -1;
-    Request({path, std::move(carried), plugin.Chain().SampleRate(), true});
+    Request({path, std::move(carried), plugin.ChainSettings().SampleRate(), true});
+}
+
+ImpulseLibrary::ImpulseLibrary(PluginServices& plugin) : plugin(plugin) {
+    waitingRecall.reserve(kRecallRoom);
+    loader.SetWakeJob([this] {
+        ScopedLock<PluginLock> hold(this->plugin.PluginMutex());
+        TakeWaitingWork();
+    });
 }
 
 void ImpulseLibrary::Recall(const std::string& path) {
     if (path.empty()) return;
+    if (plugin.OnAudioThread() && path.size() <= kRecallRoom) {
+        waitingRecall.assign(path);
+        recallWaiting = true;
+        loader.Wake();
+        return;
+    }
+    recallWaiting = false; // this recall comes after the one waiting
     StorePath(path);
     Restore(path, nullptr);
+}
+
+void ImpulseLibrary::TakeWaitingWork() {
+    if (recallWaiting) {
+        recallWaiting = false;
+        StorePath(waitingRecall);
+        Restore(waitingRecall, nullptr);
+    }
+    if (chooseWaiting) {
+        chooseWaiting = false;
+        Choose();
+    }
+    for (; stepsWaiting != 0; stepsWaiting -= stepsWaiting > 0 ? 1 : -1)
+        Step(stepsWaiting > 0 ? 1 : -1);
 }
 
 // The impulse follows the host rate, so the convolved sound does not change with it; a load on
 // its way starts again for the new rate.
 void ImpulseLibrary::FollowRate() {
-    const double rate = plugin.Chain().SampleRate();
+    const double rate = plugin.ChainSettings().SampleRate();
     if (pending) {
         if (pending->rate == rate) return;
         ImpulseRequest again = *pending;
@@ -132,7 +174,8 @@ void ImpulseLibrary::ShowField(const std::string& text) {
 
 void ImpulseLibrary::ShowSelectedFile(const std::string& file) {
     if (IEditorGraphics* graphics = plugin.Graphics())
-        if (auto* selector = dynamic_cast<IFileSelectorControl*>(graphics->ControlAt(plugin.Controls().fileSelector)))
+        if (auto* selector =
+                dynamic_cast<IFileSelectorControl*>(graphics->ControlAt(plugin.Controls().fileSelector)))
             selector->SetSelectedFile(file.c_str());
 }
 

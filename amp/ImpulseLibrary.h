@@ -21,7 +21,7 @@ class StateChunk;
 // is missing. Except where noted, calls come under the plug-in lock.
 class ImpulseLibrary {
 public:
-    explicit ImpulseLibrary(PluginServices& plugin) : plugin(plugin) {}
+    explicit ImpulseLibrary(PluginServices& plugin);
     // The loader stops first: a load still running gives up and frees what it prepared.
     ~ImpulseLibrary() { Stop(); }
     void Stop() { loader.Stop(); }
@@ -47,8 +47,13 @@ public:
     void StorePath(const std::string& path);
     // Loads the impulse a restored state names, unless it is the one in place or on its way.
     void Restore(const std::string& path, std::shared_ptr<const ImpulseSource> carried);
-    // A preset's impulse: stored as the state's path and restored.
+    // A preset's impulse: stored as the state's path and restored. On the audio thread the path
+    // is kept (without allocating, up to kRecallRoom bytes) and the loader thread recalls it, as
+    // it does a file choice or step made there; a load is on its way (Loading) from the call on,
+    // and TakeWaitingWork does what waits at once.
     void Recall(const std::string& path);
+    void TakeWaitingWork();
+    static constexpr size_t kRecallRoom = 4096;
     // The host rate changed: the impulse in place or on its way is prepared again for it.
     void FollowRate();
     // The song's copy of the impulse (the 'IRSM' state record).
@@ -65,9 +70,9 @@ private:
     void Run(const ImpulseRequest& request, uint64_t serial);
     void Prepare(const ImpulseRequest& request, uint64_t serial);
     void Apply(const ImpulseRequest& request, Result& result, uint64_t serial);
-    // What an installed impulse replaced, freed once the plug-in lock is released.
+    // What an installed impulse replaced, freed once the plug-in lock is released (the engine
+    // it replaced comes back from the audio thread through ChainChanges).
     struct Replaced {
-        std::unique_ptr<ConvolutionEngine> engine;
         std::shared_ptr<const ImpulseSource> source;
         std::vector<std::string> files;
     };
@@ -92,6 +97,10 @@ private:
     double installedRate = 0.0;
     std::shared_ptr<const ImpulseRequest> pending; // the load on its way, if any
     int pendingEntry = -1;                         // the listing entry it brings
+    std::string waitingRecall; // the path a recall on the audio thread left for the loader
+    bool recallWaiting = false;
+    bool chooseWaiting = false;
+    int stepsWaiting = 0;
     std::mutex messageMutex;
     std::string pendingMessage;
     ImpulseLoader loader;

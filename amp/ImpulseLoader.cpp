@@ -1,5 +1,6 @@
 #include "ImpulseLoader.h"
 
+#include <chrono>
 #include <system_error>
 #include <utility>
 
@@ -24,6 +25,23 @@ uint64_t ImpulseLoader::Post(Job job) {
     return latest;
 }
 
+void ImpulseLoader::SetWakeJob(std::function<void()> job) {
+    std::lock_guard<std::mutex> lock(mutex);
+    wakeJob = std::move(job);
+    if (!thread.joinable() && !stopping) {
+        try {
+            thread = std::thread(&ImpulseLoader::Run, this);
+        } catch (const std::system_error&) {
+        }
+    }
+}
+
+void ImpulseLoader::Wake() {
+    wakeAsked.store(true, std::memory_order_release);
+    busy.store(true, std::memory_order_release);
+    changed.notify_all();
+}
+
 bool ImpulseLoader::Superseded(uint64_t serial) const {
     std::lock_guard<std::mutex> lock(mutex);
     return stopping || serial != latest;
@@ -42,7 +60,7 @@ void ImpulseLoader::Stop() {
 
 void ImpulseLoader::WaitIdle() {
     std::unique_lock<std::mutex> lock(mutex);
-    changed.wait(lock, [this] { return stopping || (!queued && !running); });
+    changed.wait(lock, [this] { return stopping || (!queued && !running && !wakeAsked.load()); });
 }
 
 void ImpulseLoader::Hold(bool on) {
@@ -59,8 +77,26 @@ void ImpulseLoader::HoldPoint(uint64_t serial) {
 void ImpulseLoader::Run() {
     std::unique_lock<std::mutex> lock(mutex);
     while (true) {
-        changed.wait(lock, [this] { return stopping || queued; });
+        // A wake comes without the mutex (from the audio thread), so the wait looks again now
+        // and then rather than rely on the notification alone.
+        while (!changed.wait_for(lock, std::chrono::milliseconds(20),
+                                 [this] { return stopping || queued || wakeAsked.load(); })) {
+        }
         if (stopping) break;
+        if (wakeAsked.exchange(false)) {
+            running = true;
+            lock.unlock();
+            try {
+                if (wakeJob) wakeJob();
+            } catch (...) {
+                // As for a job: what ran out of memory leaves everything as it was.
+            }
+            lock.lock();
+            running = false;
+            busy.store(static_cast<bool>(queued) || wakeAsked.load(), std::memory_order_release);
+            changed.notify_all();
+            continue;
+        }
         Job job = std::move(queued);
         queued = nullptr;
         const uint64_t serial = latest;
@@ -74,7 +110,7 @@ void ImpulseLoader::Run() {
         job = nullptr; // what the job holds is freed here, on this thread
         lock.lock();
         running = false;
-        busy.store(static_cast<bool>(queued), std::memory_order_release);
+        busy.store(static_cast<bool>(queued) || wakeAsked.load(), std::memory_order_release);
         changed.notify_all();
     }
     running = false;

@@ -30,8 +30,13 @@ public:
     void Stop();
     // Blocks until no job is queued or running.
     void WaitIdle();
-    // True while a job is queued or running; lock-free, for the audio thread.
+    // True while a job is queued or running or a wake is asked for; lock-free, for the audio thread.
     bool Busy() const { return busy.load(std::memory_order_acquire); }
+
+    // The job Wake runs on the loader thread, which this starts (allocates; call once, first).
+    void SetWakeJob(std::function<void()> job);
+    // Asks the loader thread to run the wake job; neither allocates nor waits, for the audio thread.
+    void Wake();
 
     // Test hook: while held, a running job waits at its HoldPoint (until superseded).
     void Hold(bool on);
@@ -49,4 +54,6 @@ private:
     std::atomic<bool> busy{false}; // queued || running, readable without the mutex
     bool stopping = false;
     bool held = false;
+    std::function<void()> wakeJob;
+    std::atomic<bool> wakeAsked{false};
 };

@@ -63,7 +63,8 @@ std::string ExistingImpulsePath(const std::string& path) {
 }
 
 // The file's first channel; on failure the message for the user.
-std::shared_ptr<const ImpulseSource> ReadImpulseFile(const std::string& path, std::string& error, bool& missing) {
+std::shared_ptr<const ImpulseSource> ReadImpulseFile(const std::string& path, std::string& error,
+                                                     bool& missing) {
     missing = false;
     FileReader reader;
     if (!reader.Open(path.c_str())) {
@@ -118,7 +119,7 @@ struct ImpulseLibrary::Result {
     std::shared_ptr<const ImpulseSource> source;
     std::unique_ptr<ConvolutionEngine> engine;
     double norm = 0.0;
-    std::vector<double> start; // the impulse's start at the host rate, for the response display
+    std::vector<double> start;      // the impulse's start at the host rate, for the response display
     std::vector<std::string> files; // the WAV files beside the file read
 };
 
@@ -202,7 +203,8 @@ IFreqResponseControl* ImpulseLibrary::Install(const ImpulseRequest& request, Res
     ScopedLock<PluginLock> hold(plugin.PluginMutex());
     if (loader.Superseded(serial)) return nullptr;
     pending.reset();
-    SignalChain& chain = plugin.Chain();
+    // The rate only changes while no blocks run; the engine goes to the audio thread as a change.
+    const SignalChain& chain = plugin.ChainSettings();
     if (request.rate != chain.SampleRate()) {
         // The host rate changed while this one was prepared: prepare it again.
         ImpulseRequest again = request;
@@ -217,7 +219,7 @@ IFreqResponseControl* ImpulseLibrary::Install(const ImpulseRequest& request, Res
         if (!request.quiet) QueueMessage(result.error);
         return nullptr;
     }
-    replaced.engine = chain.SwapConvolution(std::move(result.engine), result.norm);
+    plugin.Changes().PostConvolution(plugin.ChainRoute(), std::move(result.engine), result.norm);
     installedRate = request.rate;
     error.clear();
     if (!result.file.empty()) storedPath = result.file;
@@ -237,7 +239,8 @@ IFreqResponseControl* ImpulseLibrary::Install(const ImpulseRequest& request, Res
             if (file == name) entry = static_cast<int>(i);
         }
     }
-    if (!request.path.empty()) ShowField(result.fromCopy ? name + " (from song)" : name.substr(0, name.rfind('.')));
+    if (!request.path.empty())
+        ShowField(result.fromCopy ? name + " (from song)" : name.substr(0, name.rfind('.')));
     IEditorGraphics* graphics = plugin.Graphics();
     if (!graphics) return nullptr;
     rate = chain.SampleRate();

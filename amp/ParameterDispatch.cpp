@@ -10,6 +10,7 @@
 #include <cmath>
 
 namespace {
+using Op = ChainChanges::Op;
 // The shared parameter each per-model block feeds.
 int SharedIndexOfBlock(int blockStart) {
     switch (blockStart) {
@@ -111,100 +112,100 @@ void VulpanePlugin::ParameterChanged(int index) {
     };
     switch (index) {
     case kGate:
-        chain.SetGateEnabled(v >= 0.5);
+        ChangeChain(Op::kGateEnabled, v >= 0.5);
         MoveParameter(kGateLed, v >= 0.5 ? 1.0 : 0.0);
         ShowLamp(controls.lampGate, v >= 0.5);
         showValue(kStripGate, v);
         break;
     case kGateThreshold:
-        chain.SetGateThreshold(PhysicalValue(index, v));
+        ChangeChain(Op::kGateThreshold, PhysicalValue(index, v));
         showValue(kStripGateThreshold, v);
         break;
     case kGateRelease:
-        chain.SetGateRelease(PhysicalValue(index, v));
+        ChangeChain(Op::kGateRelease, PhysicalValue(index, v));
         showValue(kStripGateRelease, v);
         break;
     case kAmpOn:
-        chain.SetAmpEnabled(v >= 0.5);
+        ChangeChain(Op::kAmpEnabled, v >= 0.5);
         ShowLamp(controls.lampAmp, v >= 0.5);
         showValue(kStripAmpSwitch, v);
         FollowInModelCopy(index);
         break;
     case kAmpModel:
         currentModel = Clamp(static_cast<int>(v), 0, kLastModel);
-        chain.Amp().SelectModel(currentModel);
+        ChangeChain(Op::kModel, currentModel);
         feedback.SwitchPanel(currentModel);
         break;
     case kAmpVolume:
-        chain.Amp().SetVolume(v);
+        ChangeChain(Op::kVolume, v);
         FollowInModelCopy(index);
         break;
     case kAmpGain:
-        chain.Amp().SetGain(v);
+        ChangeChain(Op::kGain, v);
         FollowInModelCopy(index);
         break;
     case kToneFreq:
-        chain.Amp().SetToneFreq(v);
+        ChangeChain(Op::kToneFreq, v);
         showValue(kStripToneFreq, v);
         break;
     case kToneResonance:
-        chain.Amp().SetToneResonance(v);
+        ChangeChain(Op::kToneResonance, v);
         showValue(kStripResonance, v);
         break;
     case kAmpBass:
-        chain.Amp().SetBass(v);
+        ChangeChain(Op::kBass, v);
         FollowInModelCopy(index);
         break;
     case kAmpMiddle:
-        chain.Amp().SetMiddle(v);
+        ChangeChain(Op::kMiddle, v);
         FollowInModelCopy(index);
         break;
     case kAmpTreble:
-        chain.Amp().SetTreble(v);
+        ChangeChain(Op::kTreble, v);
         FollowInModelCopy(index);
         break;
     case kCabPreset:
         currentCabinet = Clamp(static_cast<int>(v), 0, kLastCabinet);
-        chain.SetCabPreset(currentCabinet);
+        ChangeChain(Op::kCabinet, currentCabinet);
         feedback.ShowCabinet(currentCabinet);
         break;
     case kEqLow:
-        chain.SetEqLow(PhysicalValue(index, v), v);
+        ChangeChain(Op::kEqLow, PhysicalValue(index, v), v);
         ShowLamp(controls.lampEq, EqShaping(v, Value(kEqHigh)));
         showValue(kStripEqLow, v);
         break;
     case kEqHigh:
-        chain.SetEqHigh(PhysicalValue(index, v));
+        ChangeChain(Op::kEqHigh, PhysicalValue(index, v));
         ShowLamp(controls.lampEq, EqShaping(Value(kEqLow), v));
         showValue(kStripEqHigh, v);
         break;
     case kLoudness:
-        chain.SetLoudness(PhysicalValue(index, v), v);
+        ChangeChain(Op::kLoudness, PhysicalValue(index, v), v);
         showValue(kStripLoudness, v);
         break;
     case kMasterVolume:
-        chain.SetMasterVolume(PhysicalValue(index, v));
+        ChangeChain(Op::kMasterVolume, PhysicalValue(index, v));
         showValue(kStripMaster, v);
         break;
     case kIrOn:
-        chain.SetConvolutionEnabled(v != 0.0);
+        ChangeChain(Op::kConvolutionEnabled, v != 0.0);
         ShowLamp(controls.lampImpulse, v != 0.0);
         break;
     case kIrToggle:
         if (v > 0.5) {
-            const bool on = !chain.ConvolutionEnabled();
-            chain.SetConvolutionEnabled(on);
+            const bool on = !chainChanges.ConvolutionEnabled();
+            ChangeChain(Op::kConvolutionEnabled, on);
             MoveParameter(kIrOn, on ? 1.0 : 0.0);
             showValue(kStripIrToggle, on ? 1.0 : 0.0);
             ShowLamp(controls.lampImpulse, on);
         }
         break;
     case kIrDry:
-        chain.SetDryGain(PhysicalValue(index, v));
+        ChangeChain(Op::kDryGain, PhysicalValue(index, v));
         showValue(kStripIrDry, v);
         break;
     case kIrWet:
-        chain.SetWetGain(PhysicalValue(index, v));
+        ChangeChain(Op::kWetGain, PhysicalValue(index, v));
         showValue(kStripIrWet, v);
         break;
     case kModelPrev:

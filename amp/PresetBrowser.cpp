@@ -55,8 +55,12 @@ double ExactPositionOf(int at, int count) {
 } // namespace
 
 void PresetBrowser::UseFolder(const std::string& folder) {
-    banksFolder = folder;
-    ScanBanks();
+    Listing listing = ListBanks(folder);
+    UseListing(listing);
+}
+
+void PresetBrowser::UseListing(Listing& listing) {
+    TakeListing(listing);
     OpenBank();
 }
 
@@ -70,32 +74,62 @@ const std::string& PresetBrowser::OpenBankFolder() const {
     return openBank >= 0 ? bankFolders[static_cast<size_t>(openBank)] : none;
 }
 
-void PresetBrowser::ScanBanks() {
-    if (banksFolder.empty()) {
+PresetBrowser::Listing PresetBrowser::ListBanks(const std::string& folder) {
+    Listing listing;
+    listing.banksFolder = folder;
+    if (listing.banksFolder.empty()) {
         const std::string library = LibraryFolder();
         const char sep = PathSeparator();
-        if (!library.empty()) banksFolder = library + "Vulpane" + sep + "Presets" + sep;
+        if (!library.empty()) listing.banksFolder = library + "Vulpane" + sep + "Presets" + sep;
     }
-    const std::string wasOpen = OpenBankFolder();
-    bankNames = banksFolder.empty() ? std::vector<std::string>() : ListPresetBanks(banksFolder);
-    bankFolders.clear();
-    for (const std::string& name : bankNames)
-        bankFolders.push_back(banksFolder + name + PathSeparator());
-    factoryBanks = bankNames.size();
+    if (!listing.banksFolder.empty()) listing.bankNames = ListPresetBanks(listing.banksFolder);
+    for (const std::string& name : listing.bankNames)
+        listing.bankFolders.push_back(listing.banksFolder + name + PathSeparator());
+    listing.factoryBanks = listing.bankNames.size();
     const std::string user = UserBanksFolder();
-    if (!user.empty() && user != banksFolder)
+    if (!user.empty() && user != listing.banksFolder)
         for (const std::string& name : ListPresetBanks(user)) {
-            bankNames.push_back(name);
-            bankFolders.push_back(user + name + PathSeparator());
+            listing.bankNames.push_back(name);
+            listing.bankFolders.push_back(user + name + PathSeparator());
         }
+    for (const std::string& bankFolder : listing.bankFolders)
+        listing.bankPresets.push_back(ReadBankPresets(bankFolder));
+    return listing;
+}
+
+void PresetBrowser::TakeListing(Listing& listing) {
     // The open bank stays open by its folder (a relisting may insert banks before it).
-    bankPresets.clear();
+    const std::string wasOpen = OpenBankFolder();
+    banksFolder.swap(listing.banksFolder);
+    bankNames.swap(listing.bankNames);
+    bankFolders.swap(listing.bankFolders);
+    bankPresets.swap(listing.bankPresets);
+    std::swap(factoryBanks, listing.factoryBanks);
     openBank = -1;
-    for (size_t i = 0; i < bankFolders.size(); ++i) {
-        bankPresets.push_back(ReadBankPresets(bankFolders[i]));
+    for (size_t i = 0; i < bankFolders.size(); ++i)
         if (bankFolders[i] == wasOpen) openBank = static_cast<int>(i);
-    }
     firstBankRow = 0;
+    KeepEarlierCopies(listing);
+}
+
+// A preset file that can no longer be read (gone offline, its permissions changed) keeps the copy
+// read at an earlier listing, marked so the browser says so.
+void PresetBrowser::KeepEarlierCopies(Listing& earlier) {
+    for (size_t b = 0; b < bankFolders.size(); ++b) {
+        const auto bank = std::find(earlier.bankFolders.begin(), earlier.bankFolders.end(), bankFolders[b]);
+        if (bank == earlier.bankFolders.end()) continue;
+        std::vector<PresetEntry>& before =
+            earlier.bankPresets[static_cast<size_t>(bank - earlier.bankFolders.begin())];
+        for (PresetEntry& entry : bankPresets[b]) {
+            if (entry.readable) continue;
+            for (PresetEntry& old : before)
+                if (old.file == entry.file && old.readable) {
+                    entry = std::move(old);
+                    entry.kept = true;
+                    break;
+                }
+        }
+    }
 }
 
 void PresetBrowser::OpenBank() {
@@ -117,8 +151,8 @@ bool PresetBrowser::OpenBankIsUsers() const {
     return openBank >= static_cast<int>(factoryBanks);
 }
 
-void PresetBrowser::ShowSaved(const std::string& bank, const std::string& file) {
-    ScanBanks();
+void PresetBrowser::ShowSaved(Listing& listing, const std::string& bank, const std::string& file) {
+    TakeListing(listing);
     const int banks = static_cast<int>(bankNames.size());
     int at = -1;
     for (int i = static_cast<int>(factoryBanks); i < banks; ++i)
@@ -175,8 +209,6 @@ bool PresetBrowser::ApplyPreset(const PresetEntry& preset) {
     const VzpFile& file = preset.data;
     presetError.clear();
     shownName = preset.name;
-    for (int i = 0; i < 5; ++i)
-        presetTexts[i] = file.texts[i];
 
     // The preset's impulse is loaded as a restored state's is: a missing file is only marked.
     if (file.version == 4) impulses.Recall(file.texts[4]);
@@ -185,7 +217,7 @@ bool PresetBrowser::ApplyPreset(const PresetEntry& preset) {
         plugin.MoveParameter(setting.param, setting.value);
 
     const bool on = VzpImpulseOn(file);
-    plugin.Chain().SetConvolutionEnabled(on);
+    plugin.ChangeChain(ChainChanges::Op::kConvolutionEnabled, on);
     plugin.MoveParameter(kIrOn, on ? 1.0 : 0.0);
     feedback.ShowLamp(plugin.Controls().lampImpulse, on);
     if (file.version == 4) feedback.Show(kStripIrToggle, on ? 1.0 : 0.0, on ? "ON" : "OFF");
@@ -223,8 +255,9 @@ void PresetBrowser::FillPresetRows() {
     for (int k = 0; k < kListRows; ++k) {
         const int at = firstPresetRow + k;
         if (at < static_cast<int>(presets.size()))
-            std::snprintf(text, sizeof(text), "%3d - %s", at + 1,
-                          presets[static_cast<size_t>(at)].name.c_str());
+            std::snprintf(text, sizeof(text), "%3d - %s%s", at + 1,
+                          presets[static_cast<size_t>(at)].name.c_str(),
+                          presets[static_cast<size_t>(at)].kept ? "  (unreadable: copy read before)" : "");
         else
             text[0] = '\0';
         feedback.ShowText(plugin.Controls().PresetRow(k), text);

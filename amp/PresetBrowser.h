@@ -14,8 +14,25 @@ class PluginServices;
 // editor's controls, and the browser panel with its two lists. Calls come under the plug-in lock.
 class PresetBrowser {
 public:
+    // What a listing of the banks read: their names and folders, the factory banks first, and
+    // every bank's presets, parsed.
+    struct Listing {
+        std::string banksFolder;
+        std::vector<std::string> bankNames;
+        std::vector<std::string> bankFolders; // each bank's folder, with its trailing separator
+        std::vector<std::vector<PresetEntry>> bankPresets;
+        size_t factoryBanks = 0;
+    };
+    // Reads the banks of a banks folder ("" for the library beside the plug-in) and the user's
+    // banks: the slow part of a listing, which needs no lock.
+    static Listing ListBanks(const std::string& banksFolder);
+
+    // The shown name has room for any preset file's name, so a load on the audio thread copies
+    // it without allocating.
     PresetBrowser(PluginServices& plugin, EditorFeedback& feedback, ImpulseLibrary& impulses)
-        : plugin(plugin), feedback(feedback), impulses(impulses) {}
+        : plugin(plugin), feedback(feedback), impulses(impulses) {
+        shownName.reserve(256);
+    }
 
     // The banks found, the open bank's presets, the preset the next load reads, and the last
     // preset error shown ("" after a good load).
@@ -29,15 +46,19 @@ public:
     const std::string& OpenBankFolder() const;
     bool OpenBankIsUsers() const;
     const std::string& PresetTitle() const { return shownName; }
-    // After a save: lists the banks again, opens the user bank `bank` and selects its preset
-    // file `file` without loading it.
-    void ShowSaved(const std::string& bank, const std::string& file);
+    // After a save: takes the banks listed again (as UseListing does), opens the user bank
+    // `bank` and selects its preset file `file` without loading it.
+    void ShowSaved(Listing& listing, const std::string& bank, const std::string& file);
+    const std::string& BanksFolder() const { return banksFolder; }
 
     // Reads the library from the banks folder (with its trailing separator; "" for the library
     // beside the plug-in), every preset file of every bank included, and opens the bank
     // kBankPosition selects. Only listing reads files: opening a bank or loading its presets
     // (as the audio thread may) uses what was read then.
     void UseFolder(const std::string& folder);
+    // The same with a listing read before: taken by swap (the one it replaces comes back in
+    // `listing`, to be freed after the lock is released).
+    void UseListing(Listing& listing);
     // kPresetPosition, kPresetBrowse, kPresetListClick, kPresetPrev, kPresetNext, kPresetScroll,
     // kBankPosition, kBankListClick and kBankScroll changed to v.
     void Change(int index, double v);
@@ -51,7 +72,8 @@ public:
     void ResumeLoad(bool wasPending) { loadPending = wasPending; }
 
 private:
-    void ScanBanks();
+    void TakeListing(Listing& listing);
+    void KeepEarlierCopies(Listing& earlier);
     // Opens the listed bank kBankPosition selects.
     void OpenBank();
     bool LoadPresetFile();
@@ -72,7 +94,6 @@ private:
     std::vector<std::vector<PresetEntry>> bankPresets; // each bank's presets, as listed
     size_t factoryBanks = 0;                           // the factory banks come first
     int openBank = -1;
-    std::string presetTexts[5];
     std::string presetError;
     std::string shownName;
     int currentPreset = 0;

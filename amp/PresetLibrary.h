@@ -14,6 +14,7 @@ struct PresetEntry {
     std::string error;                // the message its load shows ("" when it parsed)
     VzpFile data;                     // the parsed file, when readable and error is ""
     std::vector<VzpSetting> settings; // VzpSettings(data), worked out once
+    bool kept = false;                // unreadable when listed again: the copy read before stays
 };
 
 // The bank folders inside a banks folder, sorted by name; empty when it cannot be read.

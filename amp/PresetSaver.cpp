@@ -32,6 +32,7 @@ std::string FileNameOf(const std::string& path) {
 
 VzpFile PresetSaver::Capture(const std::string& name) {
     ScopedLock<PluginLock> hold(plugin.PluginMutex());
+    impulses.TakeWaitingWork();
     const int model = static_cast<int>(std::lround(plugin.ParamValue(kAmpModel)));
     return VzpFromSettings(&Normalized, &plugin, model, name, impulses.Path());
 }
@@ -54,9 +55,10 @@ void PresetSaver::Fail(const std::string& message) {
 }
 
 PresetSaver::Outcome PresetSaver::Save(const std::string& name, bool replace) {
-    std::string bank, bankFolder;
+    std::string bank, bankFolder, banksFolder;
     {
         ScopedLock<PluginLock> hold(plugin.PluginMutex());
+        banksFolder = browser.BanksFolder();
         if (browser.OpenBankIsUsers()) {
             bank = browser.OpenBankName();
             bankFolder = browser.OpenBankFolder();
@@ -85,8 +87,10 @@ PresetSaver::Outcome PresetSaver::Save(const std::string& name, bool replace) {
     }
     saveError.clear();
     savedPath = path;
+    // The banks are listed again before the lock is taken; the listing changes hands by swap.
+    PresetBrowser::Listing listing = PresetBrowser::ListBanks(banksFolder);
     ScopedLock<PluginLock> hold(plugin.PluginMutex());
-    browser.ShowSaved(bank, file);
+    browser.ShowSaved(listing, bank, file);
     return Outcome::kSaved;
 }
 

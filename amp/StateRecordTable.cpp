@@ -4,11 +4,13 @@
 
 std::vector<VulpanePlugin::StateRecordKind> VulpanePlugin::StateRecordKinds() {
     return {
-        {StateTag('I', 'R', 'S', 'M'), [](VulpanePlugin& p, StateChunk& payload) { p.impulses.WriteCarried(payload); },
+        {StateTag('I', 'R', 'S', 'M'),
+         [](VulpanePlugin& p, StateChunk& payload) { p.impulses.WriteCarried(payload); },
          [](VulpanePlugin& p, const StateChunk& chunk, int position, int length) {
              p.impulses.ReadCarried(chunk, position, length);
          }},
-        {StateTag('O', 'V', 'S', 'M'), [](VulpanePlugin& p, StateChunk& payload) { p.WriteOversampling(payload); },
+        {StateTag('O', 'V', 'S', 'M'),
+         [](VulpanePlugin& p, StateChunk& payload) { p.WriteOversampling(payload); },
          [](VulpanePlugin& p, const StateChunk& chunk, int position, int length) {
              p.ReadOversampling(chunk, position, length);
          }},
@@ -25,7 +27,8 @@ void VulpanePlugin::SerializeStateRecords(StateRecordWriter& writer) {
     }
 }
 
-void VulpanePlugin::UnserializeStateRecords(const StateChunk& chunk, const std::vector<StateRecordSpan>& records) {
+void VulpanePlugin::UnserializeStateRecords(const StateChunk& chunk,
+                                            const std::vector<StateRecordSpan>& records) {
     ScopedLock<PluginLock> hold(pluginLock);
     for (const StateRecordKind& kind : StateRecordKinds()) {
         const StateRecordSpan* found = nullptr;
@@ -38,7 +41,7 @@ void VulpanePlugin::UnserializeStateRecords(const StateChunk& chunk, const std::
 // The amp models' rate factor as one int32, written when it is not 1. A state without the
 // record plays at the host rate: one saved before the setting existed sounds as it did then.
 void VulpanePlugin::WriteOversampling(StateChunk& payload) {
-    if (chain.Oversampling() != 1) payload.PutValue(static_cast<int32_t>(chain.Oversampling()));
+    if (oversampling != 1) payload.PutValue(static_cast<int32_t>(oversampling));
 }
 
 void VulpanePlugin::ReadOversampling(const StateChunk& chunk, int position, int length) {

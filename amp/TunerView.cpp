@@ -10,15 +10,24 @@
 #include "SignalChain.h"
 
 #include <algorithm>
+#include <memory>
 
 void TunerView::Change(int index, double v) {
-    SignalChain& chain = plugin.Chain();
     switch (index) {
     case kTunerToggle:
-        if (v > 0.5)
-            chain.SetTunerView(!chain.TunerView());
-        else if (v < 0.5)
-            ShowView(chain.TunerView());
+        if (v > 0.5) {
+            const bool on = !plugin.Changes().TunerView();
+            // The analysis buffers are made here, off the audio thread, the first time the view
+            // is turned on; on the audio thread the editor's opening brings them.
+            if (on && !plugin.OnAudioThread() && !plugin.Changes().TunerBuffersGiven()) {
+                auto buffers = std::make_unique<ChainChanges::TunerBuffers>();
+                if (Tuner::MakeAnalysisBuffers(buffers->real, buffers->imag))
+                    plugin.Changes().PostTunerBuffers(plugin.ChainRoute(), std::move(buffers));
+            }
+            plugin.ChangeChain(ChainChanges::Op::kTunerView, on);
+        } else if (v < 0.5) {
+            ShowView(plugin.Changes().TunerView());
+        }
         break;
     case kTuningNext:
         PressTuningButton(v);
@@ -56,11 +65,10 @@ void TunerView::ShowView(bool tuner) {
 
 // Press steps the tuning list; release publishes the tuning as kTuning and shows it.
 void TunerView::PressTuningButton(double v) {
-    Tuner& tuner = plugin.Chain().GetTuner();
     if (v > 0.5) {
-        tuner.NextTuning();
+        plugin.ChangeChain(ChainChanges::Op::kNextTuning);
     } else if (v < 0.5) {
-        const int index = tuner.TuningIndex();
+        const int index = plugin.Changes().TuningIndex();
         plugin.MoveParameter(kTuning, index / static_cast<double>(Tuner::kTunings - 1));
         SelectTuning(index);
     }
@@ -69,8 +77,6 @@ void TunerView::PressTuningButton(double v) {
 // The string hints and the tuning's name follow every way the tuning changes (the button, the
 // host, a restored state), so the text never hints at strings of another tuning.
 void TunerView::SelectTuning(int index) {
-    Tuner& tuner = plugin.Chain().GetTuner();
-    tuner.SetTuningIndex(index);
-    tuner.BuildStringHints(tuner.TuningIndex());
-    feedback.ShowText(plugin.Controls().tunerTuning, Tuner::TuningName(tuner.TuningIndex()));
+    plugin.ChangeChain(ChainChanges::Op::kTuning, index);
+    feedback.ShowText(plugin.Controls().tunerTuning, Tuner::TuningName(plugin.Changes().TuningIndex()));
 }

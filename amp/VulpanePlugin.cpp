@@ -40,11 +40,13 @@ VulpanePlugin::VulpanePlugin(audioMasterCallback hostCallback) : IVstAdapter(hos
     DeclareParameters();
     MakeDefaultPrograms("Default", 1);
     BuildEditor();
-    chain.Initialise(GetSampleRate());
-    chain.SetTunerDisplay(&tunerView);
-    // Set before the host holds the effect, so there is nothing to tell it yet.
-    chain.SetOversampling(kDefaultOversampling);
-    SetLatency(chain.OversamplingLatency());
+    chainChanges.Direct([this](SignalChain& chain) {
+        chain.Initialise(GetSampleRate());
+        chain.SetTunerDisplay(&tunerView);
+        // Set before the host holds the effect, so there is nothing to tell it yet.
+        if (chain.SetOversampling(kDefaultOversampling)) oversampling = kDefaultOversampling;
+    });
+    SetLatency(Oversampler::LatencyOf(oversampling));
     ShowOversampling();
     presetBrowser.UseFolder("");
 }
@@ -56,14 +58,19 @@ VulpanePlugin::~VulpanePlugin() {
 
 void VulpanePlugin::Reset() {
     ScopedLock<PluginLock> hold(pluginLock);
-    chain.Reset(GetSampleRate());
+    chainChanges.Direct([this](SignalChain& chain) { chain.Reset(GetSampleRate()); });
     impulses.FollowRate();
 }
 
 bool VulpanePlugin::SetOversampling(int factor) {
     ScopedLock<PluginLock> hold(pluginLock);
-    if (!chain.SetOversampling(factor)) return false;
-    const int latency = chain.OversamplingLatency();
+    // The new path is made here while the audio keeps running; the audio thread takes it in.
+    std::unique_ptr<OversampledAmp> path;
+    if (!signalChain.PrepareOversampling(factor, path)) return false;
+    if (factor == oversampling) return true;
+    chainChanges.PostOversampling(ChainRoute(), factor, std::move(path));
+    oversampling = factor;
+    const int latency = Oversampler::LatencyOf(factor);
     if (latency != Latency()) {
         SetLatency(latency);
         CallHost(audioMasterIOChanged, 0, 0, nullptr, 0.0f);
@@ -73,7 +80,7 @@ bool VulpanePlugin::SetOversampling(int factor) {
 }
 
 void VulpanePlugin::ShowOversampling() {
-    feedback.ShowText(controls.oversampling, IOversamplingControl::Label(chain.Oversampling()));
+    feedback.ShowText(controls.oversampling, IOversamplingControl::Label(oversampling));
 }
 
 intptr_t VulpanePlugin::VendorSpecific(int32_t index, intptr_t value, void* ptr, float) {
@@ -87,11 +94,13 @@ intptr_t VulpanePlugin::VendorSpecific(int32_t index, intptr_t value, void* ptr,
 }
 
 void VulpanePlugin::ProcessBlock(double** inputs, double** outputs, int frames) {
-    chain.ProcessBlock(inputs[0], inputs[1], outputs[0], outputs[1], frames);
+    chainChanges.ApplyWaiting();
+    signalChain.ProcessBlock(inputs[0], inputs[1], outputs[0], outputs[1], frames);
 }
 
 bool VulpanePlugin::SerializeState(StateChunk& chunk) {
     ScopedLock<PluginLock> hold(pluginLock);
+    impulses.TakeWaitingWork(); // a preset's impulse the audio thread left for the loader
     chunk.PutString(impulses.Path().c_str());
     if (chunk.Size() == 0) return false;
     return SerializeParams(chunk);
@@ -128,8 +137,10 @@ void VulpanePlugin::ReportToHost(int index, double normalizedValue) {
 }
 
 void VulpanePlugin::UsePresetFolder(const std::string& folder) {
+    // The files are read before the lock is taken; the listing changes hands by swap.
+    PresetBrowser::Listing listing = PresetBrowser::ListBanks(folder);
     ScopedLock<PluginLock> hold(pluginLock);
-    presetBrowser.UseFolder(folder);
+    presetBrowser.UseListing(listing);
 }
 
 bool VulpanePlugin::ReadPresetFile(const char* path) {
@@ -145,6 +156,23 @@ void VulpanePlugin::WaitForLoads() {
     impulses.WaitForLoads();
 }
 
+void VulpanePlugin::OnEditorOpen() {
+    if (chainChanges.TunerBuffersGiven()) return;
+    auto buffers = std::make_unique<ChainChanges::TunerBuffers>();
+    if (Tuner::MakeAnalysisBuffers(buffers->real, buffers->imag))
+        chainChanges.PostTunerBuffers(ChainRoute(), std::move(buffers));
+}
+
+ChainChanges::Route VulpanePlugin::ChainRoute() const {
+    if (OnAudioThread()) return ChainChanges::Route::kAudioThread;
+    return BlocksRunning() ? ChainChanges::Route::kQueue : ChainChanges::Route::kIdle;
+}
+
 void VulpanePlugin::OnIdleHook() {
+    // What the audio thread replaced is freed here when no change came since.
+    if (pluginLock.TryLock()) {
+        chainChanges.FreeRetired();
+        pluginLock.Unlock();
+    }
     impulses.ShowQueuedMessage();
 }

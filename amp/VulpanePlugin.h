@@ -36,6 +36,9 @@ public:
     void UnserializeStateRecords(const StateChunk& chunk,
                                  const std::vector<StateRecordSpan>& records) override;
     void OnIdleHook() override;
+    // The tuner's analysis buffers are made when an editor first opens, where a view can show
+    // its readings, so a tuner view the audio thread turns on never allocates them.
+    void OnEditorOpen() override;
     // What a host is told of a parameter, from the parameter table (ParameterHostView.cpp).
     void FormatParameterText(int index, double v, char* outText) const override;
     void FormatParameterLabel(int index, char* outText) const override;
@@ -51,7 +54,7 @@ public:
     // factor. False, and nothing changes, for another factor.
     static constexpr int kDefaultOversampling = 2;
     bool SetOversampling(int factor);
-    int Oversampling() const { return chain.Oversampling(); }
+    int Oversampling() const { return oversampling; }
     // effVendorSpecific index kOversamplingOpcode ('VpOs'): value 0 asks for the factor, 1, 2, 4
     // or 8 sets it; the answer is the factor in effect afterwards (other plug-ins answer 0).
     static constexpr int32_t kOversamplingOpcode = 0x56704F73;
@@ -104,12 +107,15 @@ private:
 
     // What the parts ask of the plug-in.
     PluginLock& PluginMutex() override { return pluginLock; }
-    SignalChain& Chain() override { return chain; }
+    ChainChanges& Changes() override { return chainChanges; }
+    ChainChanges::Route ChainRoute() const override;
+    const SignalChain& ChainSettings() const override { return signalChain; }
     IEditorGraphics* Graphics() const override { return graphics; }
     double ParamValue(int index) const override { return Value(index); }
     double ParamNormalized(int index) const override { return ParamAt(index)->Normalized(); }
     void MoveParameter(int index, double normalizedValue) override;
     bool Restoring() const override { return restoringState; }
+    bool OnAudioThread() const override { return IVstAdapter::OnAudioThread(); }
     double Value(int index) const { return params[static_cast<size_t>(index)].Value(); }
 
     // Tagged records after the state (StateRecordTable.cpp): each writes its payload (none
@@ -124,7 +130,10 @@ private:
     void ReadOversampling(const StateChunk& chunk, int position, int length);
     intptr_t VendorSpecific(int32_t index, intptr_t value, void* ptr, float opt) override;
 
-    SignalChain chain;
+    // Changed only through chainChanges, so the audio thread never waits for a change.
+    SignalChain signalChain;
+    ChainChanges chainChanges{signalChain, AudioLock()};
+    int oversampling = 1; // the factor set last, as the audio thread will have it
     IEditorGraphics* graphics = nullptr;
     EditorControls controls;
     int currentModel = 0;

@@ -65,6 +65,14 @@ public:
     double ResonanceMix() const { return state.resonanceMix; }
     double Volume() const { return state.volume; }
     bool ModulationOn() const { return state.modulationOn; }
+    // The order of antiderivative anti-aliasing the waveshaper stages run with (0: the plain
+    // curves, at the host rate), chosen by the rate factor at Initialise.
+    int ShaperOrder() const { return state.shaperOrder; }
+    // The delay those stages give the selected model on a quiet signal, in whole samples at this
+    // instance's rate (a half sample of first order left over is not counted).
+    int ShaperDelay() const;
+    // The order the stages run with at a rate factor.
+    static int ShaperOrderFor(int rateFactor);
 
 private:
     ModelDesigner Designer() const;

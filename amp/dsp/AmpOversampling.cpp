@@ -11,7 +11,7 @@ constexpr double kPi = 3.141592653589793;
 
 } // namespace
 
-bool OversampledAmp::Prepare(int factor, double hostRate, const AmpModels& plain) {
+bool OversampledAmp::Prepare(int factor, double hostRate) {
     if (factor != 2 && factor != 4 && factor != 8) return false;
     if (!resampler.Prepare(factor, kMaxBlock)) return false;
     const double rate = factor * hostRate;
@@ -21,7 +21,6 @@ bool OversampledAmp::Prepare(int factor, double hostRate, const AmpModels& plain
     for (int row = 0; row < layout::kCombRows; ++row)
         bank->SetDelaySamples(factor, OversampledCombRoom(rate), row);
     amp.Initialise(*bank, rate, factor);
-    amp.CopySettingsFrom(plain);
     return true;
 }
 
@@ -29,6 +28,9 @@ void OversampledAmp::ProcessBlock(double* x, int n) {
     const int k = resampler.Factor();
     resampler.Up(x, n, fast);
     amp.ProcessBlock(fast, n * k);
+    // The model's anti-aliased shapers delay it; the resampler's plain delay gives that back, so
+    // every model has the same latency.
+    resampler.SetInnerDelay(amp.ShaperDelay());
     resampler.Down(fast, n, x);
 }
 
@@ -45,32 +47,57 @@ int AmpOversampling::Latency() const {
 }
 
 bool AmpOversampling::SetFactor(int k, double hostRate, AmpModels& plain) {
-    if (k != 1 && k != 2 && k != 4 && k != 8) return false;
-    FreeRetired();
-    if (k == factor) return true;
-    std::unique_ptr<OversampledAmp> path;
-    if (k > 1) {
-        try {
-            path = std::make_unique<OversampledAmp>();
-            if (!path->Prepare(k, hostRate, plain)) return false;
-        } catch (const std::bad_alloc&) {
-            return false;
-        }
+    if (k == factor) {
+        FreeRetired();
+        return true;
     }
+    std::unique_ptr<OversampledAmp> path;
+    if (!Prepare(k, hostRate, path)) return false;
+    std::unique_ptr<OversampledAmp> freed[3];
+    Install(k, std::move(path), plain, freed);
+    return true;
+}
+
+bool AmpOversampling::Prepare(int k, double hostRate, std::unique_ptr<OversampledAmp>& path) {
+    if (k != 1 && k != 2 && k != 4 && k != 8) return false;
+    path.reset();
+    if (k == 1) return true;
+    try {
+        path = std::make_unique<OversampledAmp>();
+        if (!path->Prepare(k, hostRate)) return false;
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    return true;
+}
+
+void AmpOversampling::Install(int k, std::unique_ptr<OversampledAmp> path, AmpModels& plain,
+                              std::unique_ptr<OversampledAmp> (&freed)[3]) {
+    freed[0] = std::move(retired[0]);
+    freed[1] = std::move(retired[1]);
+    if (k == factor) {
+        freed[2] = std::move(path); // nothing to switch to
+        return;
+    }
+    // The settings are copied here, where they are current, not when the path was made.
+    if (path) path->Amp().CopySettingsFrom(plain);
     factor = k;
+    // What the new path replaces goes out with the retired ones, never freed here.
     if (!started) {
         // Nothing has been heard yet: no crossfade needed.
+        freed[2] = std::move(current);
         current = std::move(path);
     } else if (switching) {
         // The switch under way ends first; this one follows it.
+        freed[2] = std::move(pending);
         pending = std::move(path);
         pendingSet = true;
     } else {
+        freed[2] = std::move(incoming);
         incoming = std::move(path);
         StartSwitch();
     }
     Link(plain);
-    return true;
 }
 
 void AmpOversampling::RateChanged(double hostRate, AmpModels& plain) {
@@ -84,7 +111,10 @@ void AmpOversampling::RateChanged(double hostRate, AmpModels& plain) {
     if (factor > 1) {
         try {
             auto path = std::make_unique<OversampledAmp>();
-            if (path->Prepare(factor, hostRate, plain)) current = std::move(path);
+            if (path->Prepare(factor, hostRate)) {
+                path->Amp().CopySettingsFrom(plain);
+                current = std::move(path);
+            }
         } catch (const std::bad_alloc&) {
         }
         if (!current) factor = 1;

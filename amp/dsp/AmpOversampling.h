@@ -13,9 +13,9 @@ class OversampledAmp {
 public:
     static constexpr int kMaxBlock = 256; // host samples per ProcessBlock call
 
-    // Allocates and designs everything for `factor` at hostRate with the settings of `plain`.
-    // Off the audio path. False for a factor other than 2, 4 or 8.
-    bool Prepare(int factor, double hostRate, const AmpModels& plain);
+    // Allocates and designs everything for `factor` at hostRate; the models' settings follow
+    // with Amp().CopySettingsFrom. Off the audio path. False for a factor other than 2, 4 or 8.
+    bool Prepare(int factor, double hostRate);
     int Factor() const { return resampler.Factor(); }
     int Latency() const { return resampler.Latency(); }
     AmpModels& Amp() { return amp; }
@@ -48,6 +48,14 @@ public:
     // Off the audio path (allocates). False, and nothing changes, for a factor other than 1, 2,
     // 4 or 8 or when memory ran out.
     bool SetFactor(int factor, double hostRate, AmpModels& plain);
+    // SetFactor in two steps, so that the audio path need not wait for the slow one. Prepare
+    // allocates and designs a path for `factor` (none for 1) and touches nothing here. Install,
+    // on the audio path, copies the settings of `plain` into it and takes it in (constant time
+    // apart from that design); the retired paths, and the path itself when the factor is already
+    // in effect, come back in `freed` for the caller to free elsewhere.
+    static bool Prepare(int factor, double hostRate, std::unique_ptr<OversampledAmp>& path);
+    void Install(int factor, std::unique_ptr<OversampledAmp> path, AmpModels& plain,
+                 std::unique_ptr<OversampledAmp> (&freed)[3]);
     // After the host rate changed: the current factor prepared again at the new rate, no fade.
     void RateChanged(double hostRate, AmpModels& plain);
     // The factor last set, and the latency of the path that will be heard once a switch ends.
@@ -70,7 +78,7 @@ private:
     void StartSwitch();
 
     int factor = 1;
-    bool started = false; // a block has run since the path was made: switches fade
+    bool started = false;                     // a block has run since the path was made: switches fade
     std::unique_ptr<OversampledAmp> current;  // heard; null: the host-rate models
     std::unique_ptr<OversampledAmp> incoming; // faded in while switching; null: the host-rate models
     bool switching = false;

@@ -37,6 +37,44 @@ struct SoftClipShape {
     static int Piece(double d) { return d >= 0.2 ? 1 : (d <= -0.2 ? -1 : 0); }
 };
 
+// The creamer's two clips in series as one curve: SoftClip(SoftClip(x, 0.5, drive), 0.5, 1) =
+// 0.5 * CreamerClipShape::Value(drive * x). With p = 5 |d| - 12.5 d^2 (the first clip's output
+// below its knee) the second clip bends while p < 0.2, i.e. |d| < kKnee, and is flat beyond:
+// 10 p - 25 p^2 = 50 m - 750 m^2 + 3125 m^3 - 3906.25 m^4 with m = |d|, odd in d. One
+// anti-aliased stage of the composite replaces two in series: no harmonics of the first clip's
+// edges fold before the second flattens them, and the delay is one stage's.
+struct CreamerClipShape {
+    static constexpr double kKnee = 0.2 - 0.15491933384829668; // 0.2 - sqrt(60) / 50
+    static double Value(double d) {
+        const double m = d < 0.0 ? -d : d;
+        const double v = m >= kKnee ? 1.0 : m * (50.0 + m * (-750.0 + m * (3125.0 - 3906.25 * m)));
+        return d < 0.0 ? -v : v;
+    }
+    static double Rise1(double m) { return m * m * (25.0 + m * (-250.0 + m * (781.25 - 781.25 * m))); }
+    static double Rise2(double m) {
+        return m * m * m * (25.0 / 3.0 + m * (-62.5 + m * (156.25 - (781.25 / 6.0) * m)));
+    }
+    // Even.
+    static double Integral1(double d) {
+        const double m = d < 0.0 ? -d : d;
+        if (m >= kKnee) return Rise1(kKnee) + (m - kKnee);
+        return Rise1(m);
+    }
+    // Odd.
+    static double Integral2(double d) {
+        const double m = d < 0.0 ? -d : d;
+        double v;
+        if (m >= kKnee) {
+            const double e = m - kKnee;
+            v = Rise2(kKnee) + Rise1(kKnee) * e + 0.5 * e * e;
+        } else {
+            v = Rise2(m);
+        }
+        return d < 0.0 ? -v : v;
+    }
+    static int Piece(double d) { return d >= kKnee ? 1 : (d <= -kKnee ? -1 : 0); }
+};
+
 // The positive half of SoftClipShape: 0 for d <= 0, 10 d - 25 d^2 up to 0.2, then 1.
 struct PositiveSoftHalf {
     static double Value(double d) {

@@ -61,8 +61,7 @@
     X(Creamer,      PoleB,  inputBass,       1,   1)  \
     X(Creamer,      PoleA,  outputLowPass,   2,   1)  \
     X(Creamer,      PoleB,  outputBass,      2,   1)  \
-    X(Creamer,      Shaper, clip1,           1,   1)  \
-    X(Creamer,      Shaper, clip2,           2,   1)  \
+    X(Creamer,      Shaper, clip,            1,   1)  \
     X(Fuzzz,        Shaper, clip,            0,   1)  \
     X(MetalCharter, Biquad, inputLowPass,    80,  1)  \
     X(MetalCharter, Biquad, body,            81,  1)  \

@@ -163,7 +163,7 @@ void DspBank::ResetBank() {
     std::memset(&onePoleA, 0, sizeof onePoleA);
     std::memset(&onePoleB, 0, sizeof onePoleB);
     std::memset(&follower, 0, sizeof follower);
-    std::memset(&shaper, 0, sizeof shaper);
+    shaper = ShaperArrays{};
     envelope = EnvelopeGenerator{};
     cascadeCount = 0;
     cascadeGain = 1.0;
@@ -374,7 +374,7 @@ void DspBank::ClearAllState() {
     std::memset(onePoleA.y, 0, sizeof onePoleA.y);
     std::memset(onePoleB.y, 0, sizeof onePoleB.y);
     std::memset(follower.envelope, 0, sizeof follower.envelope);
-    std::memset(&shaper, 0, sizeof shaper);
+    shaper = ShaperArrays{};
     envelope.level = 0.0;
     for (DelayLine& d : delayLine)
         if (d.buffer) std::memset(d.buffer.get(), 0, sizeof(double) * static_cast<size_t>(d.capacity));

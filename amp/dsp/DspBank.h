@@ -1,5 +1,7 @@
 #pragma once
 
+#include "AdaaStages.h"
+
 #include <memory>
 
 // Slot-addressed DSP primitives of one plug-in instance.
@@ -143,11 +145,18 @@ public:
         double releaseMs[kFollowerSlots];
     };
     // The memory of the model graphs' waveshaper stages, one place per call site
-    // (BankLayout.h): the stage's last input and output, zeroed with the signal state. The
-    // memoryless curves in use keep nothing here.
+    // (BankLayout.h), cleared with the signal state. The host-rate models use none of it; on the
+    // oversampled path each stage is antiderivative anti-aliased (AdaaStages.h) and keeps its
+    // last inputs here, as the curve of its call site and the order need them. `dry` holds the
+    // last two samples of up to two signals that run beside the stage and are delayed as it is.
     struct ShaperArrays {
-        double x1[kShaperSlots];
-        double y1[kShaperSlots];
+        SoftClipAdaa1 soft1[kShaperSlots];
+        SoftClipAdaa2 soft2[kShaperSlots];
+        AsymClipAdaa1 asym1[kShaperSlots];
+        AsymClipAdaa2 asym2[kShaperSlots];
+        CreamerClipAdaa1 creamer1[kShaperSlots];
+        CreamerClipAdaa2 creamer2[kShaperSlots];
+        double dry[kShaperSlots][2][2];
     };
     struct EnvelopeGenerator {
         double attackStep;

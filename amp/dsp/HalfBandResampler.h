@@ -1,5 +1,7 @@
 #pragma once
 
+#include "LowPassDecimator.h"
+
 #include <vector>
 
 // Linear-phase half-band FIR (Kaiser-windowed sinc) used as one 2x step of interpolation or
@@ -9,9 +11,11 @@
 class HalfBandStep {
 public:
     // Designs the taps and sizes the history for blocks of at most maxInput samples at the lower
-    // rate (interpolation) or 2 maxInput at the higher rate (decimation). extraDelay adds whole
-    // samples of plain delay at the higher rate in front of the decimator.
-    void Design(int taps, double kaiserBeta, int maxInput, int extraDelay = 0);
+    // rate (interpolation) or 2 maxInput at the higher rate (decimation). Up to maxExtraDelay
+    // whole samples of plain delay at the higher rate can go in front of the decimator.
+    void Design(int taps, double kaiserBeta, int maxInput, int maxExtraDelay = 0);
+    // The plain delay in front of the decimator, 0 .. maxExtraDelay; may change between blocks.
+    void SetExtraDelay(int samples);
     int Taps() const { return 4 * half + 3; }
     // The delay of one filter pass in samples at the higher rate.
     int Delay() const { return 2 * half + 1; }
@@ -25,27 +29,39 @@ public:
     void Clear();
 
 private:
-    int half = 0;              // m: the pairs beside the centre are g[0..m]
+    int half = 0; // m: the pairs beside the centre are g[0..m]
+    int maxExtra = 0;
     int extra = 0;             // plain delay in front of the decimator
     std::vector<double> g;     // tap at centre +-(2k + 1)
     std::vector<double> upBuf; // history (2m + 1) then the block
     std::vector<double> downBuf;
+    std::vector<double> evenBuf; // the even samples of one decimated block and its history
 };
 
-// Up- and down-sampling by 1, 2, 4 or 8 as a cascade of half-band steps: the first step carries
-// the audio band's edge (flat to 0.4167 of the host rate, stop band from 0.5833), later steps only
-// remove images of that band and are short. A plain delay at the highest rate makes the round
-// trip a whole number of host samples, so the latency is exact for every frequency.
+// Up- and down-sampling by 1, 2, 4 or 8. Up is a cascade of half-band steps: the first carries the
+// audio band's edge (flat to 0.4167 of the host rate, stop band from 0.5833), later steps only
+// remove images of that band and are short. Down mirrors it, except that at 4x and 8x the step
+// back to the host rate is a steeper low pass (LowPassDecimator: flat to 0.4167, stop band from
+// 0.5), so that what the fast stages make between the host's Nyquist and 0.5833 does not fold
+// back either.
+// A plain delay at the highest rate makes the round trip, with the inner delay of what runs
+// between Up and Down (SetInnerDelay), a whole number of host samples: the latency is exact for
+// every frequency and the same whatever that inner delay is, up to kMaxInnerDelay.
 class Oversampler {
 public:
     static constexpr int kMaxFactor = 8;
+    // The most samples at the highest rate the stages between Up and Down may delay.
+    static constexpr int kMaxInnerDelay = 2;
 
     // Allocates for blocks of at most maxBlock host samples. False for a factor that is not 1, 2,
     // 4 or 8.
     bool Prepare(int factor, int maxBlock);
     int Factor() const { return factor; }
-    // Host samples from input to output of Up then Down.
+    // Host samples from input to output of Up, the inner stages and Down.
     int Latency() const { return latency; }
+    // The delay of what runs between Up and Down, in samples at the highest rate (clamped to
+    // 0 .. kMaxInnerDelay); the plain delay shrinks by as much. Between blocks.
+    void SetInnerDelay(int samples);
 
     // n host samples in, factor * n out.
     void Up(const double* in, int n, double* out);
@@ -55,15 +71,20 @@ public:
 
     // The latency Prepare gives a factor (0 for one that is not 1, 2, 4 or 8).
     static int LatencyOf(int factor);
-    // The taps and Kaiser beta of step s (0 = the one next to the host rate).
+    // The taps and Kaiser beta of step s (0 = the one next to the host rate) of Up, and of the
+    // half-band steps of Down (1, 2).
     static int StepTaps(int step);
     static double StepBeta(int step);
+    // The taps of Down's steep step to the host rate (4x and 8x).
+    static int FinalTaps();
 
 private:
     int factor = 1;
     int steps = 0;
     int latency = 0;
+    int pad = 0; // the plain delay with no inner delay
     HalfBandStep up[3];
-    HalfBandStep down[3];
+    HalfBandStep down[3];    // down[0] only at 2x
+    LowPassDecimator toHost; // the step to the host rate at 4x and 8x
     std::vector<double> scratch;
 };

@@ -168,6 +168,15 @@ bool SignalChain::SetOversampling(int factor) {
     return ampOversampling.SetFactor(factor, sampleRate, amp);
 }
 
+bool SignalChain::PrepareOversampling(int factor, std::unique_ptr<OversampledAmp>& path) const {
+    return AmpOversampling::Prepare(factor, sampleRate, path);
+}
+
+void SignalChain::InstallOversampling(int factor, std::unique_ptr<OversampledAmp> path,
+                                      std::unique_ptr<OversampledAmp> (&freed)[3]) {
+    ampOversampling.Install(factor, std::move(path), amp, freed);
+}
+
 void SignalChain::DesignRateDependent() {
     bank.SetEnvelopeFollower(8.0, 7.0, sampleRate, 0);
     bank.SetEnvelopeFollower(10.0, 10.0, static_cast<double>(static_cast<int>(sampleRate / 25.0)), 1);

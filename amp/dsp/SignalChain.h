@@ -59,7 +59,11 @@ public:
     void SetMasterVolume(double gain);
     // The tuner's analysis buffers are made when the view is first turned on (a parameter change,
     // never the audio path); if they cannot be, the view stays off.
-    void SetTunerView(bool on) { tunerView = on && tuner.PrepareAnalysis(); }
+    // mayAllocate false (the audio thread): the view passes the signal through at once, and the
+    // tuner finds notes once its analysis buffers are there (GetTuner().TakeAnalysisBuffers).
+    void SetTunerView(bool on, bool mayAllocate = true) {
+        tunerView = on && (!mayAllocate || tuner.PrepareAnalysis());
+    }
     // Where the tuner's readings go while the tuner view is on (null: nowhere). Not owned.
     void SetTunerDisplay(TunerDisplay* display) { tunerDisplay = display; }
     // Impulse convolution mixed after the block: on/off (kIrOn), the direct gain (-48..+24 dB;
@@ -82,6 +86,11 @@ public:
     // (allocates: call it outside the audio path); the audio path changes over at its next block
     // with a short crossfade. False, and nothing changes, for another factor or without memory.
     bool SetOversampling(int factor);
+    // The same in two steps: Prepare anywhere (allocates; reads nothing of the chain but its
+    // rate), Install on the audio path (see AmpOversampling::Install).
+    bool PrepareOversampling(int factor, std::unique_ptr<OversampledAmp>& path) const;
+    void InstallOversampling(int factor, std::unique_ptr<OversampledAmp> path,
+                             std::unique_ptr<OversampledAmp> (&freed)[3]);
     int Oversampling() const { return ampOversampling.Factor(); }
     // Host samples the amp path delays at the factor set (the same for every model).
     int OversamplingLatency() const { return ampOversampling.Latency(); }

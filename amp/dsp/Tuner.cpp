@@ -84,15 +84,27 @@ Tuner::Tuner(Buffers buffers) : fftTables(SharedFftTables()) {
 
 bool Tuner::PrepareAnalysis() {
     if (!real.empty()) return true;
+    return MakeAnalysisBuffers(real, imag);
+}
+
+bool Tuner::MakeAnalysisBuffers(std::vector<double>& re, std::vector<double>& im) {
     try {
-        real.assign(kFftSize, 0.0);
-        imag.assign(kFftSize, 0.0);
+        re.assign(kFftSize, 0.0);
+        im.assign(kFftSize, 0.0);
     } catch (const std::bad_alloc&) {
-        real.clear();
-        imag.clear();
+        re.clear();
+        im.clear();
         return false;
     }
     return true;
+}
+
+void Tuner::TakeAnalysisBuffers(std::vector<double>& re, std::vector<double>& im) {
+    if (!real.empty() || re.size() != static_cast<size_t>(kFftSize) ||
+        im.size() != static_cast<size_t>(kFftSize))
+        return;
+    real.swap(re);
+    imag.swap(im);
 }
 
 void Tuner::SetSampleRate(double rate) {

@@ -35,6 +35,11 @@ public:
     explicit Tuner(Buffers buffers = kBuffersNow);
     // Makes the analysis buffers if they are missing; false when they cannot be made.
     bool PrepareAnalysis();
+    // The same in two steps, so the audio path never waits for the allocation: Make fills a
+    // pair of buffers anywhere, Take swaps them in when the tuner has none (constant time).
+    bool AnalysisReady() const { return !real.empty(); }
+    static bool MakeAnalysisBuffers(std::vector<double>& re, std::vector<double>& im);
+    void TakeAnalysisBuffers(std::vector<double>& re, std::vector<double>& im);
 
     // Decimation floor(rate / 3000) and display interval trunc(rate / 25), each at least 1.
     // The collection state is kept.

@@ -20,14 +20,31 @@ double GainTaper(double v);
 // 1 / (1 - e^-3) with e^-3 rounded to single precision first, the scale of GainTaper.
 double TaperScale();
 
-// The curves a waveshaper stage of a model graph applies (ModelGraph.h).
+// The curves a waveshaper stage of a model graph applies (ModelGraph.h): plain, or with
+// antiderivative anti-aliasing of order 1 or 2 on the stage's memory in the bank.
 struct SoftClipCurve {
     double level;
     double drive;
     double operator()(double x) const { return SoftClip(x, level, drive); }
+    double Smoothed(DspBank::ShaperArrays& m, int slot, int order, double x) const {
+        return order == 1 ? m.soft1[slot].Process(x, level, drive) : m.soft2[slot].Process(x, level, drive);
+    }
 };
 struct AsymClipCurve {
     double level;
     double drive;
     double operator()(double x) const { return AsymClip(x, level, drive); }
+    // The stages take the ceiling in 0..0.5, where they equal AsymClip (the models use 0.3).
+    double Smoothed(DspBank::ShaperArrays& m, int slot, int order, double x) const {
+        return order == 1 ? m.asym1[slot].Process(x, level, drive) : m.asym2[slot].Process(x, level, drive);
+    }
+};
+// The creamer's two clips in series as one curve (CreamerClipShape); plain, the same two
+// SoftClip calls as ever.
+struct CreamerClipCurve {
+    double drive;
+    double operator()(double x) const { return SoftClip(SoftClip(x, 0.5, drive), 0.5, 1.0); }
+    double Smoothed(DspBank::ShaperArrays& m, int slot, int order, double x) const {
+        return order == 1 ? m.creamer1[slot].Process(x, drive) : m.creamer2[slot].Process(x, drive);
+    }
 };

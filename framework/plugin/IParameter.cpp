@@ -11,7 +11,8 @@
 namespace {
 bool SameTextIgnoringCase(const char* a, const char* b) {
     for (; *a && *b; ++a, ++b)
-        if (std::tolower(static_cast<unsigned char>(*a)) != std::tolower(static_cast<unsigned char>(*b))) return false;
+        if (std::tolower(static_cast<unsigned char>(*a)) != std::tolower(static_cast<unsigned char>(*b)))
+            return false;
     return *a == *b;
 }
 } // namespace
@@ -21,7 +22,7 @@ void IParameter::DeclareDouble(const char* newName, double newDefault, double ne
     if (type == kTypeNone) type = kTypeDouble;
     CopyText(name, sizeof(name), newName);
     CopyText(label, sizeof(label), newLabel);
-    value = newDefault;
+    value.Store(newDefault);
     defaultValue = newDefault;
     minimum = newMinimum;
     maximum = newMaximum > newMinimum + newStep ? newMaximum : newMinimum + newStep;
@@ -77,7 +78,9 @@ double IParameter::ToNormalized(double v) const {
     return std::pow((v - minimum) / (maximum - minimum), 1.0 / shape);
 }
 
-double IParameter::FromNormalized(double n) const { return minimum + std::pow(n, shape) * (maximum - minimum); }
+double IParameter::FromNormalized(double n) const {
+    return minimum + std::pow(n, shape) * (maximum - minimum);
+}
 
 double IParameter::ValueOfNormalized(double n) const {
     double v = minimum + std::pow(n, shape) * (maximum - minimum);
@@ -85,12 +88,14 @@ double IParameter::ValueOfNormalized(double n) const {
     return v > maximum ? maximum : v;
 }
 
-void IParameter::SetFromNormalized(double n) { value = ValueOfNormalized(n); }
+void IParameter::SetFromNormalized(double n) {
+    value.Store(ValueOfNormalized(n));
+}
 
 void IParameter::SetClamped(double v) {
     if (v < minimum) v = minimum;
     if (v > maximum) v = maximum;
-    value = v;
+    value.Store(v);
 }
 
 void IParameter::FormatForHost(double v, bool isNormalized, char* outText) const {
@@ -122,7 +127,8 @@ bool IParameter::NormalizedFromText(const char* text, double& outNormalized) con
     char* end = nullptr;
     double v = std::strtod(text, &end);
     if (end == text || std::isnan(v)) return false;
-    while (std::isspace(static_cast<unsigned char>(*end))) ++end;
+    while (std::isspace(static_cast<unsigned char>(*end)))
+        ++end;
     if (*end != '\0') return false;
     if (!displayTexts.empty()) {
         if (!(v >= 0.0 && v <= 1.0)) return false;

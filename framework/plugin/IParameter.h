@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <vector>
 
 // One automatable parameter: its value in its own units, range, step and curve,
@@ -23,9 +24,9 @@ public:
     const char* Name() const { return name; }
     const char* Label() const { return label; }
     int GetType() const { return type; }
-    double Value() const { return value; }
+    double Value() const { return value.Load(); }
     double DefaultValue() const { return defaultValue; }
-    void SetValue(double v) { value = v; }
+    void SetValue(double v) { value.Store(v); }
     double Minimum() const { return minimum; }
     double Maximum() const { return maximum; }
     double Step() const { return step; }
@@ -34,7 +35,7 @@ public:
     int DisplayPrecision() const { return displayPrecision; }
     void SetNegateDisplay(bool negate) { negateDisplay = negate; }
 
-    double Normalized() const { return ToNormalized(value); }
+    double Normalized() const { return ToNormalized(value.Load()); }
     double ToNormalized(double v) const;
     double FromNormalized(double n) const;
     // The value SetFromNormalized(n) stores (rounded to the step unless a double), without storing it.
@@ -51,13 +52,29 @@ public:
     bool NormalizedFromText(const char* text, double& outNormalized) const;
 
 private:
+    // The value, readable by a thread that does not hold the plug-in lock (a host asking from its
+    // audio thread while another thread restores a song); copies as a plain number.
+    class SharedValue {
+    public:
+        SharedValue() = default;
+        SharedValue(const SharedValue& other) : v(other.Load()) {}
+        SharedValue& operator=(const SharedValue& other) {
+            Store(other.Load());
+            return *this;
+        }
+        double Load() const { return v.load(std::memory_order_relaxed); }
+        void Store(double x) { v.store(x, std::memory_order_relaxed); }
+
+    private:
+        std::atomic<double> v{0.0};
+    };
     struct DisplayText {
         int value;
         char text[32];
     };
 
     int type = kTypeNone;
-    double value = 0.0;
+    SharedValue value;
     double defaultValue = 0.0;
     double minimum = 0.0;
     double maximum = 1.0;

@@ -36,12 +36,12 @@ struct TransportInfo {
 
 // What a host may be told of a parameter beyond its value and texts.
 struct ParameterTraits {
-    bool isSwitch = false; // two states, shown as a toggle
+    bool isSwitch = false;  // two states, shown as a toggle
     bool isInteger = false; // whole numbers minimum..maximum by step (a list of choices)
     int minimum = 0;
     int maximum = 0;
     int step = 1;
-    char shortLabel[8] = {}; // a short name for small displays ("" for none)
+    char shortLabel[8] = {};        // a short name for small displays ("" for none)
     const char* category = nullptr; // the group of adjacent parameters it belongs to (null: none)
     int categoryIndex = 0;          // 1, 2, ... for the groups in index order
     int categorySize = 0;           // how many parameters the group has
@@ -103,6 +103,9 @@ public:
     bool IsInstrument() const { return isInstrument; }
     IEditorLink* Editor() const { return editor; }
     PluginLock& Lock() { return pluginLock; }
+    // Held by the audio thread for a block, and by other threads only to hand over what a block
+    // reads (a filter design, a convolution engine, a new block size), never for slow work.
+    RecursiveLock& AudioLock() { return audioLock; }
 
     void PushParamsToEditor();
     void SetInputConnections(int first, int count, bool connected);
@@ -177,13 +180,15 @@ public:
     virtual void SetLatency(int samples) { latency = samples; }
     virtual bool SendMidi(const MidiMessage& message) = 0;
     virtual bool SendMidiList(const std::vector<MidiMessage>& messages) = 0;
-    virtual void WriteProgramFromNamedArgs(StateChunk& chunk, int count, const int* indices, const double* values);
+    virtual void WriteProgramFromNamedArgs(StateChunk& chunk, int count, const int* indices,
+                                           const double* values);
     virtual bool SerializePrograms(StateChunk& chunk);
     virtual int UnserializePrograms(const StateChunk& chunk, int position);
     // Tagged records written after the state of a chunk handed to the host (none here), and the
     // records found after the state of a chunk received (empty when it has none).
     virtual void SerializeStateRecords(StateRecordWriter& writer);
-    virtual void UnserializeStateRecords(const StateChunk& chunk, const std::vector<StateRecordSpan>& records);
+    virtual void UnserializeStateRecords(const StateChunk& chunk,
+                                         const std::vector<StateRecordSpan>& records);
 
 protected:
     struct InputChannel {
@@ -225,4 +230,5 @@ protected:
     std::vector<InputChannel> inputChannels;
     std::vector<OutputChannel> outputChannels;
     PluginLock pluginLock;
+    RecursiveLock audioLock{true};
 };

@@ -2,12 +2,15 @@
 
 #include "TextUtil.h"
 
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 
 namespace {
-IVstAdapter* ObjectOf(AEffect* effect) { return effect ? static_cast<IVstAdapter*>(effect->object) : nullptr; }
+IVstAdapter* ObjectOf(AEffect* effect) {
+    return effect ? static_cast<IVstAdapter*>(effect->object) : nullptr;
+}
 
 intptr_t VST_CALL VSTDispatcher(AEffect* effect, int32_t opcode, int32_t index, intptr_t value, void* ptr,
                                 float opt) {
@@ -49,6 +52,12 @@ int32_t ArrangementType(int channels) {
     }
 }
 
+int64_t NowMicros() {
+    return std::chrono::duration_cast<std::chrono::microseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
 // The most channels a host block is split over; more are never declared here.
 constexpr int kMaxChannels = 32;
 } // namespace
@@ -88,38 +97,76 @@ IVstAdapter::IVstAdapter(audioMasterCallback hostCallback, const IPluginConfig& 
     SetBlockSize(1024);
 }
 
-IVstAdapter::~IVstAdapter() { effect.object = nullptr; }
+IVstAdapter::~IVstAdapter() {
+    effect.object = nullptr;
+}
 
-IVstAdapter* IVstAdapter::FromEffect(AEffect* e) { return ObjectOf(e); }
+IVstAdapter* IVstAdapter::FromEffect(AEffect* e) {
+    return ObjectOf(e);
+}
 
 intptr_t IVstAdapter::CallHost(int32_t opcode, int32_t index, intptr_t value, void* ptr, float opt) {
     return host ? host(&effect, opcode, index, value, ptr, opt) : 0;
 }
 
+bool IVstAdapter::BlocksRunning() const {
+    const int64_t last = lastBlockMicros.load(std::memory_order_relaxed);
+    return last != 0 && NowMicros() - last < 100000;
+}
+
+// The value is read without the lock, so a host asking from its audio thread never waits.
 float IVstAdapter::GetParameterNormalized(int32_t index) {
-    ScopedLock<PluginLock> hold(pluginLock);
     const IParameter* param = ParamAt(index);
     return param ? static_cast<float>(param->Normalized()) : 0.0f;
 }
 
 void IVstAdapter::SetParameterNormalized(int32_t index, float value) {
-    ScopedLock<PluginLock> hold(pluginLock);
-    IParameter* param = ParamAt(index);
     // Hosts can send values outside 0..1 or non-numbers; never let them into a parameter.
-    if (!param || std::isnan(value)) return;
-    double v = value < 0.0f ? 0.0 : (value > 1.0f ? 1.0 : static_cast<double>(value));
+    if (!ParamAt(index) || std::isnan(value)) return;
+    const double v = value < 0.0f ? 0.0 : (value > 1.0f ? 1.0 : static_cast<double>(value));
+    if (!OnAudioThread()) {
+        pluginLock.Lock();
+    } else if (!pluginLock.TryLock()) {
+        if (deferred.Push({DeferredEvents::Event::kParameter, index, v, {}})) return;
+        pluginLock.Lock(); // the queue is full: wait rather than lose the move
+    }
+    ApplyDeferred();
+    ApplyParameter(index, v);
+    pluginLock.Unlock();
+}
+
+void IVstAdapter::ApplyParameter(int32_t index, double v) {
     if (editor) editor->PushParameterValue(index, v, true);
-    param->SetFromNormalized(v);
+    ParamAt(index)->SetFromNormalized(v);
     ParameterChanged(index);
 }
 
-template <class Sample> void IVstAdapter::Process(Sample** inputs, Sample** outputs, int32_t frames, bool accumulate) {
+void IVstAdapter::ApplyDeferred() {
+    deferred.Drain([this](const DeferredEvents::Event& event) {
+        if (event.kind == DeferredEvents::Event::kParameter)
+            ApplyParameter(event.index, event.value);
+        else
+            ProcessMidi(event.midi);
+    });
+}
+
+template <class Sample>
+void IVstAdapter::Process(Sample** inputs, Sample** outputs, int32_t frames, bool accumulate) {
     // An offline render hears every load from its first block on, however long the load takes;
     // the host is asked only while one is on its way, and in real time nothing waits. The wait
     // comes before the lock, which the load's hand-over takes.
-    if (LoadsPending() && CallHost(audioMasterGetCurrentProcessLevel, 0, 0, nullptr, 0.0f) == kVstProcessLevelOffline)
+    if (LoadsPending() &&
+        CallHost(audioMasterGetCurrentProcessLevel, 0, 0, nullptr, 0.0f) == kVstProcessLevelOffline)
         WaitForLoads();
-    ScopedLock<PluginLock> hold(pluginLock);
+    // Moves that waited for the lock are applied when it is free; the block itself takes only
+    // the audio lock, which other threads hold for constant-time hand-overs.
+    audioThread.store(std::this_thread::get_id(), std::memory_order_relaxed);
+    lastBlockMicros.store(NowMicros(), std::memory_order_relaxed);
+    if (!deferred.Empty() && pluginLock.TryLock()) {
+        ApplyDeferred();
+        pluginLock.Unlock();
+    }
+    ScopedLock<RecursiveLock> hold(audioLock);
     if (receivesMidi) CallHost(audioMasterWantMidi, 0, 0, nullptr, 0.0f);
     if (frames <= 0 || blockSize <= 0) return;
     const int ins = InputCount() < kMaxChannels ? InputCount() : kMaxChannels;
@@ -130,8 +177,10 @@ template <class Sample> void IVstAdapter::Process(Sample** inputs, Sample** outp
     // that fit the scratch buffers.
     for (int32_t done = 0; done < frames; done += blockSize) {
         const int32_t n = frames - done < blockSize ? frames - done : blockSize;
-        for (int i = 0; i < ins; ++i) in[i] = inputs && inputs[i] ? inputs[i] + done : nullptr;
-        for (int i = 0; i < outs; ++i) out[i] = outputs && outputs[i] ? outputs[i] + done : nullptr;
+        for (int i = 0; i < ins; ++i)
+            in[i] = inputs && inputs[i] ? inputs[i] + done : nullptr;
+        for (int i = 0; i < outs; ++i)
+            out[i] = outputs && outputs[i] ? outputs[i] + done : nullptr;
         if constexpr (sizeof(Sample) == sizeof(double)) {
             BindInputs(0, ins, in);
             BindOutputs(0, outs, out);

@@ -1,7 +1,11 @@
 #pragma once
 
+#include "DeferredEvents.h"
 #include "IPluginBase.h"
 #include "VstAbi.h"
+
+#include <atomic>
+#include <thread>
 
 // Adapts the plug-in base to the VST 2.4 interface: owns the effect record the
 // host sees, answers the dispatcher and talks to the host through its callback.
@@ -42,11 +46,22 @@ protected:
     // effVendorSpecific calls the adapter does not answer itself (0: not handled).
     virtual intptr_t VendorSpecific(int32_t index, intptr_t value, void* ptr, float opt) { return 0; }
     intptr_t CallHost(int32_t opcode, int32_t index, intptr_t value, void* ptr, float opt);
+    // Whether blocks are running: one began within the last 100 ms.
+    bool BlocksRunning() const;
+    // Whether the calling thread is the one that ran the last audio block.
+    bool OnAudioThread() const {
+        return audioThread.load(std::memory_order_relaxed) == std::this_thread::get_id();
+    }
 
 private:
     intptr_t GetChunk(int32_t index, void* ptr);
     intptr_t SetChunk(int32_t index, intptr_t size, const void* ptr);
     intptr_t ProcessEvents(const VstEvents* events);
+    // The audio thread never waits for the plug-in lock: what it cannot apply at once waits in
+    // `deferred` for the next holder of the lock (ApplyDeferred, called with the lock held).
+    void ApplyDeferred();
+    void ApplyParameter(int32_t index, double value);
+    intptr_t DeferEvents(const VstEvents* events);
     intptr_t PinProperties(int32_t index, void* ptr, bool input);
     intptr_t ParameterProperties(int32_t index, void* ptr);
     intptr_t CanDo(const char* text);
@@ -65,4 +80,7 @@ private:
     StateChunk programChunk;
     StateChunk bankChunk;
     AEffect effect{};
+    std::atomic<std::thread::id> audioThread{};
+    std::atomic<int64_t> lastBlockMicros{0}; // steady-clock time the last block began (0: none yet)
+    DeferredEvents deferred;
 };

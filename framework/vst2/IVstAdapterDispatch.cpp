@@ -15,7 +15,11 @@ constexpr size_t kParamTextSize = 32;
 } // namespace
 
 intptr_t IVstAdapter::Dispatch(int32_t opcode, int32_t index, intptr_t value, void* ptr, float opt) {
-    pluginLock.Lock();
+    if (opcode == effProcessEvents && OnAudioThread()) {
+        if (!pluginLock.TryLock()) return DeferEvents(static_cast<const VstEvents*>(ptr));
+    } else {
+        pluginLock.Lock();
+    }
     if (opcode == effClose) {
         pluginLock.Unlock();
         delete this;
@@ -32,7 +36,8 @@ intptr_t IVstAdapter::Dispatch(int32_t opcode, int32_t index, intptr_t value, vo
     switch (opcode) {
     case effOpen:
         OnOpen();
-        for (int i = 0; i < ParamCount(); ++i) ParameterChanged(i);
+        for (int i = 0; i < ParamCount(); ++i)
+            ParameterChanged(i);
         break;
     case effSetProgram:
         StoreCurrentProgram(nullptr);
@@ -59,18 +64,21 @@ intptr_t IVstAdapter::Dispatch(int32_t opcode, int32_t index, intptr_t value, vo
     case effSetSampleRate:
         // Ignore rates no host can mean; the plug-in keeps its last good rate.
         if (opt > 0.0f && opt < 1.0e7f) {
+            ScopedLock<RecursiveLock> audio(audioLock); // a host may still be in a block
             SetSampleRate(opt);
             Reset();
         }
         break;
     case effSetBlockSize:
         if (value > 0 && value <= (1 << 20)) {
+            ScopedLock<RecursiveLock> audio(audioLock);
             SetBlockSize(static_cast<int>(value));
             Reset();
         }
         break;
     case effMainsChanged:
         if (value == 0) {
+            ScopedLock<RecursiveLock> audio(audioLock);
             OnActivate(false);
             Reset();
         } else {
@@ -116,6 +124,7 @@ intptr_t IVstAdapter::Dispatch(int32_t opcode, int32_t index, intptr_t value, vo
         result = SetChunk(index, value, ptr);
         break;
     case effProcessEvents:
+        ApplyDeferred();
         result = ProcessEvents(static_cast<const VstEvents*>(ptr));
         break;
     case effCanBeAutomated:
@@ -148,6 +157,7 @@ intptr_t IVstAdapter::Dispatch(int32_t opcode, int32_t index, intptr_t value, vo
         result = isInstrument ? kPlugCategSynth : kPlugCategEffect;
         break;
     case effSetSpeakerArrangement: {
+        ScopedLock<RecursiveLock> audio(audioLock);
         const auto* in = reinterpret_cast<const VstSpeakerArrangement*>(value);
         const auto* out = static_cast<const VstSpeakerArrangement*>(ptr);
         if (in) {
@@ -186,8 +196,8 @@ intptr_t IVstAdapter::Dispatch(int32_t opcode, int32_t index, intptr_t value, vo
         if (index == effGetParamDisplay && text) {
             if (value >= 0 && value < ParamCount())
                 // The value the parameter would take (a list's entry rounds, as setParameter does).
-                FormatParameterText(static_cast<int>(value), ParamAt(static_cast<int>(value))->ValueOfNormalized(opt),
-                                    text);
+                FormatParameterText(static_cast<int>(value),
+                                    ParamAt(static_cast<int>(value))->ValueOfNormalized(opt), text);
             result = kVendorSpecificAnswer;
         } else if (index == kVendorParamIdentifier && text && value >= 0 && value < ParamCount()) {
             result = GetParameterIdentifier(static_cast<int>(value), text) ? 1 : 0;
@@ -224,8 +234,44 @@ intptr_t IVstAdapter::Dispatch(int32_t opcode, int32_t index, intptr_t value, vo
         break;
     }
     if (settles) --settling;
+    if (settling == 0) ApplyDeferred();
     pluginLock.Unlock();
     return result;
+}
+
+intptr_t IVstAdapter::DeferEvents(const VstEvents* events) {
+    if (!events) return 0;
+    for (int32_t i = 0; i < events->numEvents; ++i) {
+        VstEvent* event = events->events[i];
+        if (!event || event->type != kVstMidiType) {
+            VstEvents rest{};
+            rest.numEvents = 1;
+            rest.events[0] = event;
+            if (event) ProcessEvents(&rest); // passed on to the host, needs no lock
+            continue;
+        }
+        const auto* midi = reinterpret_cast<const VstMidiEvent*>(event);
+        DeferredEvents::Event deferredMidi{DeferredEvents::Event::kMidi, 0, 0.0, {}};
+        deferredMidi.midi.offset = midi->deltaFrames;
+        deferredMidi.midi.status = static_cast<uint8_t>(midi->midiData[0]);
+        deferredMidi.midi.data1 = static_cast<uint8_t>(midi->midiData[1]);
+        deferredMidi.midi.data2 = static_cast<uint8_t>(midi->midiData[2]);
+        if (!deferred.Push(deferredMidi)) {
+            // The queue is full: wait for the lock rather than lose the rest.
+            pluginLock.Lock();
+            ApplyDeferred();
+            ProcessMidi(deferredMidi.midi);
+            VstEvents rest{};
+            for (int32_t j = i + 1; j < events->numEvents; ++j) {
+                rest.numEvents = 1;
+                rest.events[0] = events->events[j];
+                ProcessEvents(&rest);
+            }
+            pluginLock.Unlock();
+            return 1;
+        }
+    }
+    return 1;
 }
 
 intptr_t IVstAdapter::ParameterProperties(int32_t index, void* ptr) {

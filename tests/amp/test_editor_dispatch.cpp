@@ -109,9 +109,11 @@ TEST_F(EditorSound, KnobOfAnotherModelChangesNothingAudible) {
     EXPECT_EQ(MaxDifference(Render(), Render(*referenceHost)), 0.0);
 }
 
+// The gain turned down, out of the clip: turned up from 0.5 the loud test note is saturated either
+// way, and with anti-aliased clips the two renders differ by less than 1e-4.
 TEST_F(EditorSound, HostAutomationOfTheSelectedModelsKnobReachesTheSound) {
-    host->SetParameter(kModelGain + 5, 0.95f);
-    EXPECT_FLOAT_EQ(static_cast<float>(plugin->ParamAt(kAmpGain)->Value()), 0.95f);
+    host->SetParameter(kModelGain + 5, 0.05f);
+    EXPECT_FLOAT_EQ(static_cast<float>(plugin->ParamAt(kAmpGain)->Value()), 0.05f);
     EXPECT_GT(MaxDifference(Render(), Render(*referenceHost)), 1e-3);
 }
 

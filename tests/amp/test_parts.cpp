@@ -26,7 +26,9 @@ class HeadlessPlugin : public PluginServices {
 public:
     HeadlessPlugin() { chain.Initialise(44100.0); }
     PluginLock& PluginMutex() override { return lock; }
-    SignalChain& Chain() override { return chain; }
+    ChainChanges& Changes() override { return changes; }
+    ChainChanges::Route ChainRoute() const override { return ChainChanges::Route::kIdle; }
+    const SignalChain& ChainSettings() const override { return chain; }
     IEditorGraphics* Graphics() const override { return nullptr; }
     const EditorControls& Controls() const override { return controls; }
     double ParamValue(int index) const override { return values[static_cast<size_t>(index)]; }
@@ -36,10 +38,13 @@ public:
         moved.push_back({index, v});
     }
     bool Restoring() const override { return false; }
+    bool OnAudioThread() const override { return false; }
 
     std::vector<VzpSetting> moved;
     PluginLock lock;
+    RecursiveLock audioLock;
     SignalChain chain;
+    ChainChanges changes{chain, audioLock};
     EditorControls controls;
     std::array<double, kNumParams> values{};
     EditorFeedback feedback{*this};
@@ -64,8 +69,9 @@ double NormOf(const std::vector<int64_t>& words) {
 
 TEST(ImpulseFilesWithoutEditor, RecallLoadsStepsAndMarksAMissingFile) {
     namespace fs = std::filesystem;
-    const fs::path dir = fs::temp_directory_path() /
-                         ("vulpane-parts-" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
+    const fs::path dir =
+        fs::temp_directory_path() /
+        ("vulpane-parts-" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()));
     ASSERT_TRUE(fs::create_directory(dir));
     const std::string folder = dir.string() + static_cast<char>(fs::path::preferred_separator);
     const std::vector<int64_t> a = Words(200, 0.0), b = Words(500, 1.0);
@@ -119,7 +125,8 @@ TEST(PresetBrowserWithoutEditor, ProgramChangeMovesTheFilesSettings) {
     for (int program : {static_cast<int>(presets.size()) - 1, 0, 1}) {
         SCOPED_TRACE(presets[static_cast<size_t>(program)].name);
         std::vector<unsigned char> bytes;
-        ASSERT_TRUE(ReadWholeFile((bank + presets[static_cast<size_t>(program)].file).c_str(), 1 << 20, bytes));
+        ASSERT_TRUE(
+            ReadWholeFile((bank + presets[static_cast<size_t>(program)].file).c_str(), 1 << 20, bytes));
         VzpFile file;
         ASSERT_EQ(ParseVzpFile(bytes.data(), bytes.size(), file), VzpStatus::kOk);
         std::vector<VzpSetting> expected = VzpSettings(file);

@@ -213,10 +213,14 @@ TEST_F(PresetLibraryTest, BanksLoadAsListedUntilListedAgain) {
     WriteFile(Bank("Alpha") + "b.vzp", PresetBytes("kvzp03", model(5)));
     WriteFile(Bank("Zeta") + "c.vzp", PresetBytes("kvzp03", model(7)));
     WriteFile(Bank("Zeta") + "d.vzp", PresetBytes("kvzp03", model(9)));
+    WriteFile(Bank("Alpha") + "f.vzp", PresetBytes("kvzp03", model(15)));
     plugin->UsePresetFolder(root);
 
     fs::remove(Bank("Alpha") + "a.vzp");
     WriteFile(Bank("Alpha") + "b.vzp", PresetBytes("kvzp03", model(11)));
+    // f.vzp becomes unreadable (a link to nowhere): the copy read before is kept.
+    fs::remove(Bank("Alpha") + "f.vzp");
+    fs::create_symlink(root + "nowhere.vzp", Bank("Alpha") + "f.vzp");
     WriteFile(Bank("Zeta") + "c.vzp", {'k', 'v', 'z', 'p', '0', '3', 0});
     fs::remove(Bank("Zeta") + "d.vzp");
     WriteFile(Bank("Zeta") + "e.vzp", PresetBytes("kvzp03", model(13)));
@@ -229,9 +233,9 @@ TEST_F(PresetLibraryTest, BanksLoadAsListedUntilListedAgain) {
         int model;        // -1: the file is damaged, the model stays
         size_t presets;   // the open bank's count
     } cases[] = {
-        {false, 0.0f, 1, "b", 5, 2},  {false, 0.0f, 0, "a", 3, 2},  {false, 1.0f, 1, "d", 9, 2},
-        {false, 1.0f, 0, "c", 7, 2},  {false, 0.0f, 1, "b", 5, 2},  {true, 0.0f, 0, "b", 11, 1},
-        {false, 0.0f, 5, "b", 11, 1}, {false, 1.0f, 0, "c", -1, 2}, {false, 1.0f, 1, "e", 13, 2},
+        {false, 0.0f, 1, "b", 5, 3},  {false, 0.0f, 0, "a", 3, 3},  {false, 1.0f, 1, "d", 9, 2},
+        {false, 1.0f, 0, "c", 7, 2},  {false, 0.0f, 1, "b", 5, 3},  {true, 0.0f, 0, "b", 11, 2},
+        {false, 0.0f, 5, "f", 15, 2}, {false, 1.0f, 0, "c", -1, 2}, {false, 1.0f, 1, "e", 13, 2},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.relist ? "relisted " : "") + c.name);
@@ -253,6 +257,11 @@ TEST_F(PresetLibraryTest, BanksLoadAsListedUntilListedAgain) {
             EXPECT_EQ(plugin->PresetError(), "");
         }
     }
+    // The browser says which preset is the earlier copy.
+    host->SetParameter(kBankPosition, 0.0f);
+    Click(kPresetBrowse);
+    EXPECT_EQ(TextAt(199), "  1 - b");
+    EXPECT_EQ(TextAt(200), "  2 - f  (unreadable: copy read before)");
 }
 
 TEST_F(PresetLibraryTest, ImpulseFollowsTheVersion) {

@@ -19,10 +19,14 @@ struct Model {
         const typename G::Signal s = g.Map([](SampleOps&, double a, double b) { return a + b; }, q1, q2);
         const typename G::Signal clipped = g.Shape(CleanGain::clip, SoftClipCurve{0.5, gain}, s);
         const typename G::Signal shaped = Sections(g, clipped, {Clean3::clipDip, Clean3::clipLift});
-        const typename G::Signal w =
-            g.Map([gain](SampleOps&, double dry, double c,
-                         double r) { return ((1.0 - gain) * dry + (3.0 - 2.0 * gain) * c * gain + r) * 0.5; },
-                  s, shaped, room);
+        const typename G::Signal w = g.Map(
+            [gain](SampleOps& o, double dry, double c, double r) {
+                // The dry paths beside the clip are delayed as it delays.
+                return ((1.0 - gain) * o.ShapeDry(CleanGain::clip, 0, dry) + (3.0 - 2.0 * gain) * c * gain +
+                        o.ShapeDry(CleanGain::clip, 1, r)) *
+                       0.5;
+            },
+            s, shaped, room);
         return Sections(g, w, {Clean3::boxDip, Knobs::bass, Knobs::middle, Knobs::treble});
     }
 };

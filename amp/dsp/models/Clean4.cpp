@@ -18,7 +18,7 @@ struct Model {
                 const double combs = CombPairMix(RunCombPair(o, kCleanCombs, l1, s1, l2, s2), 0.5);
                 const double h = o.Section(Clean4::gainHighPass, a + b + combs * 0.5);
                 const double clipped = o.Shape(CleanGain::clip, SoftClipCurve{0.5, 0.2 + 0.8 * gain}, h);
-                return ((1.0 - gain) * h + gain * clipped) * 0.5;
+                return ((1.0 - gain) * o.ShapeDry(CleanGain::clip, 0, h) + gain * clipped) * 0.5;
             },
             in.low1, in.short1, in.low2, in.short2, q1, q2);
         return Sections(g, w, {Knobs::bass, Knobs::middle, Knobs::treble});

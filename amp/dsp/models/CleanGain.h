@@ -23,7 +23,10 @@ typename G::Signal CleanGainGraph(G& g, typename G::Signal x, double scale, bool
                                        ? o.Shape(CleanGain::clip, SoftClipCurve{0.5, 2.0 * gain},
                                                  o.Section(Clean1::gainHighPass, s))
                                        : o.Shape(CleanGain::clip, SoftClipCurve{0.5, 3.0 * gain}, s);
-            return ((1.0 - gain) * s + gain * clipped + room) * 0.5;
+            // The dry paths beside the clip are delayed as it delays (no change at the host rate).
+            return (o.ShapeDry(CleanGain::clip, 0, (1.0 - gain) * s) + gain * clipped +
+                    o.ShapeDry(CleanGain::clip, 1, room)) *
+                   0.5;
         },
         in.low1, in.short1, in.low2, in.short2, p);
     return Sections(g, w, {boxDip, Knobs::bass, Knobs::middle, Knobs::treble});

@@ -18,7 +18,9 @@ struct Model {
             [drive, stageDrive, creamer](SampleOps& o, double u, double v, double in) {
                 const double clipped = PreampClipSample(o, drive, u);
                 const double lo = o.PoleB(MetalStyle::stageBass, v);
-                const double s = v + o.Shape(MetalStyle::stageClip, SoftClipCurve{0.5, stageDrive}, v - lo);
+                // The dry path beside the second stage's clip is delayed as the clip delays.
+                const double s = o.ShapeDry(MetalStyle::stageClip, 0, v) +
+                                 o.Shape(MetalStyle::stageClip, SoftClipCurve{0.5, stageDrive}, v - lo);
                 return std::array<double, 3>{clipped, o.PoleA(MetalStyle::stagePole, s), creamer(o, in)};
             },
             a, b, x);

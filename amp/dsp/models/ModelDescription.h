@@ -45,6 +45,10 @@ struct ModelDescription {
     bool usesShifter;
     // The knobs its panel shows.
     ModelPanel panel;
+    // The most waveshaper stages a sample passes in series (paths beside a stage are delayed as
+    // it is, ShapeDry): the anti-aliased stages of the oversampled path delay the model by this
+    // many times a stage's delay, which the resampler takes out of its own (AmpOversampling).
+    int shapersInSeries = 1;
 };
 
 // The description of model m (0..AmpModel::kCount - 1).

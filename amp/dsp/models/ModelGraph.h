@@ -39,11 +39,25 @@ struct SampleOps {
     // x minus its one-pole low-pass: the high pass the models build from a B pole.
     double PoleHighPass(PoleBSlot p, double x) { return x - bank.OnePoleB(x, p.index); }
     double Comb(CombRow r, double feedback, double x) { return bank.FeedbackComb(r.index, feedback, x); }
-    // A waveshaper stage: the shape's curve at x. The slot gives the call site a place of its
-    // own in the bank (DspBank::shaper), cleared with the signal state.
+    // A waveshaper stage: the shape's curve at x, or on the oversampled path its antiderivative
+    // anti-aliased form (state.shaperOrder), whose memory is the call site's own place in the
+    // bank (DspBank::shaper), cleared with the signal state.
     template <class Curve> double Shape(ShaperSlot slot, const Curve& curve, double x) {
-        (void)slot;
-        return curve(x);
+        if (state.shaperOrder == 0) return curve(x);
+        return curve.Smoothed(bank.shaper, slot.index, state.shaperOrder, x);
+    }
+    // A signal that runs beside the shaper at `slot` (line 0 or 1), delayed as that stage delays
+    // on a quiet signal: unchanged at order 0, the mean of the last two samples (half a sample)
+    // at order 1, of the last three (one sample) at order 2, which is what the anti-aliased
+    // stages are on their linear stretch. The dry and the shaped paths then stay in phase.
+    double ShapeDry(ShaperSlot slot, int line, double x) {
+        const int order = state.shaperOrder;
+        if (order == 0) return x;
+        double* m = bank.shaper.dry[slot.index][line];
+        const double y = order == 1 ? 0.5 * (x + m[0]) : (x + m[0] + m[1]) * (1.0 / 3.0);
+        m[1] = m[0];
+        m[0] = x;
+        return y;
     }
 };
 

@@ -34,5 +34,8 @@ struct ModelState {
     double toneFreqHz = 5500.0;
     double toneWidth = 1.54;
     bool modulationOn = true;
+    // How the waveshaper stages run (ModelGraph.h): 0 the plain curves (the host-rate models),
+    // 1 or 2 the order of antiderivative anti-aliasing (the oversampled path).
+    int shaperOrder = 0;
     Shifter shifter;
 };

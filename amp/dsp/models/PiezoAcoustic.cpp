@@ -66,4 +66,5 @@ const ModelDescription kPiezoAcousticModel = {Design,
                                               {{PanelControl::kNone, KnobName::kUsual},
                                                {PanelControl::kKnob, KnobName::kUsual},
                                                {PanelControl::kKnob, KnobName::kUsual},
-                                               {PanelControl::kKnob, KnobName::kUsual}}};
+                                               {PanelControl::kKnob, KnobName::kUsual}},
+                                              0};

@@ -87,8 +87,8 @@ template <class G> typename G::Signal JgmInputStage(G& g, typename G::Signal u) 
     return g.Section(JgmInput::boxDip, w);
 }
 
-// The creamer (Tube Creamer, and beside the Metal Style's stages): a band into two clips, then a
-// tone blend of the low-passed result and its bass.
+// The creamer (Tube Creamer, and beside the Metal Style's stages): a band into two clips in series
+// (one stage, CreamerClipCurve), then a tone blend of the low-passed result and its bass.
 struct CreamerSample {
     double drive2;
     double toneMix;
@@ -97,8 +97,7 @@ struct CreamerSample {
         using namespace layout;
         const double a = o.PoleA(Creamer::inputLowPass, x);
         const double b = o.PoleB(Creamer::inputBass, a);
-        double t = o.Shape(Creamer::clip1, SoftClipCurve{0.5, drive2}, a - b);
-        t = o.Shape(Creamer::clip2, SoftClipCurve{0.5, 1.0}, t);
+        const double t = o.Shape(Creamer::clip, CreamerClipCurve{drive2}, a - b);
         const double c = o.PoleA(Creamer::outputLowPass, t);
         const double d = o.PoleB(Creamer::outputBass, c);
         return ((c - d) * toneMix + c) * 0.6;
