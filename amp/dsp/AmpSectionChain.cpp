@@ -11,8 +11,9 @@
 
 namespace {
 
-// The lanes gathered; an odd count repeats its last lane to fill the last pair: the copy computes
-// and stores exactly what the original does, and is dropped afterwards.
+// The lanes gathered; an odd count repeats its last lane to fill the last pair: the copy runs in
+// the paired steps only, from the last lane's state, so it computes and stores exactly what the
+// original does, and is dropped afterwards.
 struct Lanes {
     BiquadSection<double> section[kMaxLanes];
     const double* in[kMaxLanes];
@@ -110,6 +111,10 @@ void RunSectionLanes(DspBank& bank, const SectionLane* lanes, int count, int n) 
     const int steps = n + maxDelay;
     if (n > maxDelay) {
         ScalarSteps(l, count, n, 0, maxDelay);
+        // The repeat of the last lane has stood still through those steps while the last lane
+        // took its first samples: it starts the paired steps from the last lane's state, or its
+        // stale output would overwrite the last lane's.
+        if (count % 2 != 0) l.section[count] = l.section[count - 1];
         SteadySteps(l, count, n, maxDelay, n);
         ScalarSteps(l, count, n, n, steps);
     } else {

@@ -83,3 +83,23 @@ TEST(ModelSectionLanes, NetworkOfParallelAndSerialLanesMatches) {
         }
     }
 }
+
+// An odd count whose last lane runs ahead of another (delay 0 beside delay 2): the last lane is
+// repeated to fill its pair, and the repeat must not lag behind the samples it took alone.
+TEST(ModelSectionLanes, OddNetworkWhoseLastLaneLeadsMatches) {
+    for (int n : {1, 2, 3, 9, 64}) {
+        TwinBanks banks(40 + n);
+        const std::vector<double> x = Noise(n, 1.0, 7 * n), e = Noise(n, 1.0, 11 * n);
+        std::vector<double> a(n), b(n), c(n);
+        const SectionLane lanes[] = {
+            {108, x.data(), a.data(), 0}, {109, a.data(), b.data(), 2}, {110, e.data(), c.data(), 0}};
+        RunSectionLanes(*banks.fast, lanes, 3, n);
+        DspBank& q = *banks.plain;
+        for (int i = 0; i < n; ++i) {
+            const double l108 = q.ProcessBiquad(x[i], 108);
+            ASSERT_EQ(a[i], l108);
+            ASSERT_EQ(b[i], q.ProcessBiquad(l108, 109));
+            ASSERT_EQ(c[i], q.ProcessBiquad(e[i], 110)) << "n " << n << " i " << i;
+        }
+    }
+}

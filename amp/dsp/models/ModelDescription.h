@@ -68,8 +68,15 @@ template <class M> double RunSample(DspBank& bank, ModelState& s, double x) {
     SampleGraph g(bank, s);
     return ToneTail(g, M::Graph(g, x));
 }
+// The chunk runner's schedule of M's graph, worked out when the program is loaded.
+template <class M> ChunkPlan PlanChunks() {
+    PlanGraph g;
+    ToneTail(g, M::Graph(g, PlanGraph::Signal{0}));
+    return g.Finish();
+}
+template <class M> inline const ChunkPlan kChunkPlan = PlanChunks<M>();
 template <class M> void RunChunk(DspBank& bank, ModelState& s, double* x, int n) {
-    ChunkGraph g(bank, s, x, n);
+    ChunkGraph g(bank, s, x, n, kChunkPlan<M>);
     ToneTail(g, M::Graph(g, ChunkGraph::Signal{x}));
 }
 

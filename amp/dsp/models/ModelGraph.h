@@ -13,8 +13,11 @@
 // section network (RunSectionLanes) and run together when a later step needs their output, a
 // lane fed by a queued lane two steps behind it. Every value is computed by the same expression
 // in both, and every slot sees its samples in order, so the two give the same bits.
+// PlanGraph runs the graph once without samples to work out ChunkGraph's schedule (ChunkPlan.h):
+// when the lanes run, their delays and which pool rows the buffers share.
 #include "AmpSectionChain.h"
 #include "BankLayout.h"
+#include "ChunkPlan.h"
 #include "DspBank.h"
 #include "ModelState.h"
 #include "Waveshapers.h"
@@ -22,6 +25,7 @@
 #include <array>
 #include <cstring>
 #include <tuple>
+#include <type_traits>
 #include <utility>
 
 // The per-sample operations on the bank, for Map steps and the sample runner.
@@ -82,48 +86,48 @@ class ChunkGraph {
 public:
     using Signal = const double*;
     static constexpr int kChunk = 64;
-    static constexpr int kBuffers = 40;
+    static constexpr int kBuffers = ChunkPlan::kMaxRows;
 
-    // The graph's output goes to `out` (n samples), which its input may be.
-    ChunkGraph(DspBank& bank, ModelState& state, double* out, int n) : ops{bank, state}, n(n), out(out) {}
+    // The graph's output goes to `out` (n samples), which its input may be. `plan` is the
+    // graph's schedule (PlanGraph): the steps follow it in order.
+    ChunkGraph(DspBank& bank, ModelState& state, double* out, int n, const ChunkPlan& plan)
+        : ops{bank, state}, n(n), out(out), plan(plan) {}
     const ModelState& State() const { return ops.state; }
 
     Signal Section(BiquadSlot s, Signal x) {
-        const int producer = LaneOf(x);
-        int delay = producer >= 0 ? lanes[producer].delay + 2 : 0;
-        if (laneCount == kMaxLanes || delay > kMaxDelay) {
-            Flush();
-            delay = 0;
-        }
-        double* out = NewBuffer();
-        laneOf[used - 1] = laneCount + 1;
-        lanes[laneCount++] = SectionLane{s.index, x, out, delay};
-        return out;
+        const ChunkStep& step = NextStep();
+        if (step.flushFirst || laneCount == kMaxLanes) Flush();
+        double* y = pool[step.row[0]];
+        lanes[laneCount++] = SectionLane{s.index, x, y, step.delay};
+        return y;
     }
     template <class Curve> Signal Shape(ShaperSlot slot, const Curve& curve, Signal x) {
         return Map([slot, curve](SampleOps& o, double v) { return o.Shape(slot, curve, v); }, x);
     }
     template <class F, class... In> Signal Map(F f, In... in) {
-        if ((Queued(in) || ...)) Flush();
-        double* y = NewBuffer();
+        const ChunkStep& step = NextStep();
+        if (step.flushFirst) Flush();
+        double* y = pool[step.row[0]];
         Loop(f, ops, n, y, in...);
         return y;
     }
     template <class F, class... In> auto MapN(F f, In... in) {
-        if ((Queued(in) || ...)) Flush();
+        const ChunkStep& step = NextStep();
+        if (step.flushFirst) Flush();
         using Result = decltype(f(ops, in[0]...));
         constexpr int k = static_cast<int>(std::tuple_size<Result>::value);
         static_assert(k == 2 || k == 3, "a step has one, two or three outputs");
         std::array<Signal, k> signals;
         double* outs[k];
         for (int j = 0; j < k; ++j)
-            signals[j] = outs[j] = NewBuffer();
+            signals[j] = outs[j] = pool[step.row[j]];
         LoopN<k>(f, ops, n, outs, in...);
         return signals;
     }
     // The last step: written to the output buffer. Every input is read at i before out[i] is
     // written, so the graph's input may be the output.
     template <class F, class... In> Signal MapOut(F f, In... in) {
+        NextStep();
         if (laneCount > 0) Flush();
         Loop(f, ops, n, out, in...);
         return out;
@@ -171,35 +175,70 @@ private:
             std::memcpy(outs[j], local[j], sizeof(double) * static_cast<size_t>(n));
     }
 
-    double* NewBuffer() {
-        // A graph needs fewer buffers than this (the model tests run every graph); should one
-        // need more, the last is reused rather than writing past the pool.
-        if (used < kBuffers) ++used;
-        laneOf[used - 1] = 0;
-        return pool[used - 1];
+    const ChunkStep& NextStep() {
+        const ChunkStep& step = plan.step[stepIndex];
+        if (stepIndex < ChunkPlan::kMaxSteps - 1) ++stepIndex;
+        return step;
     }
-    // The queued lane that writes buffer s, or -1 (the graph's input, a Map's output, a lane
-    // already run). Kept per buffer so a step finds its producer without searching the lanes.
-    int LaneOf(Signal s) const {
-        const double* first = pool[0];
-        if (s < first || s >= first + kBuffers * kRow) return -1;
-        return laneOf[(s - first) / kRow] - 1;
-    }
-    bool Queued(Signal s) const { return LaneOf(s) >= 0; }
     void Flush() {
+        if (laneCount == 0) return;
         RunSectionLanes(ops.bank, lanes, laneCount, n);
-        for (int j = 0; j < laneCount; ++j)
-            laneOf[(lanes[j].out - pool[0]) / kRow] = 0;
         laneCount = 0;
     }
 
     SampleOps ops;
     int n;
     double* out;
-    int used = 0;
+    const ChunkPlan& plan;
+    int stepIndex = 0;
     int laneCount = 0;
     SectionLane lanes[kMaxLanes];
-    int laneOf[kBuffers] = {};              // per pool buffer: 1 + the queued lane writing it, or 0
     static constexpr int kRow = kChunk + 8; // rows 576 bytes apart, off the 4 KiB alias stride
     alignas(64) double pool[kBuffers][kRow];
+};
+
+// Runs a graph without samples and records its steps: which buffers each reads and how many it
+// writes. Finish() gives the chunk runner's plan. The stage lambdas are never called; the state
+// is a default one, as a graph's shape does not follow the knobs.
+class PlanGraph {
+public:
+    struct Signal {
+        int value;
+    };
+
+    const ModelState& State() const { return state; }
+
+    Signal Section(BiquadSlot, Signal x) {
+        return Signal{planner.Add(ChunkPlanner::kSection, &x.value, 1, 1)};
+    }
+    template <class Curve> Signal Shape(ShaperSlot, const Curve&, Signal x) {
+        return Signal{planner.Add(ChunkPlanner::kMap, &x.value, 1, 1)};
+    }
+    template <class F, class... In> Signal Map(F, In... in) {
+        return Signal{Add(ChunkPlanner::kMap, 1, in...)};
+    }
+    template <class F, class... In> auto MapN(F, In... in) {
+        using Result = std::invoke_result_t<F&, SampleOps&, AsSample<In>...>;
+        constexpr int k = static_cast<int>(std::tuple_size<Result>::value);
+        const int first = Add(ChunkPlanner::kMap, k, in...);
+        std::array<Signal, k> signals;
+        for (int j = 0; j < k; ++j)
+            signals[j] = Signal{first + j};
+        return signals;
+    }
+    template <class F, class... In> Signal MapOut(F, In... in) {
+        return Signal{Add(ChunkPlanner::kOut, 1, in...)};
+    }
+
+    ChunkPlan Finish() const { return planner.Finish(); }
+
+private:
+    template <class> using AsSample = double;
+    template <class... In> int Add(ChunkPlanner::Kind kind, int outs, In... in) {
+        const int values[] = {in.value...};
+        return planner.Add(kind, values, static_cast<int>(sizeof...(In)), outs);
+    }
+
+    ModelState state;
+    ChunkPlanner planner;
 };
