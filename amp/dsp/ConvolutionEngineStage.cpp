@@ -23,6 +23,12 @@ constexpr int kStepBinsQuantum = 256;
 // A spread job aims to be done after this share of its window, which leaves room for steps that
 // cost more than their share.
 constexpr int kJobPaceNum = 3, kJobPaceDen = 4;
+// Samples between two advances of a forward front, and how far an inverse runs ahead of its
+// output once its first samples are out: runs of a few hundred butterflies keep the transform's
+// memory traffic close to that of the whole transform, and cost a few microseconds each.
+constexpr int kFrontRun = 1024;
+constexpr int kFrontFineRun = 64, kFrontFineTail = 2048;
+constexpr int kInverseRun = 1024;
 
 // y (+)= sum over kCount terms of x * h for the bins [begin, end): complex products, x in
 // double and h in single precision, each stored as `bins` real parts followed by `bins`
@@ -182,6 +188,8 @@ ConvolutionEngineStage::ConvolutionEngineStage(const double* impulse, int impuls
         } else {
             spread = Spread::OlderProductsAhead;
             jobWindow = block;
+            front.assign(fftSize, 0.0);
+            forwardFront.Reset(fftSize);
         }
     }
 }
@@ -241,29 +249,98 @@ void ConvolutionEngineStage::FeedDirect(const double* input, int count) {
 }
 
 void ConvolutionEngineStage::FeedFft(const double* input, int count, bool holdSteps) {
+    const bool ahead = spread == Spread::OlderProductsAhead;
+    // The head of an inverse is as heavy as a block's transforms: the stage's own steps wait too.
+    const bool hold = holdSteps || InverseHeadDue();
     for (int done = 0; done < count;) {
         const int n = std::min(block - queued, count - done);
         const double* src = input + done;
         std::memcpy(&queue[queued], src, sizeof(double) * n);
+        if (ahead) std::memcpy(&front[queued], src, sizeof(double) * n);
         bool loud = false;
         for (int i = 0; i < n; ++i)
             loud |= std::abs(src[i]) > kSilentInput;
         queueLoud = queueLoud || loud;
         queued += n;
         done += n;
-        if (jobDone < jobSteps) AdvanceJob(n, holdSteps);
+        // A block silent so far may stay silent and need no transform at all. The front moves in
+        // long runs, and in short ones near the block's end, where every sample frees butterflies
+        // of more passes and what is left over falls to the completing call.
+        const int run = queued >= block - kFrontFineTail ? kFrontFineRun : kFrontRun;
+        if (ahead && queueLoud && anyPartitionActive && queued < block && queued >= frontFed + run) {
+            forwardFront.Advance(front.data(), queued);
+            frontFed = queued;
+        }
+        if (jobDone < jobSteps) AdvanceJob(n, hold);
         if (queued == block) {
             if (spread == Spread::WholeBlockDeferred)
                 StartDeferredBlock();
+            else if (ahead)
+                CompleteAheadBlock();
             else
                 ProcessFftBlock();
             queued = 0;
             queueLoud = false;
         }
     }
+    if (inverseActive && Available() < count) EmitInverse(count - Available());
 }
 
-// The whole block at once, or with the older products summed ahead.
+// Ahead: the rest of the forward transform; the newest product, the join and the inverse follow
+// as the output is taken.
+void ConvolutionEngineStage::CompleteAheadBlock() {
+    const int bins = fftSize / 2;
+    if (inverseActive) EmitInverse(block);
+    newestInput = (newestInput + 1) % partitions;
+    const bool loud = queueLoud && anyPartitionActive;
+    inputActive[newestInput] = loud ? 1 : 0;
+    if (loud) {
+        double* spectrum = &inputSpectra[static_cast<size_t>(newestInput) * 2 * bins];
+        forwardFront.Finish(front.data(), spectrum, spectrum + bins);
+        ++transforms;
+    }
+    forwardFront.Reset(fftSize);
+    frontFed = 0;
+    if (olderTerms > 0 || (loud && partitionActive[0])) {
+        // The newest product and the join wait for the first output of the block (or for the
+        // next block's products, which reuse the sum), so that this call carries the forward only.
+        joinPending = true;
+        joinOlderTerms = olderTerms;
+        joinDc = olderDc;
+        joinNyquist = olderNyquist;
+        ++transforms;
+        inverseActive = true;
+        inverseEmitted = 0;
+    } else {
+        EmitBlock(false);
+    }
+    StartOlderProducts();
+}
+
+// Ahead: the next count output samples of the block being inverted (the whole inverse once the
+// block's end is reached, as the tail is then due).
+void ConvolutionEngineStage::EmitInverse(int count) {
+    if (joinPending) JoinNewestBlock();
+    const int target = std::min(block, inverseEmitted + count);
+    if (target > inverseFinal) {
+        const int ask = target == block ? fftSize : inverseFinal == 0 ? target : target + kInverseRun;
+        inverseFinal = inverseFront.Advance(work.data(), ask);
+    }
+    const int n = target - inverseEmitted;
+    double* dst = ReserveOutput(n);
+    const double* w = work.data() + inverseEmitted;
+    const double* t = tail.data() + inverseEmitted;
+    for (int i = 0; i < n; ++i)
+        dst[i] = w[i] + t[i];
+    outWrite += n;
+    inverseEmitted = target;
+    if (target < block) return;
+    std::memcpy(tail.data(), work.data() + block, sizeof(double) * block);
+    tailSilent = false;
+    inverseActive = false;
+}
+
+// The whole block at once.
 void ConvolutionEngineStage::ProcessFftBlock() {
     const int bins = fftSize / 2;
     newestInput = (newestInput + 1) % partitions;
@@ -278,19 +355,12 @@ void ConvolutionEngineStage::ProcessFftBlock() {
         RealFftForward(work.data(), spectrum, spectrum + bins, fftSize, true);
         ++transforms;
     }
-    bool any;
-    if (spread == Spread::OlderProductsAhead) {
-        any = olderTerms > 0 || (loud && partitionActive[0]);
-        if (any) AddNewestProduct();
-    } else {
-        any = Accumulate(newestInput);
-    }
+    const bool any = Accumulate(newestInput);
     if (any) {
         RealFftInverse(sum.data(), sum.data() + bins, work.data(), fftSize);
         ++transforms;
     }
     EmitBlock(any);
-    if (spread == Spread::OlderProductsAhead) StartOlderProducts();
 }
 
 // Appends the block's output: the inverse transform in work (when any product was summed) plus
@@ -331,7 +401,7 @@ int ConvolutionEngineStage::CollectTerms(int newest, int firstPartition) {
 // Sums the first count terms over the bins [begin, end) (multiples of four): four terms at a time over
 // tiles of bins, so the running sum stays in the first-level cache and is stored once per group.
 // The first group replaces the sum unless add is set.
-void ConvolutionEngineStage::MultiplyTiles(int count, int begin, int end, bool add) {
+void ConvolutionEngineStage::MultiplyTiles(const Term* list, int count, int begin, int end, bool add) {
     const int bins = fftSize / 2;
     double* yr = sum.data();
     double* yi = yr + bins;
@@ -340,9 +410,9 @@ void ConvolutionEngineStage::MultiplyTiles(int count, int begin, int end, bool a
         for (int g = 0; g < count; g += 4) {
             const int n = std::min(4, count - g);
             if (g == 0 && !add)
-                MultiplyGroup<true>(yr, yi, &terms[g], n, bins, tile, tileEnd);
+                MultiplyGroup<true>(yr, yi, list + g, n, bins, tile, tileEnd);
             else
-                MultiplyGroup<false>(yr, yi, &terms[g], n, bins, tile, tileEnd);
+                MultiplyGroup<false>(yr, yi, list + g, n, bins, tile, tileEnd);
         }
     }
 }
@@ -358,24 +428,28 @@ bool ConvolutionEngineStage::Accumulate(int newest) {
         dc += terms[t].x[0] * terms[t].h[0];
         nyquist += terms[t].x[bins] * terms[t].h[bins];
     }
-    MultiplyTiles(count, 0, bins, false);
+    MultiplyTiles(terms.data(), count, 0, bins, false);
     sum[0] = dc;
     sum[bins] = nyquist;
     return true;
 }
 
-// Ahead: adds X(newest) * H(0) (when neither is silent) to the older products already summed.
-void ConvolutionEngineStage::AddNewestProduct() {
+// Ahead: adds X(newest) * H(0) (when neither is silent) to the older products summed for the
+// block just completed, and joins the sum into work for the inverse.
+void ConvolutionEngineStage::JoinNewestBlock() {
     const int bins = fftSize / 2;
-    double dc = olderDc, nyquist = olderNyquist;
+    double dc = joinDc, nyquist = joinNyquist;
     if (inputActive[newestInput] && partitionActive[0]) {
-        terms[0] = {&inputSpectra[static_cast<size_t>(newestInput) * 2 * bins], impulseSpectra.data()};
-        dc += terms[0].x[0] * terms[0].h[0];
-        nyquist += terms[0].x[bins] * terms[0].h[bins];
-        MultiplyTiles(1, 0, bins, olderTerms > 0);
+        const Term newest{&inputSpectra[static_cast<size_t>(newestInput) * 2 * bins], impulseSpectra.data()};
+        dc += newest.x[0] * newest.h[0];
+        nyquist += newest.x[bins] * newest.h[bins];
+        MultiplyTiles(&newest, 1, 0, bins, joinOlderTerms > 0);
     }
     sum[0] = dc;
     sum[bins] = nyquist;
+    inverseFront.Start(sum.data(), sum.data() + bins, work.data(), fftSize);
+    inverseFinal = 0;
+    joinPending = false;
 }
 
 // Ahead: the next block's products of the input spectra known now, X(newest + 1 - j) * H(j) for
@@ -425,6 +499,8 @@ void ConvolutionEngineStage::AdvanceJob(int samples, bool holdSteps) {
 }
 
 void ConvolutionEngineStage::RunJobStep(int step) {
+    // The next block's products overwrite the sum the join still has to read.
+    if (joinPending) JoinNewestBlock();
     const int bins = fftSize / 2;
     double* spectrum = &inputSpectra[static_cast<size_t>(newestInput) * 2 * bins];
     if (step < jobForwardSteps) {
@@ -440,7 +516,7 @@ void ConvolutionEngineStage::RunJobStep(int step) {
     step -= jobForwardSteps;
     if (step < jobProductSteps) {
         const int begin = step * jobChunkBins;
-        MultiplyTiles(jobTerms, begin, std::min(bins, begin + jobChunkBins), false);
+        MultiplyTiles(terms.data(), jobTerms, begin, std::min(bins, begin + jobChunkBins), false);
         if (spread == Spread::WholeBlockDeferred && step == jobProductSteps - 1) {
             double dc = 0.0, nyquist = 0.0;
             for (int t = 0; t < jobTerms; ++t) {

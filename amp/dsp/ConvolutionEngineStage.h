@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Fft.h"
+
 #include <cstdint>
 #include <vector>
 
@@ -14,10 +16,15 @@
 //   block (forward transform, products, inverse, output) runs as a job in steps over the calls
 //   that follow, finished before the output is due and before the next block completes; the
 //   arithmetic is exactly that of the block done at once;
-// - otherwise the block's output is due right after its last input sample, so the transforms
-//   and the newest input's product stay in the call that completes the block, and the products
-//   of the older input spectra, already known, are summed in steps over the calls before it.
-//   The sum then adds the newest product last instead of first (a rounding-level difference).
+// - otherwise the block's output is due right after its last input sample. The products of the
+//   older input spectra, already known, are summed in steps over the calls before it (the sum
+//   then adds the newest product last instead of first, a rounding-level difference). The
+//   forward transform runs its butterflies as the input arrives, as far as the samples in place
+//   allow, and the call that completes the block finishes it (about half of it is left). The
+//   call that takes the block's first output adds the newest product, joins the spectrum and
+//   runs what those samples need of the inverse (again about half); the rest of the inverse runs
+//   as the output is taken. Every butterfly computes what the whole transform would, so the
+//   output does not depend on how the calls cut the work.
 //
 // Construction allocates everything the stage will need; Feed and Take allocate nothing as long
 // as a single Feed brings at most `reserveBlock` samples and the output is taken between feeds.
@@ -39,8 +46,9 @@ public:
     // another stage does a block's transforms in this call, and the steps catch up in the next.
     void Feed(const double* input, int count, bool holdSteps = false);
     // Whether feeding count samples completes a block whose transforms run in that call.
+    // Also when the first output of the block just completed is due: the head of its inverse.
     bool CompletesTransformBlock(int count) const {
-        return spread == Spread::OlderProductsAhead && queued + count >= block;
+        return spread == Spread::OlderProductsAhead && (queued + count >= block || InverseHeadDue());
     }
     // Output samples ready to be taken.
     int Available() const { return outWrite - outRead; }
@@ -71,12 +79,15 @@ private:
     void FeedDirect(const double* input, int count);
     void FeedFft(const double* input, int count, bool holdSteps);
     void ProcessFftBlock();
+    void CompleteAheadBlock();
+    void EmitInverse(int count);
+    bool InverseHeadDue() const { return inverseActive && inverseEmitted == 0; }
     void StartDeferredBlock();
     void StartOlderProducts();
-    void AddNewestProduct();
+    void JoinNewestBlock();
     bool Accumulate(int newest);
     int CollectTerms(int newest, int firstPartition);
-    void MultiplyTiles(int count, int begin, int end, bool add);
+    void MultiplyTiles(const Term* list, int count, int begin, int end, bool add);
     void EmitBlock(bool any);
     void AdvanceJob(int samples, bool holdSteps);
     void RunJobStep(int step);
@@ -129,6 +140,20 @@ private:
     // Ahead: the products of the older input spectra summed so far for the next block.
     int olderTerms = 0;
     double olderDc = 0.0, olderNyquist = 0.0;
+    // Ahead: the forward transform of the block being fed runs in `front` as its samples arrive;
+    // the inverse of the last block runs in `work` as its output is taken, inverseEmitted samples
+    // of it (with the tail) are in the output stream so far.
+    std::vector<double> front;
+    RealFftForwardFront forwardFront;
+    RealFftInverseFront inverseFront;
+    int frontFed = 0; // samples in front when it last advanced
+    bool inverseActive = false;
+    int inverseEmitted = 0;
+    int inverseFinal = 0; // samples of work known final
+    // The block completed but not yet joined: its older products' count and real bins.
+    bool joinPending = false;
+    int joinOlderTerms = 0;
+    double joinDc = 0.0, joinNyquist = 0.0;
 
     std::vector<double> out;
     int outRead = 0;

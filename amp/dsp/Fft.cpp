@@ -2,6 +2,7 @@
 
 #include "FftKernels.h"
 
+#include <algorithm>
 #include <cmath>
 #include <emmintrin.h>
 #include <vector>
@@ -105,8 +106,10 @@ inline __m128d Conj(__m128d a) {
     return _mm_xor_pd(a, _mm_set_pd(-0.0, 0.0));
 }
 
-void ForwardRadix4(double* data, int size, int span, const double* tw, bool upperHalfZero) {
+void ForwardRadix4(double* data, int size, int span, const double* tw, bool upperHalfZero, int kBegin,
+                   int kEnd) {
     const int q = span / 4;
+    tw += static_cast<size_t>(kBegin) * 12;
     for (int base = 0; base < size; base += span) {
         double* x0 = data + 2 * base;
         double* x1 = x0 + 2 * q;
@@ -114,7 +117,7 @@ void ForwardRadix4(double* data, int size, int span, const double* tw, bool uppe
         double* x3 = x2 + 2 * q;
         const double* w = tw;
         if (upperHalfZero) {
-            for (int k = 0; k < q; ++k, w += 12) {
+            for (int k = kBegin; k < kEnd; ++k, w += 12) {
                 const __m128d a0 = _mm_loadu_pd(x0 + 2 * k);
                 const __m128d a1 = _mm_loadu_pd(x1 + 2 * k);
                 const __m128d ja1 = MulMinusI(a1);
@@ -125,7 +128,7 @@ void ForwardRadix4(double* data, int size, int span, const double* tw, bool uppe
             }
             continue;
         }
-        for (int k = 0; k < q; ++k, w += 12) {
+        for (int k = kBegin; k < kEnd; ++k, w += 12) {
             const __m128d a0 = _mm_loadu_pd(x0 + 2 * k);
             const __m128d a1 = _mm_loadu_pd(x1 + 2 * k);
             const __m128d a2 = _mm_loadu_pd(x2 + 2 * k);
@@ -142,15 +145,16 @@ void ForwardRadix4(double* data, int size, int span, const double* tw, bool uppe
     }
 }
 
-void InverseRadix4(double* data, int size, int span, const double* tw) {
+void InverseRadix4(double* data, int size, int span, const double* tw, int kBegin, int kEnd) {
     const int q = span / 4;
+    tw += static_cast<size_t>(kBegin) * 12;
     for (int base = 0; base < size; base += span) {
         double* x0 = data + 2 * base;
         double* x1 = x0 + 2 * q;
         double* x2 = x1 + 2 * q;
         double* x3 = x2 + 2 * q;
         const double* w = tw;
-        for (int k = 0; k < q; ++k, w += 12) {
+        for (int k = kBegin; k < kEnd; ++k, w += 12) {
             const __m128d c0 = _mm_loadu_pd(x0 + 2 * k);
             const __m128d t1 = MulConj(_mm_loadu_pd(x1 + 2 * k), w + 4);
             const __m128d t2 = MulConj(_mm_loadu_pd(x2 + 2 * k), w);
@@ -217,7 +221,22 @@ int PassCount(int lg) {
     return count;
 }
 
-void ForwardPass(double* data, int lg, int pass, bool upperHalfZero) {
+// Butterflies per span of a pass: a quarter of the span for radix-4 passes, one for the last
+// pass of span 4 or 2.
+int ForwardPassButterflies(int lg, int pass) {
+    const int spanLog = lg - 2 * pass;
+    return spanLog >= 3 ? 1 << (spanLog - 2) : 1;
+}
+
+int InversePassButterflies(int lg, int pass) {
+    const int spanLog = (lg % 2 == 0 ? 2 : 1) + 2 * pass;
+    return spanLog >= 3 ? 1 << (spanLog - 2) : 1;
+}
+
+// Runs the butterflies [kBegin, kEnd) of every span of the pass; the passes of span 4 and 2 have
+// the one butterfly 0.
+void ForwardPass(double* data, int lg, int pass, bool upperHalfZero, int kBegin, int kEnd) {
+    if (kBegin >= kEnd) return;
     const FftTables& t = Tables();
     const int size = 1 << lg;
     const int spanLog = lg - 2 * pass;
@@ -225,9 +244,9 @@ void ForwardPass(double* data, int lg, int pass, bool upperHalfZero) {
         const int span = 1 << spanLog;
         const bool zero = upperHalfZero && pass == 0;
         if (UseWideVectors())
-            ForwardRadix4Wide(data, size, span, t.radix4Wide[spanLog].data(), zero);
+            ForwardRadix4Wide(data, size, span, t.radix4Wide[spanLog].data(), zero, kBegin, kEnd);
         else
-            ForwardRadix4(data, size, span, t.radix4[spanLog].data(), zero);
+            ForwardRadix4(data, size, span, t.radix4[spanLog].data(), zero, kBegin, kEnd);
     } else if (spanLog == 2) {
         Radix4Span4<true>(data, size);
     } else {
@@ -235,7 +254,12 @@ void ForwardPass(double* data, int lg, int pass, bool upperHalfZero) {
     }
 }
 
-void InversePass(double* data, int lg, int pass) {
+void ForwardPass(double* data, int lg, int pass, bool upperHalfZero) {
+    ForwardPass(data, lg, pass, upperHalfZero, 0, ForwardPassButterflies(lg, pass));
+}
+
+void InversePass(double* data, int lg, int pass, int kBegin, int kEnd) {
+    if (kBegin >= kEnd) return;
     const FftTables& t = Tables();
     const int size = 1 << lg;
     const int spanLog = (lg % 2 == 0 ? 2 : 1) + 2 * pass;
@@ -245,10 +269,14 @@ void InversePass(double* data, int lg, int pass) {
         else
             Radix2Span2(data, size);
     } else if (UseWideVectors()) {
-        InverseRadix4Wide(data, size, 1 << spanLog, t.radix4Wide[spanLog].data());
+        InverseRadix4Wide(data, size, 1 << spanLog, t.radix4Wide[spanLog].data(), kBegin, kEnd);
     } else {
-        InverseRadix4(data, size, 1 << spanLog, t.radix4[spanLog].data());
+        InverseRadix4(data, size, 1 << spanLog, t.radix4[spanLog].data(), kBegin, kEnd);
     }
+}
+
+void InversePass(double* data, int lg, int pass) {
+    InversePass(data, lg, pass, 0, InversePassButterflies(lg, pass));
 }
 
 void Forward(double* data, int lg, bool upperHalfZero) {
@@ -436,4 +464,80 @@ void RealFftInverseStep(const double* re, const double* im, double* samples, int
         JoinReal(re, im, samples, lg);
     else
         InversePass(samples, lg, step - 1);
+}
+
+void RealFftForwardFront::Reset(int size) {
+    n = size;
+    lg = RealLog2(size);
+    passes = lg >= 3 ? PassCount(lg) : 0;
+    for (int& d : done)
+        d = 0;
+}
+
+void RealFftForwardFront::Advance(double* samples, int ready) {
+    if (passes == 0) return;
+    InitFftTables();
+    // Complex points in place; the first pass (upper half zero) reads points k and k + q.
+    const int points = std::min(ready, n / 2) / 2;
+    for (int pass = 0; pass < passes; ++pass) {
+        const int q = ForwardPassButterflies(lg, pass);
+        const int spanLog = lg - 2 * pass;
+        // A butterfly k reads positions k + j q of its span, which the previous pass wrote with
+        // its butterflies k + j q.
+        int avail = pass == 0 ? points - q : done[pass - 1] - (spanLog == 1 ? 1 : 3) * q;
+        avail = std::max(0, std::min(avail, q));
+        if (avail < q) avail &= ~1;
+        if (avail > done[pass]) {
+            ForwardPass(samples, lg, pass, true, done[pass], avail);
+            done[pass] = avail;
+        }
+        if (done[pass] == 0) break;
+    }
+}
+
+void RealFftForwardFront::Finish(double* samples, double* re, double* im) {
+    if (passes == 0) {
+        RealFftForward(samples, re, im, n, true);
+        return;
+    }
+    Advance(samples, n / 2);
+    SplitReal(samples, re, im, lg);
+}
+
+void RealFftInverseFront::Start(const double* re, const double* im, double* samples, int size) {
+    n = size;
+    lg = RealLog2(size);
+    passes = lg >= 3 ? PassCount(lg) : 0;
+    for (int& d : done)
+        d = 0;
+    if (lg < 0) return;
+    InitFftTables();
+    if (passes == 0) {
+        RealFftInverse(re, im, samples, n);
+        return;
+    }
+    lastButterflies = InversePassButterflies(lg, passes - 1);
+    JoinReal(re, im, samples, lg);
+}
+
+int RealFftInverseFront::Advance(double* samples, int needed) {
+    if (passes == 0) return n;
+    InitFftTables();
+    // Complex points needed, in runs of 16 so that small requests do not each pay the
+    // bookkeeping; the last pass's butterfly k writes points k + j q.
+    int points = std::min((std::max(0, needed) + 1) / 2, n / 2);
+    points = (points + 15) & ~15;
+    int need[kMaxPasses];
+    need[passes - 1] = std::min(points, lastButterflies);
+    // Each butterfly k of a pass reads what butterfly k mod q of the pass before wrote.
+    for (int pass = passes - 2; pass >= 0; --pass)
+        need[pass] = std::min(InversePassButterflies(lg, pass), need[pass + 1]);
+    for (int pass = 0; pass < passes; ++pass) {
+        if (need[pass] > done[pass]) {
+            InversePass(samples, lg, pass, done[pass], need[pass]);
+            done[pass] = need[pass];
+        }
+    }
+    const int last = done[passes - 1];
+    return last >= lastButterflies ? n : 2 * last;
 }

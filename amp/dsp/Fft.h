@@ -44,3 +44,41 @@ void RealFftInverse(const double* re, const double* im, double* samples, int n);
 int RealFftStepCount(int n);
 void RealFftForwardStep(double* samples, double* re, double* im, int n, int step, bool upperHalfZero = false);
 void RealFftInverseStep(const double* re, const double* im, double* samples, int n, int step);
+
+// Transforms that run as their input arrives (forward) or as their output is taken (inverse):
+// each butterfly runs once the values it reads are final, so the result is exactly, bit for bit,
+// that of the whole transform however the work is cut. For n from 16 to kRealFftMaxSize.
+class RealFftForwardFront {
+public:
+    // A new forward transform of n reals whose upper half is zero (never read, need not be stored).
+    void Reset(int n);
+    // Runs every butterfly that reads only samples[0, ready) (ready up to n / 2).
+    void Advance(double* samples, int ready);
+    // With all n / 2 samples in place: the rest of the transform and the packed spectrum.
+    void Finish(double* samples, double* re, double* im);
+
+private:
+    static constexpr int kMaxPasses = 10;
+    int n = 0;
+    int lg = -1;
+    int passes = 0;
+    int done[kMaxPasses] = {};
+};
+
+class RealFftInverseFront {
+public:
+    // Joins the packed spectrum into samples (the first step); re and im are free afterwards.
+    void Start(const double* re, const double* im, double* samples, int n);
+    // Runs the butterflies that samples[0, needed) depend on and returns how many samples from the
+    // first are final (at least needed, n once the transform is complete).
+    int Advance(double* samples, int needed);
+    bool Finished() const { return passes > 0 && done[passes - 1] == lastButterflies; }
+
+private:
+    static constexpr int kMaxPasses = 10;
+    int n = 0;
+    int lg = -1;
+    int passes = 0;
+    int lastButterflies = 0;
+    int done[kMaxPasses] = {};
+};

@@ -13,9 +13,10 @@ void AllowWideVectors(bool allowed);
 
 // Radix-4 passes of span >= 8 over interleaved complex data; tw holds, for each pair of
 // butterflies k, k+1, the real and imaginary parts of W^k, W^2k, W^3k each spread over four
-// doubles (see FftTables).
-void ForwardRadix4Wide(double* data, int size, int span, const double* tw, bool upperHalfZero);
-void InverseRadix4Wide(double* data, int size, int span, const double* tw);
+// doubles (see FftTables). Only the butterflies k in [kBegin, kEnd) (even bounds) of every span run.
+void ForwardRadix4Wide(double* data, int size, int span, const double* tw, bool upperHalfZero, int kBegin,
+                       int kEnd);
+void InverseRadix4Wide(double* data, int size, int span, const double* tw, int kBegin, int kEnd);
 
 // y (+)= sum of count (1..4) products xs[t] * hs[t] over the bins [begin, end), a multiple of
 // four; each spectrum is `bins` real parts followed by `bins` imaginary parts.

@@ -77,8 +77,10 @@ bool WideVectorsAvailable() {
     return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
 }
 
-void ForwardRadix4Wide(double* data, int size, int span, const double* tw, bool upperHalfZero) {
+void ForwardRadix4Wide(double* data, int size, int span, const double* tw, bool upperHalfZero, int kBegin,
+                       int kEnd) {
     const int q = span / 4;
+    tw += static_cast<size_t>(kBegin / 2) * 24;
     for (int base = 0; base < size; base += span) {
         double* x0 = data + 2 * base;
         double* x1 = x0 + 2 * q;
@@ -86,7 +88,7 @@ void ForwardRadix4Wide(double* data, int size, int span, const double* tw, bool 
         double* x3 = x2 + 2 * q;
         const double* w = tw;
         if (upperHalfZero) {
-            for (int k = 0; k < q; k += 2, w += 24) {
+            for (int k = kBegin; k < kEnd; k += 2, w += 24) {
                 const __m256d a0 = _mm256_loadu_pd(x0 + 2 * k);
                 const __m256d a1 = _mm256_loadu_pd(x1 + 2 * k);
                 const __m256d ja1 = MulMinusI(a1);
@@ -97,7 +99,7 @@ void ForwardRadix4Wide(double* data, int size, int span, const double* tw, bool 
             }
             continue;
         }
-        for (int k = 0; k < q; k += 2, w += 24) {
+        for (int k = kBegin; k < kEnd; k += 2, w += 24) {
             const __m256d a0 = _mm256_loadu_pd(x0 + 2 * k);
             const __m256d a1 = _mm256_loadu_pd(x1 + 2 * k);
             const __m256d a2 = _mm256_loadu_pd(x2 + 2 * k);
@@ -114,15 +116,16 @@ void ForwardRadix4Wide(double* data, int size, int span, const double* tw, bool 
     }
 }
 
-void InverseRadix4Wide(double* data, int size, int span, const double* tw) {
+void InverseRadix4Wide(double* data, int size, int span, const double* tw, int kBegin, int kEnd) {
     const int q = span / 4;
+    tw += static_cast<size_t>(kBegin / 2) * 24;
     for (int base = 0; base < size; base += span) {
         double* x0 = data + 2 * base;
         double* x1 = x0 + 2 * q;
         double* x2 = x1 + 2 * q;
         double* x3 = x2 + 2 * q;
         const double* w = tw;
-        for (int k = 0; k < q; k += 2, w += 24) {
+        for (int k = kBegin; k < kEnd; k += 2, w += 24) {
             const __m256d c0 = _mm256_loadu_pd(x0 + 2 * k);
             const __m256d t1 = MulConj(_mm256_loadu_pd(x1 + 2 * k), w + 8);
             const __m256d t2 = MulConj(_mm256_loadu_pd(x2 + 2 * k), w);

@@ -279,6 +279,53 @@ TEST(RealFftSteps, StepByStepEqualsTheWholeTransform) {
     AllowWideVectors(true);
 }
 
+// The fronts (forward run as its input arrives, inverse as its output is taken) give exactly the
+// whole transforms however the samples come and go: one at a time, in odd runs, in one go.
+TEST(RealFftFronts, ArrivalOrderNeverChangesTheBits) {
+    for (bool wide : {true, false}) {
+        AllowWideVectors(wide);
+        for (int n = 16; n <= kRealFftMaxSize; n *= 2) {
+            std::vector<double> x = Noise(n, 1.0, n + 3);
+            std::fill(x.begin() + n / 2, x.end(), 0.0);
+            std::vector<double> a = x, ar(n / 2), ai(n / 2);
+            RealFftForward(a.data(), ar.data(), ai.data(), n, true);
+            std::vector<double> inverse(n);
+            RealFftInverse(ar.data(), ai.data(), inverse.data(), n);
+            for (int run : {1, 37, 64, n / 2}) {
+                // Garbage in the upper half and beyond the samples in place: never read.
+                std::vector<double> b(n, 1e300), br(n / 2), bi(n / 2);
+                RealFftForwardFront forward;
+                forward.Reset(n);
+                for (int ready = 0; ready < n / 2;) {
+                    const int step = std::min(run, n / 2 - ready);
+                    std::copy(x.begin() + ready, x.begin() + ready + step, b.begin() + ready);
+                    ready += step;
+                    forward.Advance(b.data(), ready);
+                }
+                forward.Finish(b.data(), br.data(), bi.data());
+                ASSERT_EQ(br, ar) << "n " << n << ", run " << run;
+                ASSERT_EQ(bi, ai) << "n " << n << ", run " << run;
+                std::vector<double> c(n, 1e300);
+                RealFftInverseFront back;
+                back.Start(br.data(), bi.data(), c.data(), n);
+                int final = 0;
+                for (int needed = 0; !back.Finished();) {
+                    needed = std::min(n, needed + run);
+                    const int before = final;
+                    final = back.Advance(c.data(), needed);
+                    ASSERT_GE(final, needed);
+                    // What is reported final already holds the whole transform's values.
+                    for (int i = before; i < final; ++i)
+                        ASSERT_EQ(c[i], inverse[i]) << "n " << n << ", run " << run << ", sample " << i;
+                }
+                ASSERT_EQ(final, n);
+                ASSERT_EQ(c, inverse) << "n " << n << ", run " << run;
+            }
+        }
+    }
+    AllowWideVectors(true);
+}
+
 // Impulses long enough for the stages that spread their work over host calls: the 32768-point
 // stage sums its older products ahead, the 65536-point stage of the longest defers whole blocks.
 // Every host block pattern (single samples, odd, large, random 1..8192 changing every call) gives
@@ -324,7 +371,8 @@ TEST(ConvolutionEngine, SpreadStagesMatchDirectConvolutionForEveryBlockPattern) 
             peak = std::max(peak, std::abs(s));
         }
         for (const auto& c : checks)
-            ASSERT_NEAR(runs[0][c.first], c.second, 1e-6 * peak) << "length " << length << ", sample " << c.first;
+            ASSERT_NEAR(runs[0][c.first], c.second, 1e-6 * peak)
+                << "length " << length << ", sample " << c.first;
     }
 }
 
