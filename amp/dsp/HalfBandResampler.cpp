@@ -174,11 +174,20 @@ double Oversampler::StepBeta(int step) {
 bool Oversampler::Prepare(int k, int maxBlock) {
     int s = 0;
     switch (k) {
-    case 1: s = 0; break;
-    case 2: s = 1; break;
-    case 4: s = 2; break;
-    case 8: s = 3; break;
-    default: return false;
+    case 1:
+        s = 0;
+        break;
+    case 2:
+        s = 1;
+        break;
+    case 4:
+        s = 2;
+        break;
+    case 8:
+        s = 3;
+        break;
+    default:
+        return false;
     }
     factor = k;
     steps = s;

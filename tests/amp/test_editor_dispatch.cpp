@@ -141,11 +141,13 @@ std::string Format(const char* format, double value) {
     std::snprintf(text, sizeof(text), format, value);
     return text;
 }
-const char* OnOff(bool on) { return on ? "ON" : "OFF"; }
+const char* OnOff(bool on) {
+    return on ? "ON" : "OFF";
+}
 
 struct Display {
-    int param;   // the parameter whose value the display must show
-    double bar;  // the bar's value for it
+    int param;  // the parameter whose value the display must show
+    double bar; // the bar's value for it
     std::string text;
 };
 
@@ -158,32 +160,56 @@ Display ExpectedFor(VulpanePlugin* plugin, int frame) {
     auto tone = [&](int param) { return Display{param, v(param), Format("%.2f", 10.0 * v(param) - 5.0)}; };
     auto eq = [&](int param) { return Display{param, v(param), Format("%.1f dB", 24.0 * v(param) - 12.0)}; };
     switch (frame) {
-    case 1: return {kGate, v(kGate), OnOff(v(kGate) >= 0.5)};
-    case 2: return {kGateThreshold, v(kGateThreshold), Format("%.0f dB", 100.0 * v(kGateThreshold) - 100.0)};
-    case 3: return knob(kGateRelease);
-    case 4: return {kAmpOn, v(kAmpOn), OnOff(v(kAmpOn) >= 0.5)};
-    case 5: return knob(kAmpVolume);
-    case 6: case 18: return knob(kAmpGain);
-    case 7: return knob(kToneFreq);
-    case 8: return knob(kToneResonance);
-    case 9: case 17: case 19:
+    case 1:
+        return {kGate, v(kGate), OnOff(v(kGate) >= 0.5)};
+    case 2:
+        return {kGateThreshold, v(kGateThreshold), Format("%.0f dB", 100.0 * v(kGateThreshold) - 100.0)};
+    case 3:
+        return knob(kGateRelease);
+    case 4:
+        return {kAmpOn, v(kAmpOn), OnOff(v(kAmpOn) >= 0.5)};
+    case 5:
+        return knob(kAmpVolume);
+    case 6:
+    case 18:
+        return knob(kAmpGain);
+    case 7:
+        return knob(kToneFreq);
+    case 8:
+        return knob(kToneResonance);
+    case 9:
+    case 17:
+    case 19:
         if (poltergeist) return {kAmpBass, v(kAmpBass), Format("%.0f dB", 24.0 * v(kAmpBass) - 12.0)};
         return tone(kAmpBass);
-    case 10: case 20: case 22: case 23: return tone(kAmpMiddle);
-    case 11: case 21: case 24:
+    case 10:
+    case 20:
+    case 22:
+    case 23:
+        return tone(kAmpMiddle);
+    case 11:
+    case 21:
+    case 24:
         if (poltergeist) return {kAmpTreble, v(kAmpTreble), OnOff(v(kAmpTreble) > 0.0)};
         return tone(kAmpTreble);
-    case 12: return eq(kEqLow);
-    case 13: return eq(kEqHigh);
-    case 14: return knob(kMasterVolume);
-    case 15: return {kLoudness, 1.0 - v(kLoudness), Format("%.2f", (1.0 - v(kLoudness)) * 10.0)};
-    case 25: return {kIrOn, v(kIrOn), OnOff(v(kIrOn) != 0.0)};
+    case 12:
+        return eq(kEqLow);
+    case 13:
+        return eq(kEqHigh);
+    case 14:
+        return knob(kMasterVolume);
+    case 15:
+        return {kLoudness, 1.0 - v(kLoudness), Format("%.2f", (1.0 - v(kLoudness)) * 10.0)};
+    case 25:
+        return {kIrOn, v(kIrOn), OnOff(v(kIrOn) != 0.0)};
     case 26: {
         const double g = v(kIrDry) >= 0.5 ? 48.0 * v(kIrDry) - 24.0 : 96.0 * v(kIrDry) - 48.0;
         return {kIrDry, v(kIrDry), g == -48.0 ? "-inf dB" : Format("%.1f dB", g)};
     }
-    case 27: return {kIrWet, v(kIrWet), Format("%.1f dB", 48.0 * v(kIrWet) - 24.0)};
-    default: return {-1, 0.0, "no parameter for frame " + std::to_string(frame)};
+    case 27:
+        return {kIrWet, v(kIrWet), Format("%.1f dB", 48.0 * v(kIrWet) - 24.0)};
+    default:
+        return {-1, 0.0, "no parameter for frame " + std::to_string(frame)};
     }
 }
 

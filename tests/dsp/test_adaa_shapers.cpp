@@ -151,8 +151,10 @@ TEST(AdaaShapers, StagesAverageThePlainCurvesAsTheirAntiderivativesSay) {
                 y2 = stages.Process(c, 2, x);
             }
             const double p = run[0], q = run[1], r = run[2];
-            EXPECT_NEAR(y1, LineMean(plain, q, r), 1e-6) << where << " first order after " << p << " " << q << " " << r;
-            EXPECT_NEAR(y2, HatMean(plain, p, q, r), 1e-6) << where << " second order after " << p << " " << q << " " << r;
+            EXPECT_NEAR(y1, LineMean(plain, q, r), 1e-6)
+                << where << " first order after " << p << " " << q << " " << r;
+            EXPECT_NEAR(y2, HatMean(plain, p, q, r), 1e-6)
+                << where << " second order after " << p << " " << q << " " << r;
         }
 
         // A drive-scaled sweep with plateaus and flat stretches: the block form matches sample by

@@ -138,8 +138,10 @@ TEST(OversampledModels, MatchHostRateModelsBelowFiveKilohertz) {
                 const double db = 20.0 * std::log10(std::abs(over[t]) / std::abs(plain[t]));
                 const double deg = std::arg(over[t] / plain[t]) * 180.0 / kPi;
                 const bool low = tones[t] <= 2000.0;
-                EXPECT_LT(std::fabs(db), low ? kLowDb : kHighDb) << "model " << model << " " << factor << "x " << tones[t] << " Hz";
-                EXPECT_LT(std::fabs(deg), low ? kLowDeg : kHighDeg) << "model " << model << " " << factor << "x " << tones[t] << " Hz";
+                EXPECT_LT(std::fabs(db), low ? kLowDb : kHighDb)
+                    << "model " << model << " " << factor << "x " << tones[t] << " Hz";
+                EXPECT_LT(std::fabs(deg), low ? kLowDeg : kHighDeg)
+                    << "model " << model << " " << factor << "x " << tones[t] << " Hz";
             }
         }
     }

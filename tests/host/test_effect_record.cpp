@@ -26,7 +26,8 @@ TEST(EffectRecord, FieldsAfterConstruction) {
     EXPECT_NE(e->processReplacing, nullptr);
     EXPECT_NE(e->processDoubleReplacing, nullptr);
     EXPECT_NE(e->process, nullptr);
-    for (char c : e->future) EXPECT_EQ(c, 0);
+    for (char c : e->future)
+        EXPECT_EQ(c, 0);
 }
 
 TEST(EffectRecord, FlagsSayEditorReplacingDoubleChunksAndMono) {

@@ -14,7 +14,8 @@ constexpr int kParams = 162;
 ChunkBytes State(const std::string& path, const std::vector<double>& values) {
     ChunkBytes c;
     c.Text(path);
-    for (double v : values) c.Double(v);
+    for (double v : values)
+        c.Double(v);
     return c;
 }
 
@@ -24,7 +25,8 @@ std::vector<double> Defaults(HostedPlugin& plugin) {
     int32_t pathLength = 0;
     std::memcpy(&pathLength, chunk.data() + 8, sizeof pathLength);
     std::vector<double> values;
-    for (int i = 0; i < kParams; ++i) values.push_back(ReadDouble(chunk, 12 + pathLength + i * 8));
+    for (int i = 0; i < kParams; ++i)
+        values.push_back(ReadDouble(chunk, 12 + pathLength + i * 8));
     return values;
 }
 
@@ -36,7 +38,8 @@ TEST_F(State, ProgramChunkLayout) {
     const std::vector<char> chunk = plugin->GetChunk(true);
     ASSERT_EQ(chunk.size(), 1318u);
     const unsigned char start[] = {0x74, 0x66, 0x66, 0x70, 0x00, 0x00, 0x01, 0x00, 0x0A, 0x00, 0x00, 0x00};
-    for (size_t i = 0; i < sizeof(start); ++i) EXPECT_EQ(static_cast<unsigned char>(chunk[i]), start[i]) << i;
+    for (size_t i = 0; i < sizeof(start); ++i)
+        EXPECT_EQ(static_cast<unsigned char>(chunk[i]), start[i]) << i;
     EXPECT_EQ(std::string(chunk.data() + 12, 10), "C:\\ir\\a.wa");
     EXPECT_EQ(ReadDouble(chunk, 22 + 8 * 16), 0.5); // master volume, in its own units
 }
@@ -81,7 +84,8 @@ TEST_F(State, OldBankVersionIsReadAsABareState) {
 
 TEST_F(State, TruncatedBlockAppliesWhatItHasAndFails) {
     std::vector<double> values(kParams, 0.25);
-    for (int i = 101; i < kParams; ++i) plugin->SetParameter(i, 0.75f);
+    for (int i = 101; i < kParams; ++i)
+        plugin->SetParameter(i, 0.75f);
     ChunkBytes block = ::State("", values);
     block.bytes.resize(block.bytes.size() - 61 * 8 - 4); // ends inside parameter 100
     EXPECT_EQ(plugin->SetChunk(true, block.bytes), 0);
@@ -101,12 +105,13 @@ TEST_F(State, DamagedBlocksNeverStoreNonNumbersOrOutOfRangeValues) {
     ASSERT_EQ(plugin->SetChunk(true, ::State("", values).bytes), 1);
     EXPECT_EQ(plugin->GetParameter(16), 0.5f); // the default
     EXPECT_EQ(plugin->GetParameter(13), 0.5f);
-    EXPECT_EQ(plugin->GetParameter(1), 1.0f);  // clamped
+    EXPECT_EQ(plugin->GetParameter(1), 1.0f); // clamped
     EXPECT_EQ(plugin->ParamDisplay(4), "Clean 1");
     // A negative text length fails instead of reading backwards.
     ChunkBytes negative;
     negative.Header().Int(-8);
-    for (double v : values) negative.Double(v);
+    for (double v : values)
+        negative.Double(v);
     EXPECT_EQ(plugin->SetChunk(true, negative.bytes), 0);
     EXPECT_EQ(plugin->SetChunk(true, {}), 0);
     EXPECT_EQ(plugin->Dispatch(effSetChunk, 1, 10, nullptr), 0);
@@ -119,7 +124,8 @@ TEST_F(State, RandomSettingsSurviveARoundTripBitForBit) {
     std::mt19937 random(7);
     std::uniform_real_distribution<double> unit(0.0, 1.0);
     std::vector<double> values(kParams);
-    for (double& v : values) v = unit(random);
+    for (double& v : values)
+        v = unit(random);
     values[4] = 11;
     values[12] = 23;
     values[157] = 5;
@@ -134,7 +140,9 @@ TEST_F(State, RandomSettingsSurviveARoundTripBitForBit) {
     ASSERT_EQ(restored, saved);
     // Values that fit their parameters come back exactly. (The shared amp knobs take the selected
     // model's copies, which are restored after them.)
-    for (int i : {1, 2, 13, 16, 30, 100, 141, 146}) EXPECT_EQ(ReadDouble(restored, restored.size() - kParams * 8 + i * 8), values[static_cast<size_t>(i)]) << i;
+    for (int i : {1, 2, 13, 16, 30, 100, 141, 146})
+        EXPECT_EQ(ReadDouble(restored, restored.size() - kParams * 8 + i * 8), values[static_cast<size_t>(i)])
+            << i;
 
     // And through a standard preset file into a fresh instance.
     const std::vector<char> fxp = FormatPresetFile(CapturePreset(*other, false));
