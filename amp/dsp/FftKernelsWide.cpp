@@ -187,8 +187,8 @@ void DirectConvolveWide(const double* h, int taps, const double* x, double* y, i
 bool WideVectorsAvailable() {
     return false;
 }
-void ForwardRadix4Wide(double*, int, int, const double*, bool) {}
-void InverseRadix4Wide(double*, int, int, const double*) {}
+void ForwardRadix4Wide(double*, int, int, const double*, bool, int, int) {}
+void InverseRadix4Wide(double*, int, int, const double*, int, int) {}
 void MultiplySpectraWide(double*, double*, const double* const*, const float* const*, int, int, int, int,
                          bool) {}
 void DirectConvolveWide(const double*, int, const double*, double*, int) {}
