@@ -109,6 +109,18 @@ intptr_t IVstAdapter::CallHost(int32_t opcode, int32_t index, intptr_t value, vo
     return host ? host(&effect, opcode, index, value, ptr, opt) : 0;
 }
 
+// Another thread that takes the lock for a moment (or is just letting it go) should not send a
+// move to the queue: try for a few microseconds, well under what would count as waiting.
+bool IVstAdapter::TryPluginLockBriefly() {
+    if (pluginLock.TryLock()) return true;
+    const int64_t until = NowMicros() + 20;
+    do {
+        for (int i = 0; i < 32; ++i)
+            if (pluginLock.TryLock()) return true;
+    } while (NowMicros() < until);
+    return false;
+}
+
 bool IVstAdapter::BlocksRunning() const {
     const int64_t last = lastBlockMicros.load(std::memory_order_relaxed);
     return last != 0 && NowMicros() - last < 100000;
@@ -126,7 +138,7 @@ void IVstAdapter::SetParameterNormalized(int32_t index, float value) {
     const double v = value < 0.0f ? 0.0 : (value > 1.0f ? 1.0 : static_cast<double>(value));
     if (!OnAudioThread()) {
         pluginLock.Lock();
-    } else if (!pluginLock.TryLock()) {
+    } else if (!TryPluginLockBriefly()) {
         if (deferred.Push({DeferredEvents::Event::kParameter, index, v, {}})) return;
         pluginLock.Lock(); // the queue is full: wait rather than lose the move
     }

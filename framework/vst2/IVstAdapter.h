@@ -59,6 +59,7 @@ private:
     intptr_t ProcessEvents(const VstEvents* events);
     // The audio thread never waits for the plug-in lock: what it cannot apply at once waits in
     // `deferred` for the next holder of the lock (ApplyDeferred, called with the lock held).
+    bool TryPluginLockBriefly();
     void ApplyDeferred();
     void ApplyParameter(int32_t index, double value);
     intptr_t DeferEvents(const VstEvents* events);

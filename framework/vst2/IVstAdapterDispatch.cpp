@@ -16,7 +16,7 @@ constexpr size_t kParamTextSize = 32;
 
 intptr_t IVstAdapter::Dispatch(int32_t opcode, int32_t index, intptr_t value, void* ptr, float opt) {
     if (opcode == effProcessEvents && OnAudioThread()) {
-        if (!pluginLock.TryLock()) return DeferEvents(static_cast<const VstEvents*>(ptr));
+        if (!TryPluginLockBriefly()) return DeferEvents(static_cast<const VstEvents*>(ptr));
     } else {
         pluginLock.Lock();
     }
