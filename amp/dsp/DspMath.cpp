@@ -298,3 +298,14 @@ double DspPow(double base, double exponent) {
 double DspSqrt(double x) {
     return std::sqrt(x);
 }
+
+double BesselI0(double x) {
+    double sum = 1.0, term = 1.0;
+    const double q = 0.25 * x * x;
+    for (int k = 1; k < 64; ++k) {
+        term *= q / (static_cast<double>(k) * k);
+        sum += term;
+        if (term < sum * 1e-17) break;
+    }
+    return sum;
+}

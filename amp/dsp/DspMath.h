@@ -8,3 +8,5 @@ double DspExp(double x);
 double DspSinh(double x);
 double DspPow(double base, double exponent);
 double DspSqrt(double x);
+// The modified Bessel function of the first kind, order 0 (the Kaiser window's), by its power series.
+double BesselI0(double x);

@@ -10,18 +10,6 @@ namespace {
 
 constexpr double kPi = 3.141592653589793;
 
-// Modified Bessel function of the first kind, order 0, by its power series.
-double BesselI0(double x) {
-    double sum = 1.0, term = 1.0;
-    const double q = 0.25 * x * x;
-    for (int k = 1; k < 64; ++k) {
-        term *= q / (static_cast<double>(k) * k);
-        sum += term;
-        if (term < sum * 1e-17) break;
-    }
-    return sum;
-}
-
 // Taps and Kaiser beta of the steps, from the host rate outwards. The first step is flat to
 // 0.4167 sr and stops from 0.5833 sr (about 100 dB); the later ones only have to stop the images
 // of that band, so they are short.

@@ -10,17 +10,6 @@ namespace {
 
 constexpr double kPi = 3.141592653589793;
 
-double BesselI0(double x) {
-    double sum = 1.0, term = 1.0;
-    const double q = 0.25 * x * x;
-    for (int k = 1; k < 64; ++k) {
-        term *= q / (static_cast<double>(k) * k);
-        sum += term;
-        if (term < sum * 1e-17) break;
-    }
-    return sum;
-}
-
 } // namespace
 
 void LowPassDecimator::Design(int taps, double beta, double cutoff, int maxOutput, int maxExtraDelay) {
