@@ -16,7 +16,7 @@
 //
 // Real-time contract: ProcessBlock allocates nothing, takes no lock and does no I/O. Setters and
 // Reset design coefficients and may allocate; the caller serialises them with ProcessBlock
-// (the plug-in holds its lock around both).
+// (the plug-in has the audio thread apply them between blocks, see ChainChanges).
 class SignalChain {
 public:
     static constexpr int kAntiDenormalSize = 44100;

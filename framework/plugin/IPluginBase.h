@@ -103,8 +103,8 @@ public:
     bool IsInstrument() const { return isInstrument; }
     IEditorLink* Editor() const { return editor; }
     PluginLock& Lock() { return pluginLock; }
-    // Held by the audio thread for a block, and by other threads only to hand over what a block
-    // reads (a filter design, a convolution engine, a new block size), never for slow work.
+    // Held by the audio thread for a block, and by other threads only while no blocks run (a new
+    // rate or block size, a change made while the host is stopped), never for slow work.
     RecursiveLock& AudioLock() { return audioLock; }
 
     void PushParamsToEditor();
