@@ -1,8 +1,10 @@
 // The scripted host session (tests/realtime/Session.h) with the audio thread at SCHED_FIFO: the
 // time each 64-sample block's host calls take (automation, MIDI, process), as the median, the
 // 99th percentile and the worst block, and the worst block during the 10-s 96-kHz impulse loads,
-// the bank changes and the program changes. Each run is printed, then the minimum of each figure
-// over the runs (the machine is shared: the least disturbed run is the fairest).
+// the bank changes and the program changes. Each run also gives the page faults the audio thread
+// took and each control step's blocks by their CPU time (what the audio thread itself spent, not
+// time it was set aside). Each run is printed, then the minimum of each figure over the runs (the
+// machine is shared: the least disturbed run is the fairest).
 //
 //     bench_session [PLUGIN.so] [--runs N] [--rounds N] [--rate HZ] [--no-editor]     (needs DISPLAY)
 #include "Session.h"
@@ -77,6 +79,9 @@ int main(int argc, char** argv) {
         std::snprintf(name, sizeof name, "run %d", run + 1);
         Print(name, f, budget);
         for (const std::string& line : f.slowest)
+            std::printf("       %s\n", line.c_str());
+        std::printf("       page faults on the audio thread in its blocks: %llu\n", f.pageFaults);
+        for (const std::string& line : f.byControlStep)
             std::printf("       %s\n", line.c_str());
         if (f.failures) std::printf("       (%d session failures in this run)\n", f.failures);
         if (run == 0) {
