@@ -209,6 +209,8 @@ bool PresetBrowser::ApplyPreset(const PresetEntry& preset) {
     const VzpFile& file = preset.data;
     presetError.clear();
     shownName = preset.name;
+    // The amp's filters are designed once, for the preset's final values, not for each setting.
+    plugin.ChangeChain(ChainChanges::Op::kDeferDesigns, 1.0);
 
     // The preset's impulse is loaded as a restored state's is: a missing file is only marked.
     if (file.version == 4) impulses.Recall(file.texts[4]);
@@ -219,6 +221,7 @@ bool PresetBrowser::ApplyPreset(const PresetEntry& preset) {
     const bool on = VzpImpulseOn(file);
     plugin.ChangeChain(ChainChanges::Op::kConvolutionEnabled, on);
     plugin.MoveParameter(kIrOn, on ? 1.0 : 0.0);
+    plugin.ChangeChain(ChainChanges::Op::kDeferDesigns, 0.0);
     feedback.ShowLamp(plugin.Controls().lampImpulse, on);
     if (file.version == 4) feedback.Show(kStripIrToggle, on ? 1.0 : 0.0, on ? "ON" : "OFF");
     return true;

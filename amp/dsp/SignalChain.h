@@ -112,6 +112,9 @@ public:
     DspBank& Bank() { return bank; }
     const DspBank& Bank() const { return bank; }
     AmpModels& Amp() { return amp; }
+    // While on, the amp's designs wait and are made once when it goes off (AmpModels::DeferDesigns);
+    // the host-rate models, while an oversampled path is heard instead, design before they next run.
+    void DeferDesigns(bool defer) { amp.DeferDesigns(defer, ampOversampling.Plain()); }
     Tuner& GetTuner() { return tuner; }
     const Tuner& GetTuner() const { return tuner; }
 
