@@ -34,8 +34,9 @@ const int kCabinetSpeakers[kNumCabinets] = {
 int CabinetPictureOf(int cabinet) {
     if (cabinet < 0 || cabinet >= kNumCabinets) return kCabinetPictureOff;
     const char* name = kCabinetNames[cabinet];
-    for (const auto& named : {std::make_pair("1x12", kCabinetPicture1x12), std::make_pair("2x12", kCabinetPicture2x12),
-                              std::make_pair("4x12", kCabinetPicture4x12), std::make_pair("8x10", kCabinetPicture8x10)})
+    for (const auto& named :
+         {std::make_pair("1x12", kCabinetPicture1x12), std::make_pair("2x12", kCabinetPicture2x12),
+          std::make_pair("4x12", kCabinetPicture4x12), std::make_pair("8x10", kCabinetPicture8x10)})
         if (std::strstr(name, named.first)) return named.second;
     return kCabinetSpeakers[cabinet];
 }
@@ -59,7 +60,8 @@ EditorFeedback::ControlRecord* EditorFeedback::RecordOf(int controlIndex) {
 namespace {
 void CopyShownText(char* out, int size, const char* text) {
     int i = 0;
-    for (; text && text[i] && i < size - 1; ++i) out[i] = text[i];
+    for (; text && text[i] && i < size - 1; ++i)
+        out[i] = text[i];
     out[i] = '\0';
 }
 } // namespace
@@ -116,7 +118,8 @@ void EditorFeedback::ShowControl(int controlIndex, bool show) {
 
 void EditorFeedback::HideParam(int paramIndex, bool hide) {
     const ControlMirror& mirror = plugin.ControlsMirror();
-    for (int k = 0; k < mirror.Count(paramIndex); ++k) ShowControl(mirror.At(paramIndex, k).controlIndex, !hide);
+    for (int k = 0; k < mirror.Count(paramIndex); ++k)
+        ShowControl(mirror.At(paramIndex, k).controlIndex, !hide);
 }
 
 namespace {
@@ -124,8 +127,8 @@ namespace {
 const struct {
     int block;
     int shared;
-} kPanelCopies[] = {{kModelSwitch, kAmpOn}, {kModelLed, kAmpOn},    {kModelVolume, kAmpVolume},
-                    {kModelGain, kAmpGain}, {kModelBass, kAmpBass}, {kModelMiddle, kAmpMiddle},
+} kPanelCopies[] = {{kModelSwitch, kAmpOn},    {kModelLed, kAmpOn},    {kModelVolume, kAmpVolume},
+                    {kModelGain, kAmpGain},    {kModelBass, kAmpBass}, {kModelMiddle, kAmpMiddle},
                     {kModelTreble, kAmpTreble}};
 } // namespace
 
@@ -163,9 +166,11 @@ void EditorFeedback::Apply(IEditorGraphics& graphics) {
     anyPending = false;
     if (panelPending) {
         panelPending = false;
-        for (int index = kModelSwitch; index < kModelTreble + kNumModels; ++index) graphics.HideParam(index, true);
+        for (int index = kModelSwitch; index < kModelTreble + kNumModels; ++index)
+            graphics.HideParam(index, true);
         if (panelModel >= 0)
-            for (const auto& copy : kPanelCopies) graphics.HideParam(copy.block + panelModel, false);
+            for (const auto& copy : kPanelCopies)
+                graphics.HideParam(copy.block + panelModel, false);
     }
     for (size_t i = 0; i < records.size(); ++i) {
         ControlRecord& record = records[i];

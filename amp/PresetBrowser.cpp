@@ -270,7 +270,8 @@ void PresetBrowser::ShowPending() {
     }
     if (errorPending) {
         errorPending = false;
-        if (IEditorGraphics* graphics = plugin.Graphics()) graphics->ShowMessage(presetError.c_str(), "Error");
+        if (IEditorGraphics* graphics = plugin.Graphics())
+            graphics->ShowMessage(presetError.c_str(), "Error");
     }
 }
 

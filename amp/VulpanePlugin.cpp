@@ -139,7 +139,8 @@ void VulpanePlugin::ChangeParameter(int index, double normalizedValue) {
     const IParameter* param = ParamAt(index);
     if (!param || param->Normalized() == normalizedValue) return;
     ScopedLock<PluginLock> hold(pluginLock);
-    for (int k = 0; k < Mirror().Count(index); ++k) Mirror().Move(Mirror().At(index, k), normalizedValue);
+    for (int k = 0; k < Mirror().Count(index); ++k)
+        Mirror().Move(Mirror().At(index, k), normalizedValue);
     SetParameterFromGUI(index, normalizedValue);
 }
 

@@ -116,7 +116,9 @@ private:
     double ParamValue(int index) const override { return Value(index); }
     double ParamNormalized(int index) const override { return ParamAt(index)->Normalized(); }
     void MoveParameter(int index, double normalizedValue) override;
-    void MoveControls(int index, double normalizedValue) override { MoveBoundControls(index, normalizedValue); }
+    void MoveControls(int index, double normalizedValue) override {
+        MoveBoundControls(index, normalizedValue);
+    }
     const ControlMirror& ControlsMirror() const override { return Mirror(); }
     // Shows what the editor is to show after a change: on the editor's idle, and at once after a
     // change made off the audio thread (the plug-in lock held).

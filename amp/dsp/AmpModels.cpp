@@ -174,7 +174,8 @@ void AmpModels::SetToneResonance(double v) {
     const double t = 9.0 * v - 5.0;
     state.resonanceMix = t > 0.0 ? 9.0 * v * (0.1 * t + 0.08) - 0.42 : 9.0 * v * 0.08 - 0.42;
     // Deferred, the band is designed with both tone filters (the shelf's design is the same).
-    if (bank && !Defer(kPendingTone)) Designer().BandPass(layout::Tone::band, state.toneFreqHz, state.toneWidth);
+    if (bank && !Defer(kPendingTone))
+        Designer().BandPass(layout::Tone::band, state.toneFreqHz, state.toneWidth);
 }
 
 void AmpModels::SetBass(double v) {

@@ -5,10 +5,12 @@
 
 void ControlMirror::Bind(int paramCount, std::vector<Slot> bound) {
     const size_t params = static_cast<size_t>(paramCount > 0 ? paramCount : 0);
-    bound.erase(std::remove_if(bound.begin(), bound.end(),
-                               [&](const Slot& s) { return s.param < 0 || static_cast<size_t>(s.param) >= params; }),
-                bound.end());
-    std::stable_sort(bound.begin(), bound.end(), [](const Slot& a, const Slot& b) { return a.param < b.param; });
+    bound.erase(
+        std::remove_if(bound.begin(), bound.end(),
+                       [&](const Slot& s) { return s.param < 0 || static_cast<size_t>(s.param) >= params; }),
+        bound.end());
+    std::stable_sort(bound.begin(), bound.end(),
+                     [](const Slot& a, const Slot& b) { return a.param < b.param; });
     slots = std::move(bound);
     first.assign(params, 0);
     count.assign(params, 0);

@@ -57,8 +57,8 @@ public:
     }
 
 private:
-    std::vector<Slot> slots;   // by parameter, then control order
-    std::vector<int> first;    // per parameter: its first slot
-    std::vector<int> count;    // per parameter: how many slots
+    std::vector<Slot> slots; // by parameter, then control order
+    std::vector<int> first;  // per parameter: its first slot
+    std::vector<int> count;  // per parameter: how many slots
     bool anyPending = false;
 };
