@@ -7,26 +7,19 @@ constexpr int kProgramChange = 12;
 
 struct ControllerTarget {
     int controller;
-    int parameter; // the parameter that is set (a per-model block start when perModel)
-    int reported;  // the parameter the host is told about
+    int parameter;  // the parameter that is set (a per-model block start when perModel)
+    int reported;   // the parameter the host is told about
     bool perModel;
 };
 
 constexpr ControllerTarget kControllers[] = {
-    {7, kMasterVolume, kMasterVolume, false},
-    {8, kEqLow, kEqLow, false},
-    {9, kEqHigh, kEqHigh, false},
-    {15, kLoudness, kLoudness, false},
-    {16, kGate, kGate, false},
-    {17, kGateThreshold, kGateThreshold, false},
-    {18, kGateRelease, kGateRelease, false},
-    {19, kAmpOn, kAmpOn, false},
-    {20, kModelVolume, kAmpVolume, true},
-    {21, kModelGain, kAmpGain, true},
-    {22, kToneFreq, kToneFreq, false},
-    {23, kToneResonance, kToneResonance, false},
-    {24, kModelBass, kAmpBass, true},
-    {25, kModelMiddle, kAmpMiddle, true},
+    {7, kMasterVolume, kMasterVolume, false}, {8, kEqLow, kEqLow, false},
+    {9, kEqHigh, kEqHigh, false},             {15, kLoudness, kLoudness, false},
+    {16, kGate, kGate, false},                {17, kGateThreshold, kGateThreshold, false},
+    {18, kGateRelease, kGateRelease, false},  {19, kAmpOn, kAmpOn, false},
+    {20, kModelVolume, kAmpVolume, true},     {21, kModelGain, kAmpGain, true},
+    {22, kToneFreq, kToneFreq, false},        {23, kToneResonance, kToneResonance, false},
+    {24, kModelBass, kAmpBass, true},         {25, kModelMiddle, kAmpMiddle, true},
     {26, kModelTreble, kAmpTreble, true},
 };
 } // namespace

@@ -21,30 +21,19 @@ struct HostName {
 };
 // Tested in this order: the first text the lower-case product name contains wins.
 constexpr HostName kHostNames[] = {
-    {"cubase", kHostCubase},
-    {"reaper", kHostReaper},
-    {"nuendo", kHostNuendo},
-    {"cakewalk", kHostCakewalk},
-    {"samplitude", kHostSamplitude},
-    {"fruity", kHostFruityLoops},
-    {"live", kHostLive},
-    {"melodyne", kHostMelodyne},
-    {"vstmanlib", kHostVstManLib},
-    {"aulab", kHostAuLab},
-    {"forte", kHostForte},
-    {"chainer", kHostChainer},
-    {"audition", kHostAudition},
-    {"orion", kHostOrion},
-    {"sawstudio", kHostSawStudio},
-    {"logic", kHostLogic},
-    {"digital", kHostDigitalPerformer},
+    {"cubase", kHostCubase},         {"reaper", kHostReaper},         {"nuendo", kHostNuendo},
+    {"cakewalk", kHostCakewalk},     {"samplitude", kHostSamplitude}, {"fruity", kHostFruityLoops},
+    {"live", kHostLive},             {"melodyne", kHostMelodyne},     {"vstmanlib", kHostVstManLib},
+    {"aulab", kHostAuLab},           {"forte", kHostForte},           {"chainer", kHostChainer},
+    {"audition", kHostAudition},     {"orion", kHostOrion},           {"sawstudio", kHostSawStudio},
+    {"logic", kHostLogic},           {"digital", kHostDigitalPerformer},
 };
 } // namespace
 
 IPluginBase::IPluginBase(const IPluginConfig& config)
     : params(static_cast<size_t>(config.paramCount > 0 ? config.paramCount : 0)), uniqueId(config.uniqueId),
-      manufacturerId(config.manufacturerId), pluginVersion(config.version),
-      stateInChunks(config.stateInChunks), isInstrument(config.isInstrument), latency(config.latency) {
+      manufacturerId(config.manufacturerId), pluginVersion(config.version), stateInChunks(config.stateInChunks),
+      isInstrument(config.isInstrument), latency(config.latency) {
     programs.resize(static_cast<size_t>(config.programCount > 0 ? config.programCount : 0));
     for (size_t i = 0; i < programs.size(); ++i)
         std::snprintf(programs[i].name, sizeof(programs[i].name), "- %d -", static_cast<int>(i + 1));
@@ -68,17 +57,14 @@ IPluginBase::IPluginBase(const IPluginConfig& config)
     ConfigureChannels(maxInputs, maxOutputs);
 }
 
-IPluginBase::~IPluginBase() {
-    delete editor;
-}
+IPluginBase::~IPluginBase() { delete editor; }
 
 void IPluginBase::ConfigureChannels(int inputs, int outputs) {
     inputData.assign(static_cast<size_t>(inputs), nullptr);
     outputData.assign(static_cast<size_t>(outputs), nullptr);
     inputChannels.assign(static_cast<size_t>(inputs), InputChannel{});
     outputChannels.assign(static_cast<size_t>(outputs), OutputChannel{});
-    for (int i = 0; i < inputs; ++i)
-        inputChannels[static_cast<size_t>(i)].slot = &inputData[static_cast<size_t>(i)];
+    for (int i = 0; i < inputs; ++i) inputChannels[static_cast<size_t>(i)].slot = &inputData[static_cast<size_t>(i)];
     for (int i = 0; i < outputs; ++i)
         outputChannels[static_cast<size_t>(i)].slot = &outputData[static_cast<size_t>(i)];
 }
@@ -143,8 +129,7 @@ bool IPluginBase::LegalIO(int inputs, int outputs) const {
 
 int IPluginBase::GetPluginVersion(bool decimal) const {
     if (!decimal) return pluginVersion;
-    return ((pluginVersion >> 16) & 0xff) * 10000 + ((pluginVersion >> 8) & 0xff) * 100 +
-           (pluginVersion & 0xff);
+    return ((pluginVersion >> 16) & 0xff) * 10000 + ((pluginVersion >> 8) & 0xff) * 100 + (pluginVersion & 0xff);
 }
 
 bool IPluginBase::IsInputConnected(int index) const {
@@ -158,8 +143,7 @@ bool IPluginBase::IsOutputConnected(int index) const {
 void IPluginBase::AttachEditor(IEditorLink* newEditor) {
     if (!newEditor) return;
     ScopedLock<PluginLock> hold(pluginLock);
-    for (int i = 0; i < ParamCount(); ++i)
-        newEditor->PushParameterValue(i, params[static_cast<size_t>(i)].Normalized(), true);
+    for (int i = 0; i < ParamCount(); ++i) newEditor->PushParameterValue(i, params[static_cast<size_t>(i)].Normalized(), true);
     editor = newEditor;
 }
 
@@ -225,8 +209,7 @@ void IPluginBase::BindInputs(int first, int count, float** buffers, int frames) 
             dest[k + 2] = source[k + 2];
             dest[k + 3] = source[k + 3];
         }
-        for (; k < frames; ++k)
-            dest[k] = source[k];
+        for (; k < frames; ++k) dest[k] = source[k];
     }
 }
 
@@ -253,8 +236,8 @@ void IPluginBase::BindOutputs(int first, int count, float** buffers) {
 }
 
 void IPluginBase::RunProcessDouble(int frames) {
-    ProcessBlock(inputData.empty() ? nullptr : inputData.data(),
-                 outputData.empty() ? nullptr : outputData.data(), frames);
+    ProcessBlock(inputData.empty() ? nullptr : inputData.data(), outputData.empty() ? nullptr : outputData.data(),
+                 frames);
 }
 
 void IPluginBase::RunProcessFloatReplacing(int frames) {
@@ -284,20 +267,13 @@ void IPluginBase::WriteFloatOutputs(int frames, bool accumulate) {
             put(k + 2);
             put(k + 3);
         }
-        for (; k < frames; ++k)
-            put(k);
+        for (; k < frames; ++k) put(k);
     }
 }
 
-void IPluginBase::Reset() {
-    ScopedLock<PluginLock> hold(pluginLock);
-}
-void IPluginBase::ParameterChanged(int) {
-    ScopedLock<PluginLock> hold(pluginLock);
-}
-void IPluginBase::OnActivate(bool) {
-    ScopedLock<PluginLock> hold(pluginLock);
-}
+void IPluginBase::Reset() { ScopedLock<PluginLock> hold(pluginLock); }
+void IPluginBase::ParameterChanged(int) { ScopedLock<PluginLock> hold(pluginLock); }
+void IPluginBase::OnActivate(bool) { ScopedLock<PluginLock> hold(pluginLock); }
 
 void IPluginBase::ProcessBlock(double** inputs, double** outputs, int frames) {
     const int ins = InputCount(), outs = OutputCount();
@@ -305,8 +281,7 @@ void IPluginBase::ProcessBlock(double** inputs, double** outputs, int frames) {
         if (inputs[i] && outputs[i] && frames > 0)
             std::memcpy(outputs[i], inputs[i], sizeof(double) * static_cast<size_t>(frames));
     for (int i = ins; i < outs; ++i)
-        for (int k = 0; k < frames; ++k)
-            outputs[i][k] = 0.0;
+        for (int k = 0; k < frames; ++k) outputs[i][k] = 0.0;
 }
 
 bool IPluginBase::GetMidiNoteName(int, char* outText) {
@@ -314,9 +289,7 @@ bool IPluginBase::GetMidiNoteName(int, char* outText) {
     return false;
 }
 
-int IPluginBase::IdentifyHost() {
-    return hostId;
-}
+int IPluginBase::IdentifyHost() { return hostId; }
 
 void IPluginBase::FormatParameterText(int index, double v, char* outText) const {
     if (const IParameter* param = ParamAt(index)) param->FormatForHost(v, false, outText);
@@ -334,10 +307,8 @@ bool IPluginBase::ParameterFromText(int index, const char* text, double& outNorm
 void IPluginBase::SetBlockSize(int frames) {
     if (frames == blockSize) return;
     const size_t size = static_cast<size_t>(frames > 0 ? frames : 0);
-    for (InputChannel& ch : inputChannels)
-        ch.scratch.assign(size, 0.0);
-    for (OutputChannel& ch : outputChannels)
-        ch.scratch.assign(size, 0.0);
+    for (InputChannel& ch : inputChannels) ch.scratch.assign(size, 0.0);
+    for (OutputChannel& ch : outputChannels) ch.scratch.assign(size, 0.0);
     // Unconnected channels point at their own scratch buffer, which just moved.
     for (InputChannel& ch : inputChannels)
         if (!ch.connected) *ch.slot = ch.scratch.empty() ? nullptr : ch.scratch.data();
