@@ -44,7 +44,7 @@ double Worst(const std::vector<double>& v) {
     return *std::max_element(v.begin(), v.end());
 }
 
-bool Run(const std::string& plugin, int rounds, Figures& out) {
+bool Run(const std::string& plugin, int rounds, Figures& figures) {
     SessionHost host;
     std::string error;
     if (!host.Load(plugin, error)) {
@@ -82,7 +82,7 @@ bool Run(const std::string& plugin, int rounds, Figures& out) {
         after.push_back(ThreadMicros() - t1);
     }
     host.Stop();
-    out = {Median(plain), Worst(plain), Median(changes), Worst(changes), Median(after), Worst(after)};
+    figures = {Median(plain), Worst(plain), Median(changes), Worst(changes), Median(after), Worst(after)};
     return true;
 }
 

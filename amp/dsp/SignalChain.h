@@ -3,6 +3,7 @@
 #include "AmpModels.h"
 #include "AmpOversampling.h"
 #include "BankLayout.h"
+#include "Cabinet.h"
 #include "ConvolutionEngine.h"
 #include "DspBank.h"
 #include "PostEq.h"
@@ -155,6 +156,10 @@ private:
     bool gateReleaseSet = false;
 
     int cabPreset = 0;
+    // Every cabinet preset designed at the current rate (made while no blocks run), so a preset
+    // change only copies its sections.
+    std::vector<CabDesign> cabDesigns;
+    void DesignCabinets();
     double eqLowDb = 0.0;
     double eqLowKnob = 0.5;
     double eqHighDb = 0.0;
