@@ -117,6 +117,7 @@ void Tuner::SetSampleRate(double rate) {
 }
 
 void Tuner::ResetCollection() {
+    phase = kIdle;
     writePosition = 0;
     decimationCounter = 0;
     displayCounter = 0;
@@ -128,9 +129,11 @@ void Tuner::Feed(const double* in, int frames, DspBank& bank, TunerDisplay* disp
             decimationCounter = 0;
             if (writePosition >= kWindow) {
                 writePosition = 0;
-                AnalyseTuner();
+                if (phase != kIdle) ContinueAnalysis(1 << 30); // a feed that outran the steps
+                BeginAnalysis();
             }
             window[writePosition++] = in[i];
+            if (phase != kIdle) ContinueAnalysis(kItemsPerStep);
         } else {
             ++decimationCounter;
         }
@@ -142,56 +145,90 @@ void Tuner::Feed(const double* in, int frames, DspBank& bank, TunerDisplay* disp
     }
 }
 
-// Radix-2 decimation in frequency, in place, spectrum left in natural order; not scaled.
-void Tuner::RunTunerFft() {
+// The transform is a radix-2 decimation in frequency, in place, spectrum left in natural
+// order, not scaled; stage s (1..14) works on spans of kFftSize >> (s - 1).
+int Tuner::PhaseItems(int which) const {
+    if (which == kClear || which == kReorder) return kFftSize;
+    if (which == kPeak) return 1;
+    return kBins; // a stage's butterflies, or the magnitudes
+}
+
+void Tuner::RunItems(int which, int from, int to) {
     double* re = real.data();
     double* im = imag.data();
-    const double* wc = fftTables.cosines.data();
-    const double* ws = fftTables.sines.data();
-    for (int span = kFftSize; span >= 2; span >>= 1) {
-        const int half = span >> 1;
-        const int stride = kFftSize / span;
-        for (int base = 0; base < kFftSize; base += span) {
-            for (int g = 0; g < half; ++g) {
-                const int a = base + g;
-                const int b = a + half;
-                const double c = wc[g * stride];
-                const double s = ws[g * stride];
-                const double dr = re[a] - re[b];
-                const double di = im[a] - im[b];
-                re[a] += re[b];
-                im[a] += im[b];
-                // (dr + i di) (c - i s)
-                re[b] = dr * c + di * s;
-                im[b] = di * c - dr * s;
+    if (which == kClear) {
+        std::memset(im + from, 0, sizeof(double) * static_cast<size_t>(to - from));
+        const int lo = from > kWindow ? from : kWindow;
+        if (to > lo) std::memset(re + lo, 0, sizeof(double) * static_cast<size_t>(to - lo));
+    } else if (which <= kLastStage) {
+        const int halfBits = 13 - (which - kFirstStage); // half = kBins >> (which - 1)
+        const int half = 1 << halfBits;
+        const int stride = kBins >> halfBits;
+        const double* wc = fftTables.cosines.data();
+        const double* ws = fftTables.sines.data();
+        for (int t = from; t < to; ++t) {
+            const int g = t & (half - 1);
+            const int a = ((t >> halfBits) << (halfBits + 1)) + g;
+            const int b = a + half;
+            const double c = wc[g * stride];
+            const double s = ws[g * stride];
+            const double dr = re[a] - re[b];
+            const double di = im[a] - im[b];
+            re[a] += re[b];
+            im[a] += im[b];
+            // (dr + i di) (c - i s)
+            re[b] = dr * c + di * s;
+            im[b] = di * c - dr * s;
+        }
+    } else if (which == kReorder) {
+        const int* rev = fftTables.bitReverse.data();
+        for (int i = from; i < to; ++i) {
+            const int j = rev[i];
+            if (j > i) {
+                const double tr = re[i], ti = im[i];
+                re[i] = re[j];
+                im[i] = im[j];
+                re[j] = tr;
+                im[j] = ti;
             }
         }
+    } else if (which == kMagnitudes) {
+        // The magnitudes replace the real parts they are computed from.
+        for (int k = from; k < to; ++k)
+            re[k] = std::sqrt(re[k] * re[k] + im[k] * im[k]);
+    } else {
+        FindPeak();
     }
-    const int* rev = fftTables.bitReverse.data();
-    for (int i = 0; i < kFftSize; ++i) {
-        const int j = rev[i];
-        if (j > i) {
-            const double tr = re[i], ti = im[i];
-            re[i] = re[j];
-            im[i] = im[j];
-            re[j] = tr;
-            im[j] = ti;
+}
+
+void Tuner::BeginAnalysis() {
+    if (real.empty()) return;
+    std::memcpy(real.data(), window, sizeof window);
+    phase = kClear;
+    phaseDone = 0;
+}
+
+void Tuner::ContinueAnalysis(int items) {
+    while (phase != kIdle && items > 0) {
+        const int total = PhaseItems(phase);
+        const int to = total - phaseDone < items ? total : phaseDone + items;
+        RunItems(phase, phaseDone, to);
+        items -= to - phaseDone;
+        phaseDone = to;
+        if (phaseDone == total) {
+            phase = phase == kPeak ? kIdle : phase + 1;
+            phaseDone = 0;
         }
     }
 }
 
 void Tuner::AnalyseTuner() {
-    if (real.empty()) return;
-    std::memcpy(real.data(), window, sizeof window);
-    std::memset(real.data() + kWindow, 0, sizeof(double) * static_cast<size_t>(kFftSize - kWindow));
-    std::memset(imag.data(), 0, sizeof(double) * static_cast<size_t>(kFftSize));
-    RunTunerFft();
+    BeginAnalysis();
+    ContinueAnalysis(1 << 30);
+}
 
-    // The magnitudes replace the real parts they are computed from.
-    double* m = real.data();
-    for (int k = 0; k < kBins; ++k)
-        m[k] = std::sqrt(m[k] * m[k] + imag[static_cast<size_t>(k)] * imag[static_cast<size_t>(k)]);
-
+void Tuner::FindPeak() {
+    const double* m = real.data();
     // Global maximum over bins 1..8191; among equal maxima the highest bin wins.
     int best = kBins - 1;
     for (int k = kBins - 2; k >= 1; --k)

@@ -49,8 +49,13 @@ public:
 
     // The tuner-view feed: input channel 0's samples. display may be null.
     void Feed(const double* in, int frames, DspBank& bank, TunerDisplay* display);
-    // Analyses the collected window (positions beyond it count as zero).
+    // Analyses the collected window (positions beyond it count as zero), all at once. The feed
+    // spreads the same work over the samples that follow a full window instead (kAnalysisSteps
+    // decimated samples), so no block carries a whole 16384-point transform; its reading comes
+    // that much later and is the same.
     void AnalyseTuner();
+    static constexpr int kAnalysisSteps = 384;
+    bool AnalysisPending() const { return phase != kIdle; }
     // One display update: smooths the meter, composes the texts, hands them to display.
     void UpdateDisplay(DspBank& bank, TunerDisplay* display);
 
@@ -90,7 +95,15 @@ public:
     const char* Label(int note) const;
 
 private:
-    void RunTunerFft();
+    // The analysis in phases of countable items: clearing the padding, the transform's stages
+    // (butterflies), the bit-reversal order, the magnitudes, then the peak search.
+    enum Phase { kIdle = -1, kClear = 0, kFirstStage = 1, kLastStage = 14, kReorder, kMagnitudes, kPeak };
+    static constexpr int kItemsPerStep = 406; // all items fit in kAnalysisSteps steps
+    void BeginAnalysis();
+    void ContinueAnalysis(int items);
+    int PhaseItems(int which) const;
+    void RunItems(int which, int from, int to);
+    void FindPeak();
 
     double sampleRate = 44100.0;
     int decimation = 14;
@@ -99,6 +112,8 @@ private:
     int writePosition = 0;
     int decimationCounter = 0;
     int displayCounter = 0;
+    int phase = kIdle;
+    int phaseDone = 0; // items of the phase done
 
     double window[kWindow] = {};
     std::vector<double> real;

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -192,6 +193,38 @@ TEST(Tuner, SilenceAfterANoteClearsTheReading) {
     EXPECT_EQ(Tuner::MeterFrameOf(display.meter), 0);
 }
 
+// The feed spreads a window's analysis over the samples after it: the reading arrives later,
+// and is bit for bit what the whole analysis of that window gives.
+TEST(Tuner, SpreadAnalysisReadsWhatTheWholeAnalysisReads) {
+    auto bank = std::make_unique<DspBank>();
+    for (double hz : {82.4069, 110.0, 329.628, 700.0, 1318.51}) {
+        SCOPED_TRACE(hz);
+        Tuner spread, whole;
+        spread.SetSampleRate(48000.0);
+        whole.SetSampleRate(48000.0);
+        const int windowFrames = Tuner::kWindow * spread.Decimation();
+        const int stepFrames = Tuner::kAnalysisSteps * spread.Decimation();
+        const std::vector<double> x = Tones({{hz, 0.5}, {2.0 * hz, 0.2}}, 48000.0, windowFrames + stepFrames);
+        whole.Feed(x.data(), windowFrames, *bank, nullptr);
+        whole.AnalyseTuner(); // the full window, analysed at once
+        ASSERT_GT(whole.Frequency(), 0.0);
+
+        int fed = 0;
+        bool sawPending = false;
+        while (fed < windowFrames + stepFrames) {
+            const int n = std::min(64, windowFrames + stepFrames - fed);
+            spread.Feed(x.data() + fed, n, *bank, nullptr);
+            fed += n;
+            sawPending = sawPending || spread.AnalysisPending();
+        }
+        EXPECT_TRUE(sawPending);
+        EXPECT_FALSE(spread.AnalysisPending());
+        EXPECT_EQ(spread.Frequency(), whole.Frequency());
+        EXPECT_EQ(spread.SemitonePosition(), whole.SemitonePosition());
+        EXPECT_EQ(spread.NoteIndex(), whole.NoteIndex());
+    }
+}
+
 TEST(Tuner, FreshTunerShowsTheIdleDisplay) {
     auto bank = std::make_unique<DspBank>();
     bank->SetEnvelopeFollower(10.0, 10.0, 1764.0, Tuner::kMeterFollower);
@@ -326,7 +359,8 @@ TEST(Tuner, NonFiniteInputInTheTunerViewIsMutedAndIgnored) {
     for (int channel = 0; channel < 2; ++channel)
         for (const char* kind : kinds) {
             SCOPED_TRACE(std::string(kind) + " on input " + std::to_string(channel));
-            std::vector<double> in0 = Tones({{110.0, 0.5}}, 44100.0, 512), in1(512, 0.0), out0(512), out1(512);
+            std::vector<double> in0 = Tones({{110.0, 0.5}}, 44100.0, 512), in1(512, 0.0), out0(512),
+                                out1(512);
             (channel == 0 ? in0 : in1)[200] = std::strtod(kind, nullptr);
             chain->ProcessBlock(in0.data(), in1.data(), out0.data(), out1.data(), 512);
             for (int i = 0; i < 512; ++i) {
