@@ -37,14 +37,15 @@ AmpModels::AmpModels() : description(&DescriptionOf(0)) {}
 
 double AmpModels::Process(double x) {
     if (pending) DesignPending();
-    return description->runSample(*bank, state, x);
+    return description->runSample[state.shaperOrder](*bank, state, x);
 }
 
 void AmpModels::ProcessBlock(double* samples, int n) {
     if (pending) DesignPending();
-    for (int at = 0; at < n; at += ChunkGraph::kChunk) {
-        const int count = n - at < ChunkGraph::kChunk ? n - at : ChunkGraph::kChunk;
-        description->runChunk(*bank, state, samples + at, count);
+    const ChunkRun run = description->runChunk[state.shaperOrder];
+    for (int at = 0; at < n; at += kModelChunk) {
+        const int count = n - at < kModelChunk ? n - at : kModelChunk;
+        run(*bank, state, samples + at, count);
     }
 }
 

@@ -37,11 +37,11 @@ template <class G> typename G::Signal RandomGraph(G& g, typename G::Signal x, un
             s.push_back(g.Section(BiquadSlot{slot++}, in));
         } else if (kind < 4) {
             const typename G::Signal a = pick(), b = pick();
-            s.push_back(g.Map([](SampleOps&, double u, double v) { return 0.6 * u - 0.3 * v; }, a, b));
+            s.push_back(g.Map([](auto&, double u, double v) { return 0.6 * u - 0.3 * v; }, a, b));
         } else {
             const typename G::Signal a = pick(), b = pick(), c = pick(), d = pick(), e = pick();
             const auto [p, q] = g.MapN(
-                [](SampleOps&, double u, double v, double w, double y, double z) {
+                [](auto&, double u, double v, double w, double y, double z) {
                     return std::array<double, 2>{0.3 * u + 0.2 * v - 0.1 * z, w - 0.5 * y};
                 },
                 a, b, c, d, e);
@@ -50,7 +50,7 @@ template <class G> typename G::Signal RandomGraph(G& g, typename G::Signal x, un
         }
     }
     const typename G::Signal a = s[s.size() - 1], b = s[s.size() - 2];
-    return g.MapOut([](SampleOps&, double u, double v) { return u + 0.5 * v; }, a, b);
+    return g.MapOut([](auto&, double u, double v) { return u + 0.5 * v; }, a, b);
 }
 
 std::unique_ptr<DspBank> RandomSections(unsigned seed) {
@@ -79,15 +79,15 @@ TEST(ModelChunkPlan, RandomGraphsMatchSampleBySampleWithSharedRows) {
         std::vector<double> block = Noise(700, 0.5, seed);
         std::vector<double> expected = block;
         for (double& x : expected) {
-            SampleGraph g(*sampleBank, state);
+            SampleGraph<0> g(*sampleBank, state);
             x = RandomGraph(g, x, seed);
         }
         std::mt19937 sizes(seed);
         for (size_t at = 0; at < block.size();) {
-            const int n = std::min<int>(1 + static_cast<int>(sizes() % ChunkGraph::kChunk),
+            const int n = std::min<int>(1 + static_cast<int>(sizes() % kModelChunk),
                                         static_cast<int>(block.size() - at));
-            ChunkGraph g(*chunkBank, state, block.data() + at, n, plan);
-            RandomGraph(g, ChunkGraph::Signal{block.data() + at}, seed);
+            ChunkGraph<0> g(*chunkBank, state, block.data() + at, n, plan);
+            RandomGraph(g, ChunkGraph<0>::Signal{block.data() + at}, seed);
             at += static_cast<size_t>(n);
         }
         ASSERT_EQ(std::memcmp(block.data(), expected.data(), sizeof(double) * block.size()), 0)

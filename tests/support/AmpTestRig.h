@@ -8,14 +8,15 @@
 #include <memory>
 
 // The amp models on a bank of their own, with the fourteen comb rows allocated at their start-up
-// lengths as the signal chain does.
+// lengths as the signal chain does. With factor k > 1 the models run as on the oversampled path:
+// rate is then k times the host rate, and the shaper stages are anti-aliased.
 struct AmpTestRig {
-    explicit AmpTestRig(double rate = 44100.0) : bank(std::make_unique<DspBank>()) {
+    explicit AmpTestRig(double rate = 44100.0, int factor = 1) : bank(std::make_unique<DspBank>()) {
         static const double kSeconds[14] = {0.0051,  0.00031, 0.0051,  0.00031, 0.0051,  0.00031, 0.0051,
                                             0.00031, 0.002,   0.00027, 0.002,   0.00027, 0.0032,  0.0032};
         for (int row = 0; row < 14; ++row)
             bank->AllocDelayLine(kSeconds[row], rate, row);
-        amp.Initialise(*bank, rate);
+        amp.Initialise(*bank, rate, factor);
     }
     // Every shared knob to one value.
     void SetKnobs(double v) {

@@ -10,7 +10,7 @@ struct Model {
         using namespace layout;
         const double drive = g.State().drive;
         const typename G::Signal c = g.Map(
-            [drive](SampleOps& o, double v) {
+            [drive](auto& o, double v) {
                 return o.Shape(Bat::clip, SoftClipCurve{0.5, drive}, o.PoleHighPass(Bat::inputCut, v));
             },
             x);

@@ -13,14 +13,14 @@ struct Model {
         const typename G::Signal q1 = Sections(g, e, {CombFront::presence1, CombFront::presence2});
         const typename G::Signal q2 = g.Section(CombFront::presence3, q1);
         const typename G::Signal room =
-            g.Map([](SampleOps& o, double l1, double s1, double l2,
+            g.Map([](auto& o, double l1, double s1, double l2,
                      double s2) { return CombPairMix(RunCombPair(o, kCleanCombs, l1, s1, l2, s2), 0.5); },
                   in.low1, in.short1, in.low2, in.short2);
-        const typename G::Signal s = g.Map([](SampleOps&, double a, double b) { return a + b; }, q1, q2);
+        const typename G::Signal s = g.Map([](auto&, double a, double b) { return a + b; }, q1, q2);
         const typename G::Signal clipped = g.Shape(CleanGain::clip, SoftClipCurve{0.5, gain}, s);
         const typename G::Signal shaped = Sections(g, clipped, {Clean3::clipDip, Clean3::clipLift});
         const typename G::Signal w = g.Map(
-            [gain](SampleOps& o, double dry, double c, double r) {
+            [gain](auto& o, double dry, double c, double r) {
                 // The dry paths beside the clip are delayed as it delays.
                 return ((1.0 - gain) * o.ShapeDry(CleanGain::clip, 0, dry) + (3.0 - 2.0 * gain) * c * gain +
                         o.ShapeDry(CleanGain::clip, 1, r)) *

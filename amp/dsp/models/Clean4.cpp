@@ -14,7 +14,7 @@ struct Model {
         const typename G::Signal q1 = Sections(g, e, {CombFront::presence1, CombFront::presence2});
         const typename G::Signal q2 = g.Section(CombFront::presence3, q1);
         const typename G::Signal w = g.Map(
-            [gain](SampleOps& o, double l1, double s1, double l2, double s2, double a, double b) {
+            [gain](auto& o, double l1, double s1, double l2, double s2, double a, double b) {
                 const double combs = CombPairMix(RunCombPair(o, kCleanCombs, l1, s1, l2, s2), 0.5);
                 const double h = o.Section(Clean4::gainHighPass, a + b + combs * 0.5);
                 const double clipped = o.Shape(CleanGain::clip, SoftClipCurve{0.5, 0.2 + 0.8 * gain}, h);

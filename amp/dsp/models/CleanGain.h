@@ -15,7 +15,7 @@ typename G::Signal CleanGainGraph(G& g, typename G::Signal x, double scale, bool
     const typename G::Signal p =
         Sections(g, e, {CombFront::presence1, CombFront::presence2, CombFront::presence3});
     const typename G::Signal w = g.Map(
-        [gain, clipsThroughHighPass](SampleOps& o, double l1, double s1, double l2, double s2, double q) {
+        [gain, clipsThroughHighPass](auto& o, double l1, double s1, double l2, double s2, double q) {
             const CombPairOut c = RunCombPair(o, kCleanCombs, l1, s1, l2, s2);
             const double room = c.longSum * 0.5;
             const double s = c.short1 + c.short2 + q;

@@ -13,7 +13,7 @@ struct Model {
         const double drive = g.State().drive;
         const typename G::Signal a = PreampInput(g, JgmInputStage(g, x));
         const auto [c, cut] = g.MapN(
-            [drive](SampleOps& o, double v) {
+            [drive](auto& o, double v) {
                 const double clipped = o.Shape(Preamp::clip, SoftClipCurve{0.5, drive}, v);
                 return std::array<double, 2>{clipped, o.PoleHighPass(Body::presenceCut, clipped)};
             },
@@ -22,7 +22,7 @@ struct Model {
         const typename G::Signal p =
             Sections(g, cut, {Body::presence1, Body::presence2, Body::presence3, Darktorsion::outputLowPass});
         const typename G::Signal w = g.Map(
-            [](SampleOps& o, double l1, double s1, double l2, double s2, double q) {
+            [](auto& o, double l1, double s1, double l2, double s2, double q) {
                 return (CombPairMix(RunCombPair(o, kBodyCombs, l1, s1, l2, s2), 0.25) + q) * 0.25;
             },
             in.low1, in.short1, in.low2, in.short2, p);

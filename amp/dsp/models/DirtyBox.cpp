@@ -13,7 +13,7 @@ struct Model {
         const typename G::Signal b =
             Sections(g, x, {DirtyBox::highPass2, DirtyBox::lowPass2, DirtyBox::clipShelf2});
         const auto [e, f] = g.MapN(
-            [drive](SampleOps& o, double u, double v) {
+            [drive](auto& o, double u, double v) {
                 return std::array<double, 2>{
                     o.PoleA(DirtyBox::clipLowPass1, o.Shape(DirtyBox::clip1, SoftClipCurve{0.5, drive}, u)),
                     o.PoleA(DirtyBox::clipLowPass2, o.Shape(DirtyBox::clip2, SoftClipCurve{0.5, drive}, v))};
@@ -23,7 +23,7 @@ struct Model {
         const typename G::Signal band = g.Section(DirtyBox::band1, e);
         const typename G::Signal second = Sections(g, f, {DirtyBox::low2, DirtyBox::air2});
         const typename G::Signal w = g.Map(
-            [](SampleOps& o, double lp, double bp, double two) {
+            [](auto& o, double lp, double bp, double two) {
                 const double one = (lp * 5.15f + o.Section(DirtyBox::air1, 1.65 * bp) * 9.55f) * 0.1;
                 return one + two * 2.65 * 0.25;
             },

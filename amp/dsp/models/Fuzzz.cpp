@@ -8,7 +8,7 @@ struct Model {
         using namespace layout;
         const double drive = g.State().drive;
         const typename G::Signal c = g.Map(
-            [drive](SampleOps& o, double v) {
+            [drive](auto& o, double v) {
                 return o.Shape(Fuzzz::clip, AsymClipCurve{0.3, drive}, o.Section(Knobs::bass, v));
             },
             x);

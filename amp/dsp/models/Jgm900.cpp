@@ -11,10 +11,9 @@ struct Model {
         const typename G::Signal q = g.Section(Preamp::band1, e);
         const typename G::Signal h = Sections(g, e, {Preamp::band2, Jgm900::airShelf});
         const typename G::Signal m = g.Section(Preamp::band3, e);
-        const typename G::Signal w =
-            g.Map([](SampleOps&, double hh, double qq,
-                     double mm) { return (hh * 11.0 + qq * 8.3f + mm * 2.4f) * 0.24; },
-                  h, q, m);
+        const typename G::Signal w = g.Map(
+            [](auto&, double hh, double qq, double mm) { return (hh * 11.0 + qq * 8.3f + mm * 2.4f) * 0.24; },
+            h, q, m);
         return Sections(g, w, {Knobs::bass, Knobs::middle, Knobs::treble});
     }
 };

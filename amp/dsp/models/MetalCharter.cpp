@@ -10,7 +10,7 @@ struct Model {
         using namespace layout;
         const double drive = g.State().drive;
         const typename G::Signal c = g.Map(
-            [drive](SampleOps& o, double v) {
+            [drive](auto& o, double v) {
                 const double a = o.Section(Knobs::bass, o.Section(MetalCharter::inputLowPass, v));
                 return 0.5 * o.Shape(MetalCharter::clip, SoftClipCurve{0.5, drive}, a);
             },

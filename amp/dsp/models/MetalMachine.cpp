@@ -11,7 +11,7 @@ struct Model {
         const typename G::Signal a = PreampInput(g, x);
         const typename G::Signal b = Sections(g, x, {MetalMachine::highPass2, MetalMachine::lowPass2});
         const auto [e, f] = g.MapN(
-            [drive](SampleOps& o, double u, double v) {
+            [drive](auto& o, double u, double v) {
                 return std::array<double, 2>{
                     PreampClipSample(o, drive, u),
                     o.PoleA(MetalMachine::clipLowPass2,
@@ -23,7 +23,7 @@ struct Model {
         const typename G::Signal body = g.Section(Preamp::band3, e);
         const typename G::Signal second = g.Section(MetalMachine::band2, f);
         const typename G::Signal w = g.Map(
-            [](SampleOps&, double hp, double lp, double m, double d) {
+            [](auto&, double hp, double lp, double m, double d) {
                 const double one = (1.8 * hp * 5.6f + lp * 5.05f + m * 6.85f) * 0.1;
                 return one + d * 5.0 * 0.1;
             },

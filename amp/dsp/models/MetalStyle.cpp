@@ -9,13 +9,13 @@ struct Model {
         using namespace layout;
         const double bass = g.State().knobs.bass;
         const double stageDrive = g.State().stageDrive;
-        const typename G::Signal share = g.Map([bass](SampleOps&, double v) { return bass * v; }, x);
+        const typename G::Signal share = g.Map([bass](auto&, double v) { return bass * v; }, x);
         const typename G::Signal a = g.Section(MetalStyle::clipShelf, PreampInput(g, x));
         const typename G::Signal b = g.Section(MetalStyle::stageLowPass, share);
         const double drive = g.State().drive;
         const CreamerSample creamer(g.State());
         const auto [e, f, cream] = g.MapN(
-            [drive, stageDrive, creamer](SampleOps& o, double u, double v, double in) {
+            [drive, stageDrive, creamer](auto& o, double u, double v, double in) {
                 const double clipped = PreampClipSample(o, drive, u);
                 const double lo = o.PoleB(MetalStyle::stageBass, v);
                 // The dry path beside the second stage's clip is delayed as the clip delays.
@@ -29,7 +29,7 @@ struct Model {
         const typename G::Signal body = g.Section(Preamp::band3, e);
         const typename G::Signal second = g.Section(MetalStyle::stageShelf, f);
         const auto [v, cut] = g.MapN(
-            [](SampleOps& o, double hp, double lp, double m, double two, double c) {
+            [](auto& o, double hp, double lp, double m, double two, double c) {
                 const double one = (1.8 * hp * 10.0 + lp * 5.65f + m * 7.25) * 0.1;
                 const double sum = one + two + c;
                 return std::array<double, 2>{sum, o.PoleHighPass(Body::presenceCut, sum)};
@@ -38,7 +38,7 @@ struct Model {
         const CombPairInputs<G> in = CombPairSections(g, v, kBodyCombs);
         const typename G::Signal p = Sections(g, cut, {Body::presence1, Body::presence2, Body::presence3});
         const typename G::Signal w = g.Map(
-            [](SampleOps& o, double l1, double s1, double l2, double s2, double q) {
+            [](auto& o, double l1, double s1, double l2, double s2, double q) {
                 return (CombPairMix(RunCombPair(o, kBodyCombs, l1, s1, l2, s2), 0.5) + q) * 0.5;
             },
             in.low1, in.short1, in.low2, in.short2, p);

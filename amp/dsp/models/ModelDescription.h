@@ -25,6 +25,15 @@ inline double KnobDb(double v) {
 // A knob law: designs from s.knobs (and may set derived values in s). Runs between blocks.
 using KnobLaw = void (*)(ModelDesigner& d, ModelState& s);
 
+// A model's graph compiled once per shaper order (0, 1, 2; ModelGraph.h): the caller indexes it
+// with ModelState::shaperOrder once per call, so the runner itself never looks at the order.
+template <class Run> struct RunByOrder {
+    Run at[3];
+    Run operator[](int order) const { return at[order]; }
+};
+using SampleRun = double (*)(DspBank& bank, ModelState& s, double x);
+using ChunkRun = void (*)(DspBank& bank, ModelState& s, double* x, int n);
+
 struct ModelDescription {
     // The sections, one-poles and comb lengths that do not follow a knob.
     void (*design)(ModelDesigner& d);
@@ -38,9 +47,10 @@ struct ModelDescription {
     KnobLaw bass;
     KnobLaw middle;
     KnobLaw treble;
-    // The graph, run one sample at a time and over a chunk (n <= ChunkGraph::kChunk, in place).
-    double (*runSample)(DspBank& bank, ModelState& s, double x);
-    void (*runChunk)(DspBank& bank, ModelState& s, double* x, int n);
+    // The graph, run one sample at a time and over a chunk (n <= kModelChunk, in place), at
+    // each shaper order.
+    RunByOrder<SampleRun> runSample;
+    RunByOrder<ChunkRun> runChunk;
     // Whether selecting the model starts the pitch shifter afresh.
     bool usesShifter;
     // The knobs its panel shows.
@@ -60,25 +70,31 @@ template <class G> typename G::Signal ToneTail(G& g, typename G::Signal w) {
     const typename G::Signal band = g.Section(layout::Tone::band, shelf);
     const double k = g.State().resonanceMix;
     const double v = g.State().volume;
-    return g.MapOut([k, v](SampleOps&, double s, double b) { return (k * b + s) * v; }, shelf, band);
+    return g.MapOut([k, v](auto&, double s, double b) { return (k * b + s) * v; }, shelf, band);
 }
 
 // The runners of a model whose graph is M::Graph(G&, G::Signal x), followed by the tone tail.
-template <class M> double RunSample(DspBank& bank, ModelState& s, double x) {
-    SampleGraph g(bank, s);
+template <class M, int Order> double RunSampleAt(DspBank& bank, ModelState& s, double x) {
+    SampleGraph<Order> g(bank, s);
     return ToneTail(g, M::Graph(g, x));
 }
-// The chunk runner's schedule of M's graph, worked out when the program is loaded.
+// The chunk runner's schedule of M's graph, worked out when the program is loaded. It is the same
+// at every shaper order: a stage is one step whatever its curve.
 template <class M> ChunkPlan PlanChunks() {
     PlanGraph g;
     ToneTail(g, M::Graph(g, PlanGraph::Signal{0}));
     return g.Finish();
 }
 template <class M> inline const ChunkPlan kChunkPlan = PlanChunks<M>();
-template <class M> void RunChunk(DspBank& bank, ModelState& s, double* x, int n) {
-    ChunkGraph g(bank, s, x, n, kChunkPlan<M>);
-    ToneTail(g, M::Graph(g, ChunkGraph::Signal{x}));
+template <class M, int Order> void RunChunkAt(DspBank& bank, ModelState& s, double* x, int n) {
+    ChunkGraph<Order> g(bank, s, x, n, kChunkPlan<M>);
+    ToneTail(g, M::Graph(g, typename ChunkGraph<Order>::Signal{x}));
 }
+// What a model's description lists as its runners.
+template <class M>
+constexpr RunByOrder<SampleRun> RunSample = {{RunSampleAt<M, 0>, RunSampleAt<M, 1>, RunSampleAt<M, 2>}};
+template <class M>
+constexpr RunByOrder<ChunkRun> RunChunk = {{RunChunkAt<M, 0>, RunChunkAt<M, 1>, RunChunkAt<M, 2>}};
 
 // Several sections in series.
 template <class G>

@@ -4,10 +4,13 @@
 // template over the runner G (see ModelDescription.h):
 //   G::Signal y = g.Section(slot, x);          one biquad section
 //   y = g.Shape(shaperSlot, SoftClipCurve{level, drive}, x);   one waveshaper stage
-//   y = g.Map([](SampleOps& o, double a, double b) { ... }, a, b);
+//   y = g.Map([](auto& o, double a, double b) { ... }, a, b);
 // A Map is a pointwise step: the lambda gets one sample of each input and the per-sample
-// operations (o.Comb, o.PoleA, o.PoleB, o.Section, o.Shape) for stages whose recursions it steps.
+// operations (o.Comb, o.PoleA, o.PoleB, o.Section, o.Shape; a SampleOps<Order>, hence auto&) for
+// stages whose recursions it steps.
 //
+// Both runners take the shaper order as a template parameter (SampleOps), so a model's graph is
+// compiled once per order and the caller picks the instantiation (ModelDescription.h).
 // SampleGraph runs the graph for one sample: a Signal is the sample itself. ChunkGraph runs it
 // over a chunk of up to kChunk samples: a Signal is a buffer; sections are queued as lanes of one
 // section network (RunSectionLanes) and run together when a later step needs their output, a
@@ -28,8 +31,12 @@
 #include <type_traits>
 #include <utility>
 
-// The per-sample operations on the bank, for Map steps and the sample runner.
-struct SampleOps {
+// The per-sample operations on the bank, for Map steps and the sample runner. Order is how the
+// waveshaper stages run, fixed when the runner is instantiated: 0 the plain curves (the host-rate
+// models), 1 or 2 the order of antiderivative anti-aliasing (the oversampled path). The 1x code
+// then carries neither a branch on the order nor the stages' memory.
+template <int Order> struct SampleOps {
+    static_assert(Order >= 0 && Order <= 2, "the shaper stages run plain or at order 1 or 2");
     DspBank& bank;
     ModelState& state;
 
@@ -40,30 +47,38 @@ struct SampleOps {
     double PoleHighPass(PoleBSlot p, double x) { return x - bank.OnePoleB(x, p.index); }
     double Comb(CombRow r, double feedback, double x) { return bank.FeedbackComb(r.index, feedback, x); }
     // A waveshaper stage: the shape's curve at x, or on the oversampled path its antiderivative
-    // anti-aliased form (state.shaperOrder), whose memory is the call site's own place in the
-    // bank (DspBank::shaper), cleared with the signal state.
+    // anti-aliased form, whose memory is the call site's own place in the bank
+    // (DspBank::shaper), cleared with the signal state.
     template <class Curve> double Shape(ShaperSlot slot, const Curve& curve, double x) {
-        if (state.shaperOrder == 0) return curve(x);
-        return curve.Smoothed(bank.shaper, slot.index, state.shaperOrder, x);
+        if constexpr (Order == 0)
+            return curve(x);
+        else
+            return curve.Smoothed(bank.shaper, slot.index, Order, x);
     }
     // A signal that runs beside the shaper at `slot` (line 0 or 1), delayed as that stage delays
     // on a quiet signal: unchanged at order 0, the mean of the last two samples (half a sample)
     // at order 1, of the last three (one sample) at order 2, which is what the anti-aliased
     // stages are on their linear stretch. The dry and the shaped paths then stay in phase.
     double ShapeDry(ShaperSlot slot, int line, double x) {
-        const int order = state.shaperOrder;
-        if (order == 0) return x;
-        double* m = bank.shaper.dry[slot.index][line];
-        const double y = order == 1 ? 0.5 * (x + m[0]) : (x + m[0] + m[1]) * (1.0 / 3.0);
-        m[1] = m[0];
-        m[0] = x;
-        return y;
+        if constexpr (Order == 0) {
+            return x;
+        } else {
+            double* m = bank.shaper.dry[slot.index][line];
+            const double y = Order == 1 ? 0.5 * (x + m[0]) : (x + m[0] + m[1]) * (1.0 / 3.0);
+            m[1] = m[0];
+            m[0] = x;
+            return y;
+        }
     }
 };
 
-class SampleGraph {
+// The samples a chunk runner step covers at most.
+constexpr int kModelChunk = 64;
+
+template <int Order> class SampleGraph {
 public:
     using Signal = double;
+    using Ops = SampleOps<Order>;
 
     SampleGraph(DspBank& bank, ModelState& state) : ops{bank, state} {}
     const ModelState& State() const { return ops.state; }
@@ -79,13 +94,14 @@ public:
     template <class F, class... In> Signal MapOut(F f, In... in) { return f(ops, in...); }
 
 private:
-    SampleOps ops;
+    Ops ops;
 };
 
-class ChunkGraph {
+template <int Order> class ChunkGraph {
 public:
     using Signal = const double*;
-    static constexpr int kChunk = 64;
+    using Ops = SampleOps<Order>;
+    static constexpr int kChunk = kModelChunk;
     static constexpr int kBuffers = ChunkPlan::kMaxRows;
 
     // The graph's output goes to `out` (n samples), which its input may be. `plan` is the
@@ -102,7 +118,7 @@ public:
         return y;
     }
     template <class Curve> Signal Shape(ShaperSlot slot, const Curve& curve, Signal x) {
-        return Map([slot, curve](SampleOps& o, double v) { return o.Shape(slot, curve, v); }, x);
+        return Map([slot, curve](Ops& o, double v) { return o.Shape(slot, curve, v); }, x);
     }
     template <class F, class... In> Signal Map(F f, In... in) {
         const ChunkStep& step = NextStep();
@@ -139,7 +155,7 @@ private:
     // and keeps the states the step runs (one-pole outputs, comb positions) in registers from
     // sample to sample.
     template <class F, class... In>
-    [[gnu::noinline]] static void Loop(F f, SampleOps ops, int n, double* y, In... in) {
+    [[gnu::noinline]] static void Loop(F f, Ops ops, int n, double* y, In... in) {
         if constexpr (sizeof...(In) >= 4) {
             LoopFromLocal(f, ops, n, y, std::index_sequence_for<In...>{}, in...);
         } else {
@@ -153,7 +169,7 @@ private:
     // fixed offset from the stack pointer instead of a pointer of its own, which leaves the
     // registers to the stage states the loop carries.
     template <class F, size_t... I, class... In>
-    static void LoopFromLocal(F f, SampleOps ops, int n, double* y, std::index_sequence<I...>, In... in) {
+    static void LoopFromLocal(F f, Ops ops, int n, double* y, std::index_sequence<I...>, In... in) {
         double src[sizeof...(In)][kChunk];
         const double* const from[] = {in...};
         for (size_t k = 0; k < sizeof...(In); ++k)
@@ -164,7 +180,7 @@ private:
         std::memcpy(y, local, sizeof(double) * static_cast<size_t>(n));
     }
     template <int K, class F, class... In>
-    [[gnu::noinline]] static void LoopN(F f, SampleOps ops, int n, double* const* outs, In... in) {
+    [[gnu::noinline]] static void LoopN(F f, Ops ops, int n, double* const* outs, In... in) {
         double local[K][kChunk];
         for (int i = 0; i < n; ++i) {
             const auto r = f(ops, in[i]...);
@@ -186,7 +202,7 @@ private:
         laneCount = 0;
     }
 
-    SampleOps ops;
+    Ops ops;
     int n;
     double* out;
     const ChunkPlan& plan;
@@ -218,7 +234,7 @@ public:
         return Signal{Add(ChunkPlanner::kMap, 1, in...)};
     }
     template <class F, class... In> auto MapN(F, In... in) {
-        using Result = std::invoke_result_t<F&, SampleOps&, AsSample<In>...>;
+        using Result = std::invoke_result_t<F&, SampleOps<0>&, AsSample<In>...>;
         constexpr int k = static_cast<int>(std::tuple_size<Result>::value);
         const int first = Add(ChunkPlanner::kMap, k, in...);
         std::array<Signal, k> signals;

@@ -35,7 +35,8 @@ struct ModelState {
     double toneWidth = 1.54;
     bool modulationOn = true;
     // How the waveshaper stages run (ModelGraph.h): 0 the plain curves (the host-rate models),
-    // 1 or 2 the order of antiderivative anti-aliasing (the oversampled path).
+    // 1 or 2 the order of antiderivative anti-aliasing (the oversampled path). AmpModels runs the
+    // model's graph compiled for this order; the graph itself does not read it.
     int shaperOrder = 0;
     Shifter shifter;
 };

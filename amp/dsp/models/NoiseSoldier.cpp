@@ -10,7 +10,7 @@ struct Model {
         using namespace layout;
         const double drive = g.State().drive;
         const typename G::Signal w = g.Map(
-            [drive](SampleOps& o, double u) {
+            [drive](auto& o, double u) {
                 const double h1 = o.PoleHighPass(NoiseSoldier::cut1, u);
                 const double c1 = o.Shape(NoiseSoldier::clip1, SoftClipCurve{0.5, drive},
                                           o.PoleA(NoiseSoldier::clipInput1, h1));

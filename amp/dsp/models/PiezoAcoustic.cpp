@@ -8,13 +8,13 @@ struct Model {
     template <class G> static typename G::Signal Graph(G& g, typename G::Signal x) {
         using namespace layout;
         const typename G::Signal cut =
-            g.Map([](SampleOps& o, double v) { return o.PoleHighPass(Piezo::airCut, v); }, x);
+            g.Map([](auto& o, double v) { return o.PoleHighPass(Piezo::airCut, v); }, x);
         const typename G::Signal low = g.Section(Piezo::lowCombInput, x);
         const typename G::Signal mid = g.Section(Piezo::midInput, x);
         const typename G::Signal res = g.Section(Piezo::resonatorInput, mid);
         const typename G::Signal air = g.Section(Piezo::air, cut);
         const typename G::Signal sum = g.Map(
-            [](SampleOps& o, double v) {
+            [](auto& o, double v) {
                 double c = 0.0;
                 for (int k = 0; k < Piezo::resonatorsCount; ++k)
                     c += o.Comb(CombRow{Piezo::resonators.index + k}, 0.835, v);
@@ -23,7 +23,7 @@ struct Model {
             res);
         const typename G::Signal body = g.Section(Piezo::bodyShelf, sum);
         const typename G::Signal w = g.Map(
-            [](SampleOps& o, double l, double m, double b, double h) {
+            [](auto& o, double l, double m, double b, double h) {
                 const double a = o.Comb(Piezo::lowComb, 0.99, l);
                 const double c = o.Comb(Piezo::midComb, 0.99, m);
                 return 3.0 * (c + b + h + a);

@@ -6,7 +6,7 @@
 namespace {
 
 // Two taps on the delay lines, their offsets following the ramps, crossfaded by the triangle.
-double PitchShift(SampleOps& o, double a) {
+template <class Ops> double PitchShift(Ops& o, double a) {
     Shifter& s = o.state.shifter;
     s.phase1 += s.rampStep;
     s.phase2 += s.rampStep;
@@ -42,7 +42,7 @@ struct Model {
         const double drive = g.State().drive;
         const bool modulation = g.State().modulationOn;
         const typename G::Signal c = g.Map(
-            [drive, modulation](SampleOps& o, double v) {
+            [drive, modulation](auto& o, double v) {
                 double a = o.Section(Poltergeist::inputHighPass, v);
                 if (modulation) a = 0.75 * PitchShift(o, a) + a;
                 return o.Shape(Poltergeist::clip, SoftClipCurve{0.5, drive}, a);

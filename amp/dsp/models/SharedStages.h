@@ -35,8 +35,9 @@ template <class G> CombPairInputs<G> CombPairSections(G& g, typename G::Signal u
 struct CombPairOut {
     double short1, short2, longSum;
 };
-inline CombPairOut RunCombPair(SampleOps& o, const CombPairSlots& s, double low1, double short1, double low2,
-                               double short2) {
+template <class Ops>
+CombPairOut RunCombPair(Ops& o, const CombPairSlots& s, double low1, double short1, double low2,
+                        double short2) {
     const double a = o.Comb(s.short1, 0.73, short1);
     const double b = o.Comb(s.long1, 0.99, low1);
     const double c = o.Comb(s.short2, 0.73, short2);
@@ -58,13 +59,13 @@ inline void DesignCombFrontLowPasses(ModelDesigner& d) {
 
 // The input minus its low-passed copy, into the three presence peaks.
 template <class G> typename G::Signal PresenceCut(G& g, typename G::Signal u, PoleBSlot cut) {
-    return g.Map([cut](SampleOps& o, double v) { return o.PoleHighPass(cut, v); }, u);
+    return g.Map([cut](auto& o, double v) { return o.PoleHighPass(cut, v); }, u);
 }
 
 // The clean models' input, scaled, and its presence cut.
 template <class G> auto ScaledPresenceCut(G& g, typename G::Signal x, double scale) {
     return g.MapN(
-        [scale](SampleOps& o, double v) {
+        [scale](auto& o, double v) {
             const double u = scale * v;
             return std::array<double, 2>{u, o.PoleHighPass(layout::CombFront::presenceCut, u)};
         },
@@ -80,7 +81,7 @@ template <class G> typename G::Signal JgmInputStage(G& g, typename G::Signal u) 
     const typename G::Signal p =
         Sections(g, e, {CombFront::presence1, CombFront::presence2, CombFront::presence3});
     const typename G::Signal w = g.Map(
-        [](SampleOps& o, double l1, double s1, double l2, double s2, double q) {
+        [](auto& o, double l1, double s1, double l2, double s2, double q) {
             return (CombPairMix(RunCombPair(o, kJgmCombs, l1, s1, l2, s2), 0.5) + q) * 0.5;
         },
         in.low1, in.short1, in.low2, in.short2, p);
@@ -93,7 +94,7 @@ struct CreamerSample {
     double drive2;
     double toneMix;
     explicit CreamerSample(const ModelState& s) : drive2(s.drive2), toneMix(s.toneMix) {}
-    double operator()(SampleOps& o, double x) const {
+    template <class Ops> double operator()(Ops& o, double x) const {
         using namespace layout;
         const double a = o.PoleA(Creamer::inputLowPass, x);
         const double b = o.PoleB(Creamer::inputBass, a);
@@ -119,10 +120,10 @@ template <class G> typename G::Signal PreampInput(G& g, typename G::Signal u) {
     return Sections(g, u, {layout::Preamp::inputHighPass, layout::Preamp::inputLowPass});
 }
 // The main clip and its low pass on one sample.
-inline double PreampClipSample(SampleOps& o, double drive, double x) {
+template <class Ops> double PreampClipSample(Ops& o, double drive, double x) {
     return o.PoleA(layout::Preamp::clipLowPass, o.Shape(layout::Preamp::clip, SoftClipCurve{0.5, drive}, x));
 }
 template <class G> typename G::Signal PreampClip(G& g, typename G::Signal a) {
     const double drive = g.State().drive;
-    return g.Map([drive](SampleOps& o, double x) { return PreampClipSample(o, drive, x); }, a);
+    return g.Map([drive](auto& o, double x) { return PreampClipSample(o, drive, x); }, a);
 }
