@@ -18,8 +18,8 @@ constexpr double kSilentImpulse = 1e-14;
 // Products per spread step (bins times terms): the spectra of a long stage come from main memory,
 // so a step reads about 400 kB, about what a transform pass moves. A bin's sum does not depend on
 // how the bins are cut into steps, only on the order of its terms.
-constexpr int kStepProducts = 16384;
-constexpr int kStepBinsQuantum = 256;
+constexpr int kStepProducts = 4096;
+constexpr int kStepBinsQuantum = 64;
 // A spread job aims to be done after this share of its window, which leaves room for steps that
 // cost more than their share.
 constexpr int kJobPaceNum = 3, kJobPaceDen = 4;
@@ -28,7 +28,7 @@ constexpr int kJobPaceNum = 3, kJobPaceDen = 4;
 // memory traffic close to that of the whole transform, and cost a few microseconds each.
 constexpr int kFrontRun = 1024;
 constexpr int kFrontFineRun = 64, kFrontFineTail = 2048;
-constexpr int kInverseRun = 1024;
+constexpr int kInverseRun = 128;
 
 // y (+)= sum over kCount terms of x * h for the bins [begin, end): complex products, x in
 // double and h in single precision, each stored as `bins` real parts followed by `bins`
@@ -191,6 +191,10 @@ ConvolutionEngineStage::ConvolutionEngineStage(const double* impulse, int impuls
             front.assign(fftSize, 0.0);
             forwardFront.Reset(fftSize);
         }
+    } else if (block >= kFrontBlock) {
+        spread = Spread::TransformsAsFed;
+        front.assign(fftSize, 0.0);
+        forwardFront.Reset(fftSize);
     }
 }
 
@@ -249,7 +253,7 @@ void ConvolutionEngineStage::FeedDirect(const double* input, int count) {
 }
 
 void ConvolutionEngineStage::FeedFft(const double* input, int count, bool holdSteps) {
-    const bool ahead = spread == Spread::OlderProductsAhead;
+    const bool ahead = RunsFronts();
     // The head of an inverse is as heavy as a block's transforms: the stage's own steps wait too.
     const bool hold = holdSteps || InverseHeadDue();
     for (int done = 0; done < count;) {
@@ -301,11 +305,19 @@ void ConvolutionEngineStage::CompleteAheadBlock() {
     }
     forwardFront.Reset(fftSize);
     frontFed = 0;
-    if (olderTerms > 0 || (loud && partitionActive[0])) {
+    // Fronts without older products sum the block's products newest first, as a block done whole
+    // does, a third of the bins here and the rest with the inverse's head: this call and the
+    // next then carry about the same work.
+    const bool newestFirst = spread == Spread::TransformsAsFed;
+    if (newestFirst) {
+        joinOlderTerms = CollectTerms(newestInput, 0);
+        if (joinOlderTerms > 0) MultiplyTiles(terms.data(), joinOlderTerms, 0, FirstJoinBins(), false);
+    }
+    if (newestFirst ? joinOlderTerms > 0 : olderTerms > 0 || (loud && partitionActive[0])) {
         // The newest product and the join wait for the first output of the block (or for the
         // next block's products, which reuse the sum), so that this call carries the forward only.
         joinPending = true;
-        joinOlderTerms = olderTerms;
+        if (!newestFirst) joinOlderTerms = olderTerms;
         joinDc = olderDc;
         joinNyquist = olderNyquist;
         ++transforms;
@@ -314,7 +326,7 @@ void ConvolutionEngineStage::CompleteAheadBlock() {
     } else {
         EmitBlock(false);
     }
-    StartOlderProducts();
+    if (!newestFirst) StartOlderProducts();
 }
 
 // Ahead: the next count output samples of the block being inverted (the whole inverse once the
@@ -438,6 +450,22 @@ bool ConvolutionEngineStage::Accumulate(int newest) {
 // block just completed, and joins the sum into work for the inverse.
 void ConvolutionEngineStage::JoinNewestBlock() {
     const int bins = fftSize / 2;
+    if (spread == Spread::TransformsAsFed) {
+        // The rest of the bins of the products CompleteAheadBlock began, newest first.
+        const int count = joinOlderTerms;
+        MultiplyTiles(terms.data(), count, FirstJoinBins(), bins, false);
+        double dc = 0.0, nyquist = 0.0;
+        for (int t = 0; t < count; ++t) {
+            dc += terms[t].x[0] * terms[t].h[0];
+            nyquist += terms[t].x[bins] * terms[t].h[bins];
+        }
+        sum[0] = dc;
+        sum[bins] = nyquist;
+        inverseFront.Start(sum.data(), sum.data() + bins, work.data(), fftSize);
+        inverseFinal = 0;
+        joinPending = false;
+        return;
+    }
     double dc = joinDc, nyquist = joinNyquist;
     if (inputActive[newestInput] && partitionActive[0]) {
         const Term newest{&inputSpectra[static_cast<size_t>(newestInput) * 2 * bins], impulseSpectra.data()};

@@ -48,7 +48,7 @@ public:
     // Whether feeding count samples completes a block whose transforms run in that call.
     // Also when the first output of the block just completed is due: the head of its inverse.
     bool CompletesTransformBlock(int count) const {
-        return spread == Spread::OlderProductsAhead && (queued + count >= block || InverseHeadDue());
+        return RunsFronts() && (queued + count >= block || InverseHeadDue());
     }
     // Output samples ready to be taken.
     int Available() const { return outWrite - outRead; }
@@ -64,10 +64,12 @@ public:
     long long Transforms() const { return transforms; }
 
     // How the stage spreads its work over host calls.
-    enum class Spread { None, OlderProductsAhead, WholeBlockDeferred };
+    enum class Spread { None, TransformsAsFed, OlderProductsAhead, WholeBlockDeferred };
     Spread SpreadMode() const { return spread; }
-    // Blocks at least this long are spread.
+    // Blocks at least this long sum older products ahead or defer whole blocks.
     static constexpr int kSpreadBlock = 16384;
+    // Shorter blocks from this length on run their transforms as fronts (TransformsAsFed).
+    static constexpr int kFrontBlock = 1024;
 
     // One product term of a block: an input spectrum and an impulse spectrum.
     struct Term {
@@ -82,6 +84,11 @@ private:
     void CompleteAheadBlock();
     void EmitInverse(int count);
     bool InverseHeadDue() const { return inverseActive && inverseEmitted == 0; }
+    // TransformsAsFed: the bins whose products the call completing a block sums.
+    int FirstJoinBins() const { return fftSize / 6 / 64 * 64; }
+    bool RunsFronts() const {
+        return spread == Spread::OlderProductsAhead || spread == Spread::TransformsAsFed;
+    }
     void StartDeferredBlock();
     void StartOlderProducts();
     void JoinNewestBlock();
@@ -150,7 +157,8 @@ private:
     bool inverseActive = false;
     int inverseEmitted = 0;
     int inverseFinal = 0; // samples of work known final
-    // The block completed but not yet joined: its older products' count and real bins.
+    // The block completed but not yet joined: its older products' count and real bins
+    // (TransformsAsFed: the count of all its products, whose terms wait in `terms`).
     bool joinPending = false;
     int joinOlderTerms = 0;
     double joinDc = 0.0, joinNyquist = 0.0;
