@@ -69,7 +69,7 @@ public:
     // Blocks at least this long sum older products ahead or defer whole blocks.
     static constexpr int kSpreadBlock = 16384;
     // Shorter blocks from this length on run their transforms as fronts (TransformsAsFed).
-    static constexpr int kFrontBlock = 1024;
+    static constexpr int kFrontBlock = 4096;
 
     // One product term of a block: an input spectrum and an impulse spectrum.
     struct Term {
