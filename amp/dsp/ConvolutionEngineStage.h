@@ -2,6 +2,7 @@
 
 #include "Fft.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -96,9 +97,13 @@ private:
     int CollectTerms(int newest, int firstPartition);
     void MultiplyTiles(const Term* list, int count, int begin, int end, bool add);
     void EmitBlock(bool any);
+    void EmitBlockPart(bool any, int part, int parts);
+    // Deferred: job steps per transform pass (and per copy in or out), about 1024 values each.
+    int TransformParts() const { return std::max(1, fftSize / 2048); }
     void AdvanceJob(int samples, bool holdSteps);
     void RunJobStep(int step);
     double* ReserveOutput(int count);
+    void CompactOutput();
 
     int offset;
     int length;
@@ -138,9 +143,9 @@ private:
     int jobDone = 0;
     int jobFed = 0;
     int jobWindow = 0;
-    int jobForwardSteps = 0; // deferred: 1 + the forward transform's steps, or 0 when silent
+    int jobForwardSteps = 0; // deferred: (1 + the forward transform's steps) in parts, or 0 when silent
     int jobProductSteps = 0; // tiles of products, jobChunkBins bins each
-    int jobInverseSteps = 0; // deferred: the inverse transform's steps, or 0 when silent
+    int jobInverseSteps = 0; // deferred: the inverse transform's steps in parts, or 0 when silent
     int jobChunkBins = 0;
     int jobTerms = 0;
     std::vector<double> pending; // deferred: the completed input block the job transforms

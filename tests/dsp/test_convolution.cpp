@@ -257,8 +257,8 @@ TEST(ConvolutionEngine, TenSecondImpulseAt96kHz) {
         ASSERT_NEAR(y[c.first], c.second, 1e-6 * peak) << c.first;
 }
 
-// The real transforms run step by step (as the spread stages run them) give exactly the whole
-// transforms, on both kernel families.
+// The real transforms run step by step (as the spread stages run them), whole steps or steps cut
+// into parts, give exactly the whole transforms, on both kernel families.
 TEST(RealFftSteps, StepByStepEqualsTheWholeTransform) {
     for (bool wide : {true, false}) {
         AllowWideVectors(wide);
@@ -272,6 +272,22 @@ TEST(RealFftSteps, StepByStepEqualsTheWholeTransform) {
                     RealFftForwardStep(b.data(), br.data(), bi.data(), n, s, upperZero);
                 ASSERT_EQ(ar, br) << "n " << n;
                 ASSERT_EQ(ai, bi) << "n " << n;
+                // Steps cut into parts, run last part first.
+                for (int parts : {2, 3, 8, 64}) {
+                    std::vector<double> c = x, cr(n / 2), ci(n / 2);
+                    for (int s = 0; s < RealFftStepCount(n); ++s)
+                        for (int part = parts - 1; part >= 0; --part)
+                            RealFftForwardStepPart(c.data(), cr.data(), ci.data(), n, s, part, parts,
+                                                   upperZero);
+                    ASSERT_EQ(cr, ar) << "n " << n << ", " << parts << " parts";
+                    ASSERT_EQ(ci, ai) << "n " << n << ", " << parts << " parts";
+                    for (int s = 0; s < RealFftStepCount(n); ++s)
+                        for (int part = parts - 1; part >= 0; --part)
+                            RealFftInverseStepPart(cr.data(), ci.data(), c.data(), n, s, part, parts);
+                    std::vector<double> whole(n);
+                    RealFftInverse(ar.data(), ai.data(), whole.data(), n);
+                    ASSERT_EQ(c, whole) << "n " << n << ", " << parts << " parts";
+                }
                 RealFftInverse(ar.data(), ai.data(), a.data(), n);
                 for (int s = 0; s < RealFftStepCount(n); ++s)
                     RealFftInverseStep(br.data(), bi.data(), b.data(), n, s);
