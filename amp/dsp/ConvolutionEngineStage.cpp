@@ -15,11 +15,6 @@ constexpr int kDirectChunk = 256;
 constexpr int kTileBins = 512;
 constexpr double kSilentInput = 1e-6;
 constexpr double kSilentImpulse = 1e-14;
-// Products per spread step (bins times terms, at least 64 bins): a few microseconds, about what a
-// part of a transform pass costs, so that several steps fit in one call. A bin's sum does not
-// depend on how the bins are cut into steps, only on the order of its terms.
-constexpr int kStepProducts = 2048;
-constexpr int kStepBinsQuantum = 64;
 // A spread job aims to be done after this share of its window, which leaves room for steps that
 // cost more than their share.
 constexpr int kJobPaceNum = 3, kJobPaceDen = 4;
@@ -416,6 +411,12 @@ void ConvolutionEngineStage::EmitBlockPart(bool any, int part, int parts) {
     if (last) tailSilent = false;
 }
 
+// Job steps for the products of `count` terms: one per group of four terms and tile of bins, a
+// few microseconds each, with the few memory streams of a group, which keep the prefetcher busy.
+int ConvolutionEngineStage::ProductSteps(int count) const {
+    return count > 0 ? (count + 3) / 4 * ((fftSize / 2 + kTileBins - 1) / kTileBins) : 0;
+}
+
 // Terms X(newest - j) * H(j) for j from firstPartition on, skipping those whose input block or
 // impulse partition is silent; returns how many.
 int ConvolutionEngineStage::CollectTerms(int newest, int firstPartition) {
@@ -512,15 +513,13 @@ void ConvolutionEngineStage::StartOlderProducts() {
     }
     jobTerms = olderTerms;
     jobForwardSteps = jobInverseSteps = 0;
-    jobChunkBins = std::max(1, kStepProducts / std::max(1, jobTerms) / kStepBinsQuantum) * kStepBinsQuantum;
-    jobProductSteps = jobTerms > 0 ? (bins + jobChunkBins - 1) / jobChunkBins : 0;
+    jobProductSteps = ProductSteps(jobTerms);
     jobSteps = jobProductSteps;
     jobDone = jobFed = 0;
 }
 
 // Deferred: the completed block is set aside and its whole work becomes a job.
 void ConvolutionEngineStage::StartDeferredBlock() {
-    const int bins = fftSize / 2;
     newestInput = (newestInput + 1) % partitions;
     const bool loud = queueLoud && anyPartitionActive;
     inputActive[newestInput] = loud ? 1 : 0;
@@ -528,8 +527,7 @@ void ConvolutionEngineStage::StartDeferredBlock() {
     jobTerms = CollectTerms(newestInput, 0);
     const int parts = TransformParts();
     jobForwardSteps = loud ? (1 + RealFftStepCount(fftSize)) * parts : 0;
-    jobChunkBins = std::max(1, kStepProducts / std::max(1, jobTerms) / kStepBinsQuantum) * kStepBinsQuantum;
-    jobProductSteps = jobTerms > 0 ? (bins + jobChunkBins - 1) / jobChunkBins : 0;
+    jobProductSteps = ProductSteps(jobTerms);
     jobInverseSteps = jobTerms > 0 ? RealFftStepCount(fftSize) * parts : 0;
     jobSteps = jobForwardSteps + jobProductSteps + jobInverseSteps + parts;
     jobDone = jobFed = 0;
@@ -575,8 +573,16 @@ void ConvolutionEngineStage::RunJobStep(int step) {
     }
     step -= jobForwardSteps;
     if (step < jobProductSteps) {
-        const int begin = step * jobChunkBins;
-        MultiplyTiles(terms.data(), jobTerms, begin, std::min(bins, begin + jobChunkBins), false);
+        // One group of up to four terms over one tile of bins, the tiles in order and within a
+        // tile the groups in order: each bin sums its terms as MultiplyTiles does.
+        const int groups = (jobTerms + 3) / 4;
+        const int begin = step / groups * kTileBins, end = std::min(bins, begin + kTileBins);
+        const int first = step % groups * 4, n = std::min(4, jobTerms - first);
+        double* yr = sum.data();
+        if (first == 0)
+            MultiplyGroup<true>(yr, yr + bins, terms.data(), n, bins, begin, end);
+        else
+            MultiplyGroup<false>(yr, yr + bins, terms.data() + first, n, bins, begin, end);
         if (spread == Spread::WholeBlockDeferred && step == jobProductSteps - 1) {
             double dc = 0.0, nyquist = 0.0;
             for (int t = 0; t < jobTerms; ++t) {

@@ -98,6 +98,7 @@ private:
     void MultiplyTiles(const Term* list, int count, int begin, int end, bool add);
     void EmitBlock(bool any);
     void EmitBlockPart(bool any, int part, int parts);
+    int ProductSteps(int count) const;
     // Deferred: job steps per transform pass (and per copy in or out), about 1024 values each.
     int TransformParts() const { return std::max(1, fftSize / 2048); }
     void AdvanceJob(int samples, bool holdSteps);
@@ -144,9 +145,8 @@ private:
     int jobFed = 0;
     int jobWindow = 0;
     int jobForwardSteps = 0; // deferred: (1 + the forward transform's steps) in parts, or 0 when silent
-    int jobProductSteps = 0; // tiles of products, jobChunkBins bins each
+    int jobProductSteps = 0; // products: a group of terms over a tile of bins each
     int jobInverseSteps = 0; // deferred: the inverse transform's steps in parts, or 0 when silent
-    int jobChunkBins = 0;
     int jobTerms = 0;
     std::vector<double> pending; // deferred: the completed input block the job transforms
     // Ahead: the products of the older input spectra summed so far for the next block.
