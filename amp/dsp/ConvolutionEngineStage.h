@@ -99,8 +99,8 @@ private:
     void EmitBlock(bool any);
     void EmitBlockPart(bool any, int part, int parts);
     int ProductSteps(int count) const;
-    // Deferred: job steps per transform pass (and per copy in or out), about 1024 values each.
-    int TransformParts() const { return std::max(1, fftSize / 2048); }
+    // Deferred: job steps per transform pass (and per copy in or out), about 4096 values each.
+    int TransformParts() const { return std::max(1, fftSize / 8192); }
     void AdvanceJob(int samples, bool holdSteps);
     void RunJobStep(int step);
     double* ReserveOutput(int count);
