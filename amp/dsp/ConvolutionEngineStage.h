@@ -14,9 +14,10 @@
 // A stage with a large block spreads its work over the host calls instead of doing it all in the
 // call that completes a block:
 // - when its offset leaves it at least half a block of slack (offset >= 1.5 block), the whole
-//   block (forward transform, products, inverse, output) runs as a job in steps over the calls
-//   that follow, finished before the output is due and before the next block completes; the
-//   arithmetic is exactly that of the block done at once;
+//   block (forward transform, products, inverse, output) runs as a job in steps of a few
+//   microseconds (parts of transform passes, a group of products over a tile of bins, parts of
+//   the output) over the calls that follow, finished before the output is due and before the
+//   next block completes; the arithmetic is exactly that of the block done at once;
 // - otherwise the block's output is due right after its last input sample. The products of the
 //   older input spectra, already known, are summed in steps over the calls before it (the sum
 //   then adds the newest product last instead of first, a rounding-level difference). The
@@ -26,6 +27,13 @@
 //   runs what those samples need of the inverse (again about half); the rest of the inverse runs
 //   as the output is taken. Every butterfly computes what the whole transform would, so the
 //   output does not depend on how the calls cut the work.
+// - a 4096-sample block (TransformsAsFed) runs its transforms the same way, but sums all its
+//   products newest first once the forward is done, as a block done whole does: a third of the
+//   bins in the call completing the block, the rest with the inverse's head in the next.
+// The work left at a block's end with no slack (the rest of the forward, the newest product, the
+// inverse's head) is what the last samples' butterflies depend on; no schedule of the same
+// arithmetic moves it earlier, so a stage at offset = block carries about one transform's worth
+// in the two calls around its block's end.
 //
 // Construction allocates everything the stage will need; Feed and Take allocate nothing as long
 // as a single Feed brings at most `reserveBlock` samples and the output is taken between feeds.
