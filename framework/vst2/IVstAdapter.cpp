@@ -110,9 +110,12 @@ intptr_t IVstAdapter::CallHost(int32_t opcode, int32_t index, intptr_t value, vo
 }
 
 // Another thread that takes the lock for a moment (or is just letting it go) should not send a
-// move to the queue: try for a few microseconds, well under what would count as waiting.
+// move to the queue: try for a few microseconds, well under what would count as waiting. Once
+// moves wait in the queue the lock is known to be held for longer, and the later calls of that
+// stretch only try once: a long hold then costs one short wait, not one in every call.
 bool IVstAdapter::TryPluginLockBriefly() {
     if (pluginLock.TryLock()) return true;
+    if (!deferred.Empty()) return false;
     const int64_t until = NowMicros() + 20;
     do {
         for (int i = 0; i < 32; ++i)
@@ -148,7 +151,14 @@ void IVstAdapter::SetParameterNormalized(int32_t index, float value) {
 }
 
 void IVstAdapter::ApplyParameter(int32_t index, double v) {
-    if (editor) editor->PushParameterValue(index, v, true);
+    // On the audio thread the controls are only told through the mirror; the editor shows the
+    // value on its next idle.
+    if (controlMirror.Bound() && OnAudioThread()) {
+        controlMirror.Push(index, v, false);
+    } else if (editor) {
+        editor->PushParameterValue(index, v, true);
+        controlMirror.Push(index, v, true);
+    }
     ParamAt(index)->SetFromNormalized(v);
     ParameterChanged(index);
 }
