@@ -15,20 +15,16 @@ constexpr int kDirectChunk = 256;
 constexpr int kTileBins = 512;
 constexpr double kSilentInput = 1e-6;
 constexpr double kSilentImpulse = 1e-14;
-// Products per spread step (bins times terms): the spectra of a long stage come from main memory,
-// so a step reads about 400 kB, about what a transform pass moves. A bin's sum does not depend on
-// how the bins are cut into steps, only on the order of its terms.
-constexpr int kStepProducts = 16384;
-constexpr int kStepBinsQuantum = 256;
 // A spread job aims to be done after this share of its window, which leaves room for steps that
 // cost more than their share.
 constexpr int kJobPaceNum = 3, kJobPaceDen = 4;
 // Samples between two advances of a forward front, and how far an inverse runs ahead of its
-// output once its first samples are out: runs of a few hundred butterflies keep the transform's
-// memory traffic close to that of the whole transform, and cost a few microseconds each.
+// output once its first samples are out. After its head an inverse's work per output sample
+// falls off as the output goes on (each pass is done once the output reaches four times its
+// butterflies), so short runs keep the calls after the head from carrying the next passes whole.
 constexpr int kFrontRun = 1024;
 constexpr int kFrontFineRun = 64, kFrontFineTail = 2048;
-constexpr int kInverseRun = 1024;
+constexpr int kInverseRun = 128;
 
 // y (+)= sum over kCount terms of x * h for the bins [begin, end): complex products, x in
 // double and h in single precision, each stored as `bins` real parts followed by `bins`
@@ -191,6 +187,10 @@ ConvolutionEngineStage::ConvolutionEngineStage(const double* impulse, int impuls
             front.assign(fftSize, 0.0);
             forwardFront.Reset(fftSize);
         }
+    } else if (block >= kFrontBlock) {
+        spread = Spread::TransformsAsFed;
+        front.assign(fftSize, 0.0);
+        forwardFront.Reset(fftSize);
     }
 }
 
@@ -224,13 +224,18 @@ void ConvolutionEngineStage::TakeAdd(double* dst, int count) {
 // when a caller feeds more than the reserve allows.
 double* ConvolutionEngineStage::ReserveOutput(int count) {
     if (outWrite + count > static_cast<int>(out.size())) {
-        const int ready = outWrite - outRead;
-        std::memmove(out.data(), out.data() + outRead, sizeof(double) * ready);
-        outRead = 0;
-        outWrite = ready;
+        CompactOutput();
         if (outWrite + count > static_cast<int>(out.size())) out.resize(2 * (outWrite + count));
     }
     return &out[outWrite];
+}
+
+// Moves the samples not yet taken to the front of the output buffer.
+void ConvolutionEngineStage::CompactOutput() {
+    const int ready = outWrite - outRead;
+    std::memmove(out.data(), out.data() + outRead, sizeof(double) * ready);
+    outRead = 0;
+    outWrite = ready;
 }
 
 void ConvolutionEngineStage::FeedDirect(const double* input, int count) {
@@ -249,7 +254,7 @@ void ConvolutionEngineStage::FeedDirect(const double* input, int count) {
 }
 
 void ConvolutionEngineStage::FeedFft(const double* input, int count, bool holdSteps) {
-    const bool ahead = spread == Spread::OlderProductsAhead;
+    const bool ahead = RunsFronts();
     // The head of an inverse is as heavy as a block's transforms: the stage's own steps wait too.
     const bool hold = holdSteps || InverseHeadDue();
     for (int done = 0; done < count;) {
@@ -301,11 +306,19 @@ void ConvolutionEngineStage::CompleteAheadBlock() {
     }
     forwardFront.Reset(fftSize);
     frontFed = 0;
-    if (olderTerms > 0 || (loud && partitionActive[0])) {
+    // Fronts without older products sum the block's products newest first, as a block done whole
+    // does, a third of the bins here and the rest with the inverse's head: this call and the
+    // next then carry about the same work.
+    const bool newestFirst = spread == Spread::TransformsAsFed;
+    if (newestFirst) {
+        joinOlderTerms = CollectTerms(newestInput, 0);
+        if (joinOlderTerms > 0) MultiplyTiles(terms.data(), joinOlderTerms, 0, FirstJoinBins(), false);
+    }
+    if (newestFirst ? joinOlderTerms > 0 : olderTerms > 0 || (loud && partitionActive[0])) {
         // The newest product and the join wait for the first output of the block (or for the
         // next block's products, which reuse the sum), so that this call carries the forward only.
         joinPending = true;
-        joinOlderTerms = olderTerms;
+        if (!newestFirst) joinOlderTerms = olderTerms;
         joinDc = olderDc;
         joinNyquist = olderNyquist;
         ++transforms;
@@ -314,7 +327,7 @@ void ConvolutionEngineStage::CompleteAheadBlock() {
     } else {
         EmitBlock(false);
     }
-    StartOlderProducts();
+    if (!newestFirst) StartOlderProducts();
 }
 
 // Ahead: the next count output samples of the block being inverted (the whole inverse once the
@@ -366,22 +379,42 @@ void ConvolutionEngineStage::ProcessFftBlock() {
 // Appends the block's output: the inverse transform in work (when any product was summed) plus
 // the tail the previous block left.
 void ConvolutionEngineStage::EmitBlock(bool any) {
-    double* dst = ReserveOutput(block);
-    outWrite += block;
+    EmitBlockPart(any, 0, 1);
+}
+
+// Part `part` of `parts` of EmitBlock, the parts in order: an even share of the block's samples.
+void ConvolutionEngineStage::EmitBlockPart(bool any, int part, int parts) {
+    // A stage with slack is never drained, so its buffer needs compacting now and then. Before a
+    // deferred block's output few samples wait, so the move is short here, where it would cost as
+    // much as the whole block's output when the buffer runs full.
+    if (part == 0 && parts > 1) CompactOutput();
+    const int begin = static_cast<int>(static_cast<long long>(block) * part / parts);
+    const int end = static_cast<int>(static_cast<long long>(block) * (part + 1) / parts);
+    const int n = end - begin;
+    double* dst = ReserveOutput(n);
+    outWrite += n;
+    const bool last = part + 1 == parts;
     if (!any) {
         if (tailSilent) {
-            std::fill_n(dst, block, 0.0);
+            std::fill_n(dst, n, 0.0);
         } else {
-            std::memcpy(dst, tail.data(), sizeof(double) * block);
-            std::fill(tail.begin(), tail.end(), 0.0);
-            tailSilent = true;
+            std::memcpy(dst, tail.data() + begin, sizeof(double) * n);
+            std::fill_n(tail.begin() + begin, n, 0.0);
+            if (last) tailSilent = true;
         }
         return;
     }
-    for (int i = 0; i < block; ++i)
-        dst[i] = work[i] + tail[i];
-    std::memcpy(tail.data(), work.data() + block, sizeof(double) * block);
-    tailSilent = false;
+    // Each sample of the old tail is read before the new tail takes its place.
+    for (int i = begin; i < end; ++i)
+        dst[i - begin] = work[i] + tail[i];
+    std::memcpy(tail.data() + begin, work.data() + block + begin, sizeof(double) * n);
+    if (last) tailSilent = false;
+}
+
+// Job steps for the products of `count` terms: one per group of four terms and tile of bins, a
+// few microseconds each, with the few memory streams of a group, which keep the prefetcher busy.
+int ConvolutionEngineStage::ProductSteps(int count) const {
+    return count > 0 ? (count + 3) / 4 * ((fftSize / 2 + kTileBins - 1) / kTileBins) : 0;
 }
 
 // Terms X(newest - j) * H(j) for j from firstPartition on, skipping those whose input block or
@@ -438,6 +471,22 @@ bool ConvolutionEngineStage::Accumulate(int newest) {
 // block just completed, and joins the sum into work for the inverse.
 void ConvolutionEngineStage::JoinNewestBlock() {
     const int bins = fftSize / 2;
+    if (spread == Spread::TransformsAsFed) {
+        // The rest of the bins of the products CompleteAheadBlock began, newest first.
+        const int count = joinOlderTerms;
+        MultiplyTiles(terms.data(), count, FirstJoinBins(), bins, false);
+        double dc = 0.0, nyquist = 0.0;
+        for (int t = 0; t < count; ++t) {
+            dc += terms[t].x[0] * terms[t].h[0];
+            nyquist += terms[t].x[bins] * terms[t].h[bins];
+        }
+        sum[0] = dc;
+        sum[bins] = nyquist;
+        inverseFront.Start(sum.data(), sum.data() + bins, work.data(), fftSize);
+        inverseFinal = 0;
+        joinPending = false;
+        return;
+    }
     double dc = joinDc, nyquist = joinNyquist;
     if (inputActive[newestInput] && partitionActive[0]) {
         const Term newest{&inputSpectra[static_cast<size_t>(newestInput) * 2 * bins], impulseSpectra.data()};
@@ -464,36 +513,40 @@ void ConvolutionEngineStage::StartOlderProducts() {
     }
     jobTerms = olderTerms;
     jobForwardSteps = jobInverseSteps = 0;
-    jobChunkBins = std::max(1, kStepProducts / std::max(1, jobTerms) / kStepBinsQuantum) * kStepBinsQuantum;
-    jobProductSteps = jobTerms > 0 ? (bins + jobChunkBins - 1) / jobChunkBins : 0;
+    jobProductSteps = ProductSteps(jobTerms);
     jobSteps = jobProductSteps;
     jobDone = jobFed = 0;
 }
 
 // Deferred: the completed block is set aside and its whole work becomes a job.
 void ConvolutionEngineStage::StartDeferredBlock() {
-    const int bins = fftSize / 2;
     newestInput = (newestInput + 1) % partitions;
     const bool loud = queueLoud && anyPartitionActive;
     inputActive[newestInput] = loud ? 1 : 0;
     std::swap(queue, pending);
     jobTerms = CollectTerms(newestInput, 0);
-    jobForwardSteps = loud ? 1 + RealFftStepCount(fftSize) : 0;
-    jobChunkBins = std::max(1, kStepProducts / std::max(1, jobTerms) / kStepBinsQuantum) * kStepBinsQuantum;
-    jobProductSteps = jobTerms > 0 ? (bins + jobChunkBins - 1) / jobChunkBins : 0;
-    jobInverseSteps = jobTerms > 0 ? RealFftStepCount(fftSize) : 0;
-    jobSteps = jobForwardSteps + jobProductSteps + jobInverseSteps + 1;
+    const int parts = TransformParts();
+    jobForwardSteps = loud ? (1 + RealFftStepCount(fftSize)) * parts : 0;
+    jobProductSteps = ProductSteps(jobTerms);
+    jobInverseSteps = jobTerms > 0 ? RealFftStepCount(fftSize) * parts : 0;
+    jobSteps = jobForwardSteps + jobProductSteps + jobInverseSteps + parts;
     jobDone = jobFed = 0;
 }
 
 // Runs the steps due after `samples` more samples: an even share of the job per sample, all of
-// it by the end of its window.
+// it by the end of its window. Steps held back catch up by at most one extra share per call, so
+// that the call after a hold does not carry the held calls' steps as well; the pace leaves a
+// quarter of the window for that.
 void ConvolutionEngineStage::AdvanceJob(int samples, bool holdSteps) {
     jobFed += samples;
     const long long paced = static_cast<long long>(jobWindow) * kJobPaceNum / kJobPaceDen;
     if (holdSteps && jobFed < paced) return;
-    const long long due =
+    long long due =
         jobFed >= paced ? jobSteps : (static_cast<long long>(jobSteps) * jobFed + paced - 1) / paced;
+    if (jobFed < paced) {
+        const long long share = (static_cast<long long>(jobSteps) * samples + paced - 1) / paced;
+        due = std::min(due, jobDone + 2 * share);
+    }
     while (jobDone < due)
         RunJobStep(jobDone++);
 }
@@ -503,20 +556,33 @@ void ConvolutionEngineStage::RunJobStep(int step) {
     if (joinPending) JoinNewestBlock();
     const int bins = fftSize / 2;
     double* spectrum = &inputSpectra[static_cast<size_t>(newestInput) * 2 * bins];
+    const int parts = TransformParts();
     if (step < jobForwardSteps) {
-        if (step == 0) {
-            std::memcpy(work.data(), pending.data(), sizeof(double) * block);
-            std::fill(work.begin() + block, work.end(), 0.0);
-            ++transforms;
+        const int part = step % parts;
+        if (step < parts) {
+            // The block and its zero half into work, a share per part.
+            const int begin = block / parts * part, n = block / parts;
+            std::memcpy(work.data() + begin, pending.data() + begin, sizeof(double) * n);
+            std::fill_n(work.begin() + block + begin, n, 0.0);
+            if (part == 0) ++transforms;
         } else {
-            RealFftForwardStep(work.data(), spectrum, spectrum + bins, fftSize, step - 1, true);
+            RealFftForwardStepPart(work.data(), spectrum, spectrum + bins, fftSize, step / parts - 1, part,
+                                   parts, true);
         }
         return;
     }
     step -= jobForwardSteps;
     if (step < jobProductSteps) {
-        const int begin = step * jobChunkBins;
-        MultiplyTiles(terms.data(), jobTerms, begin, std::min(bins, begin + jobChunkBins), false);
+        // One group of up to four terms over one tile of bins, the tiles in order and within a
+        // tile the groups in order: each bin sums its terms as MultiplyTiles does.
+        const int groups = (jobTerms + 3) / 4;
+        const int begin = step / groups * kTileBins, end = std::min(bins, begin + kTileBins);
+        const int first = step % groups * 4, n = std::min(4, jobTerms - first);
+        double* yr = sum.data();
+        if (first == 0)
+            MultiplyGroup<true>(yr, yr + bins, terms.data(), n, bins, begin, end);
+        else
+            MultiplyGroup<false>(yr, yr + bins, terms.data() + first, n, bins, begin, end);
         if (spread == Spread::WholeBlockDeferred && step == jobProductSteps - 1) {
             double dc = 0.0, nyquist = 0.0;
             for (int t = 0; t < jobTerms; ++t) {
@@ -531,8 +597,10 @@ void ConvolutionEngineStage::RunJobStep(int step) {
     step -= jobProductSteps;
     if (step < jobInverseSteps) {
         if (step == 0) ++transforms;
-        RealFftInverseStep(sum.data(), sum.data() + bins, work.data(), fftSize, step);
+        RealFftInverseStepPart(sum.data(), sum.data() + bins, work.data(), fftSize, step / parts,
+                               step % parts, parts);
         return;
     }
-    EmitBlock(jobTerms > 0);
+    step -= jobInverseSteps;
+    EmitBlockPart(jobTerms > 0, step, parts);
 }

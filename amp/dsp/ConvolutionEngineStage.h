@@ -2,6 +2,7 @@
 
 #include "Fft.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -13,9 +14,10 @@
 // A stage with a large block spreads its work over the host calls instead of doing it all in the
 // call that completes a block:
 // - when its offset leaves it at least half a block of slack (offset >= 1.5 block), the whole
-//   block (forward transform, products, inverse, output) runs as a job in steps over the calls
-//   that follow, finished before the output is due and before the next block completes; the
-//   arithmetic is exactly that of the block done at once;
+//   block (forward transform, products, inverse, output) runs as a job in steps of a few
+//   microseconds (parts of transform passes, a group of products over a tile of bins, parts of
+//   the output) over the calls that follow, finished before the output is due and before the
+//   next block completes; the arithmetic is exactly that of the block done at once;
 // - otherwise the block's output is due right after its last input sample. The products of the
 //   older input spectra, already known, are summed in steps over the calls before it (the sum
 //   then adds the newest product last instead of first, a rounding-level difference). The
@@ -25,6 +27,13 @@
 //   runs what those samples need of the inverse (again about half); the rest of the inverse runs
 //   as the output is taken. Every butterfly computes what the whole transform would, so the
 //   output does not depend on how the calls cut the work.
+// - a 4096-sample block (TransformsAsFed) runs its transforms the same way, but sums all its
+//   products newest first once the forward is done, as a block done whole does: a third of the
+//   bins in the call completing the block, the rest with the inverse's head in the next.
+// The work left at a block's end with no slack (the rest of the forward, the newest product, the
+// inverse's head) is what the last samples' butterflies depend on; no schedule of the same
+// arithmetic moves it earlier, so a stage at offset = block carries about one transform's worth
+// in the two calls around its block's end.
 //
 // Construction allocates everything the stage will need; Feed and Take allocate nothing as long
 // as a single Feed brings at most `reserveBlock` samples and the output is taken between feeds.
@@ -48,7 +57,7 @@ public:
     // Whether feeding count samples completes a block whose transforms run in that call.
     // Also when the first output of the block just completed is due: the head of its inverse.
     bool CompletesTransformBlock(int count) const {
-        return spread == Spread::OlderProductsAhead && (queued + count >= block || InverseHeadDue());
+        return RunsFronts() && (queued + count >= block || InverseHeadDue());
     }
     // Output samples ready to be taken.
     int Available() const { return outWrite - outRead; }
@@ -64,10 +73,12 @@ public:
     long long Transforms() const { return transforms; }
 
     // How the stage spreads its work over host calls.
-    enum class Spread { None, OlderProductsAhead, WholeBlockDeferred };
+    enum class Spread { None, TransformsAsFed, OlderProductsAhead, WholeBlockDeferred };
     Spread SpreadMode() const { return spread; }
-    // Blocks at least this long are spread.
+    // Blocks at least this long sum older products ahead or defer whole blocks.
     static constexpr int kSpreadBlock = 16384;
+    // Shorter blocks from this length on run their transforms as fronts (TransformsAsFed).
+    static constexpr int kFrontBlock = 4096;
 
     // One product term of a block: an input spectrum and an impulse spectrum.
     struct Term {
@@ -82,6 +93,11 @@ private:
     void CompleteAheadBlock();
     void EmitInverse(int count);
     bool InverseHeadDue() const { return inverseActive && inverseEmitted == 0; }
+    // TransformsAsFed: the bins whose products the call completing a block sums.
+    int FirstJoinBins() const { return fftSize / 6 / 64 * 64; }
+    bool RunsFronts() const {
+        return spread == Spread::OlderProductsAhead || spread == Spread::TransformsAsFed;
+    }
     void StartDeferredBlock();
     void StartOlderProducts();
     void JoinNewestBlock();
@@ -89,9 +105,14 @@ private:
     int CollectTerms(int newest, int firstPartition);
     void MultiplyTiles(const Term* list, int count, int begin, int end, bool add);
     void EmitBlock(bool any);
+    void EmitBlockPart(bool any, int part, int parts);
+    int ProductSteps(int count) const;
+    // Deferred: job steps per transform pass (and per copy in or out), about 4096 values each.
+    int TransformParts() const { return std::max(1, fftSize / 8192); }
     void AdvanceJob(int samples, bool holdSteps);
     void RunJobStep(int step);
     double* ReserveOutput(int count);
+    void CompactOutput();
 
     int offset;
     int length;
@@ -131,10 +152,9 @@ private:
     int jobDone = 0;
     int jobFed = 0;
     int jobWindow = 0;
-    int jobForwardSteps = 0; // deferred: 1 + the forward transform's steps, or 0 when silent
-    int jobProductSteps = 0; // tiles of products, jobChunkBins bins each
-    int jobInverseSteps = 0; // deferred: the inverse transform's steps, or 0 when silent
-    int jobChunkBins = 0;
+    int jobForwardSteps = 0; // deferred: (1 + the forward transform's steps) in parts, or 0 when silent
+    int jobProductSteps = 0; // products: a group of terms over a tile of bins each
+    int jobInverseSteps = 0; // deferred: the inverse transform's steps in parts, or 0 when silent
     int jobTerms = 0;
     std::vector<double> pending; // deferred: the completed input block the job transforms
     // Ahead: the products of the older input spectra summed so far for the next block.
@@ -150,7 +170,8 @@ private:
     bool inverseActive = false;
     int inverseEmitted = 0;
     int inverseFinal = 0; // samples of work known final
-    // The block completed but not yet joined: its older products' count and real bins.
+    // The block completed but not yet joined: its older products' count and real bins
+    // (TransformsAsFed: the count of all its products, whose terms wait in `terms`).
     bool joinPending = false;
     int joinOlderTerms = 0;
     double joinDc = 0.0, joinNyquist = 0.0;

@@ -279,6 +279,66 @@ void InversePass(double* data, int lg, int pass) {
     InversePass(data, lg, pass, 0, InversePassButterflies(lg, pass));
 }
 
+// Part `part` of `parts` of a pass: an even share of its spans, or of every span's butterflies
+// (in even runs) when it has fewer spans than parts. The butterflies of a pass are independent,
+// so the parts in any order give exactly the whole pass.
+struct PassShare {
+    int base, count, kBegin, kEnd;
+};
+
+PassShare SharePass(int lg, int spanLog, int part, int parts) {
+    const int size = 1 << lg;
+    const int spans = size >> spanLog;
+    const int q = spanLog >= 3 ? 1 << (spanLog - 2) : 1;
+    if (spans >= parts) {
+        const int b = static_cast<int>(static_cast<long long>(spans) * part / parts);
+        const int e = static_cast<int>(static_cast<long long>(spans) * (part + 1) / parts);
+        return {b << spanLog, (e - b) << spanLog, 0, q};
+    }
+    if (q < 2) return {0, part == 0 ? size : 0, 0, q};
+    const int kBegin = (q * part / parts) & ~1;
+    const int kEnd = part + 1 == parts ? q : (q * (part + 1) / parts) & ~1;
+    return {0, size, kBegin, kEnd};
+}
+
+void ForwardPassPart(double* data, int lg, int pass, bool upperHalfZero, int part, int parts) {
+    const FftTables& t = Tables();
+    const int spanLog = lg - 2 * pass;
+    const PassShare s = SharePass(lg, spanLog, part, parts);
+    if (s.count <= 0 || s.kBegin >= s.kEnd) return;
+    double* d = data + 2 * static_cast<size_t>(s.base);
+    if (spanLog >= 3) {
+        const int span = 1 << spanLog;
+        const bool zero = upperHalfZero && pass == 0;
+        if (UseWideVectors())
+            ForwardRadix4Wide(d, s.count, span, t.radix4Wide[spanLog].data(), zero, s.kBegin, s.kEnd);
+        else
+            ForwardRadix4(d, s.count, span, t.radix4[spanLog].data(), zero, s.kBegin, s.kEnd);
+    } else if (spanLog == 2) {
+        Radix4Span4<true>(d, s.count);
+    } else {
+        Radix2Span2(d, s.count);
+    }
+}
+
+void InversePassPart(double* data, int lg, int pass, int part, int parts) {
+    const FftTables& t = Tables();
+    const int spanLog = (lg % 2 == 0 ? 2 : 1) + 2 * pass;
+    const PassShare s = SharePass(lg, spanLog, part, parts);
+    if (s.count <= 0 || s.kBegin >= s.kEnd) return;
+    double* d = data + 2 * static_cast<size_t>(s.base);
+    if (pass == 0) {
+        if (spanLog == 2)
+            Radix4Span4<false>(d, s.count);
+        else
+            Radix2Span2(d, s.count);
+    } else if (UseWideVectors()) {
+        InverseRadix4Wide(d, s.count, 1 << spanLog, t.radix4Wide[spanLog].data(), s.kBegin, s.kEnd);
+    } else {
+        InverseRadix4(d, s.count, 1 << spanLog, t.radix4[spanLog].data(), s.kBegin, s.kEnd);
+    }
+}
+
 void Forward(double* data, int lg, bool upperHalfZero) {
     const int passes = PassCount(lg);
     for (int pass = 0; pass < passes; ++pass)
@@ -337,18 +397,28 @@ void FftInverse(double* data, int size) {
 // 3 * 2^j - 1 - p, so each pair is split and joined in one step.
 namespace {
 
+// The pairs of positions p and partner past position 3 are counted in order of p: the block
+// [lo, 2 lo) holds the pairs lo / 2 - 2 .. lo - 3. SplitReal and JoinReal run the pairs
+// [first, last) (even bounds) and, with the first of them, positions 0 to 3: every pair reads
+// and writes only its own values, so parts of the step give exactly the whole step.
+int RealPairs(int lg) {
+    return lg >= 2 ? (1 << lg) / 2 - 2 : 0;
+}
+
 // The last step of the forward real transform: the complex spectrum z of m = 2^lg points split
 // into the packed real spectrum.
-void SplitReal(const double* z, double* re, double* im, int lg) {
+void SplitReal(const double* z, double* re, double* im, int lg, int first, int last) {
     const int m = 1 << lg;
-    re[0] = 2.0 * (z[0] + z[1]);
-    im[0] = 2.0 * (z[0] - z[1]);
-    re[1] = 2.0 * z[2];
-    im[1] = -2.0 * z[3];
-    if (m < 4) return;
+    if (first == 0) {
+        re[0] = 2.0 * (z[0] + z[1]);
+        im[0] = 2.0 * (z[0] - z[1]);
+        re[1] = 2.0 * z[2];
+        im[1] = -2.0 * z[3];
+        if (m < 4) return;
+    }
     const double* wr = Tables().realSplit[lg].data();
     const double* wi = wr + m;
-    {
+    if (first == 0) {
         // The block [2, 4) holds the single pair (2, 3).
         const double ar = z[4], ai = z[5], br = z[6], bi = z[7];
         const double er = ar + br, ei = ai - bi, orr = ai + bi, oi = br - ar;
@@ -360,7 +430,9 @@ void SplitReal(const double* z, double* re, double* im, int lg) {
     }
     // Two pairs at a time: positions p, p+1 against their partners q, q-1.
     for (int lo = 4; lo < m; lo *= 2) {
-        for (int p = lo, q = 2 * lo - 1; p < lo + lo / 2; p += 2, q -= 2) {
+        const int base = lo / 2 - 2;
+        const int begin = std::max(first, base) - base, end = std::min(last, base + lo / 2) - base;
+        for (int p = lo + begin, q = 2 * lo - 1 - begin; p < lo + end; p += 2, q -= 2) {
             const __m128d a0 = _mm_loadu_pd(z + 2 * p), a1 = _mm_loadu_pd(z + 2 * p + 2);
             const __m128d b0 = _mm_loadu_pd(z + 2 * q), b1 = _mm_loadu_pd(z + 2 * q - 2);
             const __m128d ar = _mm_unpacklo_pd(a0, a1), ai = _mm_unpackhi_pd(a0, a1);
@@ -381,15 +453,17 @@ void SplitReal(const double* z, double* re, double* im, int lg) {
 
 // The first step of the inverse real transform: the packed real spectrum joined into the complex
 // spectrum z of m = 2^lg points.
-void JoinReal(const double* re, const double* im, double* z, int lg) {
+void JoinReal(const double* re, const double* im, double* z, int lg, int first, int last) {
     const int m = 1 << lg;
-    z[0] = re[0] + im[0];
-    z[1] = re[0] - im[0];
-    z[2] = 2.0 * re[1];
-    z[3] = -2.0 * im[1];
     const double* wr = Tables().realSplit[lg].data();
     const double* wi = wr + m;
-    if (m >= 4) {
+    if (first == 0) {
+        z[0] = re[0] + im[0];
+        z[1] = re[0] - im[0];
+        z[2] = 2.0 * re[1];
+        z[3] = -2.0 * im[1];
+    }
+    if (first == 0 && m >= 4) {
         const double pr = re[2], pi = im[2], qr = re[3], qi = im[3];
         const double er = pr + qr, ei = pi - qi, dr = pr - qr, di = pi + qi;
         const double orr = wr[2] * dr + wi[2] * di, oi = wr[2] * di - wi[2] * dr;
@@ -399,7 +473,9 @@ void JoinReal(const double* re, const double* im, double* z, int lg) {
         z[7] = orr - ei;
     }
     for (int lo = 4; lo < m; lo *= 2) {
-        for (int p = lo, q = 2 * lo - 1; p < lo + lo / 2; p += 2, q -= 2) {
+        const int base = lo / 2 - 2;
+        const int begin = std::max(first, base) - base, end = std::min(last, base + lo / 2) - base;
+        for (int p = lo + begin, q = 2 * lo - 1 - begin; p < lo + end; p += 2, q -= 2) {
             const __m128d pr = _mm_loadu_pd(re + p), pi = _mm_loadu_pd(im + p);
             const __m128d qr = Swap(_mm_loadu_pd(re + q - 1)), qi = Swap(_mm_loadu_pd(im + q - 1));
             // E = P + conj(Q), O = conj(W) (P - conj(Q))
@@ -417,6 +493,14 @@ void JoinReal(const double* re, const double* im, double* z, int lg) {
             _mm_storeu_pd(z + 2 * q - 2, _mm_unpackhi_pd(br, bi));
         }
     }
+}
+
+void SplitReal(const double* z, double* re, double* im, int lg) {
+    SplitReal(z, re, im, lg, 0, RealPairs(lg));
+}
+
+void JoinReal(const double* re, const double* im, double* z, int lg) {
+    JoinReal(re, im, z, lg, 0, RealPairs(lg));
 }
 
 int RealLog2(int n) {
@@ -464,6 +548,42 @@ void RealFftInverseStep(const double* re, const double* im, double* samples, int
         JoinReal(re, im, samples, lg);
     else
         InversePass(samples, lg, step - 1);
+}
+
+// An even share of the pairs of a split or join step.
+void SharePairs(int lg, int part, int parts, int& first, int& last) {
+    const int pairs = RealPairs(lg);
+    first = part == 0 ? 0 : static_cast<int>(static_cast<long long>(pairs) * part / parts) & ~1;
+    last =
+        part + 1 == parts ? pairs : static_cast<int>(static_cast<long long>(pairs) * (part + 1) / parts) & ~1;
+}
+
+void RealFftForwardStepPart(double* samples, double* re, double* im, int n, int step, int part, int parts,
+                            bool upperHalfZero) {
+    const int lg = RealLog2(n);
+    if (lg < 0 || step < 0 || step > PassCount(lg) || parts < 1 || part < 0 || part >= parts) return;
+    InitFftTables();
+    if (step < PassCount(lg)) {
+        ForwardPassPart(samples, lg, step, upperHalfZero && n / 2 >= 4, part, parts);
+    } else {
+        int first, last;
+        SharePairs(lg, part, parts, first, last);
+        if (part == 0 || first < last) SplitReal(samples, re, im, lg, first, last);
+    }
+}
+
+void RealFftInverseStepPart(const double* re, const double* im, double* samples, int n, int step, int part,
+                            int parts) {
+    const int lg = RealLog2(n);
+    if (lg < 0 || step < 0 || step > PassCount(lg) || parts < 1 || part < 0 || part >= parts) return;
+    InitFftTables();
+    if (step == 0) {
+        int first, last;
+        SharePairs(lg, part, parts, first, last);
+        if (part == 0 || first < last) JoinReal(re, im, samples, lg, first, last);
+    } else {
+        InversePassPart(samples, lg, step - 1, part, parts);
+    }
 }
 
 void RealFftForwardFront::Reset(int size) {

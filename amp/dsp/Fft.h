@@ -44,6 +44,12 @@ void RealFftInverse(const double* re, const double* im, double* samples, int n);
 int RealFftStepCount(int n);
 void RealFftForwardStep(double* samples, double* re, double* im, int n, int step, bool upperHalfZero = false);
 void RealFftInverseStep(const double* re, const double* im, double* samples, int n, int step);
+// Part `part` of `parts` of a step: running every part of a step (in any order) before the next
+// step gives exactly the whole step, so that one pass can be cut over several calls too.
+void RealFftForwardStepPart(double* samples, double* re, double* im, int n, int step, int part, int parts,
+                            bool upperHalfZero = false);
+void RealFftInverseStepPart(const double* re, const double* im, double* samples, int n, int step, int part,
+                            int parts);
 
 // Transforms that run as their input arrives (forward) or as their output is taken (inverse):
 // each butterfly runs once the values it reads are final, so the result is exactly, bit for bit,
