@@ -33,7 +33,8 @@ void EllipticCoefficients(double passEdge, double (&c)[kCoefficients]) {
         for (int m = 0; m < 8; ++m) {
             const double sign = m % 2 ? -1.0 : 1.0;
             num += sign * DspPow(q, m * (m + 1.0)) * DspSin((2 * m + 1) * kPi * i / order);
-            if (m > 0) den += 2.0 * sign * DspPow(q, static_cast<double>(m) * m) * DspCos(2 * m * kPi * i / order);
+            if (m > 0)
+                den += 2.0 * sign * DspPow(q, static_cast<double>(m) * m) * DspCos(2 * m * kPi * i / order);
         }
         const double w = 2.0 * DspSqrt(DspSqrt(q)) * num / den;
         const double a = DspSqrt((1.0 - k * w * w) * (1.0 - w * w / k)) / (1.0 + w * w);
@@ -95,7 +96,8 @@ struct Cascade {
     __m128d a[AllpassHalfBand::kSections];
     __m128d s[AllpassHalfBand::kSections + 1];
 
-    Cascade(const double (&pair)[AllpassHalfBand::kSections][2], const double (&state)[AllpassHalfBand::kSections + 1][2]) {
+    Cascade(const double (&pair)[AllpassHalfBand::kSections][2],
+            const double (&state)[AllpassHalfBand::kSections + 1][2]) {
         for (int i = 0; i < AllpassHalfBand::kSections; ++i)
             a[i] = _mm_loadu_pd(pair[i]);
         for (int i = 0; i <= AllpassHalfBand::kSections; ++i)
@@ -148,7 +150,8 @@ struct Cascade {
     double a[AllpassHalfBand::kSections][2];
     double s[AllpassHalfBand::kSections + 1][2];
 
-    Cascade(const double (&pair)[AllpassHalfBand::kSections][2], const double (&state)[AllpassHalfBand::kSections + 1][2]) {
+    Cascade(const double (&pair)[AllpassHalfBand::kSections][2],
+            const double (&state)[AllpassHalfBand::kSections + 1][2]) {
         std::memcpy(a, pair, sizeof a);
         std::memcpy(s, state, sizeof s);
     }

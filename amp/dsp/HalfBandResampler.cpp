@@ -26,8 +26,8 @@ constexpr int kFinalTaps = 121;
 constexpr double kFinalBeta = 7.857;
 constexpr double kFinalCutoff = 0.5 * (0.4167 + 0.5) / 2.0; // cycles per sample at twice the host rate
 
-// At 2x both steps are one polyphase allpass half-band (AllpassHalfBand), a quarter of the FIR's
-// work: its pass-band edge, 0.21565 of the fast rate (20.7 kHz at 96 kHz), puts the stop band
+// At 2x both steps are one polyphase allpass half-band (AllpassHalfBand), in under half the FIR's
+// time: its pass-band edge, 0.21565 of the fast rate (20.7 kHz at 96 kHz), puts the stop band
 // from 27.3 kHz (about 119 dB down) and makes each pass delay low frequencies by 4.000 fast
 // samples, so the round trip is whole host samples. What its phase departs from that delay is
 // -0.15 degrees at 2 kHz and -2.4 at 5 kHz (-21 at 10 kHz).

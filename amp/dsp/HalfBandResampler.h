@@ -85,7 +85,7 @@ private:
     int factor = 1;
     int steps = 0;
     int latency = 0;
-    int pad = 0; // the plain delay with no inner delay
+    int pad = 0;             // the plain delay with no inner delay
     HalfBandStep up[3];      // at 4x and 8x
     HalfBandStep down[3];    // down[1], down[2] at 4x and 8x
     LowPassDecimator toHost; // the step to the host rate at 4x and 8x

@@ -157,7 +157,7 @@ TEST(OversampledModels, MatchHostRateModelsBelowFiveKilohertz) {
 }
 
 // Two representative models, the figures of the alias tool with margin: a hard clipper (Dirty
-// Box: -21 dB at 1x, -82 dB at 2x with its anti-aliased shapers, -104 dB at 8x) and a softer one
+// Box: -21 dB at 1x, -90 dB at 2x with its anti-aliased shapers, -104 dB at 8x) and a softer one
 // (Clean 4: -24 dB at 1x, -104 dB at 8x).
 TEST(OversampledModels, AliasFiguresOfTwoModels) {
     struct Row {
