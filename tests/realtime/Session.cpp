@@ -10,6 +10,7 @@
 #include <fcntl.h>
 #include <pthread.h>
 #include <sched.h>
+#include <sys/resource.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -99,6 +100,8 @@ struct Shared {
     VulpaneAuditTotal total = nullptr;
     unsigned long long plantedCounted = 0;
     std::vector<double> micros;
+    std::vector<double> cpuMicros;      // the audio thread's CPU time in the block
+    std::vector<int> faults;            // page faults the audio thread took in the block
     std::vector<unsigned char> flags;   // kFlag* per block
     std::vector<unsigned char> context; // control step * 8 + editor step at the block's start
     bool realtimeGranted = false;
@@ -177,6 +180,7 @@ void Audio(Shared& s, const SessionOptions& options, size_t maxBlocks) {
     long long deadline = NowNs();
     long long t = 0;
     int program = 0, bank = 0;
+    long faultsSoFar = 0;
     // The plug-in knows its audio thread by the blocks it runs: the session starts with one (of
     // silence) before it sends anything else from this thread, as a host starts its stream.
     Enter(s, kProcess, 0);
@@ -195,6 +199,8 @@ void Audio(Shared& s, const SessionOptions& options, size_t maxBlocks) {
         unsigned char flag = s.loadWindow.load() ? kFlagLoad : 0;
         s.context[k] = static_cast<unsigned char>(s.control.load() * 8 + s.editor.load());
         const long long start = NowNs();
+        timespec cpu0;
+        clock_gettime(CLOCK_THREAD_CPUTIME_ID, &cpu0);
 
         // Host automation playback: one parameter per block, every one in turn.
         const size_t which = k % s.automated.size();
@@ -244,6 +250,13 @@ void Audio(Shared& s, const SessionOptions& options, size_t maxBlocks) {
             effect->processDoubleReplacing(effect, ins, outs, n);
         Leave(s);
         const long long end = NowNs();
+        timespec cpu1;
+        clock_gettime(CLOCK_THREAD_CPUTIME_ID, &cpu1);
+        rusage usage;
+        getrusage(RUSAGE_THREAD, &usage);
+        s.faults[k] = static_cast<int>(usage.ru_minflt + usage.ru_majflt - faultsSoFar);
+        faultsSoFar = usage.ru_minflt + usage.ru_majflt;
+        s.cpuMicros[k] = (cpu1.tv_sec - cpu0.tv_sec) * 1e6 + (cpu1.tv_nsec - cpu0.tv_nsec) * 1e-3;
         s.micros[k] = static_cast<double>(end - start) / 1000.0;
         s.flags[k] = static_cast<unsigned char>(flag | (s.loadWindow.load() ? kFlagLoad : 0));
         s.blocksPlayed.store(static_cast<long long>(k + 1));
@@ -446,6 +459,8 @@ bool RunSession(const SessionOptions& options, SessionFigures& figures, std::str
 
     const size_t maxBlocks = static_cast<size_t>(180.0 * options.rate / options.block);
     s.micros.assign(maxBlocks, 0.0);
+    s.cpuMicros.assign(maxBlocks, 0.0);
+    s.faults.assign(maxBlocks, 0);
     s.flags.assign(maxBlocks, 0);
     s.context.assign(maxBlocks, 0);
     s.host.ClearLog();
@@ -486,13 +501,29 @@ bool RunSession(const SessionOptions& options, SessionFigures& figures, std::str
     for (size_t i = 0; i < shown; ++i) {
         const size_t k = order[i];
         char line[256];
-        std::snprintf(line, sizeof line, "%8.1f us at %6.2f s: control %s, editor %s%s%s%s", s.micros[k],
-                      static_cast<double>(k) * options.block / options.rate, kControlNames[s.context[k] / 8],
-                      kEditorNames[s.context[k] % 8], s.flags[k] & kFlagLoad ? ", in an impulse load" : "",
+        std::snprintf(line, sizeof line,
+                      "%8.1f us (cpu %.1f, %d faults) at %6.2f s: control %s, editor %s%s%s%s", s.micros[k],
+                      s.cpuMicros[k], s.faults[k], static_cast<double>(k) * options.block / options.rate,
+                      kControlNames[s.context[k] / 8], kEditorNames[s.context[k] % 8],
+                      s.flags[k] & kFlagLoad ? ", in an impulse load" : "",
                       s.flags[k] & kFlagBank ? ", bank change" : "",
                       s.flags[k] & kFlagProgram ? ", program change" : "");
         figures.slowest.push_back(line);
     }
+    // Where the CPU time goes: each control step's blocks (the audio thread's own CPU time).
+    for (int c = 0; c < kControlSteps; ++c) {
+        std::vector<double> cpu;
+        for (size_t k = 0; k < played; ++k)
+            if (s.context[k] / 8 == c) cpu.push_back(s.cpuMicros[k]);
+        if (cpu.empty()) continue;
+        char line[256];
+        std::snprintf(line, sizeof line, "%-48s %6zu blocks  cpu median %6.1f  p99 %6.1f  worst %6.1f us",
+                      kControlNames[c], cpu.size(), Percentile(cpu, 0.5), Percentile(cpu, 0.99),
+                      *std::max_element(cpu.begin(), cpu.end()));
+        figures.byControlStep.push_back(line);
+    }
+    for (size_t k = 0; k < played; ++k)
+        figures.pageFaults += static_cast<unsigned long long>(s.faults[k]);
     figures.realtimeGranted = s.realtimeGranted;
     if (s.host.Logged() == 0) Fail(s, "the plug-in told the host of no automation");
     figures.failures = s.failures.load();
