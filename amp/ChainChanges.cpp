@@ -200,6 +200,9 @@ void ChainChanges::Apply(const Change& c) {
         tuner.BuildStringHints(tuner.TuningIndex());
         break;
     }
+    case Op::kDeferDesigns:
+        s.DeferDesigns(c.a != 0.0);
+        break;
     case Op::kConvolution:
         Retire(kEngine,
                s.SwapConvolution(

@@ -47,6 +47,8 @@ public:
         kTunerView,
         kNextTuning,
         kTuning,
+        // a != 0: the amp's designs wait until a change with a == 0 (a preset's recall).
+        kDeferDesigns,
         // Hand-overs of objects made off the audio thread (carried in `object`).
         kConvolution,
         kOversampling,

@@ -386,4 +386,9 @@ void VulpanePlugin::BuildEditor() {
     if (auto* selector =
             dynamic_cast<IFileSelectorControl*>(editorGraphics->ControlAt(controls.fileSelector)))
         selector->SetNoDialogAction([this] { OpenImpulseBrowser(); });
+
+    // Every control is attached: the plug-in's record of what they hold, and of what they are
+    // to show, starts from here.
+    editorGraphics->BindControlMirror();
+    feedback.Bind(editorGraphics->ControlCount());
 }

@@ -42,4 +42,5 @@ void VulpanePlugin::ProcessMidi(const MidiMessage& message) {
         presetBrowser.SelectProgram(message.data1);
         ReportToHost(kPresetPosition, ParamAt(kPresetPosition)->Normalized());
     }
+    ShowPendingOffAudioThread();
 }

@@ -1,6 +1,7 @@
 // What every parameter change does: DSP designs, linked parameters, step buttons and the
 // editor's feedback; the preset browser, tuner view, impulse library and impulse panel handle
-// their own parameters. Runs under the plug-in lock; nested changes re-enter on the same thread.
+// their own parameters. Runs under the plug-in lock; a parameter it moves runs its own handler
+// directly (MoveParameter), never through the editor's controls.
 #include "AmpModelIds.h"
 #include "EditorIndices.h"
 #include "ParameterTable.h"
@@ -105,11 +106,14 @@ void VulpanePlugin::ParameterChanged(int index) {
     if (!param) return;
     const double v = param->Value();
     if (restoringState && IsMomentary(index)) return;
-    // The touched parameter's name strip, with its value shown by the law of its row.
-    auto showValue = [&](int strip, double shownValue) {
-        const ShownValue shown = DisplayOf(index, shownValue);
-        ShowFeedback(strip, shown.bar, shown.text);
-    };
+    // A change made off the audio thread is shown when its handler is done.
+    struct ShowWhenDone {
+        VulpanePlugin& plugin;
+        ~ShowWhenDone() { plugin.ShowPendingOffAudioThread(); }
+    } showWhenDone{*this};
+    // The touched parameter's name strip, with its value shown by the law of its row (the text
+    // is made when the editor shows it).
+    auto showValue = [&](int strip, double shownValue) { feedback.ShowValue(strip, index, shownValue); };
     switch (index) {
     case kGate:
         ChangeChain(Op::kGateEnabled, v >= 0.5);
@@ -267,17 +271,12 @@ void VulpanePlugin::ChangeModelCopy(int index) {
         if (blockStart == kModelSwitch) MoveParameter(kModelLed + m, normalized);
     }
     // The copy's law shows the shared value as it stands after the nested change.
-    const ShownValue shown = DisplayOf(index, Value(shared));
-    ShowFeedback(StripOfModelKnob(blockStart, m), shown.bar, shown.text);
+    feedback.ShowValue(StripOfModelKnob(blockStart, m), index, Value(shared));
 }
 
 void VulpanePlugin::FollowInModelCopy(int sharedIndex) {
     const int block = BlockOfShared(sharedIndex);
     if (restoringState || block < 0 || currentModel < 0 || currentModel >= kNumModels) return;
-    const int copy = block + currentModel;
-    const double normalized = ParamAt(sharedIndex)->Normalized();
-    if (ParamAt(copy)->Normalized() == normalized) return;
-    // As the copy's knob would move: its handler runs and the host hears of the change.
-    MoveParameter(copy, normalized);
-    if (ParamAt(copy)->Normalized() != normalized) SetParameterFromGUI(copy, normalized);
+    // The copy takes the value as its knob would: its handler runs and the host hears of it once.
+    ChangeParameter(block + currentModel, ParamAt(sharedIndex)->Normalized());
 }

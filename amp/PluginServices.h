@@ -27,8 +27,13 @@ public:
     virtual const EditorControls& Controls() const = 0;
     virtual double ParamValue(int index) const = 0;
     virtual double ParamNormalized(int index) const = 0;
-    // Moves a parameter as its editor control would, so its change handler runs.
+    // Moves a parameter as its editor control would: the handler runs and the host is told when
+    // the value changes; the control shows it on the editor's next idle.
     virtual void MoveParameter(int index, double normalizedValue) = 0;
+    // Moves only the controls bound to a parameter (nothing when none is bound), as MoveParameter.
+    virtual void MoveControls(int index, double normalizedValue) = 0;
+    // What the editor's bound controls hold.
+    virtual const ControlMirror& ControlsMirror() const = 0;
     // True on the thread that runs the audio blocks: work there must not allocate or wait.
     virtual bool OnAudioThread() const = 0;
     // True while a stored state comes back: buttons do not act and linked values are not re-derived.

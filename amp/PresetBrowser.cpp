@@ -179,7 +179,7 @@ void PresetBrowser::ShowSaved(Listing& listing, const std::string& bank, const s
 
 void PresetBrowser::ShowPresetError(const std::string& text) {
     presetError = text;
-    if (IEditorGraphics* graphics = plugin.Graphics()) graphics->ShowMessage(text.c_str(), "Error");
+    errorPending = plugin.Graphics() != nullptr;
 }
 
 bool PresetBrowser::LoadPresetFile() {
@@ -209,6 +209,8 @@ bool PresetBrowser::ApplyPreset(const PresetEntry& preset) {
     const VzpFile& file = preset.data;
     presetError.clear();
     shownName = preset.name;
+    // The amp's filters are designed once, for the preset's final values, not for each setting.
+    plugin.ChangeChain(ChainChanges::Op::kDeferDesigns, 1.0);
 
     // The preset's impulse is loaded as a restored state's is: a missing file is only marked.
     if (file.version == 4) impulses.Recall(file.texts[4]);
@@ -219,6 +221,7 @@ bool PresetBrowser::ApplyPreset(const PresetEntry& preset) {
     const bool on = VzpImpulseOn(file);
     plugin.ChangeChain(ChainChanges::Op::kConvolutionEnabled, on);
     plugin.MoveParameter(kIrOn, on ? 1.0 : 0.0);
+    plugin.ChangeChain(ChainChanges::Op::kDeferDesigns, 0.0);
     feedback.ShowLamp(plugin.Controls().lampImpulse, on);
     if (file.version == 4) feedback.Show(kStripIrToggle, on ? 1.0 : 0.0, on ? "ON" : "OFF");
     return true;
@@ -249,7 +252,30 @@ bool PresetBrowser::SuspendLoad() {
 }
 
 void PresetBrowser::FillPresetRows() {
-    if (!plugin.Graphics()) return;
+    presetRowsPending = plugin.Graphics() != nullptr;
+}
+
+void PresetBrowser::FillBankRows() {
+    bankRowsPending = plugin.Graphics() != nullptr;
+}
+
+void PresetBrowser::ShowPending() {
+    if (presetRowsPending) {
+        presetRowsPending = false;
+        WritePresetRows();
+    }
+    if (bankRowsPending) {
+        bankRowsPending = false;
+        WriteBankRows();
+    }
+    if (errorPending) {
+        errorPending = false;
+        if (IEditorGraphics* graphics = plugin.Graphics())
+            graphics->ShowMessage(presetError.c_str(), "Error");
+    }
+}
+
+void PresetBrowser::WritePresetRows() {
     const std::vector<PresetEntry>& presets = PresetNames();
     char text[128];
     for (int k = 0; k < kListRows; ++k) {
@@ -264,8 +290,7 @@ void PresetBrowser::FillPresetRows() {
     }
 }
 
-void PresetBrowser::FillBankRows() {
-    if (!plugin.Graphics()) return;
+void PresetBrowser::WriteBankRows() {
     for (int k = 0; k < kListRows; ++k) {
         const int at = firstBankRow + k;
         const char* name =
@@ -276,8 +301,6 @@ void PresetBrowser::FillBankRows() {
 
 void PresetBrowser::ShowBrowser(bool shown) {
     browserShown = shown;
-    IEditorGraphics* graphics = plugin.Graphics();
-    if (!graphics) return;
     const EditorControls& controls = plugin.Controls();
     feedback.ShowControl(controls.browser, shown);
     for (int k = 0; k < kListRows; ++k) {
@@ -287,8 +310,8 @@ void PresetBrowser::ShowBrowser(bool shown) {
     feedback.ShowControl(controls.bankPick, shown);
     feedback.ShowControl(controls.presetPick, shown);
     feedback.ShowControl(controls.oversampling, !shown); // it lies under the browser's bank list
-    graphics->HideParam(kPresetScroll, !shown);
-    graphics->HideParam(kBankScroll, !shown);
+    feedback.HideParam(kPresetScroll, !shown);
+    feedback.HideParam(kBankScroll, !shown);
 }
 
 void PresetBrowser::Change(int index, double v) {

@@ -70,6 +70,9 @@ public:
     // load was pending, Resume brings that back.
     bool SuspendLoad();
     void ResumeLoad(bool wasPending) { loadPending = wasPending; }
+    // Writes the list rows and shows the error a change left for the editor (the plug-in lock
+    // held, off the audio thread): their texts are made here, not by the change.
+    void ShowPending();
 
 private:
     void TakeListing(Listing& listing);
@@ -81,8 +84,11 @@ private:
     // Moves kPresetPosition and, when that changed nothing, loads the pending preset itself.
     void SelectPresetPosition(double v);
     void ShowBrowser(bool shown);
+    // The rows are written when shown (ShowPending).
     void FillPresetRows();
     void FillBankRows();
+    void WritePresetRows();
+    void WriteBankRows();
     void ShowPresetError(const std::string& text);
 
     PluginServices& plugin;
@@ -101,4 +107,7 @@ private:
     int firstBankRow = 0;
     bool loadPending = false;
     bool browserShown = false;
+    bool presetRowsPending = false;
+    bool bankRowsPending = false;
+    bool errorPending = false;
 };

@@ -5,6 +5,7 @@
 #include "EditorControls.h"
 #include "EditorFeedback.h"
 #include "IEditorGraphics.h"
+#include "ITextControls.h"
 #include "ParameterIds.h"
 #include "PluginServices.h"
 #include "SignalChain.h"
@@ -40,7 +41,7 @@ void TunerView::Change(int index, double v) {
     }
 }
 
-// Runs on the audio thread: only stores values and texts and marks the controls dirty (neither
+// Runs on the audio thread: only stores values and texts and marks the controls dirty (none
 // allocates); the window thread draws them at its next timer tick.
 void TunerView::ShowTunerReading(double meter, double note, const char* text) {
     IEditorGraphics* graphics = plugin.Graphics();
@@ -48,19 +49,19 @@ void TunerView::ShowTunerReading(double meter, double note, const char* text) {
     const EditorControls& controls = plugin.Controls();
     graphics->PushControlValue(controls.tunerMeter, meter);
     graphics->PushControlValue(controls.tunerNote, note);
-    feedback.ShowText(controls.tunerText, text);
+    // Straight into the control, without the plug-in lock the feedback's records need.
+    if (auto* shown = dynamic_cast<ITextControl*>(graphics->ControlAt(controls.tunerText)))
+        shown->ApplyPluginText(text);
 }
 
 void TunerView::ShowView(bool tuner) {
-    IEditorGraphics* graphics = plugin.Graphics();
-    if (!graphics) return;
     const EditorControls& controls = plugin.Controls();
     for (int index :
          {controls.nameStrip, controls.valueBar, controls.valueText, controls.bankName, controls.presetName})
         feedback.ShowControl(index, !tuner);
     for (int index : controls.TunerView())
         feedback.ShowControl(index, tuner);
-    graphics->HideParam(kTuningNext, !tuner);
+    feedback.HideParam(kTuningNext, !tuner);
 }
 
 // Press steps the tuning list; release publishes the tuning as kTuning and shows it.

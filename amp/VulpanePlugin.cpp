@@ -1,5 +1,6 @@
 #include "VulpanePlugin.h"
 
+#include "IEditorGraphics.h"
 #include "OversamplingControl.h"
 
 #include "VstEntry.h"
@@ -49,6 +50,7 @@ VulpanePlugin::VulpanePlugin(audioMasterCallback hostCallback) : IVstAdapter(hos
     SetLatency(Oversampler::LatencyOf(oversampling));
     ShowOversampling();
     presetBrowser.UseFolder("");
+    ShowPending();
 }
 
 // The loader stops first: a load still running gives up and frees what it prepared.
@@ -76,6 +78,7 @@ bool VulpanePlugin::SetOversampling(int factor) {
         CallHost(audioMasterIOChanged, 0, 0, nullptr, 0.0f);
     }
     ShowOversampling();
+    ShowPendingOffAudioThread();
     return true;
 }
 
@@ -120,14 +123,33 @@ int VulpanePlugin::UnserializeState(const StateChunk& chunk, int position) {
     restoringState = wasRestoring;
     presetBrowser.ResumeLoad(wasLoadPending);
     impulses.Restore(path, nullptr);
+    ShowPendingOffAudioThread();
     return result;
 }
 
+// The bound controls decide as they would if moved (each that holds another value sends it);
+// a parameter without a control sends only a change.
 void VulpanePlugin::MoveParameter(int index, double normalizedValue) {
-    if (editor && feedback.HasControlFor(index))
-        editor->MoveParameterControls(index, normalizedValue);
-    else if (ParamAt(index)->Normalized() != normalizedValue)
-        SetParameterFromGUI(index, normalizedValue); // as a control does: only a change is sent
+    if (MoveBoundControls(index, normalizedValue)) return;
+    const IParameter* param = ParamAt(index);
+    if (param && param->Normalized() != normalizedValue) SetParameterFromGUI(index, normalizedValue);
+}
+
+void VulpanePlugin::ChangeParameter(int index, double normalizedValue) {
+    const IParameter* param = ParamAt(index);
+    if (!param || param->Normalized() == normalizedValue) return;
+    ScopedLock<PluginLock> hold(pluginLock);
+    for (int k = 0; k < Mirror().Count(index); ++k)
+        Mirror().Move(Mirror().At(index, k), normalizedValue);
+    SetParameterFromGUI(index, normalizedValue);
+}
+
+void VulpanePlugin::ShowPending() {
+    if (!graphics) return;
+    ScopedLock<PluginLock> hold(pluginLock);
+    presetBrowser.ShowPending();
+    graphics->ApplyControlMirror();
+    feedback.Apply(*graphics);
 }
 
 void VulpanePlugin::ReportToHost(int index, double normalizedValue) {
@@ -141,10 +163,14 @@ void VulpanePlugin::UsePresetFolder(const std::string& folder) {
     PresetBrowser::Listing listing = PresetBrowser::ListBanks(folder);
     ScopedLock<PluginLock> hold(pluginLock);
     presetBrowser.UseListing(listing);
+    ShowPendingOffAudioThread();
 }
 
 bool VulpanePlugin::ReadPresetFile(const char* path) {
-    return presetBrowser.ReadPresetFile(path);
+    ScopedLock<PluginLock> hold(pluginLock);
+    const bool read = presetBrowser.ReadPresetFile(path);
+    ShowPendingOffAudioThread();
+    return read;
 }
 
 // The one place that knows what an offline render waits for: the work prepared off the audio
@@ -170,8 +196,11 @@ ChainChanges::Route VulpanePlugin::ChainRoute() const {
 
 void VulpanePlugin::OnIdleHook() {
     // What the audio thread replaced is freed here when no change came since.
+    // What changes made on the audio thread left for the editor is shown here too; a change
+    // holding the lock now is shown at a later tick.
     if (pluginLock.TryLock()) {
         chainChanges.FreeRetired();
+        ShowPending();
         pluginLock.Unlock();
     }
     impulses.ShowQueuedMessage();

@@ -93,6 +93,9 @@ private:
     // Creates the graphics object and attaches every editor control (EditorLayout.cpp).
     void BuildEditor();
     void ReportToHost(int index, double normalizedValue);
+    // Changes a parameter when its value differs: the handler runs, the host is told and its
+    // controls show the value on the editor's next idle.
+    void ChangeParameter(int index, double normalizedValue);
     void ChangeModelCopy(int index);
     // A shared amp knob changed by the host or MIDI: the selected model's own copy follows.
     void FollowInModelCopy(int sharedIndex);
@@ -102,7 +105,6 @@ private:
     void OpenImpulseBrowser();
     void ChooseImpulse(const std::string& path);
     // The dispatch's display calls, shown by the feedback part.
-    void ShowFeedback(int stripFrame, double bar, const char* text) { feedback.Show(stripFrame, bar, text); }
     void ShowLamp(int controlIndex, bool lit) { feedback.ShowLamp(controlIndex, lit); }
 
     // What the parts ask of the plug-in.
@@ -114,6 +116,16 @@ private:
     double ParamValue(int index) const override { return Value(index); }
     double ParamNormalized(int index) const override { return ParamAt(index)->Normalized(); }
     void MoveParameter(int index, double normalizedValue) override;
+    void MoveControls(int index, double normalizedValue) override {
+        MoveBoundControls(index, normalizedValue);
+    }
+    const ControlMirror& ControlsMirror() const override { return Mirror(); }
+    // Shows what the editor is to show after a change: on the editor's idle, and at once after a
+    // change made off the audio thread (the plug-in lock held).
+    void ShowPending();
+    void ShowPendingOffAudioThread() {
+        if (!OnAudioThread()) ShowPending();
+    }
     bool Restoring() const override { return restoringState; }
     bool OnAudioThread() const override { return IVstAdapter::OnAudioThread(); }
     double Value(int index) const { return params[static_cast<size_t>(index)].Value(); }

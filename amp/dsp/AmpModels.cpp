@@ -36,10 +36,12 @@ double GainTaper(double v) {
 AmpModels::AmpModels() : description(&DescriptionOf(0)) {}
 
 double AmpModels::Process(double x) {
+    if (pending) DesignPending();
     return description->runSample(*bank, state, x);
 }
 
 void AmpModels::ProcessBlock(double* samples, int n) {
+    if (pending) DesignPending();
     for (int at = 0; at < n; at += ChunkGraph::kChunk) {
         const int count = n - at < ChunkGraph::kChunk ? n - at : ChunkGraph::kChunk;
         description->runChunk(*bank, state, samples + at, count);
@@ -93,6 +95,12 @@ bool AmpModels::SelectModel(int m) {
     if (follower) follower->SelectModel(m);
     model = m;
     description = &DescriptionOf(m);
+    if (!Defer(kPendingModel)) DesignModel();
+    return true;
+}
+
+void AmpModels::DesignModel() {
+    pending &= ~(kPendingModel | kPendingBass | kPendingMiddle | kPendingTreble | kPendingGain);
     ModelDesigner d = Designer();
     description->design(d);
     // The knob sections follow, with the current values, so the sound always matches the knobs.
@@ -101,7 +109,26 @@ bool AmpModels::SelectModel(int m) {
     DesignTreble();
     ApplyGain();
     if (description->usesShifter) ResetShifter();
-    return true;
+}
+
+void AmpModels::DeferDesigns(bool defer, bool designNow) {
+    if (follower) follower->DeferDesigns(defer, true);
+    deferring = defer;
+    if (!defer && designNow) DesignPending();
+}
+
+// In the order the selection designs them; a knob design after the model's only repeats its own.
+void AmpModels::DesignPending() {
+    const unsigned designs = pending;
+    pending = 0;
+    if (!bank) return;
+    if (designs & kPendingModel) DesignModel();
+    if (designs & kPendingTone) DesignToneFilters();
+    if (designs & kPendingModel) return;
+    if (designs & kPendingBass) DesignBass();
+    if (designs & kPendingMiddle) DesignMiddle();
+    if (designs & kPendingTreble) DesignTreble();
+    if (designs & kPendingGain) ApplyGain();
 }
 
 void AmpModels::CopySettingsFrom(const AmpModels& other) {
@@ -127,7 +154,7 @@ void AmpModels::SetGain(double v) {
     if (!Sanitise(v)) return;
     if (follower) follower->SetGain(v);
     state.knobs.gain = v;
-    ApplyGain();
+    if (!Defer(kPendingGain)) ApplyGain();
 }
 
 void AmpModels::SetToneFreq(double v) {
@@ -136,7 +163,7 @@ void AmpModels::SetToneFreq(double v) {
     state.knobs.toneFreq = v;
     state.toneFreqHz = (0.9 * v + 0.1) * 10000.0;
     state.toneMix = 1.2 * v - 1.0;
-    if (bank) DesignToneFilters();
+    if (bank && !Defer(kPendingTone)) DesignToneFilters();
 }
 
 void AmpModels::SetToneResonance(double v) {
@@ -146,30 +173,33 @@ void AmpModels::SetToneResonance(double v) {
     state.toneWidth = (1.0 - 0.9 * v) * 2.8;
     const double t = 9.0 * v - 5.0;
     state.resonanceMix = t > 0.0 ? 9.0 * v * (0.1 * t + 0.08) - 0.42 : 9.0 * v * 0.08 - 0.42;
-    if (bank) Designer().BandPass(layout::Tone::band, state.toneFreqHz, state.toneWidth);
+    // Deferred, the band is designed with both tone filters (the shelf's design is the same).
+    if (bank && !Defer(kPendingTone))
+        Designer().BandPass(layout::Tone::band, state.toneFreqHz, state.toneWidth);
 }
 
 void AmpModels::SetBass(double v) {
     if (!Sanitise(v)) return;
     if (follower) follower->SetBass(v);
     state.knobs.bass = v;
-    DesignBass();
+    if (!Defer(kPendingBass)) DesignBass();
 }
 
 void AmpModels::SetMiddle(double v) {
     if (!Sanitise(v)) return;
     if (follower) follower->SetMiddle(v);
     state.knobs.middle = v;
-    DesignMiddle();
+    if (!Defer(kPendingMiddle)) DesignMiddle();
 }
 
 void AmpModels::SetTreble(double v) {
     if (!Sanitise(v)) return;
     if (follower) follower->SetTreble(v);
     state.knobs.treble = v;
-    DesignTreble();
     // A middle law may read the treble value (the Noise Soldier's does); design it again so that
     // the result does not depend on the order in which the knobs were moved (or restored).
+    if (Defer(kPendingTreble | kPendingMiddle)) return;
+    DesignTreble();
     DesignMiddle();
 }
 

@@ -51,6 +51,15 @@ public:
     // Takes the model and knob values of `other` and designs them at this instance's rate.
     void CopySettingsFrom(const AmpModels& other);
 
+    // While designs are deferred (a preset recall on the audio thread), a selection or knob change
+    // only stores its value and marks the designs it calls for; they are made once, with the final
+    // values, when deferring ends with designNow, or else before this instance next runs. Designs
+    // replace coefficients from the model and the knob values alone, so the result is the same as
+    // designing at each change. Passed on to the follower, which designs when deferring ends.
+    void DeferDesigns(bool defer, bool designNow = true);
+    bool DesignsPending() const { return pending != 0; }
+    void DesignPending();
+
     double Process(double x);
     // In place over n samples.
     void ProcessBlock(double* samples, int n);
@@ -83,7 +92,25 @@ private:
     void DesignToneFilters();
     void ResetShifter();
 
+    enum PendingDesign : unsigned {
+        kPendingModel = 1,
+        kPendingBass = 2,
+        kPendingMiddle = 4,
+        kPendingTreble = 8,
+        kPendingGain = 16,
+        kPendingTone = 32,
+    };
+    // Designs now, or marks them while deferring.
+    bool Defer(unsigned designs) {
+        if (!deferring) return false;
+        pending |= designs;
+        return true;
+    }
+    void DesignModel();
+
     DspBank* bank = nullptr;
+    bool deferring = false;
+    unsigned pending = 0;
     double sampleRate = 44100.0;
     int rateFactor = 1;
     AmpModels* follower = nullptr;

@@ -1,6 +1,6 @@
 #pragma once
 
-class DspBank;
+#include "DspBank.h"
 
 // The loudspeaker-cabinet voicings: each preset is a fixed cascade of up to twenty sections,
 // designed into biquad slots 0..count-1, followed by a linear gain.
@@ -30,3 +30,14 @@ const char* CabPresetLabel(int preset);
 // Designs the preset's sections at sampleRate and sets the cascade count and gain. A number
 // outside 0..38 changes nothing and returns false. Slots above the count keep their state.
 bool DesignCabPreset(DspBank& bank, int preset, double sampleRate);
+
+// A preset's sections designed at one rate, put into a bank later in constant time (a program
+// change on the audio thread): the same coefficients DesignCabPreset gives.
+struct CabDesign {
+    int count = 0;
+    double gain = 1.0;
+    BiquadCoefficients sections[20];
+};
+// False, and `out` unchanged, for a number outside 0..38.
+bool DesignCabVoicing(int preset, double sampleRate, CabDesign& out);
+void InstallCabDesign(DspBank& bank, const CabDesign& design);

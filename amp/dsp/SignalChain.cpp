@@ -137,6 +137,7 @@ void SignalChain::Initialise(double rate) {
         bank.AllocDelayLine(kCombSeconds[row], sampleRate, row);
     amp.Initialise(bank, sampleRate);
     ampOversampling.RateChanged(sampleRate, amp);
+    DesignCabinets();
     // The parameters' defaults (0.5 on each knob).
     SetGateThreshold(-50.0);
     SetCabPreset(0);
@@ -156,6 +157,7 @@ void SignalChain::Reset(double rate) {
     for (int row = 0; row < kCombRows; ++row)
         bank.AllocDelayLine(kCombSeconds[row], sampleRate, row);
     // Everything else the old rate shaped: the cabinet, the post EQ, the model's own settings.
+    DesignCabinets();
     DesignCabPreset(bank, cabPreset, sampleRate);
     postEq.SetEqLow(bank, eqLowDb, eqLowKnob, sampleRate);
     postEq.SetEqHigh(bank, eqHighDb, sampleRate);
@@ -207,7 +209,16 @@ void SignalChain::SetGateEnvelope() {
 
 void SignalChain::SetCabPreset(int preset) {
     cabPreset = preset;
-    DesignCabPreset(bank, preset, sampleRate);
+    if (preset >= 0 && static_cast<size_t>(preset) < cabDesigns.size())
+        InstallCabDesign(bank, cabDesigns[static_cast<size_t>(preset)]);
+    else
+        DesignCabPreset(bank, preset, sampleRate);
+}
+
+void SignalChain::DesignCabinets() {
+    cabDesigns.resize(kCabPresetCount);
+    for (int preset = 0; preset < kCabPresetCount; ++preset)
+        DesignCabVoicing(preset, sampleRate, cabDesigns[static_cast<size_t>(preset)]);
 }
 
 void SignalChain::SetEqLow(double db, double knob) {

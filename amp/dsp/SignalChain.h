@@ -3,6 +3,7 @@
 #include "AmpModels.h"
 #include "AmpOversampling.h"
 #include "BankLayout.h"
+#include "Cabinet.h"
 #include "ConvolutionEngine.h"
 #include "DspBank.h"
 #include "PostEq.h"
@@ -112,6 +113,9 @@ public:
     DspBank& Bank() { return bank; }
     const DspBank& Bank() const { return bank; }
     AmpModels& Amp() { return amp; }
+    // While on, the amp's designs wait and are made once when it goes off (AmpModels::DeferDesigns);
+    // the host-rate models, while an oversampled path is heard instead, design before they next run.
+    void DeferDesigns(bool defer) { amp.DeferDesigns(defer, ampOversampling.Plain()); }
     Tuner& GetTuner() { return tuner; }
     const Tuner& GetTuner() const { return tuner; }
 
@@ -152,6 +156,10 @@ private:
     bool gateReleaseSet = false;
 
     int cabPreset = 0;
+    // Every cabinet preset designed at the current rate (made while no blocks run), so a preset
+    // change only copies its sections.
+    std::vector<CabDesign> cabDesigns;
+    void DesignCabinets();
     double eqLowDb = 0.0;
     double eqLowKnob = 0.5;
     double eqHighDb = 0.0;

@@ -88,7 +88,7 @@ void IControl::MarkDirty(bool pushToPlug) {
     dirty = true;
     ++changes;
     SetChanged();
-    if (pushToPlug && BoundParameter()) plugin->SetParameterFromGUI(paramIdx, Clamped(current));
+    if (pushToPlug && BoundParameter()) plugin->SetParameterFromControl(this, paramIdx, Clamped(current));
 }
 
 void IControl::MarkClean() {
@@ -104,6 +104,14 @@ void IControl::ApplyUserValue(double newValue) {
     if (newValue == value) return;
     value = newValue;
     MarkDirty(true);
+    redrawAgain = true;
+}
+
+void IControl::ShowMovedValue(double newValue) {
+    newValue = Clamped(newValue);
+    if (newValue == value) return;
+    value = newValue;
+    MarkDirty(false);
     redrawAgain = true;
 }
 

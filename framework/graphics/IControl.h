@@ -67,6 +67,8 @@ public:
 
     // A value from the user (text entry, linked parameters): stored and sent when it differs.
     void ApplyUserValue(double newValue);
+    // A value the plug-in moved the control to and already sent: stored and drawn, not sent.
+    void ShowMovedValue(double newValue);
 
     IPluginBase* Plugin() const { return plugin; }
     // The plug-in's graphics object, or null while it has none.

@@ -3,6 +3,8 @@
 #include "IPluginBase.h"
 #include "ImageCache.h"
 
+#include <utility>
+
 IEditorGraphics::IEditorGraphics(IPluginBase* owner, int w, int h, int fps)
     : plugin(owner), drawRect(0, 0, w, h), width(w), height(h), frameRate(fps <= 0 ? 24 : fps) {}
 
@@ -50,6 +52,7 @@ void IEditorGraphics::Resize(int newWidth, int newHeight) {
     height = newHeight;
     captureIdx = -1;
     hoverIdx = -1;
+    if (plugin) plugin->Mirror().Clear(); // its slots name the controls that go now
     DeleteControls();
     if (plugin) plugin->ResizeEditor(newWidth, newHeight);
 }
@@ -86,6 +89,34 @@ void IEditorGraphics::MarkAllDirty() {
 void IEditorGraphics::HideParam(int paramIdx, bool hide) {
     for (IControl* control : controls)
         if (control->ParamIdx() == paramIdx) control->Hide(hide);
+}
+
+void IEditorGraphics::BindControlMirror() {
+    if (!plugin) return;
+    std::vector<ControlMirror::Slot> slots;
+    for (size_t i = 0; i < controls.size(); ++i) {
+        const IControl* control = controls[i];
+        if (control->ParamIdx() < 0 || control->ParamIdx() >= plugin->ParamCount()) continue;
+        ControlMirror::Slot slot;
+        slot.control = control;
+        slot.controlIndex = static_cast<int>(i);
+        slot.param = control->ParamIdx();
+        slot.held = control->Value();
+        slots.push_back(slot);
+    }
+    plugin->Mirror().Bind(plugin->ParamCount(), std::move(slots));
+}
+
+void IEditorGraphics::ApplyControlMirror() {
+    if (!plugin) return;
+    plugin->Mirror().TakePending([this](int controlIndex, double value, bool pushed) {
+        IControl* control = ControlAt(controlIndex);
+        if (!control) return;
+        if (pushed)
+            control->ApplyPluginValue(value);
+        else
+            control->ShowMovedValue(value);
+    });
 }
 
 bool IEditorGraphics::NeedsRedraw(IRect& outRect) {

@@ -109,6 +109,10 @@ public:
     void PushControlValue(int controlIdx, double normalizedValue);
     void MarkAllDirty();
     void HideParam(int paramIdx, bool hide);
+    // Gives the plug-in's control mirror every bound control and the value it holds (once the
+    // controls are all attached), and shows the values waiting there; both with the plug-in lock.
+    void BindControlMirror();
+    void ApplyControlMirror();
 
     // Timer tick: the union of the dirty controls' rectangles (empty when none).
     bool NeedsRedraw(IRect& outRect);

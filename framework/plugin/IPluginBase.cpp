@@ -86,6 +86,28 @@ void IPluginBase::SetParameterFromGUI(int index, double normalizedValue) {
     ParameterChanged(index);
 }
 
+void IPluginBase::SetParameterFromControl(const void* control, int index, double normalizedValue) {
+    ScopedLock<PluginLock> hold(pluginLock);
+    controlMirror.Took(control, index, normalizedValue);
+    SetParameterFromGUI(index, normalizedValue);
+}
+
+bool IPluginBase::MoveBoundControls(int index, double normalizedValue) {
+    ScopedLock<PluginLock> hold(pluginLock);
+    const int n = controlMirror.Count(index);
+    if (n == 0) return false;
+    const double shown = ControlMirror::Clamp(normalizedValue);
+    // In control order, as the controls themselves would: each that changes sends its value, and a
+    // nested change sees the controls moved so far.
+    for (int k = 0; k < n; ++k) {
+        ControlMirror::Slot& slot = controlMirror.At(index, k);
+        if (slot.held == shown) continue;
+        controlMirror.Move(slot, shown);
+        SetParameterFromGUI(index, shown);
+    }
+    return true;
+}
+
 void IPluginBase::SetHost(const char* hostProductName, int newHostVersion) {
     char lower[256];
     CopyLowerText(lower, sizeof(lower), hostProductName);
@@ -127,7 +149,10 @@ void IPluginBase::AttachEditor(IEditorLink* newEditor) {
 
 void IPluginBase::PushParamsToEditor() {
     if (!editor) return;
-    for (int i = 0; i < ParamCount(); ++i) editor->PushParameterValue(i, params[static_cast<size_t>(i)].Value(), false);
+    for (int i = 0; i < ParamCount(); ++i) {
+        editor->PushParameterValue(i, params[static_cast<size_t>(i)].Value(), false);
+        controlMirror.Push(i, params[static_cast<size_t>(i)].Normalized(), true);
+    }
 }
 
 void IPluginBase::SetInputConnections(int first, int count, bool connected) {

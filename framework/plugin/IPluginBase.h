@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ControlMirror.h"
 #include "HostIds.h"
 #include "IEditorLink.h"
 #include "IParameter.h"
@@ -82,6 +83,16 @@ public:
     int ParamCount() const { return static_cast<int>(params.size()); }
 
     void SetParameterFromGUI(int index, double normalizedValue);
+    // A control's own value (a click, a drag, typed text) sent to its parameter: as
+    // SetParameterFromGUI, and the mirror learns what the control holds.
+    void SetParameterFromControl(const void* control, int index, double normalizedValue);
+    // Moves the controls bound to a parameter as a user would, each one whose value differs
+    // sending it (as SetParameterFromGUI), and leaves the value for the editor to show on its
+    // next idle; no control is touched here. False when no control is bound to the parameter.
+    bool MoveBoundControls(int index, double normalizedValue);
+    // What the editor's bound controls hold (empty until the editor binds it).
+    ControlMirror& Mirror() { return controlMirror; }
+    const ControlMirror& Mirror() const { return controlMirror; }
     void SetHost(const char* hostProductName, int hostVersion);
     bool LegalIO(int inputs, int outputs) const;
     int GetPluginVersion(bool decimal) const;
@@ -231,4 +242,5 @@ protected:
     std::vector<OutputChannel> outputChannels;
     PluginLock pluginLock;
     RecursiveLock audioLock{true};
+    ControlMirror controlMirror; // changed under pluginLock
 };

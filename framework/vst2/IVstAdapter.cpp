@@ -148,7 +148,14 @@ void IVstAdapter::SetParameterNormalized(int32_t index, float value) {
 }
 
 void IVstAdapter::ApplyParameter(int32_t index, double v) {
-    if (editor) editor->PushParameterValue(index, v, true);
+    // On the audio thread the controls are only told through the mirror; the editor shows the
+    // value on its next idle.
+    if (controlMirror.Bound() && OnAudioThread()) {
+        controlMirror.Push(index, v, false);
+    } else if (editor) {
+        editor->PushParameterValue(index, v, true);
+        controlMirror.Push(index, v, true);
+    }
     ParamAt(index)->SetFromNormalized(v);
     ParameterChanged(index);
 }

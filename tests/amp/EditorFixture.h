@@ -33,6 +33,12 @@ protected:
     }
 
     IControl* At(int index) const { return graphics->ControlAt(index); }
+    // The editor's timer tick: what a change made on the audio thread (the thread that renders
+    // here) left for the editor is shown now.
+    void Idle() const {
+        IRect dirty;
+        graphics->NeedsRedraw(dirty);
+    }
     // Press and release of a momentary button, as its control sends them.
     static void Click(HostedPlugin& h, int param) {
         h.SetParameter(param, 1.0f);

@@ -121,6 +121,7 @@ TEST_F(EditorSound, ControllerTwentyMovesTheSelectedModelsVolume) {
     SendController(*host, 20, 20);
     EXPECT_DOUBLE_EQ(plugin->ParamAt(kModelVolume + 5)->Value(), 20.0 / 127.0);
     EXPECT_DOUBLE_EQ(plugin->ParamAt(kAmpVolume)->Value(), 20.0 / 127.0);
+    Idle();
     EXPECT_DOUBLE_EQ(At(47)->Value(), 20.0 / 127.0);
     EXPECT_GT(MaxDifference(Render(), Render(*referenceHost)), 1e-3);
 }

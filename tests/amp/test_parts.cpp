@@ -37,9 +37,12 @@ public:
         values[static_cast<size_t>(index)] = v;
         moved.push_back({index, v});
     }
+    void MoveControls(int, double) override {} // no editor, so no controls
+    const ControlMirror& ControlsMirror() const override { return mirror; }
     bool Restoring() const override { return false; }
     bool OnAudioThread() const override { return false; }
 
+    ControlMirror mirror;
     std::vector<VzpSetting> moved;
     PluginLock lock;
     RecursiveLock audioLock;

@@ -112,6 +112,7 @@ TEST_F(PresetSaving, ATypedNameIsSavedIntoMySoundsAndShownSelected) {
     ASSERT_EQ(plugin->PresetNames().size(), 1u);
     EXPECT_EQ(plugin->PresetNames()[0].name, "Crunchy_Lead_");
     EXPECT_EQ(plugin->CurrentPreset(), 0);
+    Idle();
     EXPECT_EQ(TextOf(kControlBankName), "My Sounds");
     EXPECT_EQ(TextOf(kControlPresetName), "Crunchy_Lead_");
 

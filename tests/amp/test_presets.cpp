@@ -176,6 +176,53 @@ TEST_F(PresetLibraryTest, ProgramChangeLoadsThatPresetOntoTheParameters) {
     EXPECT_EQ(plugin->CurrentModel(), 15);
 }
 
+// A program change the host sends on its audio thread moves the parameters and tells the host at
+// once, but touches no editor control: the editor shows the preset at its next idle tick.
+TEST_F(PresetLibraryTest, ProgramChangeOnTheAudioThreadIsShownAtTheEditorsIdle) {
+    WriteFile(Bank("Alpha") + "0 first.vzp", PresetBytes("kvzp02", Values(17, 0.5f)));
+    WriteFile(Bank("Alpha") + "1 second.vzp", PresetBytes("kvzp03", Values(17, 1.0f)));
+    plugin->UsePresetFolder(root);
+    Render(); // this thread now runs the blocks
+    Idle();
+    const std::string shownBefore = TextAt(kControlPresetName);
+    std::vector<unsigned> before;
+    for (int i = 0; i < graphics->ControlCount(); ++i)
+        before.push_back(At(i)->Changes());
+
+    VstMidiEvent midi{};
+    midi.type = kVstMidiType;
+    midi.byteSize = sizeof(midi);
+    midi.midiData[0] = static_cast<char>(0xC0);
+    midi.midiData[1] = 1;
+    VstEvents list{};
+    list.numEvents = 1;
+    list.events[0] = reinterpret_cast<VstEvent*>(&midi);
+    host->Dispatch(effProcessEvents, 0, 0, &list);
+
+    EXPECT_EQ(plugin->CurrentModel(), 15);
+    EXPECT_NEAR(host->GetParameter(kAmpGain), 0.16f, 1e-6);
+    EXPECT_NEAR(host->GetParameter(kModelGain + 15), 0.16f, 1e-6);
+    for (int i = 0; i < graphics->ControlCount(); ++i)
+        EXPECT_EQ(At(i)->Changes(), before[static_cast<size_t>(i)]) << i;
+    EXPECT_EQ(TextAt(kControlPresetName), shownBefore);
+
+    Idle();
+    EXPECT_EQ(TextAt(kControlPresetName), "1 second");
+    // Only the selected model's panel shows, its knobs at the preset's values.
+    int panelKnobs = 0;
+    for (int i = 0; i < graphics->ControlCount(); ++i) {
+        const IControl* control = At(i);
+        const int param = control->ParamIdx();
+        if (!IsPanelParam(param) || control->IsHidden()) continue;
+        EXPECT_EQ((param - kModelSwitch) % kNumModels, 15) << i;
+        if (param == kModelGain + 15) {
+            EXPECT_NEAR(control->Value(), 0.16, 1e-6);
+        }
+        ++panelKnobs;
+    }
+    EXPECT_GT(panelKnobs, 0);
+}
+
 TEST_F(PresetLibraryTest, SmallBanksNeverDivideByZero) {
     plugin->UsePresetFolder(root);
     const float before = host->GetParameter(kGate);

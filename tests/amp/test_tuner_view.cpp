@@ -63,6 +63,7 @@ TEST_F(TunerViewTest, PressAndReleaseShowsTheTunerAndPassesAudioThrough) {
 
     // Off again: the chain runs and the tuner's display stays as it was.
     Click(kTunerToggle);
+    Idle();
     EXPECT_TRUE(At(kControlTunerText)->IsHidden());
     EXPECT_GT(Play(110.0, 0.2), 0.0);
 }
@@ -79,6 +80,7 @@ TEST_F(TunerViewTest, TuningButtonStepsAndTheTextHintsAtStrings) {
 
     for (int i = 0; i < 11; ++i)
         Click(kTuningNext);
+    Idle();
     EXPECT_EQ(TextOf(kControlTunerTuning), "Chromatic tuner");
     EXPECT_EQ(host->GetParameter(kTuning), 0.0f);
 }

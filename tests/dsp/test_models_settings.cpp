@@ -195,3 +195,74 @@ TEST(ModelSettings, RateChangeRedesignsTheCurrentModel) {
     EXPECT_EQ(moved.bank->onePoleB.c[4], fresh.bank->onePoleB.c[4]);
     EXPECT_EQ(moved.amp.SampleRate(), 96000.0);
 }
+
+namespace {
+// One change of a recall: a model selection or a knob, in a random order.
+void ApplyRandomChange(AmpModels& amp, unsigned& seed) {
+    auto next = [&seed] {
+        seed = seed * 1664525u + 1013904223u;
+        return seed >> 8;
+    };
+    const double v = (next() % 1001) / 1000.0;
+    switch (next() % 8) {
+    case 0:
+        amp.SelectModel(static_cast<int>(next() % AmpModels::kModelCount));
+        break;
+    case 1:
+        amp.SetVolume(v);
+        break;
+    case 2:
+        amp.SetGain(v);
+        break;
+    case 3:
+        amp.SetToneFreq(v);
+        break;
+    case 4:
+        amp.SetToneResonance(v);
+        break;
+    case 5:
+        amp.SetBass(v);
+        break;
+    case 6:
+        amp.SetMiddle(v);
+        break;
+    default:
+        amp.SetTreble(v);
+        break;
+    }
+}
+} // namespace
+
+// Recalls of random selections and knob moves, designed at each change in one rig and once at the
+// end in the other (or, left pending, when the models next run): the same samples bit for bit,
+// through every model the recalls reach. (A section the selected model does not run may keep
+// another value; each model designs every section it runs on selection.)
+TEST(ModelSettings, DeferredDesignsGiveTheSameSoundAsDesignsAtEachChange) {
+    AmpTestRig each(kRate), once(kRate);
+    unsigned seedEach = 7, seedOnce = 7, noise = 1;
+    std::vector<double> a(256), b(256);
+    for (int recall = 0; recall < 2000; ++recall) {
+        once.amp.DeferDesigns(true);
+        const int changes = 1 + recall % 12;
+        for (int k = 0; k < changes; ++k) {
+            ApplyRandomChange(each.amp, seedEach);
+            ApplyRandomChange(once.amp, seedOnce);
+        }
+        const bool designNow = recall % 3 != 0;
+        once.amp.DeferDesigns(false, designNow);
+        if (designNow) {
+            EXPECT_FALSE(once.amp.DesignsPending());
+        }
+        for (size_t i = 0; i < a.size(); ++i) {
+            noise = noise * 1103515245u + 12345u;
+            a[i] = b[i] = 0.5 * ((noise >> 9) / 4194304.0 - 1.0);
+        }
+        each.amp.ProcessBlock(a.data(), static_cast<int>(a.size()));
+        once.amp.ProcessBlock(b.data(), static_cast<int>(b.size()));
+        EXPECT_FALSE(once.amp.DesignsPending());
+        ASSERT_EQ(each.amp.Model(), once.amp.Model());
+        for (size_t i = 0; i < a.size(); ++i)
+            ASSERT_EQ(a[i], b[i]) << "recall " << recall << " model " << each.amp.Model() << " sample " << i;
+
+    }
+}

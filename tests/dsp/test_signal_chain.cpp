@@ -251,6 +251,28 @@ TEST(SignalChain, RateChangeRedesignsEverythingRateDependent) {
     EXPECT_EQ(bank.delayLine[12].lastIndex, static_cast<int>(0.0032 * 96000.0 - 1.0));
 }
 
+// A preset change puts the sections designed when the rate was set: every preset, at the first
+// rate and after a new one, carries the coefficients its table entries design at that rate.
+TEST(SignalChain, EveryCabinetPresetCarriesItsDesignsAtTheCurrentRate) {
+    auto chain = MakeChain(44100.0);
+    for (double rate : {44100.0, 96000.0}) {
+        if (rate != chain->SampleRate()) chain->Reset(rate);
+        for (int preset : {5, 0, 38, 17, 1}) {
+            chain->SetCabPreset(preset);
+            const CabVoicing* v = FindCabVoicing(preset);
+            for (int i = 0; i < v->count; ++i) {
+                const CabSection& s = v->sections[i];
+                const BiquadCoefficients c =
+                    DesignBiquadCoefficients(s.freqHz, s.bandwidthOct, s.gainDb, rate, s.type);
+                const BiquadCoefficients got = chain->Bank().GetBiquadCoefficients(i);
+                EXPECT_TRUE(got.b0 == c.b0 && got.b1 == c.b1 && got.b2 == c.b2 && got.a1 == c.a1 &&
+                            got.a2 == c.a2)
+                    << rate << " preset " << preset << " section " << i;
+            }
+        }
+    }
+}
+
 TEST(SignalChain, ResetWithTheSameOrABadRateChangesNothing) {
     auto chain = MakeChain(48000.0);
     chain->SetCabPreset(2);
