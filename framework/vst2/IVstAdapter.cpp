@@ -110,9 +110,12 @@ intptr_t IVstAdapter::CallHost(int32_t opcode, int32_t index, intptr_t value, vo
 }
 
 // Another thread that takes the lock for a moment (or is just letting it go) should not send a
-// move to the queue: try for a few microseconds, well under what would count as waiting.
+// move to the queue: try for a few microseconds, well under what would count as waiting. Once
+// moves wait in the queue the lock is known to be held for longer, and the later calls of that
+// stretch only try once: a long hold then costs one short wait, not one in every call.
 bool IVstAdapter::TryPluginLockBriefly() {
     if (pluginLock.TryLock()) return true;
+    if (!deferred.Empty()) return false;
     const int64_t until = NowMicros() + 20;
     do {
         for (int i = 0; i < 32; ++i)
