@@ -1,5 +1,6 @@
 #pragma once
 
+#include "AllpassHalfBand.h"
 #include "LowPassDecimator.h"
 
 #include <vector>
@@ -38,12 +39,14 @@ private:
     std::vector<double> evenBuf; // the even samples of one decimated block and its history
 };
 
-// Up- and down-sampling by 1, 2, 4 or 8. Up is a cascade of half-band steps: the first carries the
-// audio band's edge (flat to 0.4167 of the host rate, stop band from 0.5833), later steps only
-// remove images of that band and are short. Down mirrors it, except that at 4x and 8x the step
-// back to the host rate is a steeper low pass (LowPassDecimator: flat to 0.4167, stop band from
-// 0.5), so that what the fast stages make between the host's Nyquist and 0.5833 does not fold
-// back either.
+// Up- and down-sampling by 1, 2, 4 or 8. At 4x and 8x, Up is a cascade of linear-phase half-band
+// steps: the first carries the audio band's edge (flat to 0.4167 of the host rate, stop band from
+// 0.5833), later steps only remove images of that band and are short. Down mirrors it, except
+// that the step back to the host rate is a steeper low pass (LowPassDecimator: flat to 0.4167,
+// stop band from 0.5), so that what the fast stages make between the host's Nyquist and 0.5833
+// does not fold back either. At 2x, the default, both directions are one allpass half-band
+// (AllpassHalfBand: flat beyond 0.4167, stop band from 0.569), for a fraction of the cost: its
+// phase is not linear, but below 5 kHz it departs from the plain delay by under 2.5 degrees.
 // A plain delay at the highest rate makes the round trip, with the inner delay of what runs
 // between Up and Down (SetInnerDelay), a whole number of host samples: the latency is exact for
 // every frequency and the same whatever that inner delay is, up to kMaxInnerDelay.
@@ -72,7 +75,7 @@ public:
     // The latency Prepare gives a factor (0 for one that is not 1, 2, 4 or 8).
     static int LatencyOf(int factor);
     // The taps and Kaiser beta of step s (0 = the one next to the host rate) of Up, and of the
-    // half-band steps of Down (1, 2).
+    // half-band steps of Down (1, 2), at 4x and 8x.
     static int StepTaps(int step);
     static double StepBeta(int step);
     // The taps of Down's steep step to the host rate (4x and 8x).
@@ -82,9 +85,10 @@ private:
     int factor = 1;
     int steps = 0;
     int latency = 0;
-    int pad = 0; // the plain delay with no inner delay
-    HalfBandStep up[3];
-    HalfBandStep down[3];    // down[0] only at 2x
+    int pad = 0;             // the plain delay with no inner delay
+    HalfBandStep up[3];      // at 4x and 8x
+    HalfBandStep down[3];    // down[1], down[2] at 4x and 8x
     LowPassDecimator toHost; // the step to the host rate at 4x and 8x
+    AllpassHalfBand allpass; // both directions at 2x
     std::vector<double> scratch;
 };

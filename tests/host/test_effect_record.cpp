@@ -17,7 +17,7 @@ TEST(EffectRecord, FieldsAfterConstruction) {
     EXPECT_EQ(e->numOutputs, 2);
     EXPECT_EQ(e->uniqueID, kVzp2);
     EXPECT_EQ(e->version, 20500);
-    EXPECT_EQ(e->initialDelay, 40); // the amp models' default 2x oversampling
+    EXPECT_EQ(e->initialDelay, 5); // the amp models' default 2x oversampling
     EXPECT_EQ(e->ioRatio, 1.0f);
     EXPECT_EQ(e->realQualities, 0);
     EXPECT_EQ(e->offQualities, 0);

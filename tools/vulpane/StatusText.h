@@ -4,7 +4,7 @@
 
 #include <string>
 
-// The status strip's fields as text: "48000 Hz, 64 frames", "latency 2.1 ms (plug-in 40 + JACK 128
+// The status strip's fields as text: "48000 Hz, 64 frames", "latency 2.8 ms (plug-in 5 + JACK 128
 // frames)", "DSP 12.5%", "xruns 0", "input -12.0 dBFS".
 struct StatusFields {
     std::string format, latency, load, xruns, input;
