@@ -132,8 +132,12 @@ void AmpModels::DesignPending() {
     if (designs & kPendingGain) ApplyGain();
 }
 
+// The designs are made once, with every value in place, as after a deferred recall: a quality
+// switch installs its path on the audio thread, and seven designs at 8x would be one block's work.
 void AmpModels::CopySettingsFrom(const AmpModels& other) {
     const ModelKnobs k = other.state.knobs;
+    const bool wasDeferring = deferring;
+    deferring = true;
     SetVolume(k.volume);
     SetToneResonance(k.resonance);
     SetToneFreq(k.toneFreq);
@@ -142,6 +146,8 @@ void AmpModels::CopySettingsFrom(const AmpModels& other) {
     SetMiddle(k.middle);
     SetTreble(k.treble);
     SelectModel(other.model);
+    deferring = wasDeferring;
+    if (!deferring) DesignPending();
 }
 
 void AmpModels::SetVolume(double v) {
