@@ -400,7 +400,7 @@ TEST(ConvolutionEngine, SpreadStagesMatchDirectConvolutionForEveryBlockPattern) 
 // FNV-1a hash over the bits of the engine's output for a fixed render: a decaying noise impulse
 // (decay by repeated multiplication, so no library function enters) convolved with noise, in
 // 64-sample blocks, on the plain kernels.
-uint64_t RenderHash(int length) {
+[[maybe_unused]] uint64_t RenderHash(int length) {
     std::vector<double> h = Noise(length, 1.0, 700 + length);
     double gain = 1.0;
     const double decay = 1.0 - 4.0 / length;
