@@ -10,5 +10,6 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 # SSE2 arithmetic so the 32-bit build computes the same numbers as the 64-bit ones.
-set(CMAKE_C_FLAGS_INIT "-msse2 -mfpmath=sse")
-set(CMAKE_CXX_FLAGS_INIT "-msse2 -mfpmath=sse")
+# -fno-ipa-ra: see the 64-bit toolchain file.
+set(CMAKE_C_FLAGS_INIT "-msse2 -mfpmath=sse -fno-ipa-ra")
+set(CMAKE_CXX_FLAGS_INIT "-msse2 -mfpmath=sse -fno-ipa-ra")
