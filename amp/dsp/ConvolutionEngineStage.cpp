@@ -119,6 +119,18 @@ double Finite(double v) {
     return std::isfinite(v) ? v : 0.0;
 }
 
+// Position 0 of a packed spectrum holds the real DC and Nyquist bins, which multiply
+// component-wise: their sums over the terms go to spectrum[0] and spectrum[bins].
+void SumEdgeBins(const ConvolutionEngineStage::Term* terms, int count, int bins, double* spectrum) {
+    double dc = 0.0, nyquist = 0.0;
+    for (int t = 0; t < count; ++t) {
+        dc += terms[t].x[0] * terms[t].h[0];
+        nyquist += terms[t].x[bins] * terms[t].h[bins];
+    }
+    spectrum[0] = dc;
+    spectrum[bins] = nyquist;
+}
+
 } // namespace
 
 ConvolutionEngineStage::ConvolutionEngineStage(const double* impulse, int impulseLength, int offsetIn,
@@ -456,14 +468,8 @@ bool ConvolutionEngineStage::Accumulate(int newest) {
     const int bins = fftSize / 2;
     const int count = CollectTerms(newest, 0);
     if (count == 0) return false;
-    double dc = 0.0, nyquist = 0.0;
-    for (int t = 0; t < count; ++t) {
-        dc += terms[t].x[0] * terms[t].h[0];
-        nyquist += terms[t].x[bins] * terms[t].h[bins];
-    }
     MultiplyTiles(terms.data(), count, 0, bins, false);
-    sum[0] = dc;
-    sum[bins] = nyquist;
+    SumEdgeBins(terms.data(), count, bins, sum.data());
     return true;
 }
 
@@ -475,13 +481,7 @@ void ConvolutionEngineStage::JoinNewestBlock() {
         // The rest of the bins of the products CompleteAheadBlock began, newest first.
         const int count = joinOlderTerms;
         MultiplyTiles(terms.data(), count, FirstJoinBins(), bins, false);
-        double dc = 0.0, nyquist = 0.0;
-        for (int t = 0; t < count; ++t) {
-            dc += terms[t].x[0] * terms[t].h[0];
-            nyquist += terms[t].x[bins] * terms[t].h[bins];
-        }
-        sum[0] = dc;
-        sum[bins] = nyquist;
+        SumEdgeBins(terms.data(), count, bins, sum.data());
         inverseFront.Start(sum.data(), sum.data() + bins, work.data(), fftSize);
         inverseFinal = 0;
         joinPending = false;
@@ -583,15 +583,8 @@ void ConvolutionEngineStage::RunJobStep(int step) {
             MultiplyGroup<true>(yr, yr + bins, terms.data(), n, bins, begin, end);
         else
             MultiplyGroup<false>(yr, yr + bins, terms.data() + first, n, bins, begin, end);
-        if (spread == Spread::WholeBlockDeferred && step == jobProductSteps - 1) {
-            double dc = 0.0, nyquist = 0.0;
-            for (int t = 0; t < jobTerms; ++t) {
-                dc += terms[t].x[0] * terms[t].h[0];
-                nyquist += terms[t].x[bins] * terms[t].h[bins];
-            }
-            sum[0] = dc;
-            sum[bins] = nyquist;
-        }
+        if (spread == Spread::WholeBlockDeferred && step == jobProductSteps - 1)
+            SumEdgeBins(terms.data(), jobTerms, bins, sum.data());
         return;
     }
     step -= jobProductSteps;

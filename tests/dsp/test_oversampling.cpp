@@ -3,6 +3,7 @@
 // models, and a factor switch while audio runs.
 #include "AliasMeter.h"
 #include "AllocationCounter.h"
+#include "DftAt.h"
 #include "HalfBandResampler.h"
 #include "SignalChain.h"
 
@@ -18,14 +19,6 @@ namespace {
 constexpr double kPi = 3.14159265358979323846;
 constexpr double kRate = 48000.0;
 using Cx = std::complex<double>;
-
-// The DFT of h at f (cycles per sample).
-Cx Dft(const std::vector<double>& h, double f) {
-    Cx sum = 0.0;
-    for (size_t n = 0; n < h.size(); ++n)
-        sum += h[n] * std::polar(1.0, -2.0 * kPi * f * static_cast<double>(n));
-    return sum;
-}
 
 } // namespace
 
@@ -52,7 +45,7 @@ TEST(Oversampler, ChainFiguresFromItsImpulseResponse) {
         // a non-zero multiple of the host rate): what the decimator would fold onto the audio.
         double worstPass = 0.0, worstStop = -400.0;
         for (double f = 0.0; f <= 0.5 * k; f += 0.0025) {
-            const double db = 20.0 * std::log10(std::abs(Dft(up, f / k)) / k + 1e-30);
+            const double db = 20.0 * std::log10(std::abs(DftAt(up, f / k)) / k + 1e-30);
             const double toImage = std::fabs(f - std::round(f));
             if (f <= 0.4167) worstPass = std::max(worstPass, std::fabs(db));
             if (f >= 0.5833 && toImage <= 0.4167) worstStop = std::max(worstStop, db);
@@ -83,7 +76,7 @@ TEST(Oversampler, ChainFiguresFromItsImpulseResponse) {
         o.Up(in.data(), 256, up.data());
         o.Down(up.data(), 256, round.data());
         for (double f = 0.0; f <= 0.4167; f += 0.01) {
-            const Cx h = Dft(round, f) * std::polar(1.0, 2.0 * kPi * f * row.latency);
+            const Cx h = DftAt(round, f) * std::polar(1.0, 2.0 * kPi * f * row.latency);
             if (k > 2) {
                 EXPECT_LT(std::abs(h - 1.0), 2e-4) << k << "x at " << f * kRate << " Hz";
                 continue;
