@@ -13,6 +13,18 @@ constexpr int kLargestFft = kRealFftMaxSize;
 // the extra partitions cost less per sample than a stage of 65536-point transforms (whose
 // products move half the memory per sample but whose transforms cost more).
 constexpr int kLongTail = 32 * (kLargestFft / 4);
+// The 32768-point stage starts at one and a half of its blocks, so each block's output is due
+// half a block after its last input sample and the whole block can be spread over the calls in
+// between. The 8192-point stage before it runs on to there (five partitions instead of three).
+constexpr int kSpreadFft = kLargestFft / 2;
+constexpr int kSpreadOffset = 3 * kSpreadFft / 4;
+
+int PowerOfTwoAtMost(int n) {
+    int p = 1;
+    while (2 * p <= n)
+        p *= 2;
+    return p;
+}
 
 } // namespace
 
@@ -32,8 +44,10 @@ std::vector<ConvolutionEngine::Piece> ConvolutionEngine::Plan(int length) {
             // The direct head is never longer than 64 taps, so even a short impulse gets an FFT
             // stage behind it rather than one FFT stage with nothing to hide its delay.
             piece = std::min(rest, kHeadTaps);
+        } else if (size == kSpreadFft / 4) {
+            piece = std::min(rest, kSpreadOffset - offset);
         } else if (size < kLargestFft) {
-            piece = rest < 3 * nominal || (size == kLargestFft / 2 && rest <= kLongTail) ? rest : nominal;
+            piece = rest < 3 * nominal || (size == kSpreadFft && rest <= kLongTail) ? rest : nominal;
         } else {
             size = kLargestFft;
             piece = rest;
@@ -41,8 +55,8 @@ std::vector<ConvolutionEngine::Piece> ConvolutionEngine::Plan(int length) {
         plan.push_back({offset, piece, size <= kHeadTaps ? 0 : size});
         rest -= piece;
         offset += piece;
-        nominal = 3 * offset;
-        size = offset >= kLargestFft ? kLargestFft : 2 * offset;
+        size = std::min(kLargestFft, PowerOfTwoAtMost(2 * offset));
+        nominal = 3 * (size / 2);
     }
     return plan;
 }

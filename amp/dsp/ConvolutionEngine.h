@@ -10,13 +10,15 @@
 // impulse buffer).
 //
 // The impulse is cut into pieces: the first 64 samples are convolved directly, and each later
-// piece by an FFT stage whose block length equals the piece's offset, so every stage's block
+// piece by an FFT stage whose block length is at most the piece's offset, so every stage's block
 // delay hides behind the part of the impulse before it. The pieces are [0, 64), [64, 256),
-// [256, 1024), ... growing fourfold, each stage taking the whole rest when less than three times
-// its nominal length remains. The stage at offset 16384 (32768-point transforms) also takes
-// the rest while that is at most 524288 samples; longer impulses get [16384, 65536) there and
-// one stage with 65536-point transforms from offset 65536 on for the rest, whatever its length. Every sample
-// fed is matched by one output sample in the same call, for any impulse length and any block size.
+// [256, 1024), [1024, 4096), each stage taking the whole rest when less than three times its
+// nominal length remains, then [4096, 24576) with 8192-point transforms. The stage at offset
+// 24576 (32768-point transforms, one and a half blocks: half a block of slack to spread each
+// block over) takes the rest while that is at most 524288 samples; longer impulses get
+// [24576, 73728) there and one stage with 65536-point transforms from offset 73728 on for the
+// rest, whatever its length. Every sample fed is matched by one output sample in the same call,
+// for any impulse length and any block size.
 //
 // Real-time contract: only LoadImpulse allocates (stage set-up, impulse transforms, buffers for
 // blocks of kReserveBlock samples). Process allocates nothing, takes no lock, does no I/O and

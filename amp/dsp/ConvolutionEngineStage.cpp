@@ -188,17 +188,10 @@ ConvolutionEngineStage::ConvolutionEngineStage(const double* impulse, int impuls
     queue.assign(block, 0.0);
     tail.assign(block, 0.0);
     out.assign(2 * (static_cast<size_t>(offset) + block + reserveBlock), 0.0);
-    if (block >= kSpreadBlock) {
-        if (2 * (offset - block) >= block) {
-            spread = Spread::WholeBlockDeferred;
-            pending.assign(block, 0.0);
-            jobWindow = std::min(offset - block, block);
-        } else {
-            spread = Spread::OlderProductsAhead;
-            jobWindow = block;
-            front.assign(fftSize, 0.0);
-            forwardFront.Reset(fftSize);
-        }
+    if (block >= kSpreadBlock && 2 * (offset - block) >= block) {
+        spread = Spread::WholeBlockDeferred;
+        pending.assign(block, 0.0);
+        jobWindow = std::min(offset - block, block);
     } else if (block >= kFrontBlock) {
         spread = Spread::TransformsAsFed;
         front.assign(fftSize, 0.0);
@@ -266,14 +259,14 @@ void ConvolutionEngineStage::FeedDirect(const double* input, int count) {
 }
 
 void ConvolutionEngineStage::FeedFft(const double* input, int count, bool holdSteps) {
-    const bool ahead = RunsFronts();
+    const bool fronts = RunsFronts();
     // The head of an inverse is as heavy as a block's transforms: the stage's own steps wait too.
     const bool hold = holdSteps || InverseHeadDue();
     for (int done = 0; done < count;) {
         const int n = std::min(block - queued, count - done);
         const double* src = input + done;
         std::memcpy(&queue[queued], src, sizeof(double) * n);
-        if (ahead) std::memcpy(&front[queued], src, sizeof(double) * n);
+        if (fronts) std::memcpy(&front[queued], src, sizeof(double) * n);
         bool loud = false;
         for (int i = 0; i < n; ++i)
             loud |= std::abs(src[i]) > kSilentInput;
@@ -284,7 +277,7 @@ void ConvolutionEngineStage::FeedFft(const double* input, int count, bool holdSt
         // long runs, and in short ones near the block's end, where every sample frees butterflies
         // of more passes and what is left over falls to the completing call.
         const int run = queued >= block - kFrontFineTail ? kFrontFineRun : kFrontRun;
-        if (ahead && queueLoud && anyPartitionActive && queued < block && queued >= frontFed + run) {
+        if (fronts && queueLoud && anyPartitionActive && queued < block && queued >= frontFed + run) {
             forwardFront.Advance(front.data(), queued);
             frontFed = queued;
         }
@@ -292,8 +285,8 @@ void ConvolutionEngineStage::FeedFft(const double* input, int count, bool holdSt
         if (queued == block) {
             if (spread == Spread::WholeBlockDeferred)
                 StartDeferredBlock();
-            else if (ahead)
-                CompleteAheadBlock();
+            else if (fronts)
+                CompleteFrontBlock();
             else
                 ProcessFftBlock();
             queued = 0;
@@ -303,9 +296,9 @@ void ConvolutionEngineStage::FeedFft(const double* input, int count, bool holdSt
     if (inverseActive && Available() < count) EmitInverse(count - Available());
 }
 
-// Ahead: the rest of the forward transform; the newest product, the join and the inverse follow
-// as the output is taken.
-void ConvolutionEngineStage::CompleteAheadBlock() {
+// Fronts: the rest of the forward transform; the products, the join and the inverse follow as
+// the output is taken.
+void ConvolutionEngineStage::CompleteFrontBlock() {
     const int bins = fftSize / 2;
     if (inverseActive) EmitInverse(block);
     newestInput = (newestInput + 1) % partitions;
@@ -318,31 +311,22 @@ void ConvolutionEngineStage::CompleteAheadBlock() {
     }
     forwardFront.Reset(fftSize);
     frontFed = 0;
-    // Fronts without older products sum the block's products newest first, as a block done whole
-    // does, a third of the bins here and the rest with the inverse's head: this call and the
-    // next then carry about the same work.
-    const bool newestFirst = spread == Spread::TransformsAsFed;
-    if (newestFirst) {
-        joinOlderTerms = CollectTerms(newestInput, 0);
-        if (joinOlderTerms > 0) MultiplyTiles(terms.data(), joinOlderTerms, 0, FirstJoinBins(), false);
-    }
-    if (newestFirst ? joinOlderTerms > 0 : olderTerms > 0 || (loud && partitionActive[0])) {
-        // The newest product and the join wait for the first output of the block (or for the
-        // next block's products, which reuse the sum), so that this call carries the forward only.
+    // The block's products are summed newest first, as a block done whole does, a third of the
+    // bins here and the rest with the inverse's head: this call and the next then carry about
+    // the same work.
+    joinTerms = CollectTerms(newestInput, 0);
+    if (joinTerms > 0) {
+        MultiplyTiles(terms.data(), joinTerms, 0, FirstJoinBins(), false);
         joinPending = true;
-        if (!newestFirst) joinOlderTerms = olderTerms;
-        joinDc = olderDc;
-        joinNyquist = olderNyquist;
         ++transforms;
         inverseActive = true;
         inverseEmitted = 0;
     } else {
         EmitBlock(false);
     }
-    if (!newestFirst) StartOlderProducts();
 }
 
-// Ahead: the next count output samples of the block being inverted (the whole inverse once the
+// Fronts: the next count output samples of the block being inverted (the whole inverse once the
 // block's end is reached, as the tail is then due).
 void ConvolutionEngineStage::EmitInverse(int count) {
     if (joinPending) JoinNewestBlock();
@@ -473,49 +457,15 @@ bool ConvolutionEngineStage::Accumulate(int newest) {
     return true;
 }
 
-// Ahead: adds X(newest) * H(0) (when neither is silent) to the older products summed for the
-// block just completed, and joins the sum into work for the inverse.
+// Fronts: the rest of the bins of the products CompleteFrontBlock began, and the join of the sum
+// into work for the inverse.
 void ConvolutionEngineStage::JoinNewestBlock() {
     const int bins = fftSize / 2;
-    if (spread == Spread::TransformsAsFed) {
-        // The rest of the bins of the products CompleteAheadBlock began, newest first.
-        const int count = joinOlderTerms;
-        MultiplyTiles(terms.data(), count, FirstJoinBins(), bins, false);
-        SumEdgeBins(terms.data(), count, bins, sum.data());
-        inverseFront.Start(sum.data(), sum.data() + bins, work.data(), fftSize);
-        inverseFinal = 0;
-        joinPending = false;
-        return;
-    }
-    double dc = joinDc, nyquist = joinNyquist;
-    if (inputActive[newestInput] && partitionActive[0]) {
-        const Term newest{&inputSpectra[static_cast<size_t>(newestInput) * 2 * bins], impulseSpectra.data()};
-        dc += newest.x[0] * newest.h[0];
-        nyquist += newest.x[bins] * newest.h[bins];
-        MultiplyTiles(&newest, 1, 0, bins, joinOlderTerms > 0);
-    }
-    sum[0] = dc;
-    sum[bins] = nyquist;
+    MultiplyTiles(terms.data(), joinTerms, FirstJoinBins(), bins, false);
+    SumEdgeBins(terms.data(), joinTerms, bins, sum.data());
     inverseFront.Start(sum.data(), sum.data() + bins, work.data(), fftSize);
     inverseFinal = 0;
     joinPending = false;
-}
-
-// Ahead: the next block's products of the input spectra known now, X(newest + 1 - j) * H(j) for
-// j >= 1, summed in steps until that block completes.
-void ConvolutionEngineStage::StartOlderProducts() {
-    const int bins = fftSize / 2;
-    olderTerms = partitions > 1 ? CollectTerms((newestInput + 1) % partitions, 1) : 0;
-    olderDc = olderNyquist = 0.0;
-    for (int t = 0; t < olderTerms; ++t) {
-        olderDc += terms[t].x[0] * terms[t].h[0];
-        olderNyquist += terms[t].x[bins] * terms[t].h[bins];
-    }
-    jobTerms = olderTerms;
-    jobForwardSteps = jobInverseSteps = 0;
-    jobProductSteps = ProductSteps(jobTerms);
-    jobSteps = jobProductSteps;
-    jobDone = jobFed = 0;
 }
 
 // Deferred: the completed block is set aside and its whole work becomes a job.
@@ -552,8 +502,6 @@ void ConvolutionEngineStage::AdvanceJob(int samples, bool holdSteps) {
 }
 
 void ConvolutionEngineStage::RunJobStep(int step) {
-    // The next block's products overwrite the sum the join still has to read.
-    if (joinPending) JoinNewestBlock();
     const int bins = fftSize / 2;
     double* spectrum = &inputSpectra[static_cast<size_t>(newestInput) * 2 * bins];
     const int parts = TransformParts();
@@ -583,8 +531,7 @@ void ConvolutionEngineStage::RunJobStep(int step) {
             MultiplyGroup<true>(yr, yr + bins, terms.data(), n, bins, begin, end);
         else
             MultiplyGroup<false>(yr, yr + bins, terms.data() + first, n, bins, begin, end);
-        if (spread == Spread::WholeBlockDeferred && step == jobProductSteps - 1)
-            SumEdgeBins(terms.data(), jobTerms, bins, sum.data());
+        if (step == jobProductSteps - 1) SumEdgeBins(terms.data(), jobTerms, bins, sum.data());
         return;
     }
     step -= jobProductSteps;

@@ -12,28 +12,22 @@
 // stages' streams simply add up to the whole convolution.
 //
 // A stage with a large block spreads its work over the host calls instead of doing it all in the
-// call that completes a block:
-// - when its offset leaves it at least half a block of slack (offset >= 1.5 block), the whole
-//   block (forward transform, products, inverse, output) runs as a job in steps of a few
-//   microseconds (parts of transform passes, a group of products over a tile of bins, parts of
-//   the output) over the calls that follow, finished before the output is due and before the
-//   next block completes; the arithmetic is exactly that of the block done at once;
-// - otherwise the block's output is due right after its last input sample. The products of the
-//   older input spectra, already known, are summed in steps over the calls before it (the sum
-//   then adds the newest product last instead of first, a rounding-level difference). The
-//   forward transform runs its butterflies as the input arrives, as far as the samples in place
-//   allow, and the call that completes the block finishes it (about half of it is left). The
-//   call that takes the block's first output adds the newest product, joins the spectrum and
-//   runs what those samples need of the inverse (again about half); the rest of the inverse runs
-//   as the output is taken. Every butterfly computes what the whole transform would, so the
-//   output does not depend on how the calls cut the work.
-// - a 4096-sample block (TransformsAsFed) runs its transforms the same way, but sums all its
-//   products newest first once the forward is done, as a block done whole does: a third of the
-//   bins in the call completing the block, the rest with the inverse's head in the next.
-// The work left at a block's end with no slack (the rest of the forward, the newest product, the
-// inverse's head) is what the last samples' butterflies depend on; no schedule of the same
-// arithmetic moves it earlier, so a stage at offset = block carries about one transform's worth
-// in the two calls around its block's end.
+// call that completes a block, and in every case computes exactly what the block done at once
+// would, so the output does not depend on how the calls cut the work:
+// - a block of 16384 or more whose offset leaves at least half a block of slack (offset >= 1.5
+//   block; the engine's plan gives its big stages that) runs the whole block (forward transform,
+//   products, inverse, output) as a job in steps of a few microseconds (parts of transform
+//   passes, a group of products over a tile of bins, parts of the output) over the calls that
+//   follow, finished before the output is due and before the next block completes;
+// - a block of 4096 or more otherwise (TransformsAsFed) has its output due right after its last
+//   input sample. Its forward transform runs its butterflies as the input arrives, as far as the
+//   samples in place allow, and the call that completes the block finishes it (about half of it
+//   is left) and sums a third of the bins of its products, newest first. The call that takes the
+//   block's first output sums the other bins, joins the spectrum and runs what those samples
+//   need of the inverse (again about half); the rest of the inverse runs as the output is taken.
+//   That work depends on the block's last samples, so no schedule of the same arithmetic moves
+//   it earlier: such a stage carries about one transform's worth in the two calls around its
+//   block's end, which is why the plan keeps these stages at 8192 points.
 //
 // Construction allocates everything the stage will need; Feed and Take allocate nothing as long
 // as a single Feed brings at most `reserveBlock` samples and the output is taken between feeds.
@@ -73,9 +67,9 @@ public:
     long long Transforms() const { return transforms; }
 
     // How the stage spreads its work over host calls.
-    enum class Spread { None, TransformsAsFed, OlderProductsAhead, WholeBlockDeferred };
+    enum class Spread { None, TransformsAsFed, WholeBlockDeferred };
     Spread SpreadMode() const { return spread; }
-    // Blocks at least this long sum older products ahead or defer whole blocks.
+    // Blocks at least this long with half a block of slack defer whole blocks.
     static constexpr int kSpreadBlock = 16384;
     // Shorter blocks from this length on run their transforms as fronts (TransformsAsFed).
     static constexpr int kFrontBlock = 4096;
@@ -90,16 +84,13 @@ private:
     void FeedDirect(const double* input, int count);
     void FeedFft(const double* input, int count, bool holdSteps);
     void ProcessFftBlock();
-    void CompleteAheadBlock();
+    void CompleteFrontBlock();
     void EmitInverse(int count);
     bool InverseHeadDue() const { return inverseActive && inverseEmitted == 0; }
     // TransformsAsFed: the bins whose products the call completing a block sums.
     int FirstJoinBins() const { return fftSize / 6 / 64 * 64; }
-    bool RunsFronts() const {
-        return spread == Spread::OlderProductsAhead || spread == Spread::TransformsAsFed;
-    }
+    bool RunsFronts() const { return spread == Spread::TransformsAsFed; }
     void StartDeferredBlock();
-    void StartOlderProducts();
     void JoinNewestBlock();
     bool Accumulate(int newest);
     int CollectTerms(int newest, int firstPartition);
@@ -157,10 +148,7 @@ private:
     int jobInverseSteps = 0; // deferred: the inverse transform's steps in parts, or 0 when silent
     int jobTerms = 0;
     std::vector<double> pending; // deferred: the completed input block the job transforms
-    // Ahead: the products of the older input spectra summed so far for the next block.
-    int olderTerms = 0;
-    double olderDc = 0.0, olderNyquist = 0.0;
-    // Ahead: the forward transform of the block being fed runs in `front` as its samples arrive;
+    // Fronts: the forward transform of the block being fed runs in `front` as its samples arrive;
     // the inverse of the last block runs in `work` as its output is taken, inverseEmitted samples
     // of it (with the tail) are in the output stream so far.
     std::vector<double> front;
@@ -170,11 +158,10 @@ private:
     bool inverseActive = false;
     int inverseEmitted = 0;
     int inverseFinal = 0; // samples of work known final
-    // The block completed but not yet joined: its older products' count and real bins
-    // (TransformsAsFed: the count of all its products, whose terms wait in `terms`).
+    // The block completed but not yet joined: the count of its products, whose terms wait in
+    // `terms`.
     bool joinPending = false;
-    int joinOlderTerms = 0;
-    double joinDc = 0.0, joinNyquist = 0.0;
+    int joinTerms = 0;
 
     std::vector<double> out;
     int outRead = 0;
