@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <thread>
 
 namespace {
@@ -14,6 +15,10 @@ void Free(int kind, void* object) {
     if (kind == kEngine) delete static_cast<ConvolutionEngine*>(object);
     if (kind == kPath) delete static_cast<OversampledAmp*>(object);
     if (kind == kBuffers) delete static_cast<ChainChanges::TunerBuffers*>(object);
+}
+
+void ShadowKnob(double& knob, double v) {
+    if (AmpModels::SanitiseKnob(v)) knob = v;
 }
 } // namespace
 
@@ -60,6 +65,32 @@ void ChainChanges::Shadow(const Change& c) {
         break;
     case Op::kTunerBuffers:
         tunerBuffersGiven = true;
+        break;
+    case Op::kModel:
+        // As SelectModel takes static_cast<int>(a), refusing what is outside the models.
+        if (std::isfinite(c.a) && c.a > -1.0 && c.a < AmpModels::kModelCount)
+            amp.model = static_cast<int>(c.a);
+        break;
+    case Op::kVolume:
+        ShadowKnob(amp.knobs.volume, c.a);
+        break;
+    case Op::kGain:
+        ShadowKnob(amp.knobs.gain, c.a);
+        break;
+    case Op::kToneFreq:
+        ShadowKnob(amp.knobs.toneFreq, c.a);
+        break;
+    case Op::kToneResonance:
+        ShadowKnob(amp.knobs.resonance, c.a);
+        break;
+    case Op::kBass:
+        ShadowKnob(amp.knobs.bass, c.a);
+        break;
+    case Op::kMiddle:
+        ShadowKnob(amp.knobs.middle, c.a);
+        break;
+    case Op::kTreble:
+        ShadowKnob(amp.knobs.treble, c.a);
         break;
     default:
         break;

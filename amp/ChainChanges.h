@@ -1,5 +1,6 @@
 #pragma once
 
+#include "AmpModels.h"
 #include "Lock.h"
 
 #include <atomic>
@@ -100,6 +101,9 @@ public:
     bool TunerView() const { return tunerView; }
     int TuningIndex() const { return tuningIndex; }
     bool TunerBuffersGiven() const { return tunerBuffersGiven; }
+    // The amp's model and knobs: a quality switch designs its new path with them beforehand, so
+    // the audio thread need not.
+    const AmpSettings& Amp() const { return amp; }
 
 private:
     static constexpr uint32_t kCapacity = 8192;
@@ -126,4 +130,5 @@ private:
     bool tunerView = false;
     int tuningIndex = 0;
     bool tunerBuffersGiven = false;
+    AmpSettings amp;
 };

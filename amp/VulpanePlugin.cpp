@@ -70,6 +70,9 @@ bool VulpanePlugin::SetOversampling(int factor) {
     std::unique_ptr<OversampledAmp> path;
     if (!signalChain.PrepareOversampling(factor, path)) return false;
     if (factor == oversampling) return true;
+    // Designed here with the settings the chain will have when it takes the path, so that the
+    // audio thread only checks them.
+    if (path) path->Amp().UseSettings(chainChanges.Amp());
     chainChanges.PostOversampling(ChainRoute(), factor, std::move(path));
     oversampling = factor;
     const int latency = Oversampler::LatencyOf(factor);

@@ -2,7 +2,9 @@
 // through SignalChain at factors 1, 2, 4 and 8 (args: model, factor). Factor 1 is the host-rate
 // path, the baseline of the same run. BM_Resampler is the up/down chain alone at each factor.
 // BM_Clip is one SoftClip over a block at 8x: plain (0, the baseline), with first-order (1) and
-// second-order (2) antiderivative anti-aliasing.
+// second-order (2) antiderivative anti-aliasing. BM_SwitchInstall is the audio side of a switch
+// from 2x to 8x: taking the new path in and the first 64-sample block with both paths running,
+// with the path designed ahead with the settings in effect (1, as the plug-in does) or not (0).
 // Counters: s/sample and realtime_x (times faster than real time on one core).
 #include "AdaaStages.h"
 #include "HalfBandResampler.h"
@@ -34,7 +36,8 @@ std::vector<double> Strum() {
 
 void Counters(benchmark::State& state, int frames) {
     const double total = static_cast<double>(state.iterations()) * frames;
-    state.counters["s/sample"] = benchmark::Counter(total, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    state.counters["s/sample"] =
+        benchmark::Counter(total, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
     state.counters["realtime_x"] = benchmark::Counter(total / kRate, benchmark::Counter::kIsRate);
 }
 
@@ -102,8 +105,50 @@ void BM_Clip(benchmark::State& state) {
 
 } // namespace
 
-BENCHMARK(BM_Chain)->ArgsProduct({benchmark::CreateDenseRange(0, 15, 1), {1, 2, 4, 8}})->Unit(benchmark::kMicrosecond);
+void BM_SwitchInstall(benchmark::State& state) {
+    const bool ahead = state.range(0) != 0;
+    auto chain = std::make_unique<SignalChain>();
+    chain->Reset(kRate);
+    chain->SetAmpEnabled(true);
+    chain->Amp().SelectModel(12);
+    chain->Amp().SetGain(0.7);
+    chain->SetOversampling(2);
+    std::vector<double> x(64, 0.01), zero(64, 0.0), y0(64), y1(64);
+    for (int i = 0; i < 8; ++i)
+        chain->ProcessBlock(x.data(), zero.data(), y0.data(), y1.data(), 64);
+    auto prepare = [&](int factor, bool designAhead) {
+        std::unique_ptr<OversampledAmp> path;
+        chain->PrepareOversampling(factor, path);
+        if (designAhead) path->Amp().UseSettings(chain->Amp().Settings());
+        return path;
+    };
+    for (auto _ : state) {
+        state.PauseTiming();
+        std::unique_ptr<OversampledAmp> freed[3], back[3];
+        // Back to 2x, and that switch ended, untimed.
+        chain->InstallOversampling(2, prepare(2, true), back);
+        for (int i = 0; i < 60; ++i)
+            chain->ProcessBlock(x.data(), zero.data(), y0.data(), y1.data(), 64);
+        std::unique_ptr<OversampledAmp> path = prepare(8, ahead);
+        state.ResumeTiming();
+        chain->InstallOversampling(8, std::move(path), freed);
+        chain->ProcessBlock(x.data(), zero.data(), y0.data(), y1.data(), 64);
+        state.PauseTiming();
+        for (auto& f : freed)
+            f.reset();
+        for (auto& f : back)
+            f.reset();
+        for (int i = 0; i < 60; ++i)
+            chain->ProcessBlock(x.data(), zero.data(), y0.data(), y1.data(), 64);
+        state.ResumeTiming();
+    }
+}
+
+BENCHMARK(BM_Chain)
+    ->ArgsProduct({benchmark::CreateDenseRange(0, 15, 1), {1, 2, 4, 8}})
+    ->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_Resampler)->Arg(2)->Arg(4)->Arg(8)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_Clip)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_SwitchInstall)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
 BENCHMARK_MAIN();

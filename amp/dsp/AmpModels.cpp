@@ -132,10 +132,20 @@ void AmpModels::DesignPending() {
     if (designs & kPendingGain) ApplyGain();
 }
 
-// The designs are made once, with every value in place, as after a deferred recall: a quality
-// switch installs its path on the audio thread, and seven designs at 8x would be one block's work.
-void AmpModels::CopySettingsFrom(const AmpModels& other) {
-    const ModelKnobs k = other.state.knobs;
+bool AmpSettings::operator==(const AmpSettings& o) const {
+    const ModelKnobs &a = knobs, &b = o.knobs;
+    return model == o.model && a.volume == b.volume && a.gain == b.gain && a.toneFreq == b.toneFreq &&
+           a.resonance == b.resonance && a.bass == b.bass && a.middle == b.middle && a.treble == b.treble;
+}
+
+bool AmpModels::SanitiseKnob(double& v) {
+    return Sanitise(v);
+}
+
+// The designs are made once, with every value in place, as after a deferred recall: when a quality
+// switch must design its path on the audio thread, seven designs at 8x would be one block's work.
+void AmpModels::UseSettings(const AmpSettings& settings) {
+    const ModelKnobs k = settings.knobs;
     const bool wasDeferring = deferring;
     deferring = true;
     SetVolume(k.volume);
@@ -145,7 +155,7 @@ void AmpModels::CopySettingsFrom(const AmpModels& other) {
     SetBass(k.bass);
     SetMiddle(k.middle);
     SetTreble(k.treble);
-    SelectModel(other.model);
+    SelectModel(settings.model);
     deferring = wasDeferring;
     if (!deferring) DesignPending();
 }

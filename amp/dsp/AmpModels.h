@@ -7,6 +7,13 @@ class DspBank;
 struct ModelDescription;
 struct ModelDesigner;
 
+// The model and knob values an AmpModels instance designs from, as one value.
+struct AmpSettings {
+    int model = 0;
+    ModelKnobs knobs;
+    bool operator==(const AmpSettings& o) const;
+};
+
 // The sixteen amplifier models between the gate and the cabinet, with their shared knobs and the
 // tone-stack tail every model ends in. Each model is described in its own file under models/
 // (docs/models.md); this class selects one, passes the knobs to its laws and runs its graph.
@@ -49,7 +56,13 @@ public:
     void SetFollower(AmpModels* f) { follower = f; }
     AmpModels* Follower() const { return follower; }
     // Takes the model and knob values of `other` and designs them at this instance's rate.
-    void CopySettingsFrom(const AmpModels& other);
+    void CopySettingsFrom(const AmpModels& other) { UseSettings(other.Settings()); }
+    // The same from a value: a path made off the audio thread gets the settings it will need there.
+    void UseSettings(const AmpSettings& settings);
+    AmpSettings Settings() const { return {model, state.knobs}; }
+    // What the knob setters make of a raw value: false for a non-finite one (ignored), else clamped
+    // to 0..1. For those who keep the settings a chain will have.
+    static bool SanitiseKnob(double& v);
 
     // While designs are deferred (a preset recall on the audio thread), a selection or knob change
     // only stores its value and marks the designs it calls for; they are made once, with the final

@@ -79,8 +79,9 @@ void AmpOversampling::Install(int k, std::unique_ptr<OversampledAmp> path, AmpMo
         freed[2] = std::move(path); // nothing to switch to
         return;
     }
-    // The settings are copied here, where they are current, not when the path was made.
-    if (path) path->Amp().CopySettingsFrom(plain);
+    // The path comes designed with the settings its maker expected; where they are not those in
+    // effect here (another route changed them), it is designed again now.
+    if (path && !(path->Amp().Settings() == plain.Settings())) path->Amp().CopySettingsFrom(plain);
     factor = k;
     // What the new path replaces goes out with the retired ones, never freed here.
     if (!started) {

@@ -49,9 +49,10 @@ public:
     // 4 or 8 or when memory ran out.
     bool SetFactor(int factor, double hostRate, AmpModels& plain);
     // SetFactor in two steps, so that the audio path need not wait for the slow one. Prepare
-    // allocates and designs a path for `factor` (none for 1) and touches nothing here. Install,
-    // on the audio path, copies the settings of `plain` into it and takes it in (constant time
-    // apart from that design); the retired paths, and the path itself when the factor is already
+    // allocates and designs a path for `factor` (none for 1) and touches nothing here; the caller
+    // may give it the settings it expects with Amp().UseSettings. Install, on the audio path,
+    // takes it in (constant time), designing it with the settings of `plain` only where they
+    // differ from those it has; the retired paths, and the path itself when the factor is already
     // in effect, come back in `freed` for the caller to free elsewhere.
     static bool Prepare(int factor, double hostRate, std::unique_ptr<OversampledAmp>& path);
     void Install(int factor, std::unique_ptr<OversampledAmp> path, AmpModels& plain,
