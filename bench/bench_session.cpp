@@ -146,6 +146,8 @@ int main(int argc, char** argv) {
         std::printf("       page faults on the audio thread in its blocks: %llu\n", f.pageFaults);
         for (const std::string& line : f.byControlStep)
             std::printf("       %s\n", line.c_str());
+        for (const std::string& line : f.overMedianCauses)
+            std::printf("       %s\n", line.c_str());
         PrintAgainstMachine(f, NullSession(f.blockMicros.size(), options.rate, options.block, f.median),
                             f.median);
         if (f.failures) std::printf("       (%d session failures in this run)\n", f.failures);

@@ -104,6 +104,7 @@ struct Shared {
     std::vector<int> faults;            // page faults the audio thread took in the block
     std::vector<unsigned char> flags;   // kFlag* per block
     std::vector<unsigned char> context; // control step * 8 + editor step at the block's start
+    std::vector<short> automatedIndex;  // the parameter the block's automation moved
     bool realtimeGranted = false;
 };
 
@@ -205,6 +206,7 @@ void Audio(Shared& s, const SessionOptions& options, size_t maxBlocks) {
         // Host automation playback: one parameter per block, every one in turn.
         const size_t which = k % s.automated.size();
         const int index = s.automated[which];
+        s.automatedIndex[k] = static_cast<short>(index);
         const float value = static_cast<float>(std::fmod(0.5 + 0.381966 * visits[which]++, 1.0));
         Enter(s, kAutomation, index);
         effect->setParameter(effect, index, value);
@@ -463,6 +465,13 @@ bool RunSession(const SessionOptions& options, SessionFigures& figures, std::str
     s.faults.assign(maxBlocks, 0);
     s.flags.assign(maxBlocks, 0);
     s.context.assign(maxBlocks, 0);
+    s.automatedIndex.assign(maxBlocks, 0);
+    std::vector<std::string> parameterNames;
+    for (int i = 0; i < effect->numParams; ++i) {
+        char name[64] = {};
+        s.host.Dispatch(effGetParamName, i, 0, name);
+        parameterNames.push_back(name);
+    }
     s.host.ClearLog();
     const auto begin = std::chrono::steady_clock::now();
     std::thread audio(Audio, std::ref(s), std::cref(options), maxBlocks);
@@ -521,6 +530,44 @@ bool RunSession(const SessionOptions& options, SessionFigures& figures, std::str
                       kControlNames[c], cpu.size(), Percentile(cpu, 0.5), Percentile(cpu, 0.99),
                       *std::max_element(cpu.begin(), cpu.end()));
         figures.byControlStep.push_back(line);
+    }
+    // What the blocks over three times the median did: a program or bank change, a quality
+    // switch under way, or else the parameter the host automated in them.
+    {
+        const double limit = 3.0 * figures.median;
+        int over = 0, program = 0, bank = 0, quality = 0;
+        std::vector<int> byParameter(parameterNames.size(), 0);
+        for (size_t k = 0; k < played; ++k) {
+            if (s.micros[k] <= limit) continue;
+            ++over;
+            if (s.flags[k] & kFlagProgram)
+                ++program;
+            else if (s.flags[k] & kFlagBank)
+                ++bank;
+            else if (s.context[k] / 8 == kQuality)
+                ++quality;
+            else if (static_cast<size_t>(s.automatedIndex[k]) < byParameter.size())
+                ++byParameter[static_cast<size_t>(s.automatedIndex[k])];
+        }
+        char line[512];
+        std::snprintf(
+            line, sizeof line,
+            "%d blocks over 3x median: %d with a program change, %d a bank change, %d in the quality "
+            "switches; the rest by the parameter automated in them:",
+            over, program, bank, quality);
+        figures.overMedianCauses.push_back(line);
+        std::vector<size_t> top(byParameter.size());
+        for (size_t i = 0; i < top.size(); ++i)
+            top[i] = i;
+        std::sort(top.begin(), top.end(),
+                  [&](size_t a, size_t b) { return byParameter[a] > byParameter[b]; });
+        std::string rest;
+        for (size_t i = 0; i < std::min<size_t>(8, top.size()) && byParameter[top[i]] > 0; ++i) {
+            std::snprintf(line, sizeof line, "%s%s (%zu) %d", rest.empty() ? "" : ", ",
+                          parameterNames[top[i]].c_str(), top[i], byParameter[top[i]]);
+            rest += line;
+        }
+        if (!rest.empty()) figures.overMedianCauses.push_back(rest);
     }
     for (size_t k = 0; k < played; ++k)
         figures.pageFaults += static_cast<unsigned long long>(s.faults[k]);

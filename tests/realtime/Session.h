@@ -41,10 +41,11 @@ struct SessionFigures {
     bool realtimeGranted = false;
     int failures = 0;
     double seconds = 0;
-    unsigned long long plantedCounted = 0;  // audit counts made by the planted call
-    std::vector<std::string> slowest;       // the slowest blocks and what went on meanwhile
-    std::vector<std::string> byControlStep; // the blocks' CPU time during each control step
-    unsigned long long pageFaults = 0;      // page faults the audio thread took in its blocks
+    unsigned long long plantedCounted = 0;     // audit counts made by the planted call
+    std::vector<std::string> slowest;          // the slowest blocks and what went on meanwhile
+    std::vector<std::string> byControlStep;    // the blocks' CPU time during each control step
+    std::vector<std::string> overMedianCauses; // what the blocks over 3x the median did
+    unsigned long long pageFaults = 0;         // page faults the audio thread took in its blocks
 };
 
 // Runs the session; false with an error when it could not run (no plug-in, no display, no audit).
