@@ -50,8 +50,11 @@ TEST(HostCalls, AFreshInstanceARestoreAndAProgramTellTheHostNothing) {
     p->Dispatch(effSetProgram, 0, 0);
     ExpectToldNothing(*p, "effSetProgram");
 
-    // A host's change that moves a linked index is still reported: the model's own switch.
+    // A host's change that moves a linked index is still reported: the model's own switch. The
+    // move comes from the thread that runs the blocks; when another of the plug-in's threads holds
+    // the plug-in's lock just then, the move waits for the next block, so one runs first.
     p->SetParameter(kAmpOn, 0.0f);
+    ProcessBlocks(*p, 1);
     ASSERT_FALSE(p->recorded.automation.empty());
     EXPECT_EQ(p->recorded.automation[0].index, kModelSwitch + 7);
     EXPECT_EQ(p->recorded.automation[0].value, 0.0f);
