@@ -17,9 +17,20 @@ void Free(int kind, void* object) {
     if (kind == kBuffers) delete static_cast<ChainChanges::TunerBuffers*>(object);
 }
 
-void ShadowKnob(double& knob, double v) {
-    if (AmpModels::SanitiseKnob(v)) knob = v;
-}
+// The amp knob each knob change sets.
+struct KnobOp {
+    ChainChanges::Op op;
+    double ModelKnobs::*knob;
+};
+constexpr KnobOp kKnobOps[] = {
+    {ChainChanges::Op::kVolume, &ModelKnobs::volume},
+    {ChainChanges::Op::kGain, &ModelKnobs::gain},
+    {ChainChanges::Op::kToneFreq, &ModelKnobs::toneFreq},
+    {ChainChanges::Op::kToneResonance, &ModelKnobs::resonance},
+    {ChainChanges::Op::kBass, &ModelKnobs::bass},
+    {ChainChanges::Op::kMiddle, &ModelKnobs::middle},
+    {ChainChanges::Op::kTreble, &ModelKnobs::treble},
+};
 } // namespace
 
 ChainChanges::~ChainChanges() {
@@ -71,28 +82,11 @@ void ChainChanges::Shadow(const Change& c) {
         if (std::isfinite(c.a) && c.a > -1.0 && c.a < AmpModels::kModelCount)
             amp.model = static_cast<int>(c.a);
         break;
-    case Op::kVolume:
-        ShadowKnob(amp.knobs.volume, c.a);
-        break;
-    case Op::kGain:
-        ShadowKnob(amp.knobs.gain, c.a);
-        break;
-    case Op::kToneFreq:
-        ShadowKnob(amp.knobs.toneFreq, c.a);
-        break;
-    case Op::kToneResonance:
-        ShadowKnob(amp.knobs.resonance, c.a);
-        break;
-    case Op::kBass:
-        ShadowKnob(amp.knobs.bass, c.a);
-        break;
-    case Op::kMiddle:
-        ShadowKnob(amp.knobs.middle, c.a);
-        break;
-    case Op::kTreble:
-        ShadowKnob(amp.knobs.treble, c.a);
-        break;
     default:
+        for (const KnobOp& k : kKnobOps) {
+            double v = c.a;
+            if (k.op == c.op && AmpModels::SanitiseKnob(v)) amp.knobs.*k.knob = v;
+        }
         break;
     }
 }

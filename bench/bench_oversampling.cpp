@@ -103,8 +103,6 @@ void BM_Clip(benchmark::State& state) {
     Counters(state, n);
 }
 
-} // namespace
-
 void BM_SwitchInstall(benchmark::State& state) {
     const bool ahead = state.range(0) != 0;
     auto chain = std::make_unique<SignalChain>();
@@ -143,6 +141,8 @@ void BM_SwitchInstall(benchmark::State& state) {
         state.ResumeTiming();
     }
 }
+
+} // namespace
 
 BENCHMARK(BM_Chain)
     ->ArgsProduct({benchmark::CreateDenseRange(0, 15, 1), {1, 2, 4, 8}})
